@@ -1,0 +1,142 @@
+#include "ComposePlan.h"
+
+#include "Cp932.h"
+#include "WidthText.h"
+
+#include <algorithm>
+
+namespace {
+
+CoreError fieldError(CoreError::Kind kind, const LayoutModel &model, int field, int position)
+{
+    CoreError error(kind);
+    error.field = field;
+    error.position = position;
+    if (field >= 1) error.widthText = model.FieldTable[size_t(field - 1)].Width;
+    error.unitIsBytes = model.Unit == WidthUnit::Bytes;
+    return error;
+}
+
+// Starts of fields (1 plus the widths before them, summed as a 16-bit value), summed once
+// from field 1 on as far as a layout needs them.
+class FieldStarts {
+public:
+    explicit FieldStarts(const LayoutModel &model) : model_(model), starts_{0, 1} {}
+
+    long long startOf(int field, int position)
+    {
+        while (int(starts_.size()) <= field && !stop_) {
+            const int before = int(starts_.size()) - 1;
+            try {
+                const long long next = starts_.back() + fieldWidth(model_, before);
+                if (next > 32767 || next < -32768)
+                    stop_ = fieldError(CoreError::Kind::StartOverflow, model_, 0, 0);
+                else
+                    starts_.push_back(next);
+            } catch (const CoreError &error) {
+                stop_ = error;
+            }
+        }
+        if (int(starts_.size()) > field) return starts_[size_t(field)];
+        CoreError error = *stop_;
+        if (error.kind() == CoreError::Kind::StartOverflow) {
+            error.field = field;
+            error.widthText = model_.FieldTable[size_t(field - 1)].Width;
+        }
+        error.position = position;
+        throw error;
+    }
+
+private:
+    const LayoutModel &model_;
+    std::vector<long long> starts_; // starts_[k] is the start of field k
+    std::optional<CoreError> stop_; // why no further start can be summed
+};
+
+} // namespace
+
+ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit)
+{
+    struct Piece {
+        long long start0, end0;
+    };
+    std::vector<Piece> pieces;
+    FieldStarts starts(model);
+    try {
+        const int bound = model.FieldCount;
+        for (int position = 1; position <= bound; ++position) {
+            if (!model.OutputLayout || size_t(position) >= model.OutputLayout->size()) break;
+            const int field = (*model.OutputLayout)[size_t(position)].SourceField;
+            if (field == -1) break;
+            if (field < 1 || field > model.fieldsInTable()) {
+                CoreError error(CoreError::Kind::NoSuchField);
+                error.field = field;
+                error.position = position;
+                throw error;
+            }
+            int16_t width = 0;
+            try {
+                width = fieldWidth(model, field);
+            } catch (CoreError &error) {
+                error.position = position;
+                throw;
+            }
+            const long long start = starts.startOf(field, position);
+            if (width < 0) throw fieldError(CoreError::Kind::NegativeWidth, model, field, position);
+            if (start < 1) {
+                CoreError error = fieldError(CoreError::Kind::StartBelowOne, model, field, position);
+                error.start = start;
+                throw error;
+            }
+            pieces.push_back({start - 1, start - 1 + width});
+        }
+    } catch (CoreError &error) {
+        error.unitIsBytes = model.Unit == WidthUnit::Bytes;
+        failure_ = error;
+    }
+
+    for (const Piece &piece : pieces) {
+        boundaries_.push_back(piece.start0);
+        boundaries_.push_back(piece.end0);
+    }
+    std::sort(boundaries_.begin(), boundaries_.end());
+    boundaries_.erase(std::unique(boundaries_.begin(), boundaries_.end()), boundaries_.end());
+    auto indexOf = [this](long long unitPosition) {
+        return size_t(std::lower_bound(boundaries_.begin(), boundaries_.end(), unitPosition) -
+                      boundaries_.begin());
+    };
+    for (const Piece &piece : pieces) columns_.push_back({indexOf(piece.start0), indexOf(piece.end0)});
+    offsets_.resize(boundaries_.size());
+}
+
+bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out) const
+{
+    if (failure_) throw *failure_;
+    if (columns_.empty()) return false;
+
+    if (unit_ == WidthUnit::Bytes) {
+        for (size_t i = 0; i < boundaries_.size(); ++i)
+            offsets_[i] = size_t(std::min<long long>(boundaries_[i], (long long)line.size()));
+    } else {
+        // One walk over the line finds the byte offset of every boundary.
+        size_t at = 0;
+        long long unitsPassed = 0;
+        for (size_t i = 0; i < boundaries_.size(); ++i) {
+            long long stepped = 0;
+            at = cp932::advanceChars(line, at, boundaries_[i] - unitsPassed, stepped);
+            unitsPassed += stepped;
+            offsets_[i] = at;
+            if (at == line.size()) {
+                std::fill(offsets_.begin() + long(i), offsets_.end(), at);
+                break;
+            }
+        }
+    }
+
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (i) out.append(delimiter);
+        const size_t begin = offsets_[columns_[i].firstBoundary];
+        out.append(line.substr(begin, offsets_[columns_[i].lastBoundary] - begin));
+    }
+    return true;
+}

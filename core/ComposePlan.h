@@ -1,0 +1,36 @@
+#pragma once
+// The composition of one output line, prepared once from the layout model so that each record
+// only cuts and joins. Prepare it again whenever the model may have changed: the result is the
+// same as converting every width from its text at every record.
+
+#include "CoreError.h"
+#include "mdlGlobal.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class ComposePlan {
+public:
+    explicit ComposePlan(const LayoutModel &model);
+
+    // Appends the fields of `line` in output order, each followed by `delimiter`, less the last
+    // delimiter. Returns false, appending nothing, when the layout yields no column at all.
+    // Throws the CoreError the layout holds (a width or field that cannot be used).
+    bool compose(std::string_view line, std::string_view delimiter, std::string &out) const;
+
+    // The failure every record meets with this layout, if any.
+    const std::optional<CoreError> &failure() const { return failure_; }
+
+private:
+    struct Column {
+        size_t firstBoundary; // index into boundaries_ of the column's start
+        size_t lastBoundary;  // index into boundaries_ of the column's end
+    };
+    WidthUnit unit_;
+    std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
+    std::vector<Column> columns_;
+    std::optional<CoreError> failure_;
+    mutable std::vector<size_t> offsets_; // byte offset of each boundary in the line in hand
+};

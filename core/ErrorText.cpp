@@ -1,0 +1,61 @@
+#include "ErrorText.h"
+
+namespace {
+
+std::string quoted(const std::string &text) { return "「" + text + "」"; }
+
+std::string fieldWithWidth(const CoreError &error, const Cp932Decoder &decode)
+{
+    return "フィールド " + std::to_string(error.field) + " の文字長" + quoted(decode(error.widthText));
+}
+
+std::string atPosition(const CoreError &error)
+{
+    return error.position > 0 ? "出力位置 " + std::to_string(error.position) + " の" : std::string();
+}
+
+} // namespace
+
+std::string describeError(const CoreError &error, const Cp932Decoder &decode)
+{
+    const char *unit = error.unitIsBytes ? "バイト" : "文字";
+    using Kind = CoreError::Kind;
+    switch (error.kind()) {
+    case Kind::WidthNotANumber:
+        return atPosition(error) + fieldWithWidth(error, decode) + "は数値ではありません。";
+    case Kind::WidthOverflow:
+        return atPosition(error) + fieldWithWidth(error, decode) +
+               "が範囲 (-32768～32767) を超えています。";
+    case Kind::NegativeWidth:
+        return atPosition(error) + fieldWithWidth(error, decode) + "が負の値です。";
+    case Kind::StartBelowOne:
+        return atPosition(error) + "フィールド " + std::to_string(error.field) + " の開始位置 (" +
+               std::to_string(error.start) + ") が 1 より前になります。前のフィールドの文字長を確かめてください。";
+    case Kind::StartOverflow:
+        return atPosition(error) + "フィールド " + std::to_string(error.field) + " の開始位置が 32767 " + unit +
+               "目を超えています。";
+    case Kind::NoSuchField:
+        return "出力位置 " + std::to_string(error.position) + " のフィールド番号 " + std::to_string(error.field) +
+               " に当たるフィールドがありません。";
+    case Kind::CountOverflow:
+        return "レコード数が 2147483647 件を超えるため、これ以上変換できません。";
+    case Kind::FileOpen:
+        return "ファイル" + quoted(error.path) + "を開けません。(" + error.reason + ")";
+    case Kind::FileRead:
+        return "ファイル" + quoted(error.path) + "を読み込めません。(" + error.reason + ")";
+    case Kind::FileWrite:
+        return "ファイル" + quoted(error.path) + "に書き込めません。(" + error.reason + ")";
+    case Kind::FileDelete:
+        return "以前の出力ファイル" + quoted(error.path) + "を削除できません。(" + error.reason + ")";
+    case Kind::SameFile:
+        return "出力ファイル" + quoted(error.path) + "は変換元ファイルと同じです。別のファイルを指定してください。";
+    }
+    return error.what();
+}
+
+std::string describeRunFailure(const CoreError &error, const Cp932Decoder &decode)
+{
+    const std::string cause = describeError(error, decode);
+    if (error.record <= 0) return cause;
+    return std::to_string(error.record) + " 件目のレコードで変換を中止しました。\n" + cause;
+}

@@ -1,0 +1,88 @@
+#include "LineReader.h"
+
+#include "CoreError.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+constexpr size_t ChunkSize = 1 << 20;
+
+// First CR or LF in [from, to), or `to`.
+const char *findLineEnd(const char *from, const char *to)
+{
+    const char *lf = static_cast<const char *>(std::memchr(from, '\n', size_t(to - from)));
+    const char *limit = lf ? lf : to;
+    const char *cr = static_cast<const char *>(std::memchr(from, '\r', size_t(limit - from)));
+    return cr ? cr : limit;
+}
+} // namespace
+
+LineReader::LineReader(const std::string &path) : path_(path), buffer_(ChunkSize)
+{
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
+}
+
+LineReader::~LineReader()
+{
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool LineReader::fill()
+{
+    if (atEnd_) return false;
+    if (begin_ > 0) { // keep the unread bytes at the front
+        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    if (buffer_.size() - end_ < ChunkSize / 2) buffer_.resize(buffer_.size() * 2); // a long line
+    for (;;) {
+        const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+        if (got > 0) {
+            end_ += size_t(got);
+            return true;
+        }
+        if (got == 0) {
+            atEnd_ = true;
+            return false;
+        }
+        if (errno != EINTR) throw CoreError::fileError(CoreError::Kind::FileRead, path_, errno);
+    }
+}
+
+bool LineReader::next(std::string_view &line)
+{
+    size_t scanned = begin_; // bytes before this offset hold no terminator
+    for (;;) {
+        const char *base = buffer_.data();
+        const char *stop = findLineEnd(base + scanned, base + end_);
+        // A CR at the end of the bytes read may be followed by LF in the next read.
+        const bool complete = stop != base + end_ && !(*stop == '\r' && stop + 1 == base + end_ && !atEnd_);
+        if (complete) {
+            const size_t lineEnd = size_t(stop - base);
+            size_t next = lineEnd + 1;
+            if (*stop == '\r' && next < end_ && base[next] == '\n') ++next;
+            line = std::string_view(base + begin_, lineEnd - begin_);
+            consumed_ += next - begin_;
+            begin_ = next;
+            return true;
+        }
+        const size_t scannedBytes = size_t(stop - base) - begin_;
+        if (!fill()) {
+            if (begin_ == end_) return false;
+            // The last line has no terminator (or ends in a lone CR at the end of the file).
+            const char *base2 = buffer_.data();
+            size_t lineEnd = end_;
+            if (base2[end_ - 1] == '\r') --lineEnd;
+            line = std::string_view(base2 + begin_, lineEnd - begin_);
+            consumed_ += end_ - begin_;
+            begin_ = end_;
+            return true;
+        }
+        scanned = begin_ + scannedBytes; // fill() moved the unread bytes to the front
+    }
+}

@@ -1,0 +1,72 @@
+#include "OutputWriter.h"
+
+#include "CoreError.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+constexpr size_t FlushThreshold = 1 << 20;
+}
+
+OutputWriter::OutputWriter(std::string path) : path_(std::move(path)) { buffer_.reserve(FlushThreshold + 4096); }
+
+OutputWriter::~OutputWriter()
+{
+    try {
+        flush();
+    } catch (const CoreError &) {
+        // Destroyed while a failure is already being reported: nothing more to say.
+    }
+    close();
+}
+
+void OutputWriter::appendLine(std::string_view line)
+{
+    buffer_.append(line);
+    buffer_.append("\r\n", 2);
+    if (buffer_.size() >= FlushThreshold) flush();
+}
+
+void OutputWriter::flush()
+{
+    if (buffer_.empty()) return;
+    if (fd_ < 0) {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        if (fd_ < 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
+    }
+    struct stat before {};
+    const bool sized = ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
+    size_t written = 0;
+    while (written < buffer_.size()) {
+        const ssize_t put = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
+        if (put > 0) {
+            written += size_t(put);
+            continue;
+        }
+        if (put < 0 && errno == EINTR) continue;
+        const int failure = put < 0 ? errno : ENOSPC;
+        // Cut a half-written line off again, so that the file holds whole lines only.
+        const size_t whole = buffer_.rfind("\r\n", written >= 2 ? written - 2 : 0);
+        const size_t keep = (written >= 2 && whole != std::string::npos) ? whole + 2 : 0;
+        if (sized && keep < written) (void)!::ftruncate(fd_, before.st_size + off_t(keep));
+        buffer_.clear();
+        throw CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
+    }
+    buffer_.clear();
+}
+
+void OutputWriter::redirect(std::string path)
+{
+    flush();
+    close();
+    path_ = std::move(path);
+}
+
+void OutputWriter::close()
+{
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}

@@ -1,0 +1,84 @@
+#include "RecordLoop.h"
+
+#include "ComposePlan.h"
+#include "CoreError.h"
+#include "LineReader.h"
+#include "OutputWriter.h"
+
+#include <limits>
+#include <memory>
+
+namespace {
+constexpr int32_t RecordsBetweenClockChecks = 256;
+constexpr unsigned long long BytesBetweenClockChecks = 1 << 20;
+} // namespace
+
+RunResult runConversion(const std::string &inputPath, RunEnvironment &environment)
+{
+    using Clock = std::chrono::steady_clock;
+    RunResult result;
+    LineReader reader(inputPath);
+    OutputWriter writer(environment.layout().OutputPath);
+    auto plan = std::make_unique<ComposePlan>(environment.layout());
+    std::string delimiter(environment.delimiter());
+    std::string lineBuffer; // the last line composed
+    std::string scratch;    // the line being composed; swapped in when it yields a line
+    bool anyOutput = false;
+    std::string_view line;
+    int32_t recordsSinceCheck = 0;
+    unsigned long long bytesAtCheck = 0;
+    Clock::time_point nextPause = Clock::now() + environment.pauseInterval;
+    bool pausedAfterLast = true;
+
+    try {
+        while (reader.next(line)) {
+            if (result.count == std::numeric_limits<int32_t>::max())
+                throw CoreError(CoreError::Kind::CountOverflow);
+            scratch.clear();
+            if (plan->compose(line, delimiter, scratch)) {
+                lineBuffer.swap(scratch);
+                anyOutput = true;
+                writer.appendLine(lineBuffer);
+            }
+            ++result.count;
+            pausedAfterLast = false;
+
+            if (++recordsSinceCheck < RecordsBetweenClockChecks &&
+                reader.consumed() - bytesAtCheck < BytesBetweenClockChecks)
+                continue;
+            recordsSinceCheck = 0;
+            bytesAtCheck = reader.consumed();
+            if (Clock::now() < nextPause) continue;
+
+            try {
+                writer.flush();
+            } catch (CoreError &error) {
+                error.record = result.count; // the lines of records up to this one were in hand
+                throw;
+            }
+            const bool goOn = environment.betweenRecords({result.count, line, lineBuffer, anyOutput});
+            pausedAfterLast = true;
+            nextPause = Clock::now() + environment.pauseInterval;
+            if (!goOn) {
+                result.stopped = true;
+                break;
+            }
+            // Other handlers may have changed the model while the caller had control.
+            plan = std::make_unique<ComposePlan>(environment.layout());
+            delimiter = environment.delimiter();
+            if (environment.layout().OutputPath != writer.path()) writer.redirect(environment.layout().OutputPath);
+        }
+        writer.flush();
+    } catch (CoreError &error) {
+        if (error.record == 0) error.record = result.count + 1;
+        try {
+            writer.flush(); // the lines before the failing record
+        } catch (const CoreError &) {
+            // The first failure is the one to report.
+        }
+        throw;
+    }
+    if (!pausedAfterLast && !result.stopped)
+        environment.betweenRecords({result.count, line, lineBuffer, anyOutput});
+    return result;
+}

@@ -1,0 +1,43 @@
+#pragma once
+// The layout model shared by the windows, the definition files and the batch run.
+// Texts are kept as the bytes of the file's code page (CP932); nothing here decodes them.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct FieldEntry {
+    std::string Width; // as the user typed it; converted to a number on every use
+    std::string Name;
+};
+
+struct OutputItem {
+    int16_t SourceField = 0; // field number, or -1 for an empty slot
+};
+
+// What widths and positions count.
+enum class WidthUnit { Characters, Bytes };
+
+struct LayoutModel {
+    // Field k sits at index k - 1; the last entry is the empty spare slot.
+    std::vector<FieldEntry> FieldTable;
+    int16_t FieldCount = 0;
+    // Position p sits at index p; index 0 is never used. Absent until a preview or a load.
+    std::optional<std::vector<OutputItem>> OutputLayout;
+    std::string OutputPath;
+    std::string DefinitionPath;
+    WidthUnit Unit = WidthUnit::Characters;
+
+    // Number of fields in the table (its highest index).
+    int fieldsInTable() const { return FieldTable.empty() ? 0 : int(FieldTable.size()) - 1; }
+
+    // The state the program starts with: seven fields, no output layout, no paths.
+    static LayoutModel startup();
+};
+
+// Field numbers and table indices are 16-bit: the table holds at most this many fields.
+inline constexpr int MaxFields = 32767;
+
+// The program-wide model the windows work on.
+extern LayoutModel mdlGlobal;
