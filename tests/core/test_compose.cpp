@@ -1,0 +1,154 @@
+#include "ComposePlan.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+LayoutModel startupWithOutput(std::vector<int16_t> fields)
+{
+    LayoutModel model = LayoutModel::startup();
+    model.OutputLayout.emplace(size_t(model.FieldCount) + 1, OutputItem{-1});
+    for (size_t i = 0; i < fields.size(); ++i) (*model.OutputLayout)[i + 1].SourceField = fields[i];
+    return model;
+}
+
+// The composed line, or "<none>" when the layout yields no column.
+std::string compose(const LayoutModel &model, const std::string &line, std::string_view delimiter = ",")
+{
+    std::string out;
+    return ComposePlan(model).compose(line, delimiter, out) ? out : "<none>";
+}
+
+CoreError failureOf(const LayoutModel &model)
+{
+    const ComposePlan plan(model);
+    std::string out;
+    try {
+        plan.compose("ABCDEFGHIJ", ",", out);
+    } catch (const CoreError &error) {
+        EXPECT_TRUE(out.empty()) << "nothing is composed for a failing record";
+        return error;
+    }
+    ADD_FAILURE() << "no error";
+    return CoreError(CoreError::Kind::CountOverflow);
+}
+
+TEST(Compose, FieldsInOutputOrderFromTheirFixedPositions)
+{
+    const LayoutModel model = startupWithOutput({2, 1});
+    EXPECT_EQ(compose(model, "ABCDEFGHIJ"), "DEF,ABC");
+    EXPECT_EQ(compose(model, "AB"), ",AB");  // an empty field keeps its delimiter
+    EXPECT_EQ(compose(model, ""), ",");
+    EXPECT_EQ(compose(model, "ABCDEFGHIJ", "\t"), "DEF\tABC");
+    EXPECT_EQ(compose(startupWithOutput({3, 3, 7}), std::string("ab,de\"gh i") + "jklmnopqrstuvwxyz0123"),
+              "gh ,gh ,yz012"); // blanks, commas and quotes are copied as they are
+    EXPECT_EQ(compose(startupWithOutput({7, 1, 2, 3, 4, 5, 6}), "ABCDEFGHIJKLMNOPQRSTUVWXYZabcd"),
+              "Zabcd,ABC,DEF,GHI,JKLM,NOPQ,RSTUVWXY");
+}
+
+TEST(Compose, StopsAtTheFirstEmptySlotOrTheEndOfTheLayout)
+{
+    EXPECT_EQ(compose(startupWithOutput({}), "ABCDEFGHIJ"), "<none>");
+    EXPECT_EQ(compose(startupWithOutput({1, -1, 2}), "ABCDEFGHIJ"), "ABC");
+    LayoutModel noLayout = LayoutModel::startup();
+    EXPECT_EQ(compose(noLayout, "ABC"), "<none>");
+    // A loaded layout shorter than FieldCount: positions past its end are empty.
+    LayoutModel shortLayout = LayoutModel::startup();
+    shortLayout.OutputLayout = std::vector<OutputItem>{{0}, {3}, {1}};
+    EXPECT_EQ(compose(shortLayout, "ABCDEFGHIJ"), "GHI,ABC");
+    // FieldCount bounds the positions visited, whatever the layout holds.
+    LayoutModel bounded = startupWithOutput({1, 2, 3});
+    bounded.FieldCount = 2;
+    EXPECT_EQ(compose(bounded, "ABCDEFGHIJ"), "ABC,DEF");
+    bounded.FieldCount = 0;
+    EXPECT_EQ(compose(bounded, "ABCDEFGHIJ"), "<none>");
+}
+
+TEST(Compose, ZeroWidthGivesAnEmptyColumn)
+{
+    LayoutModel model = startupWithOutput({2, 3});
+    model.FieldTable[1].Width = "0";
+    EXPECT_EQ(compose(model, "ABCDEFGHIJ"), ",DEF"); // field 3 now starts at 4
+}
+
+TEST(Compose, CharactersOrBytes)
+{
+    const std::string kanji = "\x8A\xBF\x8E\x9A\x95\x5C"; // three double-byte characters
+    LayoutModel model;
+    model.FieldTable = {{"2", ""}, {"1", ""}, {}};
+    model.FieldCount = 2;
+    model.OutputLayout = std::vector<OutputItem>{{0}, {2}, {1}};
+    EXPECT_EQ(compose(model, kanji), "\x95\x5C,\x8A\xBF\x8E\x9A");
+    model.Unit = WidthUnit::Bytes;
+    EXPECT_EQ(compose(model, kanji), "\x8E,\x8A\xBF");
+}
+
+TEST(Compose, UnusableLayoutsFailNamingPositionAndField)
+{
+    {
+        const CoreError error = failureOf(startupWithOutput({1, 9}));
+        EXPECT_EQ(error.kind(), CoreError::Kind::NoSuchField);
+        EXPECT_EQ(error.position, 2);
+        EXPECT_EQ(error.field, 9);
+    }
+    for (int16_t field : {0, -2}) {
+        const CoreError error = failureOf(startupWithOutput({field}));
+        EXPECT_EQ(error.kind(), CoreError::Kind::NoSuchField);
+        EXPECT_EQ(error.field, field);
+    }
+    {
+        LayoutModel model = startupWithOutput({5});
+        model.FieldTable[1].Width = "abc"; // a field before the one output
+        const CoreError error = failureOf(model);
+        EXPECT_EQ(error.kind(), CoreError::Kind::WidthNotANumber);
+        EXPECT_EQ(error.field, 2);
+        EXPECT_EQ(error.position, 1);
+        EXPECT_EQ(error.widthText, "abc");
+    }
+    {
+        LayoutModel model = startupWithOutput({2});
+        model.FieldTable[1].Width = "-1";
+        EXPECT_EQ(failureOf(model).kind(), CoreError::Kind::NegativeWidth);
+        model.FieldTable[1].Width = "1";
+        model.FieldTable[0].Width = "-5";
+        const CoreError error = failureOf(model);
+        EXPECT_EQ(error.kind(), CoreError::Kind::StartBelowOne);
+        EXPECT_EQ(error.start, -4);
+    }
+    {
+        // The start is summed as a 16-bit value: it fails as soon as the sum passes 32767.
+        LayoutModel model = startupWithOutput({3});
+        model.FieldTable[0].Width = "32767";
+        model.FieldTable[1].Width = "-32768";
+        const CoreError error = failureOf(model);
+        EXPECT_EQ(error.kind(), CoreError::Kind::StartOverflow);
+        EXPECT_EQ(error.field, 3);
+        model.FieldTable[0].Width = "32766"; // start of field 2 is 32767: still fine
+        model.FieldTable[1].Width = "0";
+        EXPECT_EQ(compose(model, "AB"), "");
+    }
+}
+
+TEST(Compose, TheFailureComesOnlyFromPositionsVisited)
+{
+    LayoutModel model = startupWithOutput({1, -1, 9});
+    EXPECT_EQ(compose(model, "ABCDEFGHIJ"), "ABC");
+    model.FieldTable[4].Width = "bad"; // field 5 is never needed
+    EXPECT_EQ(compose(model, "ABCDEFGHIJ"), "ABC");
+}
+
+TEST(Compose, EachPreparationReadsTheModelAfresh)
+{
+    LayoutModel model = startupWithOutput({2});
+    const ComposePlan before(model);
+    model.FieldTable[0].Width = "1";
+    std::string old, fresh;
+    before.compose("ABCDEFGHIJ", ",", old);
+    ComposePlan(model).compose("ABCDEFGHIJ", ",", fresh);
+    EXPECT_EQ(old, "DEF");
+    EXPECT_EQ(fresh, "BCD");
+}
+
+} // namespace

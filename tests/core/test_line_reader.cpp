@@ -1,0 +1,86 @@
+#include "CoreError.h"
+#include "LineReader.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<std::string> readAll(const std::string &bytes)
+{
+    TempDir dir;
+    LineReader reader(dir.write("in.txt", bytes));
+    std::vector<std::string> lines;
+    std::string_view line;
+    while (reader.next(line)) lines.emplace_back(line);
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(LineReader, LineEnds)
+{
+    EXPECT_EQ(readAll(""), Lines{});
+    EXPECT_EQ(readAll("a\r\nb\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(readAll("a\rb\r"), (Lines{"a", "b"}));
+    EXPECT_EQ(readAll("a\nb\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(readAll("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"})); // mixed, last without terminator
+    EXPECT_EQ(readAll("\r\n\r\n"), (Lines{"", ""}));
+    EXPECT_EQ(readAll("\n\r"), (Lines{"", ""})); // LF, then a lone CR at the very end
+    EXPECT_EQ(readAll("a\n\rb"), (Lines{"a", "", "b"}));  // LF CR is two line ends
+    EXPECT_EQ(readAll("x"), (Lines{"x"}));
+    EXPECT_EQ(readAll(std::string("a\0b\r\n", 5)), (Lines{std::string("a\0b", 3)}));
+}
+
+TEST(LineReader, CrLfSplitAcrossReadsIsOneLineEnd)
+{
+    // The reader fills 1 MiB at a time: put CR as the last byte of the first fill.
+    const std::string first(1 << 20, 'a');
+    const std::string bytes = first.substr(0, first.size() - 1) + "\r\nz\r\n";
+    const Lines lines = readAll(bytes);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), first.size() - 1);
+    EXPECT_EQ(lines[1], "z");
+}
+
+TEST(LineReader, ALineOf100MB)
+{
+    std::string bytes(100u << 20, 'x');
+    bytes[12345] = '\x8A';
+    bytes += "\r\nshort";
+    const Lines lines = readAll(bytes);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].size(), 100u << 20);
+    EXPECT_EQ(lines[0][12345], '\x8A');
+    EXPECT_EQ(lines[1], "short");
+}
+
+TEST(LineReader, AMissingFileCannotBeOpened)
+{
+    TempDir dir;
+    try {
+        LineReader reader(dir.file("missing.txt"));
+        FAIL() << "opened";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
+        EXPECT_EQ(error.path, dir.file("missing.txt"));
+        EXPECT_FALSE(error.reason.empty());
+    }
+}
+
+TEST(LineReader, AFolderCannotBeRead)
+{
+    TempDir dir;
+    std::string_view line;
+    try {
+        LineReader reader(dir.file(""));
+        reader.next(line);
+        FAIL() << "read a folder";
+    } catch (const CoreError &error) {
+        EXPECT_TRUE(error.kind() == CoreError::Kind::FileRead || error.kind() == CoreError::Kind::FileOpen);
+    }
+}
+
+} // namespace

@@ -1,0 +1,183 @@
+#include "CoreError.h"
+#include "ErrorText.h"
+#include "FileChecks.h"
+#include "RecordLoop.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace {
+
+struct TestEnvironment : RunEnvironment {
+    LayoutModel model = LayoutModel::startup();
+    std::string delimiterText = ",";
+    std::vector<int32_t> pausedAt;
+    std::vector<std::string> shownOutput;
+    std::function<bool(int32_t)> onPause = [](int32_t) { return true; };
+
+    TestEnvironment(const std::string &outputPath, std::vector<int16_t> fields)
+    {
+        model.OutputPath = outputPath;
+        model.OutputLayout.emplace(size_t(model.FieldCount) + 1, OutputItem{-1});
+        for (size_t i = 0; i < fields.size(); ++i) (*model.OutputLayout)[i + 1].SourceField = fields[i];
+        pauseInterval = std::chrono::milliseconds(0); // pause at every chance
+    }
+    const LayoutModel &layout() const override { return model; }
+    std::string_view delimiter() const override { return delimiterText; }
+    bool betweenRecords(const RunProgress &progress) override
+    {
+        pausedAt.push_back(progress.count);
+        shownOutput.emplace_back(progress.outputLine);
+        return onPause(progress.count);
+    }
+};
+
+std::string records(int count, const std::string &lineEnd = "\r\n")
+{
+    std::string bytes;
+    for (int i = 0; i < count; ++i) {
+        char line[40];
+        std::snprintf(line, sizeof line, "%03d%03dXYZ", i % 1000, (i * 7) % 1000);
+        bytes += line + lineEnd;
+    }
+    return bytes;
+}
+
+TEST(RecordLoop, ConvertsEveryLineAndCountsEmptyOnes)
+{
+    TempDir dir;
+    TestEnvironment env(dir.file("out.csv"), {2, 1});
+    const RunResult result = runConversion(dir.write("in.txt", "ABCDEFGHIJ\r\n\nAB"), env);
+    EXPECT_EQ(result.count, 3);
+    EXPECT_FALSE(result.stopped);
+    EXPECT_EQ(TempDir::read(dir.file("out.csv")), "DEF,ABC\r\n,\r\n,AB\r\n");
+    ASSERT_FALSE(env.pausedAt.empty());
+    EXPECT_EQ(env.pausedAt.back(), 3); // the last pause shows the exact total
+    EXPECT_EQ(env.shownOutput.back(), ",AB");
+}
+
+TEST(RecordLoop, NoFileWhenNothingIsComposed)
+{
+    TempDir dir;
+    TestEnvironment env(dir.file("out.csv"), {});
+    EXPECT_EQ(runConversion(dir.write("in.txt", "ABC\r\nDEF\r\n"), env).count, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv")));
+    EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv")));
+}
+
+TEST(RecordLoop, ChangesBetweenRecordsTakeEffectAtTheNextRecord)
+{
+    TempDir dir;
+    TestEnvironment env(dir.file("out.csv"), {1, 2});
+    env.onPause = [&](int32_t count) {
+        if (count == 256) {
+            env.delimiterText = "\t";
+            env.model.FieldTable[0].Width = "2";
+        }
+        if (count == 512) env.model.OutputPath = dir.file("second.csv");
+        return true;
+    };
+    runConversion(dir.write("in.txt", records(600)), env);
+    const std::string first = TempDir::read(dir.file("out.csv"));
+    const std::string second = TempDir::read(dir.file("second.csv"));
+    EXPECT_EQ(first.substr(0, 9), "000,000\r\n");
+    // Record 257 (index 256) is "256" + "792": widths 2 and 3 now.
+    EXPECT_NE(first.find("\r\n25\t679\r\n"), std::string::npos);
+    EXPECT_EQ(std::count(first.begin(), first.end(), '\n'), 512);
+    EXPECT_EQ(std::count(second.begin(), second.end(), '\n'), 88);
+}
+
+TEST(RecordLoop, StoppingKeepsTheLinesSoFar)
+{
+    TempDir dir;
+    TestEnvironment env(dir.file("out.csv"), {1});
+    env.onPause = [](int32_t count) { return count < 256; };
+    const RunResult result = runConversion(dir.write("in.txt", records(1000)), env);
+    EXPECT_TRUE(result.stopped);
+    EXPECT_EQ(result.count, 256);
+    const std::string out = TempDir::read(dir.file("out.csv"));
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 256);
+}
+
+TEST(RecordLoop, AFailureNamesTheRecordAndKeepsTheLinesBeforeIt)
+{
+    TempDir dir;
+    TestEnvironment env(dir.file("out.csv"), {1});
+    env.onPause = [&](int32_t count) {
+        if (count == 256) env.model.FieldTable[0].Width = "wide"; // record 257 fails
+        return true;
+    };
+    try {
+        runConversion(dir.write("in.txt", records(1000)), env);
+        FAIL() << "no error";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::WidthNotANumber);
+        EXPECT_EQ(error.record, 257);
+        const std::string text = describeRunFailure(error, [](std::string_view s) { return std::string(s); });
+        EXPECT_NE(text.find("257 件目"), std::string::npos) << text;
+        EXPECT_NE(text.find("フィールド 1"), std::string::npos) << text;
+        EXPECT_NE(text.find("「wide」"), std::string::npos) << text;
+    }
+    const std::string out = TempDir::read(dir.file("out.csv"));
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 256);
+    EXPECT_EQ(out.substr(out.size() - 5), "255\r\n");
+}
+
+TEST(RecordLoop, FileFailures)
+{
+    TempDir dir;
+    {
+        TestEnvironment env(dir.file("out.csv"), {1});
+        try {
+            runConversion(dir.file("missing.txt"), env);
+            FAIL() << "no error";
+        } catch (const CoreError &error) {
+            EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
+            EXPECT_EQ(error.path, dir.file("missing.txt"));
+        }
+    }
+    {
+        TestEnvironment env("/dev/full", {1});
+        try {
+            runConversion(dir.write("in.txt", records(10)), env);
+            FAIL() << "no error";
+        } catch (const CoreError &error) {
+            EXPECT_EQ(error.kind(), CoreError::Kind::FileWrite);
+            EXPECT_EQ(error.path, "/dev/full");
+            EXPECT_GT(error.record, 0);
+        }
+    }
+    {
+        TestEnvironment env(dir.file("no-such-folder/out.csv"), {1});
+        EXPECT_THROW(runConversion(dir.write("in.txt", records(10)), env), CoreError);
+    }
+}
+
+TEST(FileChecks, TheOutputIsNeverTheSource)
+{
+    TempDir dir;
+    const std::string source = dir.write("in.txt", "ABC\r\n");
+    std::filesystem::create_symlink(source, dir.file("link.txt"));
+    EXPECT_TRUE(isSameFile(source, dir.file("link.txt")));
+    try {
+        prepareOutput(source, dir.file("link.txt"));
+        FAIL() << "no error";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::SameFile);
+    }
+    EXPECT_EQ(TempDir::read(source), "ABC\r\n");
+
+    const std::string old = dir.write("out.csv", "old\r\n");
+    prepareOutput(source, old);
+    EXPECT_FALSE(std::filesystem::exists(old));
+    std::filesystem::create_directory(dir.file("folder"));
+    prepareOutput(source, dir.file("folder")); // only ordinary files are deleted
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder")));
+}
+
+} // namespace
