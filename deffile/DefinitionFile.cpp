@@ -1,0 +1,21 @@
+#include "DefinitionFile.h"
+
+void applyDefinition(const Definition &definition, LayoutModel &model)
+{
+    if (!definition.outputs.empty()) {
+        // Index 0 is never used; it keeps what it held, as resizing a kept array does.
+        const OutputItem unused = model.OutputLayout && !model.OutputLayout->empty() ? model.OutputLayout->front()
+                                                                                     : OutputItem{};
+        std::vector<OutputItem> layout{unused};
+        layout.reserve(definition.outputs.size() + 1);
+        for (const DefinitionOutput &output : definition.outputs)
+            layout.push_back({output.SourceField});
+        model.OutputLayout = std::move(layout);
+    }
+    if (!definition.fields.empty()) {
+        model.FieldTable = definition.fields;
+        model.FieldTable.push_back({}); // spare slot
+    }
+    model.FieldCount = int16_t(definition.fields.size());
+    model.Unit = definition.unit;
+}

@@ -1,0 +1,21 @@
+#pragma once
+// Reading a definition file.
+//
+// The first line must begin with "FIX". A line beginning with "OUT" starts the output entries,
+// which run up to a line beginning with "LEN" or the end; each entry is read like a width text.
+// A line beginning with "LEN" starts the field entries, which run to the end of the file; each
+// is split at its first blank into width and name (no blank: both are the whole line). A line
+// exactly "BYTE" before those sections means widths count bytes. Other lines are skipped.
+
+#include "DefinitionFile.h"
+
+#include <optional>
+#include <string>
+
+// Entries a file may hold in each section: positions and field numbers are 16-bit.
+inline constexpr int MaxDefinitionEntries = 32767;
+
+// The definition stored in the file at `path`, or nothing when it is not a definition file
+// (empty, first line not "FIX", or more entries than MaxDefinitionEntries in a section).
+// Throws CoreError (FileOpen, FileRead) when the file cannot be opened or read.
+std::optional<Definition> readDefinitionFile(const std::string &path);
