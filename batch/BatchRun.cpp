@@ -1,0 +1,133 @@
+#include "BatchRun.h"
+
+#include "Cp932ToUtf8.h"
+#include "CoreError.h"
+#include "DefinitionReader.h"
+#include "ErrorText.h"
+#include "FileChecks.h"
+#include "LineReader.h"
+#include "ProgressLine.h"
+#include "RecordLoop.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void requestStop(int signal) { stopSignal = signal; }
+
+// The first interrupt ends the run after the record in hand; a second one ends the program.
+void stopOnSignals()
+{
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+void say(const std::string &message) { std::fprintf(stderr, "%s\n", message.c_str()); }
+
+std::string describe(const CoreError &error) { return describeError(error, cp932ToUtf8); }
+
+class BatchEnvironment : public RunEnvironment {
+public:
+    BatchEnvironment(const LayoutModel &model, bool tab) : model_(model), delimiter_(tab ? "\t" : ",") {}
+    const LayoutModel &layout() const override { return model_; }
+    std::string_view delimiter() const override { return delimiter_; }
+    bool betweenRecords(const RunProgress &progress) override
+    {
+        progress_.show(progress.count);
+        return stopSignal == 0;
+    }
+    ProgressLine &progress() { return progress_; }
+
+private:
+    const LayoutModel &model_;
+    std::string delimiter_;
+    ProgressLine progress_;
+};
+
+bool hasOutputColumn(const Definition &definition)
+{
+    for (const DefinitionOutput &output : definition.outputs)
+        if (output.listed) return true;
+    return false;
+}
+
+// Opens the source and reads its first bytes, so that a missing or unreadable source is
+// reported before the old output is deleted.
+void checkSourceReadable(const std::string &path)
+{
+    LineReader reader(path);
+    std::string_view firstLine;
+    reader.next(firstLine);
+}
+
+int convert(const BatchJob &job, const LayoutModel &model)
+{
+    try {
+        checkSourceReadable(job.sourcePath);
+    } catch (const CoreError &error) {
+        say("変換元ファイルを読み込めません。\n" + describe(error));
+        return ExitFailed;
+    }
+    try {
+        prepareOutput(job.sourcePath, job.outputPath);
+    } catch (const CoreError &error) {
+        say(describe(error));
+        return error.kind() == CoreError::Kind::SameFile ? ExitRefused : ExitFailed;
+    }
+
+    stopOnSignals();
+    BatchEnvironment environment(model, job.tab);
+    RunResult result;
+    try {
+        result = runConversion(job.sourcePath, environment);
+    } catch (const CoreError &error) {
+        environment.progress().clear();
+        say(describeRunFailure(error, cp932ToUtf8));
+        return ExitFailed;
+    }
+    environment.progress().clear();
+    if (result.stopped) {
+        say("中断しました。" + std::to_string(result.count) + " 件目までのレコードを変換済みです。");
+        return 128 + int(stopSignal);
+    }
+    // The window's closing report: the count after a blank (the sign position), then 件.
+    if (std::printf(" %d件\n", result.count) < 0 || std::fflush(stdout) != 0) {
+        say(std::string("変換は終わりましたが、結果を標準出力に書き込めません。(") + std::strerror(errno) + ")");
+        return ExitFailed;
+    }
+    return ExitSuccess;
+}
+
+} // namespace
+
+int runBatch(const BatchJob &job)
+{
+    LayoutModel model = LayoutModel::startup();
+    std::optional<Definition> definition;
+    try {
+        definition = readDefinitionFile(job.definitionPath);
+    } catch (const CoreError &error) {
+        say("定義ファイルを読み込めません。\n" + describe(error));
+        return ExitFailed;
+    }
+    if (!definition) {
+        say(std::string(NotADefinitionMessage) + "（定義ファイル「" + job.definitionPath + "」）");
+        return ExitRefused;
+    }
+    if (!hasOutputColumn(*definition)) {
+        say("定義ファイル「" + job.definitionPath + "」には出力データが指定されていません。");
+        return ExitRefused;
+    }
+    applyDefinition(*definition, model);
+    model.OutputPath = job.outputPath;
+    return convert(job, model);
+}

@@ -1,0 +1,55 @@
+// kenaris-batch [--tab] DEFINITION SOURCE OUTPUT
+// Converts SOURCE into OUTPUT with the layout saved in DEFINITION, as the window would.
+
+#include "BatchRun.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char *Usage =
+    "使い方: kenaris-batch [--tab] 定義ファイル 変換元ファイル 出力ファイル\n"
+    "  定義ファイル (*.def) のレイアウトで、固定長の変換元ファイルを区切り形式の出力ファイルに変換します。\n"
+    "  区切り文字はカンマです。--tab を付けるとタブになります。\n"
+    "  出力ファイルが既にあるときは、変換の前に削除します。\n"
+    "終了コード: 0 成功 / 1 読み書きや変換の失敗 / 2 引数や定義ファイルの誤りで何もしなかった\n";
+
+int wrongArguments(const std::string &reason)
+{
+    std::fprintf(stderr, "%s\n%s", reason.c_str(), Usage);
+    return ExitRefused;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    BatchJob job;
+    std::vector<std::string> paths;
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (!optionsEnd && argument == "--") {
+            optionsEnd = true;
+        } else if (!optionsEnd && argument == "--tab") {
+            job.tab = true;
+        } else if (!optionsEnd && (argument == "--help" || argument == "-h")) {
+            std::fputs(Usage, stdout);
+            return ExitSuccess;
+        } else if (!optionsEnd && argument.size() > 1 && argument[0] == '-') {
+            return wrongArguments("不明なオプション「" + argument + "」が指定されました。");
+        } else {
+            paths.push_back(argument);
+        }
+    }
+    if (paths.size() != 3)
+        return wrongArguments("ファイルを 3 つ (定義ファイル、変換元ファイル、出力ファイルの順に) 指定してください。");
+    for (const std::string &path : paths)
+        if (path.empty()) return wrongArguments("空のファイル名が指定されました。");
+    job.definitionPath = paths[0];
+    job.sourcePath = paths[1];
+    job.outputPath = paths[2];
+    return runBatch(job);
+}
