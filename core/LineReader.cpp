@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr size_t ChunkSize = 1 << 20;
+constexpr size_t ChunkSize = 1 << 16;
 
 // First CR or LF in [from, to), or `to`.
 const char *findLineEnd(const char *from, const char *to)

@@ -11,7 +11,7 @@ namespace {
 constexpr size_t FlushThreshold = 1 << 20;
 }
 
-OutputWriter::OutputWriter(std::string path) : path_(std::move(path)) { buffer_.reserve(FlushThreshold + 4096); }
+OutputWriter::OutputWriter(std::string path) : path_(std::move(path)) { buffer_.reserve(1 << 16); }
 
 OutputWriter::~OutputWriter()
 {

@@ -36,13 +36,15 @@ TEST(LineReader, LineEnds)
 
 TEST(LineReader, CrLfSplitAcrossReadsIsOneLineEnd)
 {
-    // The reader fills 1 MiB at a time: put CR as the last byte of the first fill.
-    const std::string first(1 << 20, 'a');
-    const std::string bytes = first.substr(0, first.size() - 1) + "\r\nz\r\n";
-    const Lines lines = readAll(bytes);
-    ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0].size(), first.size() - 1);
-    EXPECT_EQ(lines[1], "z");
+    // The reader fills its buffer a chunk at a time: put the CR at and around a chunk's end.
+    for (size_t chunk : {size_t(1) << 16, size_t(1) << 20}) {
+        for (size_t length = chunk - 2; length <= chunk + 1; ++length) {
+            const Lines lines = readAll(std::string(length, 'a') + "\r\nz\r\n");
+            ASSERT_EQ(lines.size(), 2u) << length;
+            EXPECT_EQ(lines[0].size(), length);
+            EXPECT_EQ(lines[1], "z");
+        }
+    }
 }
 
 TEST(LineReader, ALineOf100MB)

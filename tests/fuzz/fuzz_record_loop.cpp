@@ -1,0 +1,138 @@
+// The record loop against a plain re-statement of the rules: a random layout (widths as random
+// texts, random output positions, delimiter, unit) over random source bytes. The output file
+// must hold exactly what cutting field by field from the unit positions gives, or the run must
+// fail with the same error for the first record.
+
+#include "ComposePlan.h"
+#include "CoreError.h"
+#include "FuzzInput.h"
+#include "RecordLoop.h"
+#include "Slicing.h"
+#include "WidthText.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Environment : RunEnvironment {
+    LayoutModel model;
+    std::string delimiterText;
+    const LayoutModel &layout() const override { return model; }
+    std::string_view delimiter() const override { return delimiterText; }
+};
+
+std::string scratchPath(const char *name)
+{
+    const char *dir = std::getenv("TMPDIR");
+    return std::string(dir ? dir : "/tmp") + "/kenaris-fuzz-" + std::to_string(getpid()) + "-" + name;
+}
+
+// Splits like the reader: CR, CR LF or LF end a line.
+std::vector<std::string> plainLines(std::string_view bytes)
+{
+    std::vector<std::string> lines;
+    std::string line;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' || bytes[i] == '\n') {
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += bytes[i];
+        }
+    }
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// One output line by the rules, widths converted at every use; nullopt when nothing is composed.
+std::optional<std::string> plainCompose(const LayoutModel &model, const std::string &line, const std::string &delimiter)
+{
+    std::string out;
+    for (int position = 1; position <= model.FieldCount; ++position) {
+        if (!model.OutputLayout || size_t(position) >= model.OutputLayout->size()) break;
+        const int field = (*model.OutputLayout)[size_t(position)].SourceField;
+        if (field == -1) break;
+        if (field < 1 || field > model.fieldsInTable()) throw CoreError(CoreError::Kind::NoSuchField);
+        const int width = fieldWidth(model, field);
+        int start = 1;
+        for (int before = 1; before < field; ++before) {
+            start += fieldWidth(model, before);
+            if (start > 32767 || start < -32768) throw CoreError(CoreError::Kind::StartOverflow);
+        }
+        if (width < 0) throw CoreError(CoreError::Kind::NegativeWidth);
+        if (start < 1) throw CoreError(CoreError::Kind::StartBelowOne);
+        out += cutPiece(line, start, width, model.Unit);
+        out += delimiter;
+    }
+    if (out.empty()) return std::nullopt;
+    out.pop_back();
+    return out;
+}
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    FuzzInput input(data, size);
+    Environment env;
+    const int fields = input.byte() % 12;
+    for (int i = 0; i < fields; ++i) {
+        // Mostly small numbers, sometimes any text.
+        const uint8_t kind = input.byte();
+        std::string width = kind < 200 ? std::to_string(kind % 9) : input.text(8);
+        env.model.FieldTable.push_back({width, ""});
+    }
+    env.model.FieldTable.push_back({});
+    env.model.FieldCount = int16_t(int(input.byte() % 16) - 2);
+    if (input.byte() % 8) {
+        const size_t slots = input.byte() % 14;
+        env.model.OutputLayout.emplace(slots + 1, OutputItem{-1});
+        for (size_t i = 1; i <= slots; ++i)
+            (*env.model.OutputLayout)[i].SourceField = int16_t(int(input.byte() % 16) - 2);
+    }
+    env.delimiterText = input.byte() % 2 ? "," : "\t";
+    env.model.Unit = input.byte() % 2 ? WidthUnit::Bytes : WidthUnit::Characters;
+    const std::string_view source = input.rest();
+
+    const std::string sourcePath = scratchPath("in"), outputPath = scratchPath("out");
+    std::ofstream(sourcePath, std::ios::binary).write(source.data(), std::streamsize(source.size()));
+    ::unlink(outputPath.c_str());
+    env.model.OutputPath = outputPath;
+
+    std::string expected;
+    std::optional<CoreError::Kind> expectedFailure;
+    int32_t linesDone = 0;
+    for (const std::string &line : plainLines(source)) {
+        try {
+            if (auto out = plainCompose(env.model, line, env.delimiterText)) expected += *out + "\r\n";
+        } catch (const CoreError &error) {
+            expectedFailure = error.kind();
+            break;
+        }
+        ++linesDone;
+    }
+
+    try {
+        const RunResult result = runConversion(sourcePath, env);
+        if (expectedFailure || result.count != linesDone) std::abort();
+    } catch (const CoreError &error) {
+        if (!expectedFailure || error.kind() != *expectedFailure || error.record != linesDone + 1) std::abort();
+    }
+    if (readFile(outputPath) != expected) std::abort();
+    ::unlink(sourcePath.c_str());
+    ::unlink(outputPath.c_str());
+    return 0;
+}
