@@ -1,0 +1,19 @@
+#pragma once
+// A timed case: the conversion, the gawk peer and cp on one generated source.
+
+#include "BenchCase.h"
+
+#include <optional>
+#include <string>
+
+struct SpeedFigures {
+    unsigned long long sourceBytes = 0;
+    double coreSeconds = 0;
+    std::optional<double> peerSeconds; // absent when the peer's programs are missing
+    std::optional<double> copySeconds; // absent when cp is missing
+};
+
+// Makes the case's source in `folder` (kept as `sourcePath` for later cases), prints and returns
+// the best of `runs` timings of each program. Throws std::runtime_error when the conversion's
+// output differs from the peer's or a program fails.
+SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, std::string &sourcePath);
