@@ -29,6 +29,15 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     unsigned long long bytesAtCheck = 0;
     Clock::time_point nextPause = Clock::now() + environment.pauseInterval;
     bool pausedAfterLast = true;
+    // Writes the buffered lines; a failure belongs to the last record read, not to the next.
+    const auto flushThrough = [&writer](int32_t lastRecord) {
+        try {
+            writer.flush();
+        } catch (CoreError &error) {
+            error.record = lastRecord;
+            throw;
+        }
+    };
 
     try {
         while (reader.next(line)) {
@@ -50,12 +59,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             bytesAtCheck = reader.consumed();
             if (Clock::now() < nextPause) continue;
 
-            try {
-                writer.flush();
-            } catch (CoreError &error) {
-                error.record = result.count; // the lines of records up to this one were in hand
-                throw;
-            }
+            flushThrough(result.count);
             const bool goOn = environment.betweenRecords({result.count, line, lineBuffer, anyOutput});
             pausedAfterLast = true;
             nextPause = Clock::now() + environment.pauseInterval;
@@ -68,7 +72,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             delimiter = environment.delimiter();
             if (environment.layout().OutputPath != writer.path()) writer.redirect(environment.layout().OutputPath);
         }
-        writer.flush();
+        flushThrough(result.count);
     } catch (CoreError &error) {
         if (error.record == 0) error.record = result.count + 1;
         try {
