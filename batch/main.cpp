@@ -3,6 +3,7 @@
 
 #include "BatchRun.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -26,6 +27,11 @@ int wrongArguments(const std::string &reason)
 
 int main(int argc, char **argv)
 {
+    // A file-size limit or a closed pipe then fails the write with a message instead of
+    // killing the program in the middle of a line.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+
     BatchJob job;
     std::vector<std::string> paths;
     bool optionsEnd = false;

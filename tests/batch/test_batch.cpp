@@ -1,0 +1,214 @@
+// kenaris-batch as a script meets it: real files, exit codes, standard output and error.
+
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <vector>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs kenaris-batch with `arguments`; `outputLimit` > 0 caps the size of files it writes.
+Outcome runBatch(const TempDir &dir, const std::vector<std::string> &arguments, rlim_t outputLimit = 0)
+{
+    const std::string outPath = dir.file("stdout.txt"), errPath = dir.file("stderr.txt");
+    const pid_t child = fork();
+    if (child == 0) {
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(out, STDOUT_FILENO);
+        dup2(err, STDERR_FILENO);
+        const struct rlimit limit = {outputLimit, outputLimit};
+        if (outputLimit > 0) setrlimit(RLIMIT_FSIZE, &limit);
+        std::vector<char *> argv{const_cast<char *>(KENARIS_BATCH)};
+        for (const std::string &argument : arguments) argv.push_back(const_cast<char *>(argument.c_str()));
+        argv.push_back(nullptr);
+        execv(KENARIS_BATCH, argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    Outcome outcome;
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.out = TempDir::read(outPath);
+    outcome.err = TempDir::read(errPath);
+    return outcome;
+}
+
+bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+bool exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
+
+// Field 3 then field 1 of widths 3, 4, 8.
+const std::string ThreeFields = "FIX\r\nOUT\r\n3\r\n1\r\nLEN\r\n3 a\r\n4 b\r\n8 c\r\n";
+const std::string ThreeRecords = "ABC1234XYZ56789\r\nabcdefghijklmno\nxy";
+
+TEST(Batch, ConvertsAndReportsTheCount)
+{
+    TempDir dir;
+    const std::string output = dir.write("out.csv", "old content that must go\r\n");
+    const Outcome outcome =
+        runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", ThreeRecords), output});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, " 3件\n");
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(TempDir::read(output), "XYZ56789,ABC\r\nhijklmno,abc\r\n,xy\r\n");
+}
+
+TEST(Batch, TabOptionSeparatesWithTab)
+{
+    TempDir dir;
+    const Outcome outcome = runBatch(dir, {"--tab", dir.write("layout.def", ThreeFields),
+                                           dir.write("in.txt", ThreeRecords), dir.file("out.tsv")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(TempDir::read(dir.file("out.tsv")), "XYZ56789\tABC\r\nhijklmno\tabc\r\n\txy\r\n");
+}
+
+TEST(Batch, ByteDefinitionCutsAtBytes)
+{
+    TempDir dir;
+    // Two double-byte characters then AB: in bytes, widths 2 and 2 give one character each.
+    const std::string line = "\x82\xA0\x82\xA2" "AB\r\n";
+    const std::string source = dir.write("in.txt", line);
+    const std::string byteDefinition = "FIX\r\nBYTE\r\nOUT\r\n2\r\n1\r\nLEN\r\n2 a\r\n2 b\r\n";
+    Outcome outcome = runBatch(dir, {dir.write("bytes.def", byteDefinition), source, dir.file("out.csv")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(TempDir::read(dir.file("out.csv")), "\x82\xA2,\x82\xA0\r\n");
+
+    const std::string charDefinition = "FIX\r\nOUT\r\n2\r\n1\r\nLEN\r\n2 a\r\n2 b\r\n";
+    outcome = runBatch(dir, {dir.write("chars.def", charDefinition), source, dir.file("out.csv")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(TempDir::read(dir.file("out.csv")), "AB,\x82\xA0\x82\xA2\r\n");
+}
+
+TEST(Batch, EmptySourceReportsZero)
+{
+    TempDir dir;
+    const std::string output = dir.write("out.csv", "old\r\n");
+    const Outcome outcome = runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", ""), output});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, " 0件\n");
+    EXPECT_FALSE(exists(output)); // the old output is deleted, as by the window
+}
+
+TEST(Batch, ConversionFailureNamesRecordAndCause)
+{
+    TempDir dir;
+    // Field 2's width is a full-width digit in CP932; the message shows it decoded.
+    const std::string definition = "FIX\r\nOUT\r\n2\r\nLEN\r\n3 a\r\n\x82\x52 b\r\n";
+    const Outcome outcome =
+        runBatch(dir, {dir.write("layout.def", definition), dir.write("in.txt", ThreeRecords), dir.file("out.csv")});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_TRUE(contains(outcome.err, "1 件目のレコードで変換を中止しました。")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "フィールド 2 の文字長「３」は数値ではありません。")) << outcome.err;
+}
+
+TEST(Batch, WriteFailureKeepsTheWholeLinesBeforeIt)
+{
+    TempDir dir;
+    std::string source, expected;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string number = std::to_string(10000000 + i);
+        source += "abc1234" + number + "\r\n";
+        expected += number + ",abc\r\n";
+    }
+    const std::string output = dir.file("out.csv");
+    const Outcome outcome =
+        runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", source), output}, 4000);
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_TRUE(contains(outcome.err, "件目のレコードで変換を中止しました。")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "に書き込めません。")) << outcome.err;
+    const std::string written = TempDir::read(output);
+    EXPECT_FALSE(written.empty());
+    // The record named is one whose line did not reach the file, and one the source has.
+    const int record = std::atoi(outcome.err.c_str());
+    EXPECT_GT(record, int(written.size() / 14));
+    EXPECT_LE(record, 2000);
+    EXPECT_LE(written.size(), 4000u);
+    EXPECT_EQ(written, expected.substr(0, written.size()));
+    EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
+}
+
+TEST(Batch, RefusalsChangeNothing)
+{
+    TempDir dir;
+    const std::string source = dir.write("in.txt", ThreeRecords);
+    const std::string output = dir.write("out.csv", "old\r\n");
+    const struct {
+        std::string definition;
+        std::string message;
+    } rows[] = {
+        {"fix\r\nOUT\r\n1\r\nLEN\r\n3 a\r\n", "ケナリスの定義ファイルではありません。"},
+        {"", "ケナリスの定義ファイルではありません。"},
+        {"FIX\r\nOUT\r\n-1\r\nLEN\r\n3 a\r\n", "出力データが指定されていません。"},
+        {"FIX\r\nLEN\r\n3 a\r\n", "出力データが指定されていません。"},
+    };
+    for (const auto &row : rows) {
+        const Outcome outcome = runBatch(dir, {dir.write("layout.def", row.definition), source, output});
+        EXPECT_EQ(outcome.exitCode, 2) << row.definition;
+        EXPECT_TRUE(contains(outcome.err, row.message)) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_EQ(TempDir::read(output), "old\r\n");
+    }
+
+    const Outcome same = runBatch(dir, {dir.write("layout.def", ThreeFields), source, source});
+    EXPECT_EQ(same.exitCode, 2);
+    EXPECT_TRUE(contains(same.err, "変換元ファイルと同じです")) << same.err;
+    EXPECT_EQ(TempDir::read(source), ThreeRecords);
+}
+
+TEST(Batch, UnreadableFilesFailBeforeTheOutputIsTouched)
+{
+    TempDir dir;
+    const std::string output = dir.write("out.csv", "old\r\n");
+    const std::string definition = dir.write("layout.def", ThreeFields);
+
+    Outcome outcome = runBatch(dir, {dir.file("absent.def"), dir.write("in.txt", ThreeRecords), output});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(contains(outcome.err, "定義ファイルを読み込めません。")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, dir.file("absent.def"))) << outcome.err;
+
+    outcome = runBatch(dir, {definition, dir.file("absent.txt"), output});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(contains(outcome.err, "変換元ファイルを読み込めません。")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, dir.file("absent.txt"))) << outcome.err;
+
+    outcome = runBatch(dir, {definition, dir.file(""), output}); // a folder as the source
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(contains(outcome.err, "変換元ファイルを読み込めません。")) << outcome.err;
+    EXPECT_EQ(TempDir::read(output), "old\r\n");
+}
+
+TEST(Batch, WrongArgumentsShowUsage)
+{
+    TempDir dir;
+    const std::vector<std::vector<std::string>> calls = {
+        {}, {"a.def", "in.txt"}, {"a.def", "in.txt", "out.csv", "more"}, {"--comma", "a.def", "in.txt", "out.csv"},
+        {"a.def", "", "out.csv"}};
+    for (const auto &arguments : calls) {
+        const Outcome outcome = runBatch(dir, arguments);
+        EXPECT_EQ(outcome.exitCode, 2) << arguments.size();
+        EXPECT_TRUE(contains(outcome.err, "使い方: kenaris-batch [--tab] 定義ファイル 変換元ファイル 出力ファイル"))
+            << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+    }
+    const Outcome help = runBatch(dir, {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(contains(help.out, "使い方:"));
+}
+
+} // namespace
