@@ -1,0 +1,46 @@
+#include "CommonDialog1.h"
+
+#include <QFileDialog>
+#include <QStringList>
+
+CommonDialogError::CommonDialogError(int number)
+    : std::runtime_error(number == cdlCancel ? "file dialog cancelled" : "file dialog failed"), Number(number)
+{
+}
+
+void CommonDialog::ShowOpen() { show(FileDialogKind::Open); }
+
+void CommonDialog::ShowSave() { show(FileDialogKind::Save); }
+
+void CommonDialog::show(FileDialogKind kind)
+{
+    const std::string chosen =
+        answerer_ ? answerer_->answer({kind, CancelError, InitDir, Filter, FileName}) : askPerson(kind);
+    if (chosen.empty()) {
+        if (CancelError) throw CommonDialogError(cdlCancel);
+        return;
+    }
+    FileName = chosen;
+}
+
+std::string CommonDialog::askPerson(FileDialogKind kind) const
+{
+    QFileDialog dialog(owner_);
+    // Qt's own dialog looks and behaves the same on every desktop.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(kind == FileDialogKind::Open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(kind == FileDialogKind::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!InitDir.empty()) dialog.setDirectory(QString::fromStdString(InitDir));
+
+    // The source is seldom named like the pattern, so every file stays on offer.
+    const QString allFiles = QStringLiteral("すべてのファイル (*)");
+    QStringList filters;
+    if (!Filter.empty()) filters << QString::fromStdString(Filter);
+    filters << allFiles;
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(filters.first());
+
+    if (!FileName.empty()) dialog.selectFile(QString::fromStdString(FileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().first().toStdString();
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The two general file choosers. Each returns the chosen full path, or an empty text when the
+// user cancelled.
+
+#include "CommonDialog1.h"
+
+#include <string>
+
+// A file to read; offers "*.csv" (also for the fixed-length source).
+std::string ChooseOpenFile(CommonDialogHost &window);
+
+// A file to write, proposing `proposedName`; keeps the filter the last open dialog set.
+std::string ChooseSaveFile(const std::string &proposedName, CommonDialogHost &window);

@@ -1,0 +1,116 @@
+#pragma once
+// The main window: the source and output files, the sample fields of the source's first line,
+// the chosen output columns, the delimiter and the conversion run. Texts of the model are CP932
+// bytes and paths are the file system's bytes; the controls show them decoded.
+
+#include "CommonDialog1.h"
+#include "frmKenarisList.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class DragLabel;
+class QAction;
+class QDrag;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class frmFIX;
+
+class frmKenaris : public QMainWindow, public CommonDialogHost {
+public:
+    explicit frmKenaris(QWidget *parent = nullptr);
+    ~frmKenaris() override;
+
+    // Window members shared with the other handlers.
+    std::string Delimiter;  // "," or a single TAB
+    std::string InputPath;  // the source file
+    std::string LineBuffer; // the output line last composed
+
+    // Controls. Indexed groups keep their indices: there is no List[1] and no Label[3].
+    std::array<QLineEdit *, 2> txtCSV{};
+    std::array<KenarisList *, 3> List{};
+    QLineEdit *txtDELI = nullptr;
+    std::array<QLabel *, 10> Label{};
+    QPushButton *cmd開始 = nullptr;
+    DragLabel *Label1 = nullptr; // never shown: carries the drag text and the drag outline
+    QPushButton *cmd読込 = nullptr; // never shown
+    QPushButton *cmdFile = nullptr;
+    QPushButton *cmdSave = nullptr;
+    QLineEdit *txtInFile = nullptr;
+    QLineEdit *txtOutFile = nullptr;
+    QGroupBox *fra区切文字 = nullptr;
+    std::array<QRadioButton *, 2> Option1{};
+    QLineEdit *txt件数 = nullptr;
+    QPushButton *cmdClose = nullptr;
+    QFrame *Line1 = nullptr;
+    CommonDialog CommonDialog1;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuOpenDef = nullptr;
+    QAction *mnuSaveDef = nullptr;
+    QAction *mnuOpenCSV = nullptr;
+    QAction *mnuSaveCSV = nullptr;
+    QAction *mnuSkip1 = nullptr;
+    QAction *mnuExit = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QAction *mnuDELI = nullptr;
+
+    // The field width dialog, once it has been opened.
+    frmFIX *fixDialog() const { return frmFIX_.get(); }
+    // Whether a conversion is in progress.
+    bool converting() const { return converting_; }
+
+    // Event handlers.
+    void Form_Load();
+    void Option1_Click(int Index);
+    void cmdClose_Click();
+    void mnuExit_Click();
+    void mnuOpenCSV_Click();
+    void mnuSaveCSV_Click();
+    void mnuDELI_Click();
+    void cmdFile_Click();
+    void cmd読込_Click();
+    void cmdSave_Click();
+    void cmd開始_Click();
+    void List_MouseDown(int16_t Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, float X, float Y);
+    void List_DragDrop(int16_t Index, QObject *Source, float X, float Y);
+    void List_KeyDown(int16_t Index, int16_t KeyCode, Qt::KeyboardModifiers Shift);
+
+    // Lists the fields of a sample line in List[0].
+    void FIX1Line(std::string_view line);
+    // Composes the output line of one source line, shows both and appends it to the output file.
+    void Out1LineFIX(std::string_view line);
+
+    CommonDialog &commonDialog1() override { return CommonDialog1; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    class ConversionProgress;
+
+    static constexpr const char *ProposedOutputName = "NEW_FIX.CSV";
+
+    void createControls(QWidget *client);
+    void placeControls();
+    void createMenus();
+    void setTabOrder();
+    void connectHandlers();
+    void recreateOutputLayout();
+    void startLabel1Drag(QPointF pointer);
+
+    std::unique_ptr<frmFIX> frmFIX_;
+    bool converting_ = false;
+    bool closing_ = false; // the program is ending; a running conversion stops
+};

@@ -1,0 +1,50 @@
+#include "frmKenarisDisplay.h"
+
+#include "Cp932.h"
+#include "Cp932Text.h"
+#include "ErrorText.h"
+#include "MsgBox.h"
+
+#include <QLineEdit>
+
+#include <new>
+
+namespace {
+// Enough to read in the box, small enough that a record of megabytes keeps the window quick.
+constexpr long long DisplayedCharacters = 4096;
+} // namespace
+
+void showBytes(QLineEdit *box, std::string_view bytes)
+{
+    long long stepped = 0;
+    const size_t end = cp932::advanceChars(bytes, 0, DisplayedCharacters, stepped);
+    box->setText(decodeCp932(bytes.substr(0, end)));
+}
+
+std::string cp932AsUtf8(std::string_view bytes) { return decodeCp932(bytes).toStdString(); }
+
+std::optional<QString> failureOf(const std::function<void()> &body, const FailureText &describe)
+{
+    try {
+        body();
+        return std::nullopt;
+    } catch (const CoreError &error) {
+        return QString::fromStdString(describe(error));
+    } catch (const std::bad_alloc &) {
+        return QStringLiteral("メモリが足りないため、処理を続けられませんでした。");
+    } catch (const std::exception &error) {
+        return QStringLiteral("処理中に予期しないエラーが発生しました。(%1)").arg(QString::fromLocal8Bit(error.what()));
+    }
+}
+
+std::optional<QString> failureOf(const std::function<void()> &body)
+{
+    return failureOf(body, [](const CoreError &error) { return describeError(error, cp932AsUtf8); });
+}
+
+void runHandler(const std::function<void()> &body, int style, const QString &title)
+{
+    if (const std::optional<QString> text = failureOf(body)) MsgBox(*text, style, title);
+}
+
+void runHandler(const std::function<void()> &body) { runHandler(body, vbExclamation, QStringLiteral("ケナリス")); }

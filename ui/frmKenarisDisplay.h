@@ -1,0 +1,30 @@
+#pragma once
+// Showing model texts in the window, and turning a handler's failure into the sentence a user
+// reads.
+
+#include "CoreError.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class QLineEdit;
+
+// Shows CP932 bytes in a display box; a very long line shows its beginning only.
+void showBytes(QLineEdit *box, std::string_view bytes);
+
+// CP932 bytes as UTF-8, for the sentences of the core.
+std::string cp932AsUtf8(std::string_view bytes);
+
+using FailureText = std::function<std::string(const CoreError &)>;
+
+// Runs `body`; a failure comes back as the message a user should read, nothing otherwise.
+std::optional<QString> failureOf(const std::function<void()> &body, const FailureText &describe);
+std::optional<QString> failureOf(const std::function<void()> &body);
+
+// Runs a handler's body; a failure is shown in a message box instead of leaving the handler.
+void runHandler(const std::function<void()> &body, int style, const QString &title);
+void runHandler(const std::function<void()> &body); // exclamation icon, the program's title

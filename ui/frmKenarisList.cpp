@@ -1,0 +1,88 @@
+#include "frmKenarisList.h"
+
+#include "Cp932Text.h"
+
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+
+namespace {
+
+// The key codes the handlers know: letters and digits as they are, Delete as 46.
+int keyCodeOf(const QKeyEvent &event)
+{
+    const int key = event.key();
+    if (key == Qt::Key_Delete) return vbKeyDelete;
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z)) return key;
+    return 0;
+}
+
+bool carriesDragText(const QDropEvent &event) { return event.mimeData()->hasFormat(DragTextMimeType); }
+
+} // namespace
+
+KenarisList::KenarisList(QWidget *parent) : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    setDragEnabled(false); // every drag is started by the window
+    viewport()->setAcceptDrops(true);
+}
+
+void KenarisList::appendBytes(std::string_view bytes)
+{
+    auto *item = new QListWidgetItem(decodeCp932(bytes));
+    item->setData(Qt::UserRole, QByteArray(bytes.data(), qsizetype(bytes.size())));
+    addItem(item);
+}
+
+std::string KenarisList::itemBytes(int row) const
+{
+    const QByteArray bytes = item(row)->data(Qt::UserRole).toByteArray();
+    return std::string(bytes.constData(), size_t(bytes.size()));
+}
+
+int KenarisList::selectedRow() const
+{
+    const QList<QListWidgetItem *> selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.first());
+}
+
+void KenarisList::mousePressEvent(QMouseEvent *event)
+{
+    QListWidget::mousePressEvent(event);
+    if (pressed) pressed(event->button(), event->modifiers(), viewport()->mapTo(this, event->position()));
+}
+
+void KenarisList::keyPressEvent(QKeyEvent *event)
+{
+    if (keyDown) keyDown(keyCodeOf(*event), event->modifiers());
+    QListWidget::keyPressEvent(event);
+}
+
+void KenarisList::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (carriesDragText(*event))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void KenarisList::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (carriesDragText(*event))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void KenarisList::dropEvent(QDropEvent *event)
+{
+    if (!carriesDragText(*event)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    if (dropped) dropped(event->source(), viewport()->mapTo(this, event->position()));
+}

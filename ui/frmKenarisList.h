@@ -1,0 +1,42 @@
+#pragma once
+// The two list boxes of the main window. Each item shows its CP932 bytes decoded and keeps the
+// bytes themselves, so that texts built from an item lose nothing. The list hands its presses,
+// keys and drops to the window's handlers.
+
+#include <QListWidget>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Key code of the Delete key as the handlers receive it.
+inline constexpr int16_t vbKeyDelete = 46;
+
+// The one kind of data a drag between the lists carries: the drag text's bytes.
+inline constexpr char DragTextMimeType[] = "application/x-kenaris-drag-text";
+
+class KenarisList : public QListWidget {
+public:
+    explicit KenarisList(QWidget *parent);
+
+    // Run after the list has handled a press, so the item under the pointer is already selected.
+    // The position is in the list's own coordinates.
+    std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, QPointF)> pressed;
+    // Run before the list handles the key.
+    std::function<void(int keyCode, Qt::KeyboardModifiers)> keyDown;
+    // Run when a drag text is dropped on the list.
+    std::function<void(QObject *source, QPointF)> dropped;
+
+    void appendBytes(std::string_view bytes);
+    std::string itemBytes(int row) const;
+    // The selected row, or -1.
+    int selectedRow() const;
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+};

@@ -1,0 +1,121 @@
+// The conversion run and the composition of a single line.
+
+#include "frmKenaris.h"
+
+#include "ComposePlan.h"
+#include "ErrorText.h"
+#include "FileChecks.h"
+#include "MsgBox.h"
+#include "OutputWriter.h"
+#include "RecordLoop.h"
+#include "frmKenarisDisplay.h"
+#include "mdlFile.h"
+#include "mdlGlobal.h"
+
+#include <QCoreApplication>
+#include <QLineEdit>
+
+// Shows the progress, lets the window's events run between records, and stops the run when the
+// program is ending or when the output file named during the run cannot take the lines.
+class frmKenaris::ConversionProgress : public RunEnvironment {
+public:
+    ConversionProgress(frmKenaris &window, std::string inputPath)
+        : window_(window), inputPath_(std::move(inputPath)), outputPath_(mdlGlobal.OutputPath)
+    {
+    }
+
+    const LayoutModel &layout() const override { return mdlGlobal; }
+    std::string_view delimiter() const override { return window_.Delimiter; }
+
+    bool betweenRecords(const RunProgress &progress) override
+    {
+        window_.txt件数->setText(QString::number(progress.count));
+        showBytes(window_.txtCSV[0], progress.sourceLine);
+        if (progress.anyOutput) showBytes(window_.txtCSV[1], progress.outputLine);
+        QCoreApplication::processEvents();
+        if (window_.closing_) return false;
+        return acceptOutputPath(progress.count);
+    }
+
+    // Why the run stopped early, for a stop the user should hear about.
+    const std::optional<QString> &stopReason() const { return stopReason_; }
+
+private:
+    // The output file may have been chosen anew while events ran: the lines that follow go
+    // there, so it is prepared like the first one, and it must not be the source either.
+    bool acceptOutputPath(int32_t count)
+    {
+        const std::string &chosen = mdlGlobal.OutputPath;
+        if (chosen == outputPath_ || isSameFile(chosen, outputPath_)) return true;
+        const QString stopped = QStringLiteral("%1 件目のレコードまで変換したところで変換を中止しました。\n").arg(count);
+        if (chosen.empty()) {
+            stopReason_ = stopped + QStringLiteral("変換中に出力ファイルの指定が取り消されました。");
+            return false;
+        }
+        if (const std::optional<QString> failure = failureOf([&] { prepareOutput(inputPath_, chosen); })) {
+            stopReason_ = stopped + *failure;
+            return false;
+        }
+        outputPath_ = chosen;
+        return true;
+    }
+
+    frmKenaris &window_;
+    std::string inputPath_;
+    std::string outputPath_;
+    std::optional<QString> stopReason_;
+};
+
+void frmKenaris::cmd開始_Click()
+{
+    // A second run would delete the file the first one is still writing.
+    if (converting_) {
+        MsgBox(QStringLiteral("変換中です。今の変換が終わってから、もう一度「変換開始」を押してください。"), vbExclamation,
+               QStringLiteral("ケナリス"));
+        return;
+    }
+    converting_ = true;
+    std::optional<RunResult> result;
+    std::optional<QString> stopReason;
+    const std::optional<QString> failure = failureOf(
+        [&] {
+            if (List[2]->count() == 0) {
+                MsgBox(QStringLiteral("出力データを指定してください。"), vbExclamation, QStringLiteral("ケナリス"));
+                return;
+            }
+            if (InputPath.empty()) {
+                InputPath = ChooseOpenFile(*this);
+                if (InputPath.empty()) return;
+                txtInFile->setText(QString::fromStdString(InputPath));
+            }
+            if (mdlGlobal.OutputPath.empty()) {
+                mdlGlobal.OutputPath = ChooseSaveFile(ProposedOutputName, *this);
+                if (mdlGlobal.OutputPath.empty()) return;
+                txtOutFile->setText(QString::fromStdString(mdlGlobal.OutputPath));
+            }
+            prepareOutput(InputPath, mdlGlobal.OutputPath);
+            ConversionProgress progress(*this, InputPath);
+            result = runConversion(InputPath, progress);
+            stopReason = progress.stopReason();
+        },
+        [](const CoreError &error) { return describeRunFailure(error, cp932AsUtf8); });
+    converting_ = false;
+
+    if (failure)
+        MsgBox(*failure, vbExclamation, QStringLiteral("ケナリス"));
+    else if (stopReason)
+        MsgBox(*stopReason, vbExclamation, QStringLiteral("ケナリス"));
+    else if (result && !result->stopped)
+        MsgBox(QStringLiteral(" %1件").arg(result->count), vbOKOnly, QStringLiteral("変換終了"));
+}
+
+void frmKenaris::Out1LineFIX(std::string_view line)
+{
+    showBytes(txtCSV[0], line);
+    LineBuffer.clear();
+    if (!ComposePlan(mdlGlobal).compose(line, Delimiter, LineBuffer)) return;
+    showBytes(txtCSV[1], LineBuffer);
+    OutputWriter writer(mdlGlobal.OutputPath);
+    writer.appendLine(LineBuffer);
+    writer.flush();
+}
