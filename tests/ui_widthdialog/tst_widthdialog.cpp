@@ -84,11 +84,11 @@ private:
         control<QLineEdit>("txtNAME")->setText(name);
         click("cmdAdd");
     }
-    void activateElsewhere(QWidget &other)
+    void activate(QWidget &window)
     {
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
+        window.show();
+        window.activateWindow();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), window.windowHandle());
     }
 
 private slots:
@@ -285,7 +285,7 @@ private slots:
         control<QLineEdit>("txtFIXED")->setText("9");
         control<QLineEdit>("txtNAME")->setText("Y");
 
-        activateElsewhere(mainWindow);
+        activate(mainWindow);
         mdlGlobal.FieldTable = {{"10", "A"}, {"20", "B"}, {}}; // e.g. a definition file loaded there
         QCOMPARE(list()->count(), 7);                          // nothing changes until the user comes back
 
@@ -304,10 +304,9 @@ private slots:
 
         // A window opened on top of the dialog, like a message box.
         QWidget box(dialog.get(), Qt::Dialog);
-        activateElsewhere(box);
+        activate(box);
         box.hide();
-        dialog->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+        activate(*dialog);
 
         // Another program and back: the platform reports no window of ours, then the dialog.
         emit qGuiApp->focusWindowChanged(nullptr);
