@@ -65,6 +65,7 @@ frmFIX::frmFIX()
     connect(returnWatcher_, &ReturnWatcher::returned, this, &frmFIX::Form_Activate);
 }
 
+// Created in tab order: txtNAME comes last, after the buttons.
 void frmFIX::createControls()
 {
     lstDELI = new QListWidget(this);
@@ -89,13 +90,6 @@ void frmFIX::createControls()
     Label1[1]->setObjectName(QStringLiteral("Label1(1)"));
     txtNAME->setObjectName(QStringLiteral("txtNAME"));
     Line1->setObjectName(QStringLiteral("Line1"));
-
-    // txtNAME comes last, after the buttons.
-    setTabOrder(lstDELI, cmdDel);
-    setTabOrder(cmdDel, txtFIXED);
-    setTabOrder(txtFIXED, cmdAdd);
-    setTabOrder(cmdAdd, cmdClose);
-    setTabOrder(cmdClose, txtNAME);
 }
 
 void frmFIX::placeControls()
