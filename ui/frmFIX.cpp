@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include <limits>
 #include <new>
 #include <optional>
 
@@ -33,12 +34,21 @@ QString codePointOf(const QString &character)
     return QStringLiteral("U+%1").arg(character.toUcs4().value(0), 4, 16, QLatin1Char('0')).toUpper();
 }
 
-// The CP932 bytes of a text box, or nothing after telling the user which character has none:
-// such a character could not be written to a definition file as typed.
+// The CP932 bytes of a text box, or nothing after telling the user why the text cannot be
+// kept: a character CP932 lacks, or a pasted line break, would not come back unchanged from a
+// definition file.
 std::optional<std::string> typedBytes(const QLineEdit &box, const QString &boxName)
 {
+    const QString text = box.text();
+    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
+        MsgBox(QStringLiteral("%1の欄に改行が含まれているため、追加できません。\r\n"
+                              "改行を取り除いてから追加してください。")
+                   .arg(boxName),
+               vbExclamation, Caption);
+        return std::nullopt;
+    }
     QString unmappable;
-    std::optional<std::string> bytes = encodeCp932(box.text(), &unmappable);
+    std::optional<std::string> bytes = encodeCp932(text, &unmappable);
     if (!bytes)
         MsgBox(QStringLiteral("%1の欄にある文字「%2」（%3）はシフトJISで表せないため、追加できません。\r\n"
                               "この文字を使わずに入力してください。")
@@ -73,10 +83,12 @@ void frmFIX::createControls()
     cmdDel = new QPushButton(QStringLiteral("削除(&D)"), this);
     Label1[0] = new QLabel(QStringLiteral("固定長データ"), this);
     txtFIXED = new QLineEdit(this);
+    txtFIXED->setMaxLength(std::numeric_limits<int>::max());
     cmdAdd = new QPushButton(QStringLiteral("追加(&A)"), this);
     cmdClose = new QPushButton(QStringLiteral("閉じる(&C)"), this);
     Label1[1] = new QLabel(QStringLiteral("追加する文字長"), this);
     txtNAME = new QLineEdit(this);
+    txtNAME->setMaxLength(std::numeric_limits<int>::max());
     Line1 = new QFrame(this);
     Line1->setFrameShape(QFrame::HLine);
     Line1->setFrameShadow(QFrame::Plain);

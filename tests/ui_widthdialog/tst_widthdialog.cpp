@@ -140,6 +140,7 @@ private slots:
         QTest::addColumn<QByteArray>("nameBytes");
         QTest::newRow("6 X") << "6" << "X" << QByteArray("X");
         QTest::newRow("both empty") << "" << "" << QByteArray();
+        QTest::newRow("no length limit") << "1" << QString(40000, u'N') << QByteArray(40000, 'N');
         QTest::newRow("kept as typed") << " 2.5 " << "氏名" << QByteArray("\x8E\x81\x96\xBC"); // CP932
     }
     void addAppendsAFieldAndCountsItOnClose()
@@ -316,15 +317,16 @@ private slots:
         QCOMPARE(list()->selectedItems().value(0), list()->item(1));
     }
 
-    void charactersWithoutCp932FormAreRefused_data()
+    void textsThatWouldNotSurviveADefinitionFileAreRefused_data()
     {
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("mentioned");
         QTest::newRow("accent in the width") << "6é" << "X" << "文字長の欄にある文字「é」（U+00E9）";
         QTest::newRow("emoji in the name") << "6" << "A😀" << "名前の欄にある文字「😀」（U+1F600）";
+        QTest::newRow("pasted line break") << "6" << "A\r\nB" << "名前の欄に改行";
     }
-    void charactersWithoutCp932FormAreRefused()
+    void textsThatWouldNotSurviveADefinitionFileAreRefused()
     {
         QFETCH(QString, width);
         QFETCH(QString, name);
