@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -60,13 +61,14 @@ bool hasOutputColumn(const Definition &definition)
     return false;
 }
 
-// Opens the source and reads its first bytes, so that a missing or unreadable source is
-// reported before the old output is deleted.
+// Reports a missing or unreadable source, or a folder, before the old output is deleted.
+// Only a regular file is opened here: opening a pipe would take its data or its writer.
 void checkSourceReadable(const std::string &path)
 {
-    LineReader reader(path);
-    std::string_view firstLine;
-    reader.next(firstLine);
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
+    if (S_ISDIR(info.st_mode)) throw CoreError::fileError(CoreError::Kind::FileOpen, path, EISDIR);
+    if (S_ISREG(info.st_mode)) LineReader probe(path);
 }
 
 int convert(const BatchJob &job, const LayoutModel &model)
