@@ -5,6 +5,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -57,5 +58,10 @@ int main(int argc, char **argv)
     job.definitionPath = paths[0];
     job.sourcePath = paths[1];
     job.outputPath = paths[2];
-    return runBatch(job);
+    try {
+        return runBatch(job);
+    } catch (const std::exception &error) { // such as running out of memory
+        std::fprintf(stderr, "予期しないエラーで処理を中止しました。(%s)\n", error.what());
+        return ExitFailed;
+    }
 }
