@@ -66,7 +66,8 @@ bool hasOutputColumn(const Definition &definition)
 void checkSourceReadable(const std::string &path)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
+    if (::stat(path.c_str(), &info) != 0)
+        throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
     if (S_ISDIR(info.st_mode)) throw CoreError::fileError(CoreError::Kind::FileOpen, path, EISDIR);
     if (S_ISREG(info.st_mode)) LineReader probe(path);
 }

@@ -4,8 +4,8 @@ void applyDefinition(const Definition &definition, LayoutModel &model)
 {
     if (!definition.outputs.empty()) {
         // Index 0 is never used; it keeps what it held, as resizing a kept array does.
-        const OutputItem unused = model.OutputLayout && !model.OutputLayout->empty() ? model.OutputLayout->front()
-                                                                                     : OutputItem{};
+        const bool hadLayout = model.OutputLayout && !model.OutputLayout->empty();
+        const OutputItem unused = hadLayout ? model.OutputLayout->front() : OutputItem{};
         std::vector<OutputItem> layout{unused};
         layout.reserve(definition.outputs.size() + 1);
         for (const DefinitionOutput &output : definition.outputs)

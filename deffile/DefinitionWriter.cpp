@@ -21,7 +21,8 @@ std::string composeDefinition(const LayoutModel &model, int outputItems)
         appendLine(out, "OUT");
         for (int position = 1; position <= outputItems; ++position) {
             const bool inLayout = model.OutputLayout && size_t(position) < model.OutputLayout->size();
-            appendLine(out, std::to_string(inLayout ? (*model.OutputLayout)[size_t(position)].SourceField : -1));
+            const int field = inLayout ? (*model.OutputLayout)[size_t(position)].SourceField : -1;
+            appendLine(out, std::to_string(field));
         }
     }
     const int fields = model.fieldsInTable();
