@@ -9,6 +9,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -70,6 +71,8 @@ public:
     frmFIX *fixDialog() const { return frmFIX_.get(); }
     // Whether a conversion is in progress.
     bool converting() const { return converting_; }
+    // How often a running conversion shows its progress and lets other handlers run.
+    std::chrono::milliseconds progressInterval{30};
 
     // Event handlers.
     void Form_Load();

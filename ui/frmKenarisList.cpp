@@ -27,7 +27,7 @@ KenarisList::KenarisList(QWidget *parent) : QListWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSortingEnabled(false);
     setDragEnabled(false); // every drag is started by the window
-    viewport()->setAcceptDrops(true);
+    setAcceptDrops(true);
 }
 
 void KenarisList::appendBytes(std::string_view bytes)

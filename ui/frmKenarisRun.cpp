@@ -22,6 +22,7 @@ public:
     ConversionProgress(frmKenaris &window, std::string inputPath)
         : window_(window), inputPath_(std::move(inputPath)), outputPath_(mdlGlobal.OutputPath)
     {
+        pauseInterval = window.progressInterval;
     }
 
     const LayoutModel &layout() const override { return mdlGlobal; }
@@ -101,6 +102,7 @@ void frmKenaris::cmd開始_Click()
         [](const CoreError &error) { return describeRunFailure(error, cp932AsUtf8); });
     converting_ = false;
 
+    if (closing_) return; // the program is ending: nothing more to tell
     if (failure)
         MsgBox(*failure, vbExclamation, QStringLiteral("ケナリス"));
     else if (stopReason)

@@ -1,0 +1,96 @@
+#pragma once
+// What the main window's tests share: a dialog answerer, scratch files, and preparing the window.
+
+#include "CommonDialog1.h"
+#include "frmKenaris.h"
+#include "frmKenarisDragLabel.h"
+#include "frmKenarisList.h"
+#include "mdlGlobal.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// Answers the file dialogs from a queue (an empty answer is a cancel) and keeps what each was
+// shown with. With the queue empty every dialog is cancelled.
+class QueuedAnswerer : public FileDialogAnswerer {
+public:
+    std::string answer(const FileDialogRequest &request) override
+    {
+        requests.push_back(request);
+        if (answers.empty()) return {};
+        std::string next = answers.front();
+        answers.pop_front();
+        return next;
+    }
+
+    std::deque<std::string> answers;
+    std::vector<FileDialogRequest> requests;
+};
+
+class ScratchFolder {
+public:
+    std::string path(const char *name) const { return folder_.filePath(QString::fromUtf8(name)).toStdString(); }
+
+    std::string write(const char *name, const QByteArray &bytes) const
+    {
+        QFile file(QString::fromStdString(path(name)));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write %s", name);
+        return path(name);
+    }
+
+    static QByteArray read(const std::string &path)
+    {
+        QFile file(QString::fromStdString(path));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    static bool exists(const std::string &path) { return QFile::exists(QString::fromStdString(path)); }
+
+private:
+    QTemporaryDir folder_;
+};
+
+// The positions 1 .. capacity of the output layout.
+inline std::vector<int> layoutSlots()
+{
+    std::vector<int> positions;
+    if (mdlGlobal.OutputLayout)
+        for (size_t i = 1; i < mdlGlobal.OutputLayout->size(); ++i) positions.push_back((*mdlGlobal.OutputLayout)[i].SourceField);
+    return positions;
+}
+
+inline QStringList itemTexts(const QListWidget *list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row) texts << list->item(row)->text();
+    return texts;
+}
+
+// Chooses `source` through the source file button, as a user does.
+inline void chooseSource(frmKenaris &window, QueuedAnswerer &answerer, const std::string &source)
+{
+    answerer.answers.push_back(source);
+    window.cmdFile->click();
+}
+
+// Presses a mouse button on row `row` of List[0]: the press selects the row and starts its drag.
+inline void pressSampleItem(frmKenaris &window, int row, Qt::MouseButton button = Qt::LeftButton)
+{
+    KenarisList *list = window.List[0];
+    const QPoint at = list->visualItemRect(list->item(row)).center();
+    QTest::mousePress(list->viewport(), button, Qt::NoModifier, at);
+    QTest::mouseRelease(list->viewport(), button, Qt::NoModifier, at);
+}
+
+// Drags row `row` of List[0] onto List[2].
+inline void dragToOutput(frmKenaris &window, int row)
+{
+    pressSampleItem(window, row);
+    window.List_DragDrop(2, window.Label1, 10, 10);
+}

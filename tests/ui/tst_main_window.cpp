@@ -1,0 +1,199 @@
+// The main window as it opens, its delimiter buttons, its menus and how it ends.
+
+#include "MsgBox.h"
+#include "Twips.h"
+#include "WindowTest.h"
+#include "frmFIX.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startsWithDefaults();
+    void followsTheDesignGeometry();
+    void tabVisitsTheControlsInOrder();
+    void offersTheMenus();
+    void delimiterFollowsTheOptionButtons();
+    void menuItemsRunTheButtonsHandlers();
+    void widthDialogIsMadeOnceAndKept();
+    void closingEndsWithTheWidthDialog_data();
+    void closingEndsWithTheWidthDialog();
+};
+
+void MainWindowTest::startsWithDefaults()
+{
+    mdlGlobal.OutputLayout = std::vector<OutputItem>(3);
+    mdlGlobal.OutputPath = "left over";
+    frmKenaris window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("ケナリス"));
+    for (QLineEdit *box : {window.txtCSV[0], window.txtCSV[1], window.txtDELI, window.txtInFile, window.txtOutFile,
+                           window.txt件数})
+        QVERIFY2(box->text().isEmpty(), qPrintable(box->objectName()));
+    QCOMPARE(window.List[0]->count(), 0);
+    QCOMPARE(window.List[2]->count(), 0);
+    QVERIFY(window.Option1[0]->isChecked());
+    QVERIFY(!window.Option1[1]->isChecked());
+    QCOMPARE(window.Delimiter, std::string(","));
+    QVERIFY(window.InputPath.empty());
+
+    QCOMPARE(mdlGlobal.FieldCount, int16_t(7));
+    QCOMPARE(mdlGlobal.FieldTable.size(), size_t(8));
+    const char *widths[] = {"3", "3", "3", "4", "4", "8", "5", ""};
+    for (size_t i = 0; i < 8; ++i) QCOMPARE(mdlGlobal.FieldTable[i].Width, std::string(widths[i]));
+    QCOMPARE(mdlGlobal.FieldTable[0].Name, std::string("\x83\x66\x81\x5B\x83\x5E" "1"));
+    QVERIFY(mdlGlobal.FieldTable[7].Name.empty());
+    QVERIFY(!mdlGlobal.OutputLayout);
+    QVERIFY(mdlGlobal.OutputPath.empty());
+}
+
+void MainWindowTest::followsTheDesignGeometry()
+{
+    frmKenaris window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QCOMPARE(window.centralWidget()->size(), twipsSize(window, 6945, 7080));
+    QCOMPARE(window.minimumSize(), window.maximumSize());
+    QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QCOMPARE(window.List[0]->geometry(), twipsRect(window, 1320, 3840, 1575, 2220));
+    QCOMPARE(window.List[2]->geometry(), twipsRect(window, 3240, 3840, 1575, 2220));
+    QCOMPARE(window.cmd開始->geometry(), twipsRect(window, 4200, 6360, 1095, 495));
+    QCOMPARE(window.Option1[1]->geometry(), twipsRect(window, 1800, 240, 1215, 255));
+    QCOMPARE(window.Option1[1]->parentWidget(), window.fra区切文字);
+    QCOMPARE(window.cmdClose->text(), QStringLiteral("閉じる"));
+
+    for (QLineEdit *box : {window.txtCSV[0], window.txtCSV[1], window.txtDELI, window.txtInFile, window.txtOutFile,
+                           window.txt件数}) {
+        QVERIFY(box->isReadOnly());
+        QCOMPARE(box->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
+    }
+    QVERIFY(!window.Label1->isVisible());
+    QVERIFY(!window.cmd読込->isVisible());
+    QVERIFY(window.cmdFile->isVisible());
+    QCOMPARE(window.Label[8]->text(), QStringLiteral("出力区切文字"));
+    QCOMPARE(window.findChild<QWidget *>(QStringLiteral("txtCSV_1")), window.txtCSV[1]);
+}
+
+void MainWindowTest::tabVisitsTheControlsInOrder()
+{
+    frmKenaris window;
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.txtCSV[0]->setFocus();
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    for (int i = 0; i < 13; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    const QStringList expected{"txtCSV_0", "List_0",     "txtDELI",   "cmd開始",   "txtCSV_1", "List_2",   "cmdFile",
+                               "cmdSave",  "txtInFile", "txtOutFile", "Option1_0", "txt件数", "cmdClose", "txtCSV_0"};
+    QCOMPARE(visited, expected);
+}
+
+void MainWindowTest::offersTheMenus()
+{
+    frmKenaris window;
+    QStringList file;
+    for (QAction *item : window.mnuFile->actions()) file << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    QCOMPARE(window.mnuFile->title(), QStringLiteral("ﾌｧｲﾙ(&F)"));
+    QCOMPARE(file, (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)",
+                                "保存CSVﾌｧｲﾙを指定(&W)", "-", "終了(&X)"}));
+    QCOMPARE(window.mnuEdit->title(), QStringLiteral("編集(&E)"));
+    QCOMPARE(window.mnuEdit->actions().size(), 1);
+    QCOMPARE(window.mnuDELI->text(), QStringLiteral("文字長の指定(&D)"));
+}
+
+void MainWindowTest::delimiterFollowsTheOptionButtons()
+{
+    frmKenaris window;
+    window.Option1[1]->click();
+    QCOMPARE(window.Delimiter, std::string("\t"));
+    window.Option1[0]->click();
+    QCOMPARE(window.Delimiter, std::string(","));
+    window.Option1_Click(5);
+    QCOMPARE(window.Delimiter, std::string(","));
+    QVERIFY(window.txtDELI->text().isEmpty());
+}
+
+void MainWindowTest::menuItemsRunTheButtonsHandlers()
+{
+    ScratchFolder folder;
+    const std::string source = folder.write("source.txt", "ABCDEFGHIJ\r\n");
+    frmKenaris window;
+    QueuedAnswerer answerer;
+    window.CommonDialog1.setAnswerer(&answerer);
+
+    answerer.answers = {source};
+    window.mnuOpenCSV->trigger();
+    QCOMPARE(window.InputPath, source);
+    QCOMPARE(window.txtInFile->text(), QString::fromStdString(source));
+    QCOMPARE(itemTexts(window.List[0]), (QStringList{"ABC", "DEF", "GHI", "J"}));
+
+    answerer.answers = {folder.path("out.csv")};
+    window.mnuSaveCSV->trigger();
+    QCOMPARE(mdlGlobal.OutputPath, folder.path("out.csv"));
+    QCOMPARE(window.txtOutFile->text(), QString::fromStdString(folder.path("out.csv")));
+    QCOMPARE(answerer.requests.back().kind, FileDialogKind::Save);
+    QCOMPARE(answerer.requests.back().FileName, std::string("NEW_FIX.CSV"));
+}
+
+void MainWindowTest::widthDialogIsMadeOnceAndKept()
+{
+    frmKenaris window;
+    window.show();
+    QVERIFY(!window.fixDialog());
+    window.mnuDELI->trigger();
+    frmFIX *first = window.fixDialog();
+    QVERIFY(first);
+    QVERIFY(first->isVisible());
+    first->hide();
+    window.mnuDELI->trigger();
+    QCOMPARE(window.fixDialog(), first);
+    QVERIFY(first->isVisible());
+    int dialogs = 0;
+    for (QWidget *top : QApplication::topLevelWidgets()) dialogs += qobject_cast<frmFIX *>(top) ? 1 : 0;
+    QCOMPARE(dialogs, 1);
+}
+
+void MainWindowTest::closingEndsWithTheWidthDialog_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::newRow("閉じる") << "cmdClose";
+    QTest::newRow("終了(&X)") << "mnuExit";
+    QTest::newRow("title bar") << "title bar";
+}
+
+void MainWindowTest::closingEndsWithTheWidthDialog()
+{
+    QFETCH(QString, way);
+    MessageRecorder recorder;
+    frmKenaris window;
+    window.show();
+    window.mnuDELI->trigger();
+    QVERIFY(window.fixDialog()->isVisible());
+
+    if (way == "cmdClose")
+        window.cmdClose->click();
+    else if (way == "mnuExit")
+        window.mnuExit->trigger();
+    else
+        window.close();
+
+    QVERIFY(!window.isVisible());
+    QVERIFY(!window.fixDialog()->isVisible());
+    for (QWidget *top : QApplication::topLevelWidgets()) // nothing left to keep the program running
+        QVERIFY2(!top->isVisible(), qPrintable(top->objectName()));
+    QVERIFY(recorder.messages.isEmpty());
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_main_window.moc"

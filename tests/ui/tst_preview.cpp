@@ -1,0 +1,152 @@
+// Choosing the source file and the preview of its first line in List[0].
+
+#include "MsgBox.h"
+#include "WindowTest.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+class PreviewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        unexpectedMessages_ = std::make_unique<MessageRecorder>();
+        window_ = std::make_unique<frmKenaris>();
+        window_->CommonDialog1.setAnswerer(&answerer_);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+    void cleanup()
+    {
+        window_.reset();
+        answerer_ = {};
+        QVERIFY2(unexpectedMessages_->messages.isEmpty(), qPrintable(unexpectedMessages_->messages.value(0).text));
+        unexpectedMessages_.reset();
+    }
+
+    void listsTheFieldsOfTheFirstLine_data();
+    void listsTheFieldsOfTheFirstLine();
+    void keepsTheBytesOfEachItem();
+    void newFileDiscardsTheOutputColumns();
+    void cancelledChoiceChangesOnlyThePath();
+    void unreadableSourceIsReported_data();
+    void unreadableSourceIsReported();
+    void unusableWidthKeepsTheFieldsBeforeIt();
+
+private:
+    std::unique_ptr<MessageRecorder> unexpectedMessages_; // no test may wait for a person
+    std::unique_ptr<frmKenaris> window_;
+    QueuedAnswerer answerer_;
+    ScratchFolder folder_;
+};
+
+void PreviewTest::listsTheFieldsOfTheFirstLine_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("items");
+    QTest::newRow("short line") << QByteArray("ABCDEFGHIJ\r\nsecond line that is much longer than the first\r\n")
+                                << QStringList{"ABC", "DEF", "GHI", "J"};
+    QTest::newRow("30 characters and more")
+        << QByteArray("AAABBBCCCDDDDEEEEFFFFFFFFGGGGGextra") << QStringList{"AAA", "BBB", "CCC", "DDDD", "EEEE", "FFFFFFFF", "GGGGG"};
+    QTest::newRow("empty first line") << QByteArray("\r\nABCDEF\r\n") << QStringList{};
+    QTest::newRow("CR alone ends the line") << QByteArray("ABCD\rEFGH") << QStringList{"ABC", "D"};
+    QTest::newRow("double-byte characters count once")
+        << QByteArray("\x83\x66\x81\x5B\x83\x5E\x82\xA0") << QStringList{"データ", "あ"};
+}
+
+void PreviewTest::listsTheFieldsOfTheFirstLine()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, items);
+    MessageRecorder recorder;
+    chooseSource(*window_, answerer_, folder_.write("source.txt", file));
+
+    QCOMPARE(itemTexts(window_->List[0]), items);
+    QCOMPARE(window_->List[2]->count(), 0);
+    QCOMPARE(layoutSlots(), std::vector<int>(7, -1));
+    QCOMPARE((*mdlGlobal.OutputLayout)[0].SourceField, int16_t(0));
+    QVERIFY(window_->txtCSV[0]->text().isEmpty()); // the preview shows no line
+    QVERIFY(recorder.messages.isEmpty());
+}
+
+void PreviewTest::keepsTheBytesOfEachItem()
+{
+    // 0x80 is no CP932 character: it shows as a replacement mark, the bytes stay as they were.
+    chooseSource(*window_, answerer_, folder_.write("source.txt", QByteArray("\x80" "AB\x83\x66XY")));
+    QCOMPARE(itemTexts(window_->List[0]), (QStringList{QStringLiteral("\uFFFDAB"), QStringLiteral("デXY")}));
+    QCOMPARE(window_->List[0]->itemBytes(0), std::string("\x80" "AB"));
+    QCOMPARE(window_->List[0]->itemBytes(1), std::string("\x83\x66XY"));
+}
+
+void PreviewTest::newFileDiscardsTheOutputColumns()
+{
+    chooseSource(*window_, answerer_, folder_.write("first.txt", "ABCDEFGHIJ"));
+    dragToOutput(*window_, 1);
+    QCOMPARE(window_->List[2]->count(), 1);
+
+    mdlGlobal.FieldCount = 3;
+    chooseSource(*window_, answerer_, folder_.write("second.txt", "123456789012"));
+    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"123", "456", "789"}));
+    QCOMPARE(window_->List[2]->count(), 0);
+    QCOMPARE(layoutSlots(), (std::vector<int>{-1, -1, -1}));
+}
+
+void PreviewTest::cancelledChoiceChangesOnlyThePath()
+{
+    const std::string source = folder_.write("source.txt", "ABCDEFGHIJ");
+    chooseSource(*window_, answerer_, source);
+    dragToOutput(*window_, 0);
+
+    window_->cmdFile->click(); // cancelled
+    QVERIFY(window_->InputPath.empty());
+    QCOMPARE(window_->txtInFile->text(), QString::fromStdString(source));
+    QCOMPARE(window_->List[0]->count(), 4);
+    QCOMPARE(window_->List[2]->count(), 1);
+    QCOMPARE(layoutSlots()[0], 1);
+}
+
+void PreviewTest::unreadableSourceIsReported_data()
+{
+    QTest::addColumn<bool>("create");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing file") << false << "を開けません";
+    QTest::newRow("no line at all") << true << "行がひとつもない";
+}
+
+void PreviewTest::unreadableSourceIsReported()
+{
+    QFETCH(bool, create);
+    QFETCH(QString, reason);
+    chooseSource(*window_, answerer_, folder_.write("earlier.txt", "ABCDEFGHIJ"));
+    dragToOutput(*window_, 0);
+    const std::string source = create ? folder_.write("empty.txt", "") : folder_.path("missing.txt");
+
+    MessageRecorder recorder;
+    chooseSource(*window_, answerer_, source);
+    QCOMPARE(recorder.messages.size(), 1);
+    const ShownMessage &shown = recorder.messages[0];
+    QVERIFY2(shown.text.contains(reason) && shown.text.contains(QString::fromStdString(source)), qPrintable(shown.text));
+    QCOMPARE(shown.style, vbExclamation);
+    QCOMPARE(shown.title, QStringLiteral("ケナリス"));
+    QCOMPARE(window_->List[0]->count(), 0);
+    QCOMPARE(window_->List[2]->count(), 0);
+    QCOMPARE(layoutSlots(), std::vector<int>(7, -1)); // agrees with the emptied lists
+}
+
+void PreviewTest::unusableWidthKeepsTheFieldsBeforeIt()
+{
+    mdlGlobal.FieldTable[2].Width = std::string(1, 'x');
+    MessageRecorder recorder;
+    chooseSource(*window_, answerer_, folder_.write("source.txt", "ABCDEFGHIJ"));
+    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"ABC", "DEF"}));
+    QCOMPARE(recorder.messages.size(), 1);
+    QVERIFY2(recorder.messages[0].text.contains(QStringLiteral("フィールド 3")) &&
+                 recorder.messages[0].text.contains(QStringLiteral("「x」")),
+             qPrintable(recorder.messages[0].text));
+    QCOMPARE(recorder.messages[0].style, vbExclamation);
+    QCOMPARE(layoutSlots(), std::vector<int>(7, -1));
+}
+
+QTEST_MAIN(PreviewTest)
+#include "tst_preview.moc"
