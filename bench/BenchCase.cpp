@@ -7,7 +7,11 @@ namespace {
 std::string joined(const std::vector<int> &numbers, const std::string &separator, const std::string &prefix = {})
 {
     std::string text;
-    for (size_t i = 0; i < numbers.size(); ++i) text += (i ? separator : "") + prefix + std::to_string(numbers[i]);
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        if (i) text += separator;
+        text += prefix;
+        text += std::to_string(numbers[i]);
+    }
     return text;
 }
 

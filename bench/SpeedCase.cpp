@@ -6,23 +6,34 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <limits>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace {
 
-// Best wall-clock time of `runs` calls of `run`, each after an untimed `prepare`.
-template <typename Prepare, typename Run>
-double bestOf(int runs, Prepare prepare, Run run)
-{
+// A program timed on the case's source.
+struct Contender {
+    std::string label;
+    std::string output;
+    std::function<void()> run;
     double best = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < runs; ++i) {
-        prepare();
-        Stopwatch watch;
-        run();
-        best = std::min(best, watch.seconds());
+};
+
+// Runs every contender in turn, `runs` rounds, so that all of them meet the same load of the
+// machine; each run starts without its old output and with no dirty pages left to write back.
+void timeInRounds(std::vector<Contender> &contenders, int runs)
+{
+    for (int round = 0; round < runs; ++round) {
+        for (Contender &contender : contenders) {
+            removeFile(contender.output);
+            ::sync();
+            Stopwatch watch;
+            contender.run();
+            contender.best = std::min(contender.best, watch.seconds());
+        }
     }
-    return best;
 }
 
 void printRow(const std::string &program, double seconds, unsigned long long bytes)
@@ -30,14 +41,13 @@ void printRow(const std::string &program, double seconds, unsigned long long byt
     // A long program name gets a line of its own above its figures.
     const char *format = program.size() > 40 ? "  %s\n  %40s %9.3f s %9.1f MB/s\n" : "  %-40s%s %9.3f s %9.1f MB/s\n";
     std::printf(format, program.c_str(), "", seconds, double(bytes) / 1e6 / seconds);
-    std::fflush(stdout);
 }
 
 std::string missingPrograms(const std::vector<std::string> &programs)
 {
     std::string missing;
     for (const std::string &program : programs)
-        if (!onPath(program)) missing += (missing.empty() ? "" : ", ") + program;
+        if (!onPath(program)) missing += missing.empty() ? program : ", " + program;
     return missing;
 }
 
@@ -47,65 +57,72 @@ void runOrThrow(const std::vector<Stage> &stages, const std::string &input, cons
     if (!failure.empty()) throw std::runtime_error(failure);
 }
 
+std::string describeOutputOrder(const std::vector<int> &fields)
+{
+    std::string order;
+    for (const int field : fields) {
+        if (!order.empty()) order += ',';
+        order += std::to_string(field);
+    }
+    return order.size() > 40 ? std::to_string(fields.size()) + " fields in a fixed shuffled order" : order;
+}
+
 } // namespace
 
 SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, std::string &sourcePath)
 {
     const SourceShape &shape = benchCase.source;
-    const bool bytes = shape.unit == WidthUnit::Bytes;
     int recordWidth = 0;
     for (const int width : shape.widths) recordWidth += width;
-    std::string order;
-    for (const int field : benchCase.outputOrder) order += (order.empty() ? "" : ",") + std::to_string(field);
-    if (order.size() > 40) order = std::to_string(benchCase.outputOrder.size()) + " fields in a fixed shuffled order";
-
-    sourcePath = folder + "/" + benchCase.fileStem + ".src";
+    const std::string stem = folder + "/" + benchCase.fileStem;
+    sourcePath = stem + ".src";
     SpeedFigures figures;
     figures.sourceBytes = writeSource(sourcePath, shape);
     std::printf("\n== %s\n  %lld records of %d %s in %zu fields, output %s, delimiter \"%s\"; source %.1f MB\n",
-                benchCase.title.c_str(), shape.records, recordWidth, bytes ? "bytes" : "characters",
-                shape.widths.size(), order.c_str(), BenchDelimiter, double(figures.sourceBytes) / 1e6);
+                benchCase.title.c_str(), shape.records, recordWidth,
+                shape.unit == WidthUnit::Bytes ? "bytes" : "characters", shape.widths.size(),
+                describeOutputOrder(benchCase.outputOrder).c_str(), BenchDelimiter, double(figures.sourceBytes) / 1e6);
+    std::fflush(stdout);
 
-    const std::string coreOutput = folder + "/" + benchCase.fileStem + ".kenaris";
-    long long records = 0;
-    figures.coreSeconds = bestOf(
-        runs, [&] { removeFile(coreOutput); },
-        [&] { records = convertWithCore(benchCase, sourcePath, coreOutput); });
-    if (records != shape.records)
-        throw std::runtime_error(benchCase.title + ": the conversion read " + std::to_string(records) +
-                                 " records instead of " + std::to_string(shape.records));
-    printRow("kenaris (runConversion)", figures.coreSeconds, figures.sourceBytes);
-
-    const std::string peerOutput = folder + "/" + benchCase.fileStem + ".peer";
-    if (const std::string missing = missingPrograms(gawkPeerPrograms(benchCase)); !missing.empty()) {
-        std::printf("  NOTE: peer skipped, not on PATH: %s (Debian: apt-get install gawk)\n", missing.c_str());
-    } else {
+    std::vector<Contender> contenders;
+    contenders.push_back({"kenaris (runConversion)", stem + ".kenaris", [&] {
+                              const long long records = convertWithCore(benchCase, sourcePath, stem + ".kenaris");
+                              if (records != shape.records)
+                                  throw std::runtime_error(benchCase.title + ": the conversion read " +
+                                                           std::to_string(records) + " records instead of " +
+                                                           std::to_string(shape.records));
+                          }});
+    const std::string missing = missingPrograms(gawkPeerPrograms(benchCase));
+    if (missing.empty()) {
         const std::vector<Stage> peer = gawkPeer(benchCase);
-        figures.peerSeconds = bestOf(
-            runs, [&] { removeFile(peerOutput); }, [&] { runOrThrow(peer, sourcePath, peerOutput); });
-        printRow("gawk peer: " + describePeer(benchCase), *figures.peerSeconds, figures.sourceBytes);
+        contenders.push_back({"gawk peer: " + describePeer(benchCase), stem + ".peer",
+                              [&, peer] { runOrThrow(peer, sourcePath, stem + ".peer"); }});
     }
+    if (onPath("cp"))
+        contenders.push_back({"cp", stem + ".copy", [&] {
+                                  runOrThrow({{{"cp", sourcePath, stem + ".copy"}, {}}}, "/dev/null", "/dev/null");
+                              }});
 
-    const std::string copyOutput = folder + "/" + benchCase.fileStem + ".copy";
-    if (!onPath("cp")) {
-        std::printf("  NOTE: cp not on PATH, no copy timed\n");
-    } else {
-        figures.copySeconds = bestOf(
-            runs, [&] { removeFile(copyOutput); },
-            [&] { runOrThrow({{{"cp", sourcePath, copyOutput}, {}}}, "/dev/null", "/dev/null"); });
-        printRow("cp", *figures.copySeconds, figures.sourceBytes);
+    timeInRounds(contenders, runs);
+    for (const Contender &contender : contenders) printRow(contender.label, contender.best, figures.sourceBytes);
+    if (!missing.empty())
+        std::printf("  NOTE: gawk peer skipped, not on PATH: %s (Debian: apt-get install gawk)\n", missing.c_str());
+    if (!onPath("cp")) std::printf("  NOTE: cp not on PATH, no copy timed\n");
+
+    figures.coreSeconds = contenders[0].best;
+    for (const Contender &contender : contenders) {
+        if (contender.output == stem + ".peer") figures.peerSeconds = contender.best;
+        if (contender.output == stem + ".copy") figures.copySeconds = contender.best;
     }
-
     if (figures.peerSeconds) {
-        const long long difference = firstDifference(coreOutput, peerOutput);
+        const long long difference = firstDifference(stem + ".kenaris", stem + ".peer");
         if (difference >= 0)
-            throw std::runtime_error(benchCase.title + ": the conversion's output " + coreOutput +
-                                     " differs from the peer's " + peerOutput + " at byte offset " +
+            throw std::runtime_error(benchCase.title + ": the conversion's output " + stem +
+                                     ".kenaris differs from the peer's " + stem + ".peer at byte offset " +
                                      std::to_string(difference));
-        std::printf("  output byte-identical to the peer's: yes (%llu bytes)\n", fileSize(coreOutput));
+        std::printf("  output byte-identical to the peer's: yes (%llu bytes)\n", fileSize(stem + ".kenaris"));
     }
-    removeFile(coreOutput);
-    removeFile(peerOutput);
-    removeFile(copyOutput);
+    std::fflush(stdout);
+    for (const Contender &contender : contenders) removeFile(contender.output);
     return figures;
 }

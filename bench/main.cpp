@@ -157,6 +157,10 @@ int runBenchmark(const Options &options, TempFolder &folder)
 
 int main(int argc, char **argv)
 {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("%s", Usage);
+        return 0;
+    }
     Options options;
     try {
         options = parseOptions(argc, argv);
