@@ -2,11 +2,11 @@
 
 #include "frmKenaris.h"
 
+#include "MsgBox.h"
 #include "Twips.h"
 #include "frmFIX.h"
 #include "frmKenarisDisplay.h"
 #include "frmKenarisDragLabel.h"
-#include "MsgBox.h"
 #include "mdlGlobal.h"
 
 #include <QButtonGroup>
@@ -199,6 +199,11 @@ void frmKenaris::connectHandlers()
         };
         list->keyDown = [this, index](int keyCode, Qt::KeyboardModifiers shift) {
             List_KeyDown(index, int16_t(keyCode), shift);
+        };
+        // Only the drag this window started: a drag text from another program is not the caption
+        // the drop would add.
+        list->acceptsDrag = [this](const QByteArray &dragText) {
+            return dragText == QByteArray::fromStdString(Label1->caption());
         };
         list->dropped = [this, index](QObject *source, QPointF at) {
             List_DragDrop(index, source, float(at.x()), float(at.y()));

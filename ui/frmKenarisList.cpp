@@ -18,8 +18,6 @@ int keyCodeOf(const QKeyEvent &event)
     return 0;
 }
 
-bool carriesDragText(const QDropEvent &event) { return event.mimeData()->hasFormat(DragTextMimeType); }
-
 } // namespace
 
 KenarisList::KenarisList(QWidget *parent) : QListWidget(parent)
@@ -49,6 +47,12 @@ int KenarisList::selectedRow() const
     return selected.isEmpty() ? -1 : row(selected.first());
 }
 
+bool KenarisList::accepts(const QDropEvent &event) const
+{
+    const QMimeData *data = event.mimeData();
+    return data->hasFormat(DragTextMimeType) && (!acceptsDrag || acceptsDrag(data->data(DragTextMimeType)));
+}
+
 void KenarisList::mousePressEvent(QMouseEvent *event)
 {
     QListWidget::mousePressEvent(event);
@@ -63,7 +67,7 @@ void KenarisList::keyPressEvent(QKeyEvent *event)
 
 void KenarisList::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (carriesDragText(*event))
+    if (accepts(*event))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -71,7 +75,7 @@ void KenarisList::dragEnterEvent(QDragEnterEvent *event)
 
 void KenarisList::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (carriesDragText(*event))
+    if (accepts(*event))
         event->acceptProposedAction();
     else
         event->ignore();
@@ -79,7 +83,7 @@ void KenarisList::dragMoveEvent(QDragMoveEvent *event)
 
 void KenarisList::dropEvent(QDropEvent *event)
 {
-    if (!carriesDragText(*event)) {
+    if (!accepts(*event)) {
         event->ignore();
         return;
     }

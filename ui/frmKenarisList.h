@@ -25,7 +25,9 @@ public:
     std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, QPointF)> pressed;
     // Run before the list handles the key.
     std::function<void(int keyCode, Qt::KeyboardModifiers)> keyDown;
-    // Run when a drag text is dropped on the list.
+    // Whether a drag text may be dropped here; any drag text when unset.
+    std::function<bool(const QByteArray &dragText)> acceptsDrag;
+    // Run when an accepted drag text is dropped on the list.
     std::function<void(QObject *source, QPointF)> dropped;
 
     void appendBytes(std::string_view bytes);
@@ -34,6 +36,7 @@ public:
     int selectedRow() const;
 
 protected:
+    bool accepts(const QDropEvent &event) const;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;

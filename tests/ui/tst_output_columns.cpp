@@ -201,9 +201,12 @@ void OutputColumnsTest::dropReachesTheHandlerThroughTheList()
     QCOMPARE(window_->List[2]->itemBytes(1), std::string("01;\x83\x66\x81\x5B\x83\x5E"));
     QCOMPARE(layoutSlots(), (std::vector<int>{2, 1, -1, -1, -1, -1, -1}));
 
-    QMimeData foreign;
-    foreign.setText(QStringLiteral("01;ABC"));
-    QVERIFY(!dropOnOutputList(*window_, foreign, QPoint(5, 5)));
+    QMimeData plainText;
+    plainText.setText(QStringLiteral("01;ABC"));
+    QVERIFY(!dropOnOutputList(*window_, plainText, QPoint(5, 5)));
+    QMimeData otherProgram; // a drag another running copy of the program started
+    otherProgram.setData(DragTextMimeType, QByteArray("05;XYZ"));
+    QVERIFY(!dropOnOutputList(*window_, otherProgram, QPoint(5, 5)));
     QCOMPARE(window_->List[2]->count(), 2);
 }
 
