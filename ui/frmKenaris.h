@@ -12,13 +12,11 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 
 class DragLabel;
 class QAction;
-class QDrag;
 class QFrame;
 class QGroupBox;
 class QLabel;

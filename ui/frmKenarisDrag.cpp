@@ -16,14 +16,6 @@
 
 namespace {
 
-// The field number with at least two digits, ";", and the item's text: "03;ABC".
-std::string dragText(int fieldNumber, const std::string &itemText)
-{
-    std::string number = std::to_string(fieldNumber);
-    if (number.size() < 2) number.insert(0, 2 - number.size(), '0');
-    return number + ";" + itemText;
-}
-
 // The field number a drag text starts with, or 0 when it carries none.
 int fieldNumberOf(const std::string &dragText)
 {

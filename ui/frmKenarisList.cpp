@@ -20,6 +20,13 @@ int keyCodeOf(const QKeyEvent &event)
 
 } // namespace
 
+std::string dragText(int fieldNumber, std::string_view itemText)
+{
+    std::string number = std::to_string(fieldNumber);
+    if (number.size() < 2) number.insert(0, 2 - number.size(), '0');
+    return number + ";" + std::string(itemText);
+}
+
 KenarisList::KenarisList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);

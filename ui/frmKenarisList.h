@@ -16,6 +16,10 @@ inline constexpr int16_t vbKeyDelete = 46;
 // The one kind of data a drag between the lists carries: the drag text's bytes.
 inline constexpr char DragTextMimeType[] = "application/x-kenaris-drag-text";
 
+// The text of an output column: the field number with at least two digits, ";", and the
+// sample item's bytes, as in "03;ABC".
+std::string dragText(int fieldNumber, std::string_view itemText);
+
 class KenarisList : public QListWidget {
 public:
     explicit KenarisList(QWidget *parent);
