@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #if defined(__SSE2__)
@@ -41,7 +42,7 @@ inline size_t advanceChars(std::string_view text, size_t from, long long chars, 
 
 namespace detail {
 
-// Bit 0: lead byte, bit 1: trail byte; one lookup per byte while scanning.
+// Bit 0: lead byte, bit 1: trail byte; for bytes the vector steps below do not cover.
 inline constexpr std::array<uint8_t, 256> byteClasses = [] {
     std::array<uint8_t, 256> classes{};
     for (int b = 0; b < 256; ++b)
@@ -51,8 +52,7 @@ inline constexpr std::array<uint8_t, 256> byteClasses = [] {
 
 inline constexpr uint64_t eachByte = 0x0101010101010101ULL;
 
-// Bytes of the result: the number of set bits in each byte of `x` (std::popcount compiles to a
-// library call on plain x86-64).
+// Bytes of the result: the number of set bits in each byte of `x`.
 inline uint64_t bitsPerByte(uint64_t x)
 {
     x -= (x >> 1) & 0x5555555555555555ULL;
@@ -60,8 +60,8 @@ inline uint64_t bitsPerByte(uint64_t x)
     return (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
 }
 
-// selectInByte[b][k]: position of the set bit of `b` with k set bits below it.
-inline constexpr std::array<std::array<uint8_t, 8>, 256> selectInByte = [] {
+// bitPositions[b]: the positions of the set bits of `b`, ascending, then zeros.
+inline constexpr std::array<std::array<uint8_t, 8>, 256> bitPositions = [] {
     std::array<std::array<uint8_t, 8>, 256> table{};
     for (int b = 0; b < 256; ++b)
         for (int bit = 0, k = 0; bit < 8; ++bit)
@@ -69,16 +69,20 @@ inline constexpr std::array<std::array<uint8_t, 8>, 256> selectInByte = [] {
     return table;
 }();
 
-// Position of the set bit of `x` with `k` set bits below it, given `cumulative`: byte j holds
-// the set bits of bytes 0..j (k must be below the number of set bits).
-inline int selectBit(uint64_t x, uint64_t cumulative, unsigned k)
+// The positions of the set bits in the first `bytes` bytes of `x`, ascending, one byte each from
+// `to` on; returns their number. `to` must have room for eight more bytes than that.
+inline unsigned listBits(uint64_t x, size_t bytes, uint8_t *to)
 {
-    constexpr uint64_t highBits = 0x8080808080808080ULL;
-    // A byte's high bit stays set where that byte and those below it hold k or fewer set bits.
-    const uint64_t fullBytes = (((k * eachByte) | highBits) - cumulative) & highBits;
-    const unsigned byte = unsigned(((fullBytes >> 7) * eachByte) >> 56);
-    const unsigned below = byte == 0 ? 0 : unsigned((cumulative >> (8 * byte - 8)) & 0xFF);
-    return int(8 * byte) + selectInByte[(x >> (8 * byte)) & 0xFF][k - below];
+    const uint64_t counts = bitsPerByte(x);
+    unsigned listed = 0;
+    for (unsigned byte = 0; byte < bytes; ++byte) {
+        uint64_t positions;
+        std::memcpy(&positions, bitPositions[(x >> (8 * byte)) & 0xFF].data(), 8);
+        positions += 8 * byte * eachByte; // no carry: each byte stays below 64
+        std::memcpy(to + listed, &positions, 8);
+        listed += unsigned(counts >> (8 * byte)) & 0xFF;
+    }
+    return listed;
 }
 
 // Bit i of `lead` / `trail` set where byte i of `bytes` (at most 64) is a lead / trail byte.
@@ -150,10 +154,10 @@ inline void charOffsets(std::string_view text, const long long *indices, size_t 
         const size_t size = std::min<size_t>(64, text.size() - base);
         const int byteAfter = base + 64 < text.size() ? static_cast<unsigned char>(text[base + 64]) : -1;
         const uint64_t starts = detail::characterStarts(text.data() + base, size, byteAfter, secondByteFirst);
-        const uint64_t cumulative = detail::bitsPerByte(starts) * detail::eachByte;
-        const int startsInBlock = int(cumulative >> 56);
+        uint8_t startList[64 + 8];
+        const int startsInBlock = int(detail::listBits(starts, (size + 7) / 8, startList));
         for (; next < count && indices[next] - charsBefore < startsInBlock; ++next)
-            offsets[next] = base + size_t(detail::selectBit(starts, cumulative, unsigned(indices[next] - charsBefore)));
+            offsets[next] = base + startList[indices[next] - charsBefore];
         charsBefore += startsInBlock;
     }
     for (; next < count; ++next) offsets[next] = text.size();
