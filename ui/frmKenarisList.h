@@ -40,10 +40,12 @@ public:
     int selectedRow() const;
 
 protected:
-    bool accepts(const QDropEvent &event) const;
     void mousePressEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+
+private:
+    bool accepts(const QDropEvent &event) const;
 };
