@@ -39,6 +39,12 @@ void closeIfOpen(int &fd)
     ::_exit(127);
 }
 
+double cpuSeconds(const struct rusage &usage)
+{
+    const auto seconds = [](const timeval &time) { return double(time.tv_sec) + double(time.tv_usec) / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 std::string describeStatus(const std::string &program, int status)
 {
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
@@ -52,18 +58,23 @@ std::string describeStatus(const std::string &program, int status)
 
 } // namespace
 
-std::string runPipeline(const std::vector<Stage> &stages, const std::string &inputPath,
-                        const std::string &outputPath)
+PipelineOutcome runPipeline(const std::vector<Stage> &stages, const std::string &inputPath,
+                            const std::string &outputPath)
 {
+    PipelineOutcome outcome;
+    std::string &failure = outcome.failure;
     int readEnd = ::open(inputPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (readEnd < 0) return systemFailure("cannot open " + inputPath);
+    if (readEnd < 0) {
+        failure = systemFailure("cannot open " + inputPath);
+        return outcome;
+    }
     int output = ::open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (output < 0) {
         closeIfOpen(readEnd);
-        return systemFailure("cannot create " + outputPath);
+        failure = systemFailure("cannot create " + outputPath);
+        return outcome;
     }
 
-    std::string failure;
     std::vector<std::pair<pid_t, std::string>> children;
     for (size_t i = 0; i < stages.size() && failure.empty(); ++i) {
         const bool last = i + 1 == stages.size();
@@ -85,12 +96,21 @@ std::string runPipeline(const std::vector<Stage> &stages, const std::string &inp
 
     for (const auto &[pid, program] : children) {
         int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        struct rusage usage {};
+        while (::wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
         }
+        outcome.cpuSeconds += cpuSeconds(usage);
         const std::string problem = describeStatus(program, status);
         if (failure.empty()) failure = problem;
     }
-    return failure;
+    return outcome;
+}
+
+double ownCpuSeconds()
+{
+    struct rusage usage {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return cpuSeconds(usage);
 }
 
 bool onPath(const std::string &program)

@@ -13,12 +13,13 @@
 
 namespace {
 
-// A program timed on the case's source.
+// A program timed on the case's source. `run` returns the processor time it used.
 struct Contender {
     std::string label;
     std::string output;
-    std::function<void()> run;
+    std::function<double()> run;
     double best = std::numeric_limits<double>::infinity();
+    double bestCpu = std::numeric_limits<double>::infinity();
 };
 
 // Runs every contender in turn, `runs` rounds, so that all of them meet the same load of the
@@ -30,17 +31,20 @@ void timeInRounds(std::vector<Contender> &contenders, int runs)
             removeFile(contender.output);
             ::sync();
             Stopwatch watch;
-            contender.run();
+            const double cpu = contender.run();
             contender.best = std::min(contender.best, watch.seconds());
+            contender.bestCpu = std::min(contender.bestCpu, cpu);
         }
     }
 }
 
-void printRow(const std::string &program, double seconds, unsigned long long bytes)
+void printRow(const Contender &contender, unsigned long long bytes)
 {
     // A long program name gets a line of its own above its figures.
-    const char *format = program.size() > 40 ? "  %s\n  %40s %9.3f s %9.1f MB/s\n" : "  %-40s%s %9.3f s %9.1f MB/s\n";
-    std::printf(format, program.c_str(), "", seconds, double(bytes) / 1e6 / seconds);
+    const char *format = contender.label.size() > 40 ? "  %s\n  %40s %9.3f s %9.1f MB/s %9.3f s\n"
+                                                      : "  %-40s%s %9.3f s %9.1f MB/s %9.3f s\n";
+    std::printf(format, contender.label.c_str(), "", contender.best, double(bytes) / 1e6 / contender.best,
+                contender.bestCpu);
 }
 
 std::string missingPrograms(const std::vector<std::string> &programs)
@@ -51,10 +55,11 @@ std::string missingPrograms(const std::vector<std::string> &programs)
     return missing;
 }
 
-void runOrThrow(const std::vector<Stage> &stages, const std::string &input, const std::string &output)
+double runOrThrow(const std::vector<Stage> &stages, const std::string &input, const std::string &output)
 {
-    const std::string failure = runPipeline(stages, input, output);
-    if (!failure.empty()) throw std::runtime_error(failure);
+    const PipelineOutcome outcome = runPipeline(stages, input, output);
+    if (!outcome.failure.empty()) throw std::runtime_error(outcome.failure);
+    return outcome.cpuSeconds;
 }
 
 std::string describeOutputOrder(const std::vector<int> &fields)
@@ -86,25 +91,28 @@ SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder,
 
     std::vector<Contender> contenders;
     contenders.push_back({"kenaris (runConversion)", stem + ".kenaris", [&] {
+                              const double cpuBefore = ownCpuSeconds();
                               const long long records = convertWithCore(benchCase, sourcePath, stem + ".kenaris");
                               if (records != shape.records)
                                   throw std::runtime_error(benchCase.title + ": the conversion read " +
                                                            std::to_string(records) + " records instead of " +
                                                            std::to_string(shape.records));
+                              return ownCpuSeconds() - cpuBefore;
                           }});
     const std::string missing = missingPrograms(gawkPeerPrograms(benchCase));
     if (missing.empty()) {
         const std::vector<Stage> peer = gawkPeer(benchCase);
         contenders.push_back({"gawk peer: " + describePeer(benchCase), stem + ".peer",
-                              [&, peer] { runOrThrow(peer, sourcePath, stem + ".peer"); }});
+                              [&, peer] { return runOrThrow(peer, sourcePath, stem + ".peer"); }});
     }
     if (onPath("cp"))
         contenders.push_back({"cp", stem + ".copy", [&] {
-                                  runOrThrow({{{"cp", sourcePath, stem + ".copy"}, {}}}, "/dev/null", "/dev/null");
+                                  return runOrThrow({{{"cp", sourcePath, stem + ".copy"}, {}}}, "/dev/null", "/dev/null");
                               }});
 
     timeInRounds(contenders, runs);
-    for (const Contender &contender : contenders) printRow(contender.label, contender.best, figures.sourceBytes);
+    std::printf("  %-40s %11s %14s %11s\n", "", "wall", "", "processor");
+    for (const Contender &contender : contenders) printRow(contender, figures.sourceBytes);
     if (!missing.empty())
         std::printf("  NOTE: gawk peer skipped, not on PATH: %s (Debian: apt-get install gawk)\n", missing.c_str());
     if (!onPath("cp")) std::printf("  NOTE: cp not on PATH, no copy timed\n");

@@ -8,6 +8,7 @@
 #include "TempFolder.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
@@ -78,6 +79,19 @@ std::string processorName()
     return "unknown processor";
 }
 
+std::string formatted(const char *format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string loadAverage()
+{
+    double load[1] = {0};
+    return ::getloadavg(load, 1) == 1 ? formatted("%.2f", load[0]) : "unknown";
+}
+
 void printHeader(const Options &options, const std::string &folder)
 {
 #ifdef __OPTIMIZE__
@@ -88,8 +102,11 @@ void printHeader(const Options &options, const std::string &folder)
     std::printf("kenaris-bench: the conversion core against gawk and cp\n");
     std::printf("machine: %s, %u hardware threads; build: %s (%s)\n", processorName().c_str(),
                 std::thread::hardware_concurrency(), KENARIS_BENCH_BUILD_TYPE, optimised);
-    std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds, best of %d run(s); scratch folder %s\n",
-                options.runs, folder.c_str());
+    std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, "
+                "processor = user + system time (all stages of a pipeline)\n",
+                options.runs);
+    std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s\n",
+                loadAverage().c_str(), folder.c_str());
 }
 
 struct GoalLine {
@@ -98,13 +115,6 @@ struct GoalLine {
     std::string goal;
     bool met = false;
 };
-
-std::string formatted(const char *format, double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
 
 void addSpeedGoals(std::vector<GoalLine> &goals, const std::string &title, const SpeedFigures &figures)
 {
@@ -124,7 +134,8 @@ void addSpeedGoals(std::vector<GoalLine> &goals, const std::string &title, const
 
 void printGoals(const std::vector<GoalLine> &goals)
 {
-    std::printf("\n== goals\n  %-52s %-18s %-18s %s\n", "", "measured", "goal", "");
+    std::printf("\n== goals (wall-clock; load average now %s)\n  %-52s %-18s %-18s %s\n", loadAverage().c_str(), "",
+                "measured", "goal", "");
     for (const GoalLine &goal : goals)
         std::printf("  %-52s %-18s %-18s %s\n", goal.what.c_str(), goal.measured.c_str(), goal.goal.c_str(),
                     goal.met ? "met" : "MISSED");
