@@ -3,6 +3,7 @@
 #include "frmKenaris.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -10,6 +11,7 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
+    application.setWindowIcon(QIcon(QStringLiteral(":/icons/kenaris.png")));
     // Qt's own dialogs and buttons speak Japanese like the rest of the program, where the
     // translations are installed.
     QTranslator qtTexts;

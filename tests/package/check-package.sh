@@ -20,7 +20,7 @@ done
 id=io.github.kenaris.Kenaris
 for file in usr/bin/kenaris usr/bin/kenaris-batch usr/share/applications/$id.desktop \
             usr/share/metainfo/$id.metainfo.xml usr/share/icons/hicolor/scalable/apps/$id.svg \
-            usr/share/mime/packages/$id.xml; do
+            usr/share/icons/hicolor/128x128/apps/$id.png usr/share/mime/packages/$id.xml; do
   [ -f "$scratch/root/$file" ] || fail "missing $file"
 done
 desktop-file-validate "$scratch/root/usr/share/applications/$id.desktop" || fail "desktop entry does not validate"
