@@ -64,6 +64,7 @@ public:
     QAction *mnuExit = nullptr;
     QMenu *mnuEdit = nullptr;
     QAction *mnuDELI = nullptr;
+    QAction *mnuByteUnit = nullptr; // checked while widths count bytes
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }
@@ -80,6 +81,7 @@ public:
     void mnuOpenCSV_Click();
     void mnuSaveCSV_Click();
     void mnuDELI_Click();
+    void mnuByteUnit_Click();
     void cmdFile_Click();
     void cmd読込_Click();
     void cmdSave_Click();
@@ -110,6 +112,7 @@ private:
     void connectHandlers();
     void recreateOutputLayout();
     void startLabel1Drag(QPointF pointer);
+    void showWidthUnit();
 
     std::unique_ptr<frmFIX> frmFIX_;
     bool converting_ = false;

@@ -167,6 +167,8 @@ void frmKenaris::createMenus()
     mnuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
     mnuDELI = action(mnuEdit, QStringLiteral("文字長の指定(&D)"), QStringLiteral("mnuDELI"));
+    mnuByteUnit = action(mnuEdit, QStringLiteral("文字長をバイト数で数える(&B)"), QStringLiteral("mnuByteUnit"));
+    mnuByteUnit->setCheckable(true);
 }
 
 void frmKenaris::setTabOrder()
@@ -188,6 +190,7 @@ void frmKenaris::connectHandlers()
     connect(mnuSaveCSV, &QAction::triggered, this, [this] { mnuSaveCSV_Click(); });
     connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
     connect(mnuDELI, &QAction::triggered, this, [this] { mnuDELI_Click(); });
+    connect(mnuByteUnit, &QAction::triggered, this, &frmKenaris::mnuByteUnit_Click);
     for (int index : {0, 1})
         connect(Option1[size_t(index)], &QRadioButton::toggled, this, [this, index](bool checked) {
             if (checked) Option1_Click(index);
@@ -219,6 +222,7 @@ void frmKenaris::Form_Load()
             InputPath.clear();
             for (QLineEdit *box : {txtCSV[0], txtCSV[1], txtDELI, txtInFile, txtOutFile, txt件数}) box->clear();
             mdlGlobal = LayoutModel::startup();
+            showWidthUnit();
             Delimiter = ",";
         },
         vbOKOnly, QString());
@@ -243,6 +247,13 @@ void frmKenaris::mnuDELI_Click()
         frmFIX_->activateWindow();
     });
 }
+
+void frmKenaris::mnuByteUnit_Click()
+{
+    mdlGlobal.Unit = mnuByteUnit->isChecked() ? WidthUnit::Bytes : WidthUnit::Characters;
+}
+
+void frmKenaris::showWidthUnit() { mnuByteUnit->setChecked(mdlGlobal.Unit == WidthUnit::Bytes); }
 
 void frmKenaris::closeEvent(QCloseEvent *event)
 {

@@ -108,8 +108,11 @@ void MainWindowTest::offersTheMenus()
     QCOMPARE(file, (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)",
                                 "保存CSVﾌｧｲﾙを指定(&W)", "-", "終了(&X)"}));
     QCOMPARE(window.mnuEdit->title(), QStringLiteral("編集(&E)"));
-    QCOMPARE(window.mnuEdit->actions().size(), 1);
+    QCOMPARE(window.mnuEdit->actions(), (QList<QAction *>{window.mnuDELI, window.mnuByteUnit}));
     QCOMPARE(window.mnuDELI->text(), QStringLiteral("文字長の指定(&D)"));
+    QCOMPARE(window.mnuByteUnit->text(), QStringLiteral("文字長をバイト数で数える(&B)"));
+    QVERIFY(window.mnuByteUnit->isCheckable());
+    QVERIFY(!window.mnuByteUnit->isChecked());
 }
 
 void MainWindowTest::delimiterFollowsTheOptionButtons()
