@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+struct Definition;
 class DragLabel;
 class QAction;
 class QFrame;
@@ -82,6 +83,8 @@ public:
     void mnuSaveCSV_Click();
     void mnuDELI_Click();
     void mnuByteUnit_Click();
+    void mnuOpenDef_Click();
+    void mnuSaveDef_Click();
     void cmdFile_Click();
     void cmd読込_Click();
     void cmdSave_Click();
@@ -104,6 +107,7 @@ private:
     class ConversionProgress;
 
     static constexpr const char *ProposedOutputName = "NEW_FIX.CSV";
+    static constexpr const char *ProposedDefinitionName = "NEW_FIX.DEF";
 
     void createControls(QWidget *client);
     void placeControls();
@@ -113,6 +117,7 @@ private:
     void recreateOutputLayout();
     void startLabel1Drag(QPointF pointer);
     void showWidthUnit();
+    void listLoadedOutputs(const Definition &definition);
 
     std::unique_ptr<frmFIX> frmFIX_;
     bool converting_ = false;

@@ -191,6 +191,8 @@ void frmKenaris::connectHandlers()
     connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
     connect(mnuDELI, &QAction::triggered, this, [this] { mnuDELI_Click(); });
     connect(mnuByteUnit, &QAction::triggered, this, &frmKenaris::mnuByteUnit_Click);
+    connect(mnuOpenDef, &QAction::triggered, this, &frmKenaris::mnuOpenDef_Click);
+    connect(mnuSaveDef, &QAction::triggered, this, &frmKenaris::mnuSaveDef_Click);
     for (int index : {0, 1})
         connect(Option1[size_t(index)], &QRadioButton::toggled, this, [this, index](bool checked) {
             if (checked) Option1_Click(index);

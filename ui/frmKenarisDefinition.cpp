@@ -1,0 +1,108 @@
+// Loading and saving definition files: the layout, the output columns and the width unit.
+
+#include "frmKenaris.h"
+
+#include "DefinitionFile.h"
+#include "DefinitionReader.h"
+#include "DefinitionWriter.h"
+#include "ErrorText.h"
+#include "MsgBox.h"
+#include "frmKenarisDisplay.h"
+#include "mdlGlobal.h"
+
+#include <optional>
+
+namespace {
+
+const QString WindowTitle = QStringLiteral("ケナリス");
+
+// Shows the dialog; false when the user cancelled.
+bool showDialog(CommonDialog &dialog, FileDialogKind kind)
+{
+    try {
+        kind == FileDialogKind::Open ? dialog.ShowOpen() : dialog.ShowSave();
+        return true;
+    } catch (const CommonDialogError &error) {
+        if (error.Number == cdlCancel) return false;
+        throw;
+    }
+}
+
+} // namespace
+
+void frmKenaris::mnuOpenDef_Click()
+{
+    runHandler([this] {
+        if (InputPath.empty()) {
+            MsgBox(QStringLiteral("変換元ファイルを先に指定してください"), vbOKOnly, WindowTitle);
+            return;
+        }
+        mdlGlobal.DefinitionPath.clear();
+        CommonDialog1.CancelError = true;
+        CommonDialog1.InitDir.clear();
+        CommonDialog1.Filter = "*.def";
+        CommonDialog1.FileName = "*.def";
+        if (!showDialog(CommonDialog1, FileDialogKind::Open)) return;
+        mdlGlobal.DefinitionPath = CommonDialog1.FileName;
+
+        // The whole file is read before anything changes: a refused file leaves the layout and
+        // the lists as they were.
+        std::optional<Definition> definition;
+        QString refusal = QString::fromUtf8(NotADefinitionMessage);
+        try {
+            definition = readDefinitionFile(mdlGlobal.DefinitionPath);
+        } catch (const CoreError &error) { // cannot be opened or read: say why as well
+            refusal += QLatin1Char('\n') + QString::fromStdString(describeError(error, cp932AsUtf8));
+        }
+        if (!definition) {
+            MsgBox(refusal, vbExclamation, WindowTitle);
+            return;
+        }
+        applyDefinition(*definition, mdlGlobal);
+        listLoadedOutputs(*definition);
+        showWidthUnit();
+    });
+}
+
+void frmKenaris::listLoadedOutputs(const Definition &definition)
+{
+    // A file without output entries keeps the layout's slots but empties them, so that the
+    // emptied output list and the layout still agree.
+    if (definition.outputs.empty() && mdlGlobal.OutputLayout)
+        for (size_t slot = 1; slot < mdlGlobal.OutputLayout->size(); ++slot)
+            (*mdlGlobal.OutputLayout)[slot].SourceField = -1;
+
+    // Item texts come from the sample list as it stands, cut with the widths before the load.
+    List[2]->clear();
+    for (const DefinitionOutput &output : definition.outputs) {
+        if (!output.listed) continue;
+        const int field = output.SourceField;
+        const bool sampled = field >= 1 && field <= List[0]->count();
+        List[2]->appendBytes(dragText(field, sampled ? List[0]->itemBytes(field - 1) : std::string()));
+    }
+}
+
+void frmKenaris::mnuSaveDef_Click()
+{
+    // A failure shows the system's description, without an icon.
+    runHandler(
+        [this] {
+            if (List[2]->count() == 0) {
+                MsgBox(QStringLiteral("変換先項目を指定してください"), vbOKOnly, WindowTitle);
+                List[0]->setFocus();
+                return;
+            }
+            CommonDialog1.CancelError = true;
+            CommonDialog1.InitDir.clear();
+            CommonDialog1.FileName =
+                mdlGlobal.DefinitionPath.empty() ? ProposedDefinitionName : mdlGlobal.DefinitionPath;
+            if (!showDialog(CommonDialog1, FileDialogKind::Save)) {
+                mdlGlobal.DefinitionPath.clear();
+                return;
+            }
+            mdlGlobal.DefinitionPath = CommonDialog1.FileName;
+            // Written whole in one step, so no other handler can run in the middle of it.
+            saveDefinitionFile(mdlGlobal.DefinitionPath, mdlGlobal, List[2]->count());
+        },
+        vbOKOnly, WindowTitle);
+}
