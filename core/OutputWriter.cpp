@@ -2,6 +2,7 @@
 
 #include "CoreError.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,8 +24,11 @@ OutputWriter::~OutputWriter()
     close();
 }
 
-void OutputWriter::appendLine(std::string_view line)
+void OutputWriter::appendLine(std::string_view line, int32_t record)
 {
+    if (!buffer_.empty() && record != lastRecord_ + 1) flush(); // keep buffered records consecutive
+    if (buffer_.empty()) firstRecord_ = record;
+    lastRecord_ = record;
     buffer_.append(line);
     buffer_.append("\r\n", 2);
     if (buffer_.size() >= FlushThreshold) flush();
@@ -35,7 +39,12 @@ void OutputWriter::flush()
     if (buffer_.empty()) return;
     if (fd_ < 0) {
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-        if (fd_ < 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
+        if (fd_ < 0) {
+            CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
+            error.record = firstRecord_;
+            buffer_.clear();
+            throw error;
+        }
     }
     struct stat before {};
     const bool sized = ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
@@ -52,8 +61,11 @@ void OutputWriter::flush()
         const size_t whole = buffer_.rfind("\r\n", written >= 2 ? written - 2 : 0);
         const size_t keep = (written >= 2 && whole != std::string::npos) ? whole + 2 : 0;
         if (sized && keep < written) (void)!::ftruncate(fd_, before.st_size + off_t(keep));
+        CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
+        // Lines hold no CR or LF of their own, so each CR LF kept is one whole line.
+        error.record = firstRecord_ + int32_t(std::count(buffer_.begin(), buffer_.begin() + long(keep), '\n'));
         buffer_.clear();
-        throw CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
+        throw error;
     }
     buffer_.clear();
 }

@@ -2,6 +2,7 @@
 // Appends lines, each ending in CR LF, to a file through a buffer. The file is created when the
 // first line is flushed; only whole lines reach the file.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -12,9 +13,11 @@ public:
     OutputWriter(const OutputWriter &) = delete;
     OutputWriter &operator=(const OutputWriter &) = delete;
 
-    void appendLine(std::string_view line);
-    // Writes every buffered line to the file. Throws CoreError (FileOpen, FileWrite); lines that
-    // could not be written whole are removed from the file again where the system allows it.
+    // Adds the line composed from source record `record`.
+    void appendLine(std::string_view line, int32_t record);
+    // Writes every buffered line to the file. Throws CoreError (FileOpen, FileWrite) naming the
+    // first record whose line did not reach the file; lines that could not be written whole are
+    // removed from the file again where the system allows it.
     void flush();
     // Flushes, then sends later lines to `path`.
     void redirect(std::string path);
@@ -26,4 +29,6 @@ private:
     std::string path_;
     int fd_ = -1;
     std::string buffer_;
+    int32_t firstRecord_ = 0; // record of the first buffered line; the others follow it in turn
+    int32_t lastRecord_ = 0;
 };

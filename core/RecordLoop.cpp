@@ -29,15 +29,6 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     unsigned long long bytesAtCheck = 0;
     Clock::time_point nextPause = Clock::now() + environment.pauseInterval;
     bool pausedAfterLast = true;
-    // Writes the buffered lines; a failure belongs to the last record read, not to the next.
-    const auto flushThrough = [&writer](int32_t lastRecord) {
-        try {
-            writer.flush();
-        } catch (CoreError &error) {
-            error.record = lastRecord;
-            throw;
-        }
-    };
 
     try {
         while (reader.next(line)) {
@@ -47,7 +38,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             if (plan->compose(line, delimiter, scratch)) {
                 lineBuffer.swap(scratch);
                 anyOutput = true;
-                writer.appendLine(lineBuffer);
+                writer.appendLine(lineBuffer, result.count + 1);
             }
             ++result.count;
             pausedAfterLast = false;
@@ -59,7 +50,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             bytesAtCheck = reader.consumed();
             if (Clock::now() < nextPause) continue;
 
-            flushThrough(result.count);
+            writer.flush();
             const bool goOn = environment.betweenRecords({result.count, line, lineBuffer, anyOutput});
             pausedAfterLast = true;
             nextPause = Clock::now() + environment.pauseInterval;
@@ -72,7 +63,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             delimiter = environment.delimiter();
             if (environment.layout().OutputPath != writer.path()) writer.redirect(environment.layout().OutputPath);
         }
-        flushThrough(result.count);
+        writer.flush();
     } catch (CoreError &error) {
         if (error.record == 0) error.record = result.count + 1;
         try {

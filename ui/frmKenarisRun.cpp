@@ -118,6 +118,6 @@ void frmKenaris::Out1LineFIX(std::string_view line)
     if (!ComposePlan(mdlGlobal).compose(line, Delimiter, LineBuffer)) return;
     showBytes(txtCSV[1], LineBuffer);
     OutputWriter writer(mdlGlobal.OutputPath);
-    writer.appendLine(LineBuffer);
+    writer.appendLine(LineBuffer, 0); // a line on its own, outside a run: no record number
     writer.flush();
 }
