@@ -119,6 +119,10 @@ int runBatch(const BatchJob &job)
     try {
         definition = readDefinitionFile(job.definitionPath);
     } catch (const CoreError &error) {
+        if (error.kind() == CoreError::Kind::TooManyEntries) { // a layout the model cannot hold
+            say(describe(error));
+            return ExitRefused;
+        }
         say("定義ファイルを読み込めません。\n" + describe(error));
         return ExitFailed;
     }

@@ -16,7 +16,9 @@ const char *CoreError::what() const noexcept
     case Kind::FileRead: return "cannot read file";
     case Kind::FileWrite: return "cannot write file";
     case Kind::FileDelete: return "cannot delete file";
+    case Kind::FileShrank: return "file became shorter while read";
     case Kind::SameFile: return "output file is the source file";
+    case Kind::TooManyEntries: return "too many entries in the definition file";
     }
     return "conversion error";
 }

@@ -20,7 +20,9 @@ public:
         FileRead,
         FileWrite,
         FileDelete,
+        FileShrank, // the file became shorter than what had been read of it
         SameFile, // the output would overwrite the source
+        TooManyEntries, // a definition file holds more fields or output positions than 16 bits count
     };
 
     explicit CoreError(Kind kind) : kind_(kind) {}

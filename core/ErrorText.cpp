@@ -45,10 +45,15 @@ std::string describeError(const CoreError &error, const Cp932Decoder &decode)
         return "ファイル" + quoted(error.path) + "を読み込めません。(" + error.reason + ")";
     case Kind::FileWrite:
         return "ファイル" + quoted(error.path) + "に書き込めません。(" + error.reason + ")";
+    case Kind::FileShrank:
+        return "ファイル" + quoted(error.path) +
+               "が読み込みの途中で短くなりました。ほかのプログラムが書き換えた可能性があるため、変換を続けられません。";
     case Kind::FileDelete:
         return "以前の出力ファイル" + quoted(error.path) + "を削除できません。(" + error.reason + ")";
     case Kind::SameFile:
         return "出力ファイル" + quoted(error.path) + "は変換元ファイルと同じです。別のファイルを指定してください。";
+    case Kind::TooManyEntries:
+        return "定義ファイル" + quoted(error.path) + "には項目が多すぎます。フィールドも出力データも、それぞれ 32767 個までです。";
     }
     return error.what();
 }

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #if defined(__SSE2__)
@@ -37,6 +38,8 @@ LineReader::LineReader(const std::string &path) : path_(path), buffer_(ChunkSize
 {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
+    struct stat info {};
+    if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) sizeAtOpen_ = (unsigned long long)info.st_size;
 }
 
 LineReader::~LineReader()
@@ -57,13 +60,29 @@ bool LineReader::fill()
         const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
         if (got > 0) {
             end_ += size_t(got);
+            bytesRead_ += (unsigned long long)got;
             return true;
         }
         if (got == 0) {
+            checkNotShrunk();
             atEnd_ = true;
             return false;
         }
         if (errno != EINTR) throw CoreError::fileError(CoreError::Kind::FileRead, path_, errno);
+    }
+}
+
+void LineReader::checkNotShrunk() const
+{
+    // Cut short under us, the file's end would come in the middle of a line read in part. Files
+    // whose size the system does not tell (as in /proc) keep the size they had when opened.
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return;
+    const auto size = (unsigned long long)info.st_size;
+    if (size < bytesRead_ && size < sizeAtOpen_) {
+        CoreError error(CoreError::Kind::FileShrank);
+        error.path = path_;
+        throw error;
     }
 }
 

@@ -14,7 +14,7 @@ public:
     LineReader &operator=(const LineReader &) = delete;
 
     // The next line, valid until a later call returns another one; false at the end of the file.
-    // Throws CoreError (FileRead).
+    // Throws CoreError (FileRead, or FileShrank when the file became shorter than what was read).
     bool next(std::string_view &line);
 
     // Bytes consumed so far, terminators included.
@@ -22,6 +22,7 @@ public:
 
 private:
     bool fill(); // reads more bytes behind the unread ones; false at the end of the file
+    void checkNotShrunk() const;
 
     std::string path_;
     int fd_ = -1;
@@ -30,4 +31,6 @@ private:
     size_t end_ = 0;   // one past the last byte read
     bool atEnd_ = false;
     unsigned long long consumed_ = 0;
+    unsigned long long bytesRead_ = 0; // from the file so far
+    unsigned long long sizeAtOpen_ = 0; // of a regular file
 };

@@ -1,5 +1,6 @@
 #include "DefinitionReader.h"
 
+#include "CoreError.h"
 #include "LineReader.h"
 #include "WidthText.h"
 
@@ -17,6 +18,15 @@ DefinitionOutput outputEntry(std::string_view line)
     int16_t number = 0;
     if (parseWidthText(line, number) != WidthParse::Ok) return {};
     return {number, number >= 0};
+}
+
+// The model cannot hold one more entry: the file is refused, with the reason.
+void checkRoomForEntry(size_t entries, const std::string &path)
+{
+    if (entries < MaxDefinitionEntries) return;
+    CoreError error(CoreError::Kind::TooManyEntries);
+    error.path = path;
+    throw error;
 }
 
 FieldEntry fieldEntry(std::string_view line)
@@ -39,14 +49,14 @@ std::optional<Definition> readDefinitionFile(const std::string &path)
     while (more) {
         if (beginsWith(line, "OUT")) {
             while ((more = reader.next(line)) && !beginsWith(line, "LEN")) {
-                if (definition.outputs.size() == MaxDefinitionEntries) return std::nullopt;
+                checkRoomForEntry(definition.outputs.size(), path);
                 definition.outputs.push_back(outputEntry(line));
             }
             if (!more) break;
         }
         if (beginsWith(line, "LEN")) {
             while (reader.next(line)) {
-                if (definition.fields.size() == MaxDefinitionEntries) return std::nullopt;
+                checkRoomForEntry(definition.fields.size(), path);
                 definition.fields.push_back(fieldEntry(line));
             }
             break;

@@ -16,6 +16,6 @@
 inline constexpr int MaxDefinitionEntries = 32767;
 
 // The definition stored in the file at `path`, or nothing when it is not a definition file
-// (empty, first line not "FIX", or more entries than MaxDefinitionEntries in a section).
-// Throws CoreError (FileOpen, FileRead) when the file cannot be opened or read.
+// (empty, or first line not "FIX"). Throws CoreError (FileOpen, FileRead, FileShrank) when the
+// file cannot be read, and TooManyEntries when a section holds more than MaxDefinitionEntries.
 std::optional<Definition> readDefinitionFile(const std::string &path);

@@ -137,10 +137,10 @@ TEST(DefinitionReader, LinesEndAtCrCrLfOrLf)
 TEST(DefinitionReader, RefusesMoreEntriesThanSixteenBitsCount)
 {
     EXPECT_TRUE(readBytes("FIX\r\nOUT\r\n" + lines(MaxDefinitionEntries, "1")));
-    EXPECT_FALSE(readBytes("FIX\r\nOUT\r\n" + lines(MaxDefinitionEntries + 1, "1")));
+    EXPECT_THROW(readBytes("FIX\r\nOUT\r\n" + lines(MaxDefinitionEntries + 1, "1")), CoreError);
     const Definition most = readValid("FIX\r\nLEN\r\n" + lines(MaxDefinitionEntries, "1 a"));
     EXPECT_EQ(most.fields.size(), size_t(MaxDefinitionEntries));
-    EXPECT_FALSE(readBytes("FIX\r\nLEN\r\n" + lines(MaxDefinitionEntries + 1, "1 a")));
+    EXPECT_THROW(readBytes("FIX\r\nLEN\r\n" + lines(MaxDefinitionEntries + 1, "1 a")), CoreError);
 }
 
 TEST(DefinitionReader, ByteLineCountsOnlyBeforeTheSections)

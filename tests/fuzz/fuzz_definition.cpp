@@ -3,6 +3,7 @@
 // bytes when saved again (unless a text holds what the format cannot carry: a blank in a width,
 // a line break anywhere).
 
+#include "CoreError.h"
 #include "DefinitionFile.h"
 #include "DefinitionReader.h"
 #include "DefinitionWriter.h"
@@ -23,7 +24,12 @@ std::optional<Definition> readBytes(const std::string &bytes)
 {
     const std::string path = scratchPath();
     std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-    auto definition = readDefinitionFile(path);
+    std::optional<Definition> definition;
+    try {
+        definition = readDefinitionFile(path);
+    } catch (const CoreError &) {
+        // refused with a reason (more entries than the model holds)
+    }
     ::unlink(path.c_str());
     return definition;
 }
