@@ -5,6 +5,7 @@
 #include "frmKenaris.h"
 #include "frmKenarisDragLabel.h"
 #include "frmKenarisList.h"
+#include "MsgBox.h"
 #include "mdlGlobal.h"
 
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QTest>
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,34 @@ public:
 
 private:
     QTemporaryDir folder_;
+};
+
+// A fresh, shown main window for every test function, with the dialog answerer in place and a
+// recorder that fails the test when a message nobody expected would wait for a person.
+class WindowTestBase : public QObject {
+protected:
+    void openWindow()
+    {
+        unexpectedMessages_ = std::make_unique<MessageRecorder>();
+        folder_ = std::make_unique<ScratchFolder>();
+        window_ = std::make_unique<frmKenaris>();
+        window_->CommonDialog1.setAnswerer(&answerer_);
+        window_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    }
+
+    void closeWindow()
+    {
+        window_.reset();
+        answerer_ = {};
+        QVERIFY2(unexpectedMessages_->messages.isEmpty(), qPrintable(unexpectedMessages_->messages.value(0).text));
+        unexpectedMessages_.reset();
+    }
+
+    std::unique_ptr<MessageRecorder> unexpectedMessages_;
+    std::unique_ptr<frmKenaris> window_;
+    QueuedAnswerer answerer_;
+    std::unique_ptr<ScratchFolder> folder_;
 };
 
 // The positions 1 .. capacity of the output layout.

@@ -11,7 +11,7 @@
 
 #include <functional>
 
-class ConversionRunTest : public QObject {
+class ConversionRunTest : public WindowTestBase {
     Q_OBJECT
 private slots:
     void init();
@@ -43,31 +43,19 @@ private:
     static void duringTheRun(const std::function<void()> &action) { QTimer::singleShot(0, action); }
     static QByteArray manyLines(int count);
 
-    std::unique_ptr<MessageRecorder> unexpectedMessages_; // no test may wait for a person
-    std::unique_ptr<frmKenaris> window_;
-    QueuedAnswerer answerer_;
-    std::unique_ptr<ScratchFolder> folder_;
     std::string source_;
     std::string output_;
 };
 
 void ConversionRunTest::init()
 {
-    unexpectedMessages_ = std::make_unique<MessageRecorder>();
-    folder_ = std::make_unique<ScratchFolder>();
-    window_ = std::make_unique<frmKenaris>();
-    window_->CommonDialog1.setAnswerer(&answerer_);
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    openWindow();
     output_ = folder_->path("out.csv");
 }
 
 void ConversionRunTest::cleanup()
 {
-    window_.reset();
-    answerer_ = {};
-    QVERIFY2(unexpectedMessages_->messages.isEmpty(), qPrintable(unexpectedMessages_->messages.value(0).text));
-    unexpectedMessages_.reset();
+    closeWindow();
 }
 
 void ConversionRunTest::prepare(const QByteArray &source)

@@ -7,7 +7,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 
-class OutputColumnsTest : public QObject {
+class OutputColumnsTest : public WindowTestBase {
     Q_OBJECT
 private slots:
     void init();
@@ -31,28 +31,16 @@ private:
     void dropFields(const std::vector<int> &fields);
     QDrag *lastDrag() const;
 
-    std::unique_ptr<MessageRecorder> unexpectedMessages_; // no test may wait for a person
-    std::unique_ptr<frmKenaris> window_;
-    QueuedAnswerer answerer_;
-    std::unique_ptr<ScratchFolder> folder_;
 };
 
 void OutputColumnsTest::init()
 {
-    unexpectedMessages_ = std::make_unique<MessageRecorder>();
-    folder_ = std::make_unique<ScratchFolder>();
-    window_ = std::make_unique<frmKenaris>();
-    window_->CommonDialog1.setAnswerer(&answerer_);
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    openWindow();
 }
 
 void OutputColumnsTest::cleanup()
 {
-    window_.reset();
-    answerer_ = {};
-    QVERIFY2(unexpectedMessages_->messages.isEmpty(), qPrintable(unexpectedMessages_->messages.value(0).text));
-    unexpectedMessages_.reset();
+    closeWindow();
 }
 
 void OutputColumnsTest::previewSample(const QByteArray &line, int capacity)

@@ -6,23 +6,16 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-class PreviewTest : public QObject {
+class PreviewTest : public WindowTestBase {
     Q_OBJECT
 private slots:
     void init()
     {
-        unexpectedMessages_ = std::make_unique<MessageRecorder>();
-        window_ = std::make_unique<frmKenaris>();
-        window_->CommonDialog1.setAnswerer(&answerer_);
-        window_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+        openWindow();
     }
     void cleanup()
     {
-        window_.reset();
-        answerer_ = {};
-        QVERIFY2(unexpectedMessages_->messages.isEmpty(), qPrintable(unexpectedMessages_->messages.value(0).text));
-        unexpectedMessages_.reset();
+        closeWindow();
     }
 
     void listsTheFieldsOfTheFirstLine_data();
@@ -35,9 +28,6 @@ private slots:
     void unusableWidthKeepsTheFieldsBeforeIt();
 
 private:
-    std::unique_ptr<MessageRecorder> unexpectedMessages_; // no test may wait for a person
-    std::unique_ptr<frmKenaris> window_;
-    QueuedAnswerer answerer_;
     ScratchFolder folder_;
 };
 
