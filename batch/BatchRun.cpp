@@ -5,7 +5,6 @@
 #include "DefinitionReader.h"
 #include "ErrorText.h"
 #include "FileChecks.h"
-#include "LineReader.h"
 #include "ProgressLine.h"
 #include "RecordLoop.h"
 
@@ -13,7 +12,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace {
 
@@ -59,17 +57,6 @@ bool hasOutputColumn(const Definition &definition)
     for (const DefinitionOutput &output : definition.outputs)
         if (output.listed) return true;
     return false;
-}
-
-// Reports a missing or unreadable source, or a folder, before the old output is deleted.
-// Only a regular file is opened here: opening a pipe would take its data or its writer.
-void checkSourceReadable(const std::string &path)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0)
-        throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
-    if (S_ISDIR(info.st_mode)) throw CoreError::fileError(CoreError::Kind::FileOpen, path, EISDIR);
-    if (S_ISREG(info.st_mode)) LineReader probe(path);
 }
 
 int convert(const BatchJob &job, const LayoutModel &model)

@@ -1,6 +1,7 @@
 #include "FileChecks.h"
 
 #include "CoreError.h"
+#include "LineReader.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -19,6 +20,14 @@ void deleteOldOutput(const std::string &path)
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
     if (::unlink(path.c_str()) != 0 && errno != ENOENT)
         throw CoreError::fileError(CoreError::Kind::FileDelete, path, errno);
+}
+
+void checkSourceReadable(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
+    if (S_ISDIR(info.st_mode)) throw CoreError::fileError(CoreError::Kind::FileOpen, path, EISDIR);
+    if (S_ISREG(info.st_mode)) LineReader probe(path);
 }
 
 void prepareOutput(const std::string &inputPath, const std::string &outputPath)

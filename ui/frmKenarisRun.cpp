@@ -94,6 +94,7 @@ void frmKenaris::cmd開始_Click()
                 if (mdlGlobal.OutputPath.empty()) return;
                 txtOutFile->setText(QString::fromStdString(mdlGlobal.OutputPath));
             }
+            checkSourceReadable(InputPath); // before the old output is deleted
             prepareOutput(InputPath, mdlGlobal.OutputPath);
             ConversionProgress progress(*this, InputPath);
             result = runConversion(InputPath, progress);
