@@ -1,5 +1,6 @@
 // Starts the program: the main window prepares itself when it is made and runs until closed.
 
+#include "FailedWrites.h"
 #include "frmKenaris.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 
 int main(int argc, char *argv[])
 {
+    keepRunningOnFailedWrites();
     QApplication application(argc, argv);
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/kenaris.png")));
     // Qt's own dialogs and buttons speak Japanese like the rest of the program, where the

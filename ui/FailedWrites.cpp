@@ -1,0 +1,5 @@
+#include "FailedWrites.h"
+
+#include <csignal>
+
+void keepRunningOnFailedWrites() { std::signal(SIGXFSZ, SIG_IGN); }
