@@ -1,0 +1,408 @@
+// The main window under faults: no room for the output, an output that cannot be created, a
+// source that cannot be read or that shrinks during the run, binary data, a 100 MB line and the
+// largest field table. Each gives a clear Japanese message (or converts exactly), keeps the
+// whole lines already written, and leaves a window in which the next conversion works.
+
+#include "FaultData.h"
+#include "FailedWrites.h"
+#include "MsgBox.h"
+#include "PermissionsBind.h"
+#include "WindowTest.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTimer>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+
+using namespace faultdata;
+
+class WindowFaultsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void noRoomForTheOutput_data();
+    void noRoomForTheOutput();
+    void outputThatCannotBeCreated_data();
+    void outputThatCannotBeCreated();
+    void sourceThatCannotBeRead_data();
+    void sourceThatCannotBeRead();
+    void sourceThatShrinksDuringTheRun();
+    void definitionSavedIntoALockedFolder();
+    void binarySource();
+    void hundredMegabyteLine();
+    void largestFieldTable();
+    void theProgramOutlivesAFileSizeLimit();
+
+private:
+    // Chooses `source` and drags fields 2 then 1 into the output list.
+    void prepare(const std::string &source);
+    // Presses the start button with the output file chosen through the save button.
+    void convertInto(const std::string &output);
+    // Converts a fresh, good source into a fresh output: the window is still usable.
+    void expectNextConversionWorks();
+    // The one message shown by the last action, checked to be a warning of this program.
+    QString warning();
+
+    std::unique_ptr<MessageRecorder> recorder_;
+    std::unique_ptr<frmKenaris> window_;
+    QueuedAnswerer answerer_;
+    std::unique_ptr<ScratchFolder> folder_;
+};
+
+void WindowFaultsTest::initTestCase() { keepRunningOnFailedWrites(); } // as the program does at start
+
+void WindowFaultsTest::init()
+{
+    recorder_ = std::make_unique<MessageRecorder>();
+    folder_ = std::make_unique<ScratchFolder>();
+    window_ = std::make_unique<frmKenaris>();
+    window_->CommonDialog1.setAnswerer(&answerer_);
+    window_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+}
+
+void WindowFaultsTest::cleanup()
+{
+    window_.reset();
+    answerer_ = {};
+    recorder_.reset();
+    folder_.reset();
+}
+
+void WindowFaultsTest::prepare(const std::string &source)
+{
+    chooseSource(*window_, answerer_, source);
+    dragToOutput(*window_, 1);
+    dragToOutput(*window_, 0);
+}
+
+void WindowFaultsTest::convertInto(const std::string &output)
+{
+    answerer_.answers.push_back(output);
+    window_->cmdSave->click();
+    recorder_->messages.clear();
+    window_->cmd開始->click();
+}
+
+QString WindowFaultsTest::warning()
+{
+    if (recorder_->messages.size() != 1) return QStringLiteral("(%1 messages)").arg(recorder_->messages.size());
+    const ShownMessage shown = recorder_->messages.takeFirst();
+    if (shown.style != vbExclamation || shown.title != QStringLiteral("ケナリス")) return QStringLiteral("(not a warning)");
+    return shown.text;
+}
+
+void WindowFaultsTest::expectNextConversionWorks()
+{
+    QVERIFY(!window_->converting());
+    recorder_->messages.clear();
+    prepare(folder_->write("good.txt", "ABCDEFGHIJ\r\nKLMNOPQRST\r\n"));
+    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    convertInto(folder_->path("good.csv"));
+    QCOMPARE(recorder_->messages.size(), 1);
+    QCOMPARE(recorder_->messages[0].text, QStringLiteral(" 2件"));
+    QCOMPARE(ScratchFolder::read(folder_->path("good.csv")), QByteArray("DEF,ABC\r\nNOP,KLM\r\n"));
+}
+
+// The record a run failure names ("N 件目のレコードで…"), or 0.
+static int namedRecord(const QString &message) { return message.section(QLatin1Char(' '), 0, 0).toInt(); }
+
+void WindowFaultsTest::noRoomForTheOutput_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("sizeLimit");
+    QTest::newRow("full disk") << "/dev/full" << 0;
+    QTest::newRow("file-size limit") << "" << 4000;
+}
+
+void WindowFaultsTest::noRoomForTheOutput()
+{
+    QFETCH(QString, output);
+    QFETCH(int, sizeLimit);
+    const std::string sourceBytes = numberedLines(2000);
+    prepare(folder_->write("in.txt", QByteArray::fromStdString(sourceBytes)));
+    const std::string outputPath = output.isEmpty() ? folder_->path("out.csv") : output.toStdString();
+
+    struct rlimit before {};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    if (sizeLimit) {
+        const struct rlimit limited = {rlim_t(sizeLimit), before.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limited), 0);
+    }
+    convertInto(outputPath);
+    ::setrlimit(RLIMIT_FSIZE, &before);
+
+    const QString text = warning();
+    QVERIFY2(text.contains(QStringLiteral("件目のレコードで変換を中止しました。")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("ファイル「%1」に書き込めません。").arg(QString::fromStdString(outputPath))),
+             qPrintable(text));
+    const QByteArray written = sizeLimit ? ScratchFolder::read(outputPath) : QByteArray();
+    const QByteArray expected = QByteArray::fromStdString(secondAndFirstField(sourceBytes));
+    QCOMPARE(written, expected.left(written.size()));
+    QVERIFY(written.isEmpty() || written.endsWith("\r\n"));
+    QCOMPARE(namedRecord(text), int(written.count('\n')) + 1);
+    expectNextConversionWorks();
+}
+
+void WindowFaultsTest::outputThatCannotBeCreated_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::newRow("folder without write permission") << "locked";
+    QTest::newRow("below a regular file") << "plain";
+    QTest::newRow("a folder as the output") << "folder";
+}
+
+void WindowFaultsTest::outputThatCannotBeCreated()
+{
+    QFETCH(QString, fault);
+    prepare(folder_->write("in.txt", "ABCDEFGHIJ\r\nKLMNOPQRST\r\n"));
+    std::string output;
+    if (fault == "locked") {
+        QCOMPARE(::mkdir(folder_->path("locked").c_str(), 0555), 0);
+        output = folder_->path("locked") + "/out.csv";
+    } else if (fault == "plain") {
+        output = folder_->write("plain.txt", "not a folder") + "/out.csv";
+    } else {
+        QCOMPARE(::mkdir(folder_->path("folder").c_str(), 0755), 0);
+        output = folder_->path("folder");
+    }
+    {
+        const PermissionsBind permissions;
+        if (!permissions.problem().empty()) QSKIP(permissions.problem().c_str());
+        convertInto(output);
+    }
+    const QString text = warning();
+    QVERIFY2(text.startsWith(QStringLiteral("1 件目のレコードで変換を中止しました。")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("ファイル「%1」を開けません。").arg(QString::fromStdString(output))),
+             qPrintable(text));
+    QCOMPARE(window_->txtOutFile->text(), QString::fromStdString(output));
+    expectNextConversionWorks();
+}
+
+void WindowFaultsTest::sourceThatCannotBeRead_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("outputKept"); // a source that cannot be opened leaves the old output alone
+    QTest::newRow("no read permission") << "locked" << "を開けません。" << true;
+    QTest::newRow("a folder as the source") << "folder" << "を" << true;
+    QTest::newRow("reading fails") << "/proc/self/mem" << "を読み込めません。" << false;
+}
+
+void WindowFaultsTest::sourceThatCannotBeRead()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
+    QFETCH(bool, outputKept);
+    std::string source;
+    if (fault == "locked") {
+        source = folder_->write("locked.txt", "ABCDEFGHIJ\r\n");
+        QCOMPARE(::chmod(source.c_str(), 0), 0);
+    } else if (fault == "folder") {
+        QCOMPARE(::mkdir(folder_->path("folder").c_str(), 0755), 0);
+        source = folder_->path("folder");
+    } else {
+        source = fault.toStdString();
+    }
+    const QString named = QStringLiteral("ファイル「%1」%2").arg(QString::fromStdString(source), message);
+    const PermissionsBind permissions;
+    if (!permissions.problem().empty()) QSKIP(permissions.problem().c_str());
+
+    // The preview.
+    chooseSource(*window_, answerer_, source);
+    QString text = warning();
+    QVERIFY2(text.contains(named), qPrintable(text));
+    QCOMPARE(window_->List[0]->count(), 0);
+
+    // The conversion of a source that was readable when it was chosen.
+    prepare(folder_->write("in.txt", "ABCDEFGHIJ\r\n"));
+    window_->InputPath = source; // as if the file had been replaced after its preview
+    const std::string output = folder_->write("out.csv", "earlier output\r\n");
+    convertInto(output);
+    text = warning();
+    QVERIFY2(text.contains(named), qPrintable(text));
+    if (outputKept) QCOMPARE(ScratchFolder::read(output), QByteArray("earlier output\r\n"));
+    expectNextConversionWorks();
+}
+
+void WindowFaultsTest::sourceThatShrinksDuringTheRun()
+{
+    const std::string original = numberedLines(20000); // 240 kB: more than one read
+    const std::string source = folder_->write("in.txt", QByteArray::fromStdString(original));
+    prepare(source);
+    window_->progressInterval = std::chrono::milliseconds(0);
+    // At the first pause, cut the file short in the middle of a line the run has read already.
+    QTimer::singleShot(0, [&] { QCOMPARE(::truncate(source.c_str(), 1000), 0); });
+    const std::string output = folder_->path("out.csv");
+    convertInto(output);
+
+    const QString text = warning();
+    QVERIFY2(text.contains(QStringLiteral("件目のレコードで変換を中止しました。")), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("ファイル「%1」が読み込みの途中で短くなりました。").arg(QString::fromStdString(source))),
+             qPrintable(text));
+    const QByteArray written = ScratchFolder::read(output);
+    const QByteArray expected = QByteArray::fromStdString(secondAndFirstField(original));
+    QVERIFY(written.count('\n') > 0);
+    QCOMPARE(written, expected.left(written.size()));
+    QVERIFY(written.endsWith("\r\n"));
+    QCOMPARE(namedRecord(text), int(written.count('\n')) + 1);
+    expectNextConversionWorks();
+}
+
+void WindowFaultsTest::definitionSavedIntoALockedFolder()
+{
+    prepare(folder_->write("in.txt", "ABCDEFGHIJ\r\n"));
+    QVERIFY(QDir(QString::fromStdString(folder_->path(""))).mkdir(QStringLiteral("locked")));
+    const std::string path = folder_->path("locked") + "/layout.def";
+    answerer_.answers.push_back(path);
+    window_->mnuSaveDef->trigger();
+    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    const QByteArray old = ScratchFolder::read(path);
+    QVERIFY(old.startsWith("FIX\r\nOUT\r\n2\r\n1\r\n"));
+
+    dragToOutput(*window_, 2); // a changed layout that cannot be saved over the old one
+    QCOMPARE(::chmod(folder_->path("locked").c_str(), 0555), 0);
+    {
+        const PermissionsBind permissions;
+        if (!permissions.problem().empty()) QSKIP(permissions.problem().c_str());
+        answerer_.answers.push_back(path);
+        window_->mnuSaveDef->trigger();
+    }
+    ::chmod(folder_->path("locked").c_str(), 0755);
+
+    QCOMPARE(recorder_->messages.size(), 1);
+    const ShownMessage shown = recorder_->messages.takeFirst();
+    QCOMPARE(shown.style, vbOKOnly);
+    QCOMPARE(shown.title, QStringLiteral("ケナリス"));
+    QVERIFY2(shown.text.startsWith(QStringLiteral("ファイル「%1」に書き込めません。(").arg(QString::fromStdString(path))),
+             qPrintable(shown.text));
+    QCOMPARE(ScratchFolder::read(path), old);
+    QCOMPARE(QDir(QString::fromStdString(folder_->path("locked"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("layout.def")});
+    QCOMPARE(mdlGlobal.DefinitionPath, path);
+
+    // Saved elsewhere, the changed layout is all there.
+    answerer_.answers.push_back(folder_->path("saved.def"));
+    window_->mnuSaveDef->trigger();
+    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    QVERIFY(ScratchFolder::read(folder_->path("saved.def")).startsWith("FIX\r\nOUT\r\n2\r\n1\r\n3\r\nLEN\r\n"));
+    expectNextConversionWorks();
+}
+
+void WindowFaultsTest::binarySource()
+{
+    const std::string bytes = faultdata::binarySource();
+    prepare(folder_->write("in.bin", QByteArray::fromStdString(bytes)));
+    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    // The preview keeps each field's bytes, NULs and all.
+    const std::vector<std::string> chars = characters(splitLines(bytes).front());
+    const int widths[] = {3, 3, 3, 4, 4, 8, 5};
+    QCOMPARE(window_->List[0]->count(), 7);
+    for (int field = 0, start = 1; field < 7; start += widths[field++])
+        QCOMPARE(window_->List[0]->itemBytes(field), cut(chars, size_t(start), size_t(widths[field])));
+
+    const std::string output = folder_->path("out.csv");
+    convertInto(output);
+    QCOMPARE(recorder_->messages.size(), 1);
+    QCOMPARE(recorder_->messages[0].text, QStringLiteral(" %1件").arg(splitLines(bytes).size()));
+    QCOMPARE(ScratchFolder::read(output), QByteArray::fromStdString(secondAndFirstField(bytes)));
+    expectNextConversionWorks();
+}
+
+void WindowFaultsTest::hundredMegabyteLine()
+{
+    std::string bytes = hugeLineSource();
+    const std::vector<std::string> chars = characters(bytes.substr(0, 100));
+    const std::string source = folder_->write("huge.txt", QByteArray::fromStdString(bytes));
+    bytes = std::string(); // the window is what may hold the line now
+    prepare(source);
+    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    QCOMPARE(window_->List[0]->count(), 7);
+    QCOMPARE(window_->List[0]->itemBytes(6), cut(chars, 26, 5));
+
+    const std::string output = folder_->path("out.csv");
+    convertInto(output);
+    QCOMPARE(recorder_->messages.size(), 1);
+    QCOMPARE(recorder_->messages[0].text, QStringLiteral(" 2件"));
+    QCOMPARE(ScratchFolder::read(output), QByteArray::fromStdString(HugeLineOutput));
+    QVERIFY(window_->txtCSV[0]->text().size() <= 4096); // the box shows the start of the line only
+    expectNextConversionWorks();
+}
+
+void WindowFaultsTest::largestFieldTable()
+{
+    const std::string bytes = wideSource(MaxFields + 5);
+    const std::string source = folder_->write("wide.txt", QByteArray::fromStdString(bytes));
+    const std::string widest = folder_->write("widest.def", QByteArray::fromStdString(widestDefinition(MaxFields, MaxFields)));
+    const auto load = [this](const std::string &path) {
+        answerer_.answers.push_back(path);
+        window_->mnuOpenDef->trigger();
+    };
+    chooseSource(*window_, answerer_, source);
+    load(widest);
+    QCOMPARE(mdlGlobal.FieldCount, int16_t(MaxFields));
+    chooseSource(*window_, answerer_, source); // the preview by the loaded widths
+    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    const std::vector<std::string> chars = characters(splitLines(bytes).front());
+    QCOMPARE(window_->List[0]->count(), MaxFields);
+    QCOMPARE(window_->List[0]->itemBytes(MaxFields - 1), chars[size_t(MaxFields - 1)]);
+
+    // One field more is refused, and the table stays as it was.
+    load(folder_->write("too-wide.def", QByteArray::fromStdString(widestDefinition(MaxFields + 1, 2))));
+    const QString text = warning();
+    QVERIFY2(text.startsWith(QStringLiteral("ケナリスの定義ファイルではありません。\n")) && text.contains(QStringLiteral("32767")),
+             qPrintable(text));
+    QCOMPARE(mdlGlobal.FieldCount, int16_t(MaxFields));
+
+    load(widest); // every field an output column
+    QCOMPARE(window_->List[2]->count(), MaxFields);
+    QCOMPARE(window_->List[2]->itemBytes(MaxFields - 1), "32767;" + chars[size_t(MaxFields - 1)]);
+    const std::string output = folder_->path("out.csv");
+    convertInto(output);
+    QCOMPARE(recorder_->messages.size(), 1);
+    QCOMPARE(recorder_->messages[0].text, QStringLiteral(" 2件"));
+    QCOMPARE(ScratchFolder::read(output), QByteArray::fromStdString(wideOutput(MaxFields, bytes)));
+
+    load(folder_->write("start-up.def", QByteArray::fromStdString(SecondAndFirstDefinition)));
+    expectNextConversionWorks();
+}
+
+// The program itself, started as a user starts it, has the file-size signal ignored: a write
+// past the limit then fails with the message above instead of ending the program.
+void WindowFaultsTest::theProgramOutlivesAFileSizeLimit()
+{
+    QProcess program;
+    program.setProcessEnvironment([] {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        return environment;
+    }());
+    program.setChildProcessModifier([] { std::signal(SIGXFSZ, SIG_DFL); }); // not inherited from this test
+    program.start(QStringLiteral(KENARIS_PROGRAM), {});
+    QVERIFY2(program.waitForStarted(), qPrintable(program.errorString()));
+    const auto ignoresFileSizeSignal = [&] {
+        QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
+        if (!status.open(QIODevice::ReadOnly)) return false;
+        for (const QByteArray &line : status.readAll().split('\n'))
+            if (line.startsWith("SigIgn:")) return bool((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGXFSZ - 1)) & 1);
+        return false;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(ignoresFileSizeSignal(), 10000);
+    QCOMPARE(program.state(), QProcess::Running);
+    program.kill();
+    program.waitForFinished();
+}
+
+QTEST_MAIN(WindowFaultsTest)
+#include "tst_window_faults.moc"
