@@ -97,16 +97,21 @@ TEST_F(BatchFaults, OutputThatCannotBeCreatedIsReportedAtTheFirstRecord)
         {"below a regular file", dir.file("plain.txt/out.csv"), false},
         {"a folder as the output", dir.file("folder"), false},
     };
+    std::string notProven; // rows whose fault could not be set up on this machine
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const BatchOutcome outcome = runBatchProcess(dir, {definition, source, row.output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
-        if (!outcome.setupProblem.empty()) GTEST_SKIP() << row.name << ": " << outcome.setupProblem;
+        if (!outcome.setupProblem.empty()) {
+            notProven += std::string(row.name) + ": " + outcome.setupProblem;
+            continue;
+        }
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_EQ(outcome.out, "");
         EXPECT_TRUE(contains(outcome.err, "1 件目のレコードで変換を中止しました。")) << outcome.err;
         EXPECT_TRUE(contains(outcome.err, "ファイル「" + row.output + "」を開けません。")) << outcome.err;
     }
     EXPECT_EQ(TempDir::read(dir.file("plain.txt")), "not a folder");
+    if (!notProven.empty()) GTEST_SKIP() << notProven;
 }
 
 TEST_F(BatchFaults, SourceThatCannotBeReadIsReported)
@@ -125,10 +130,14 @@ TEST_F(BatchFaults, SourceThatCannotBeReadIsReported)
         {"a folder as the source", dir.file(""), false, "を開けません。", true},
         {"reading fails", "/proc/self/mem", false, "ファイル「/proc/self/mem」を読み込めません。", false},
     };
+    std::string notProven; // rows whose fault could not be set up on this machine
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         const BatchOutcome outcome = runBatchProcess(dir, {definition, row.source, output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
-        if (!outcome.setupProblem.empty()) GTEST_SKIP() << row.name << ": " << outcome.setupProblem;
+        if (!outcome.setupProblem.empty()) {
+            notProven += std::string(row.name) + ": " + outcome.setupProblem;
+            continue;
+        }
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_EQ(outcome.out, "");
         EXPECT_TRUE(contains(outcome.err, row.message)) << outcome.err;
@@ -136,6 +145,7 @@ TEST_F(BatchFaults, SourceThatCannotBeReadIsReported)
             EXPECT_EQ(TempDir::read(output), "earlier output\r\n");
         }
     }
+    if (!notProven.empty()) GTEST_SKIP() << notProven;
 }
 
 // The output is a pipe the test reads: while the test does not read, the run waits with the
