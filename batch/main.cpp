@@ -3,6 +3,7 @@
 
 #include "BatchRun.h"
 
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <exception>
@@ -32,6 +33,8 @@ int main(int argc, char **argv)
     // killing the program in the middle of a line.
     std::signal(SIGXFSZ, SIG_IGN);
     std::signal(SIGPIPE, SIG_IGN);
+    // The system's reasons for failures (strerror) in the user's language, as the window gives them.
+    std::setlocale(LC_MESSAGES, "");
 
     BatchJob job;
     std::vector<std::string> paths;
