@@ -1,6 +1,5 @@
 #include "MemoryCase.h"
 
-#include "Conversion.h"
 #include "FileBytes.h"
 
 #include <cstdio>
@@ -8,11 +7,12 @@
 
 namespace {
 
-ChildFigures convertInChild(const BenchCase &benchCase, const std::string &source, const std::string &output,
-                            long long records)
+constexpr double MemoryGoalMiB = 4; // growth of the peak from the source to `growth` copies of it
+
+ChildFigures convertInChild(const ChildConversion &convert, const BenchCase &benchCase, const std::string &source,
+                            const std::string &output)
 {
-    const ChildFigures figures =
-        runInChild([&] { return convertWithCore(benchCase, source, output) == records; });
+    const ChildFigures figures = runInChild([&] { return convert(benchCase, source, output); });
     if (!figures.succeeded)
         throw std::runtime_error("the conversion of " + source + " in a child process failed");
     return figures;
@@ -27,16 +27,16 @@ void printRow(const char *label, unsigned long long bytes, const ChildFigures &f
 } // namespace
 
 MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder,
-                            int growth)
+                            int growth, const std::string &what, const ChildConversion &convert)
 {
     MemoryFigures figures;
     figures.growth = growth;
     figures.singleBytes = fileSize(sourcePath);
-    std::printf("\n== peak memory: %s, conversion in a child process (maximum resident set)\n",
-                benchCase.title.c_str());
+    std::printf("\n== peak memory: %s, %s in a child process (maximum resident set)\n", benchCase.title.c_str(),
+                what.c_str());
 
     const std::string singleOutput = folder + "/memory-1x.kenaris";
-    figures.single = convertInChild(benchCase, sourcePath, singleOutput, benchCase.source.records);
+    figures.single = convertInChild(convert, benchCase, sourcePath, singleOutput);
     const unsigned long long singleOutputBytes = fileSize(singleOutput);
     removeFile(singleOutput);
     printRow("1x", figures.singleBytes, figures.single);
@@ -44,7 +44,9 @@ MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourc
     const std::string grownSource = folder + "/memory-grown.src";
     const std::string grownOutput = folder + "/memory-grown.kenaris";
     writeRepeated(sourcePath, grownSource, growth);
-    figures.grown = convertInChild(benchCase, grownSource, grownOutput, benchCase.source.records * growth);
+    BenchCase grownCase = benchCase;
+    grownCase.source.records *= growth;
+    figures.grown = convertInChild(convert, grownCase, grownSource, grownOutput);
     const unsigned long long grownOutputBytes = fileSize(grownOutput);
     removeFile(grownSource);
     removeFile(grownOutput);
@@ -55,4 +57,11 @@ MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourc
     const std::string label = std::to_string(growth) + "x";
     printRow(label.c_str(), figures.singleBytes * (unsigned long long)growth, figures.grown);
     return figures;
+}
+
+GoalLine memoryGoal(const MemoryFigures &figures, const std::string &what)
+{
+    const double growthMiB = double(figures.grown.peakResidentKiB - figures.single.peakResidentKiB) / 1024;
+    return {"peak memory growth of " + what + ", source -> " + std::to_string(figures.growth) + "x",
+            formatted("%+.1f MiB", growthMiB), formatted("<= %.0f MiB", MemoryGoalMiB), growthMiB <= MemoryGoalMiB};
 }

@@ -1,9 +1,11 @@
 #pragma once
-// Peak memory of the conversion as the source grows, each run in a child process of its own.
+// Peak memory of a conversion as the source grows, each run in a child process of its own.
 
 #include "BenchCase.h"
+#include "BenchReport.h"
 #include "ProcessRun.h"
 
+#include <functional>
 #include <string>
 
 struct MemoryFigures {
@@ -13,7 +15,16 @@ struct MemoryFigures {
     int growth = 0;
 };
 
-// Converts `sourcePath` and a file of `growth` copies of it, prints and returns the figures.
-// Throws std::runtime_error when a child fails or the larger output is not `growth` copies long.
+// One conversion as the child makes it: `benchCase` tells the records the source holds. Returns
+// whether every record was converted; may throw.
+using ChildConversion =
+    std::function<bool(const BenchCase &benchCase, const std::string &source, const std::string &output)>;
+
+// Converts `sourcePath` and a file of `growth` copies of it with `convert`, each in a child
+// process, prints and returns the figures; `what` names the conversion in the report. Throws
+// std::runtime_error when a child fails or the larger output is not `growth` copies long.
 MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder,
-                            int growth);
+                            int growth, const std::string &what, const ChildConversion &convert);
+
+// The goal: the peak barely grows with the source.
+GoalLine memoryGoal(const MemoryFigures &figures, const std::string &what);

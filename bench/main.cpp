@@ -2,29 +2,26 @@
 // checks that its output is byte for byte the peer's, and measures its peak memory.
 
 #include "BenchCase.h"
+#include "BenchReport.h"
+#include "Conversion.h"
 #include "MemoryCase.h"
+#include "NumberOption.h"
 #include "ProcessRun.h"
 #include "SpeedCase.h"
 #include "TempFolder.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr double PeerGoal = 20;        // at least this many times faster than the gawk peer
 constexpr double CopyGoal = 5;         // at most this many times cp's time
-constexpr double MemoryGoalMiB = 4;    // growth of the peak from the source to `growth` copies of it
 constexpr int SkippedExitCode = 77;    // what CTest reads as a skipped test
-constexpr long long MaxRecords = 2147483647;
 
 struct Options {
     long long records = 1000000;
@@ -41,15 +38,6 @@ const char Usage[] =
     "  --runs N          timed runs of each program; the best counts (default 3)\n"
     "  --growth N        the memory case converts the source and N copies of it (default 10)\n"
     "  --require-peers   exit with 77 (skipped) when gawk or iconv is missing\n";
-
-long long positiveNumber(const char *option, const char *text)
-{
-    char *end = nullptr;
-    const long long value = std::strtoll(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || value < 1)
-        throw std::invalid_argument(std::string(option) + " needs a whole number of at least 1, not \"" + text + "\"");
-    return value;
-}
 
 Options parseOptions(int argc, char **argv)
 {
@@ -69,57 +57,20 @@ Options parseOptions(int argc, char **argv)
         else if (option == "--growth" && value <= 1000) options.growth = int(value);
         else throw std::invalid_argument("unknown option or value out of range: " + option);
     }
-    // The record loop counts records in 32 bits.
     if (options.records > MaxRecords / options.growth || options.wideRecords > MaxRecords)
         throw std::invalid_argument("the memory case would convert more than 2147483647 records");
     return options;
 }
 
-std::string processorName()
-{
-    std::ifstream cpuinfo("/proc/cpuinfo");
-    for (std::string line; std::getline(cpuinfo, line);)
-        if (line.rfind("model name", 0) == 0 && line.find(':') != std::string::npos)
-            return line.substr(line.find(':') + 2);
-    return "unknown processor";
-}
-
-std::string formatted(const char *format, double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-std::string loadAverage()
-{
-    double load[1] = {0};
-    return ::getloadavg(load, 1) == 1 ? formatted("%.2f", load[0]) : "unknown";
-}
-
 void printHeader(const Options &options, const std::string &folder)
 {
-#ifdef __OPTIMIZE__
-    const char *optimised = "optimised";
-#else
-    const char *optimised = "NOT optimised: the figures mean little";
-#endif
-    std::printf("kenaris-bench: the conversion core against gawk and cp\n");
-    std::printf("machine: %s, %u hardware threads; build: %s (%s)\n", processorName().c_str(),
-                std::thread::hardware_concurrency(), KENARIS_BENCH_BUILD_TYPE, optimised);
+    std::printf("kenaris-bench: the conversion core against gawk and cp\n%s\n", describeMachine().c_str());
     std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, "
                 "processor = user + system time (all stages of a pipeline)\n",
                 options.runs);
     std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s\n",
                 loadAverage().c_str(), folder.c_str());
 }
-
-struct GoalLine {
-    std::string what;
-    std::string measured;
-    std::string goal;
-    std::optional<bool> met; // absent when not measured
-};
 
 void addSpeedGoals(std::vector<GoalLine> &goals, const std::string &title, const SpeedFigures &figures)
 {
@@ -137,13 +88,9 @@ void addSpeedGoals(std::vector<GoalLine> &goals, const std::string &title, const
     }
 }
 
-void printGoals(const std::vector<GoalLine> &goals)
+bool convertEveryRecord(const BenchCase &benchCase, const std::string &source, const std::string &output)
 {
-    std::printf("\n== goals (wall-clock; load average now %s)\n  %-52s %-18s %-18s %s\n", loadAverage().c_str(), "",
-                "measured", "goal", "");
-    for (const GoalLine &goal : goals)
-        std::printf("  %-52s %-18s %-18s %s\n", goal.what.c_str(), goal.measured.c_str(), goal.goal.c_str(),
-                    !goal.met ? "skipped" : *goal.met ? "met" : "MISSED");
+    return convertWithCore(benchCase, source, output) == benchCase.source.records;
 }
 
 int runBenchmark(const Options &options, TempFolder &folder)
@@ -155,11 +102,10 @@ int runBenchmark(const Options &options, TempFolder &folder)
     std::string startupSource;
     addSpeedGoals(goals, startup.title, runSpeedCase(startup, folder.path(), options.runs, startupSource));
 
-    const MemoryFigures memory = runMemoryCase(startup, startupSource, folder.path(), options.growth);
-    const double growthMiB = double(memory.grown.peakResidentKiB - memory.single.peakResidentKiB) / 1024;
-    goals.push_back({"peak memory growth, source -> " + std::to_string(options.growth) + "x the source",
-                     formatted("%+.1f MiB", growthMiB), formatted("<= %.0f MiB", MemoryGoalMiB),
-                     growthMiB <= MemoryGoalMiB});
+    const char *conversion = "the conversion";
+    const MemoryFigures memory =
+        runMemoryCase(startup, startupSource, folder.path(), options.growth, conversion, convertEveryRecord);
+    goals.push_back(memoryGoal(memory, conversion));
 
     for (const BenchCase &benchCase : {wideRecordCase(options.wideRecords), byteLayoutCase(options.records)}) {
         std::string source;
