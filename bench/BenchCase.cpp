@@ -84,6 +84,13 @@ LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath)
     return model;
 }
 
+std::string describeOutputOrder(const BenchCase &benchCase)
+{
+    const std::string order = joined(benchCase.outputOrder, ",");
+    return order.size() > 40 ? std::to_string(benchCase.outputOrder.size()) + " fields in a fixed shuffled order"
+                             : order;
+}
+
 std::vector<Stage> gawkPeer(const BenchCase &benchCase)
 {
     if (benchCase.source.unit == WidthUnit::Bytes) return {gawkStage(benchCase)};

@@ -23,6 +23,9 @@ BenchCase byteLayoutCase(long long records);
 // The layout model of the case, writing to `outputPath`.
 LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath);
 
+// The output columns for the report: "7,1,2" or, when long, their number.
+std::string describeOutputOrder(const BenchCase &benchCase);
+
 // The peer: iconv | gawk | iconv for characters, gawk -b on the raw bytes for bytes.
 std::vector<Stage> gawkPeer(const BenchCase &benchCase);
 // The programs the peer needs.

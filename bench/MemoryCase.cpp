@@ -9,12 +9,11 @@ namespace {
 
 constexpr double MemoryGoalMiB = 4; // growth of the peak from the source to `growth` copies of it
 
-ChildFigures convertInChild(const ChildConversion &convert, const BenchCase &benchCase, const std::string &source,
-                            const std::string &output)
+ChildFigures convertInChild(const std::string &what, const ChildConversion &convert, const BenchCase &benchCase,
+                            const std::string &source, const std::string &output)
 {
     const ChildFigures figures = runInChild([&] { return convert(benchCase, source, output); });
-    if (!figures.succeeded)
-        throw std::runtime_error("the conversion of " + source + " in a child process failed");
+    if (!figures.succeeded) throw std::runtime_error(what + " on " + source + " in a child process failed");
     return figures;
 }
 
@@ -36,7 +35,7 @@ MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourc
                 what.c_str());
 
     const std::string singleOutput = folder + "/memory-1x.kenaris";
-    figures.single = convertInChild(convert, benchCase, sourcePath, singleOutput);
+    figures.single = convertInChild(what, convert, benchCase, sourcePath, singleOutput);
     const unsigned long long singleOutputBytes = fileSize(singleOutput);
     removeFile(singleOutput);
     printRow("1x", figures.singleBytes, figures.single);
@@ -46,7 +45,7 @@ MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourc
     writeRepeated(sourcePath, grownSource, growth);
     BenchCase grownCase = benchCase;
     grownCase.source.records *= growth;
-    figures.grown = convertInChild(convert, grownCase, grownSource, grownOutput);
+    figures.grown = convertInChild(what, convert, grownCase, grownSource, grownOutput);
     const unsigned long long grownOutputBytes = fileSize(grownOutput);
     removeFile(grownSource);
     removeFile(grownOutput);

@@ -35,7 +35,7 @@ void closeIfOpen(int &fd)
     for (const std::string &argument : stage.arguments) argv.push_back(const_cast<char *>(argument.c_str()));
     argv.push_back(nullptr);
     ::execvp(argv[0], argv.data());
-    std::fprintf(stderr, "kenaris-bench: cannot run %s: %s\n", argv[0], std::strerror(errno));
+    std::fprintf(stderr, "%s: cannot run %s: %s\n", program_invocation_short_name, argv[0], std::strerror(errno));
     ::_exit(127);
 }
 
@@ -135,7 +135,7 @@ ChildFigures runInChild(const std::function<bool()> &work)
         try {
             succeeded = work();
         } catch (const std::exception &error) {
-            std::fprintf(stderr, "kenaris-bench: %s\n", error.what());
+            std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, error.what());
         }
         ::_exit(succeeded ? 0 : 1);
     }

@@ -62,16 +62,6 @@ double runOrThrow(const std::vector<Stage> &stages, const std::string &input, co
     return outcome.cpuSeconds;
 }
 
-std::string describeOutputOrder(const std::vector<int> &fields)
-{
-    std::string order;
-    for (const int field : fields) {
-        if (!order.empty()) order += ',';
-        order += std::to_string(field);
-    }
-    return order.size() > 40 ? std::to_string(fields.size()) + " fields in a fixed shuffled order" : order;
-}
-
 } // namespace
 
 SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, std::string &sourcePath)
@@ -86,7 +76,7 @@ SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder,
     std::printf("\n== %s\n  %lld records of %d %s in %zu fields, output %s, delimiter \"%s\"; source %.1f MB\n",
                 benchCase.title.c_str(), shape.records, recordWidth,
                 shape.unit == WidthUnit::Bytes ? "bytes" : "characters", shape.widths.size(),
-                describeOutputOrder(benchCase.outputOrder).c_str(), BenchDelimiter, double(figures.sourceBytes) / 1e6);
+                describeOutputOrder(benchCase).c_str(), BenchDelimiter, double(figures.sourceBytes) / 1e6);
     std::fflush(stdout);
 
     std::vector<Contender> contenders;
