@@ -22,9 +22,11 @@ int keyCodeOf(const QKeyEvent &event)
 
 std::string dragText(int fieldNumber, std::string_view itemText)
 {
-    std::string number = std::to_string(fieldNumber);
-    if (number.size() < 2) number.insert(0, 2 - number.size(), '0');
-    return number + ";" + std::string(itemText);
+    std::string text = fieldNumber >= 0 && fieldNumber < 10 ? "0" : ""; // at least two digits
+    text += std::to_string(fieldNumber);
+    text += ';';
+    text.append(itemText);
+    return text;
 }
 
 KenarisList::KenarisList(QWidget *parent) : QListWidget(parent)
