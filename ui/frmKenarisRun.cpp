@@ -104,6 +104,7 @@ void frmKenaris::cmd開始_Click()
     converting_ = false;
 
     if (closing_) return; // the program is ending: nothing more to tell
+    if (result) txt件数->setText(QString::number(result->count)); // the exact total, also 0 for an empty source
     if (failure)
         MsgBox(*failure, vbExclamation, QStringLiteral("ケナリス"));
     else if (stopReason)
