@@ -36,8 +36,11 @@ const char *findLineEnd(const char *from, const char *to)
 
 LineReader::LineReader(const std::string &path) : path_(path), buffer_(ChunkSize)
 {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A named pipe without a writer would block the open forever: open without waiting, then
+    // read normally (such a pipe reads as empty).
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     struct stat info {};
     if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) sizeAtOpen_ = (unsigned long long)info.st_size;
 }

@@ -38,7 +38,9 @@ void OutputWriter::flush()
 {
     if (buffer_.empty()) return;
     if (fd_ < 0) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+        // A named pipe nobody reads fails at once instead of blocking the open forever.
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
+        if (fd_ >= 0) ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
         if (fd_ < 0) {
             CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
             error.record = firstRecord_;

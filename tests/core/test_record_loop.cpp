@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <functional>
 #include <vector>
 
@@ -162,6 +163,23 @@ TEST(RecordLoop, FileFailures)
             EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
             EXPECT_EQ(error.record, 1);
         }
+    }
+}
+
+TEST(RecordLoop, NamedPipesNobodyServesDoNotBlock)
+{
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("source.fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo(dir.file("out.fifo").c_str(), 0600), 0);
+    TestEnvironment fromPipe(dir.file("out.csv"), {1});
+    EXPECT_EQ(runConversion(dir.file("source.fifo"), fromPipe).count, 0); // no writer: empty
+    TestEnvironment toPipe(dir.file("out.fifo"), {1});
+    try {
+        runConversion(dir.write("in.txt", records(3)), toPipe);
+        FAIL() << "wrote to a pipe nobody reads";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
+        EXPECT_EQ(error.record, 1);
     }
 }
 
