@@ -1,6 +1,8 @@
 #include "TempFolder.h"
 
 #include <csignal>
+#include <cstdio>
+#include <memory>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -52,4 +54,21 @@ void TempFolder::keep()
 {
     kept_ = true;
     folderToRemove[0] = '\0';
+}
+
+int runInScratchFolder(const char *program, const std::function<int(TempFolder &)> &benchmark)
+{
+    std::unique_ptr<TempFolder> folder;
+    try {
+        folder = std::make_unique<TempFolder>();
+        return benchmark(*folder);
+    } catch (const std::exception &error) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s: FAILED: %s\n", program, error.what());
+        if (folder) {
+            folder->keep();
+            std::fprintf(stderr, "%s: the files are kept in %s\n", program, folder->path().c_str());
+        }
+        return 1;
+    }
 }

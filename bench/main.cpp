@@ -135,17 +135,5 @@ int main(int argc, char **argv)
         return SkippedExitCode;
     }
 
-    std::unique_ptr<TempFolder> folder;
-    try {
-        folder = std::make_unique<TempFolder>();
-        return runBenchmark(options, *folder);
-    } catch (const std::exception &error) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "kenaris-bench: FAILED: %s\n", error.what());
-        if (folder) {
-            folder->keep();
-            std::fprintf(stderr, "kenaris-bench: the files are kept in %s\n", folder->path().c_str());
-        }
-        return 1;
-    }
+    return runInScratchFolder("kenaris-bench", [&](TempFolder &folder) { return runBenchmark(options, folder); });
 }

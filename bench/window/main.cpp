@@ -177,17 +177,5 @@ int main(int argc, char **argv)
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0); // no screen needed; a platform given by the caller stays
 
-    std::unique_ptr<TempFolder> folder;
-    try {
-        folder = std::make_unique<TempFolder>();
-        return runBenchmark(options, *folder);
-    } catch (const std::exception &error) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "kenaris-bench-window: FAILED: %s\n", error.what());
-        if (folder) {
-            folder->keep();
-            std::fprintf(stderr, "kenaris-bench-window: the files are kept in %s\n", folder->path().c_str());
-        }
-        return 1;
-    }
+    return runInScratchFolder("kenaris-bench-window", [&](TempFolder &folder) { return runBenchmark(options, folder); });
 }
