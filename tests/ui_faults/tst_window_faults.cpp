@@ -24,7 +24,7 @@
 
 using namespace faultdata;
 
-class WindowFaultsTest : public QObject {
+class WindowFaultsTest : public WindowTestBase {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -53,32 +53,16 @@ private:
     void expectNextConversionWorks();
     // The one message shown by the last action, checked to be a warning of this program.
     QString warning();
-
-    std::unique_ptr<MessageRecorder> recorder_;
-    std::unique_ptr<frmKenaris> window_;
-    QueuedAnswerer answerer_;
-    std::unique_ptr<ScratchFolder> folder_;
 };
 
 void WindowFaultsTest::initTestCase() { keepRunningOnFailedWrites(); } // as the program does at start
 
 void WindowFaultsTest::init()
 {
-    recorder_ = std::make_unique<MessageRecorder>();
-    folder_ = std::make_unique<ScratchFolder>();
-    window_ = std::make_unique<frmKenaris>();
-    window_->CommonDialog1.setAnswerer(&answerer_);
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+    openWindow();
 }
 
-void WindowFaultsTest::cleanup()
-{
-    window_.reset();
-    answerer_ = {};
-    recorder_.reset();
-    folder_.reset();
-}
+void WindowFaultsTest::cleanup() { closeWindow(false); } // each test checks the messages it expects
 
 void WindowFaultsTest::prepare(const std::string &source)
 {
@@ -91,14 +75,14 @@ void WindowFaultsTest::convertInto(const std::string &output)
 {
     answerer_.answers.push_back(output);
     window_->cmdSave->click();
-    recorder_->messages.clear();
+    messages_->messages.clear();
     window_->cmd開始->click();
 }
 
 QString WindowFaultsTest::warning()
 {
-    if (recorder_->messages.size() != 1) return QStringLiteral("(%1 messages)").arg(recorder_->messages.size());
-    const ShownMessage shown = recorder_->messages.takeFirst();
+    if (messages_->messages.size() != 1) return QStringLiteral("(%1 messages)").arg(messages_->messages.size());
+    const ShownMessage shown = messages_->messages.takeFirst();
     if (shown.style != vbExclamation || shown.title != QStringLiteral("ケナリス")) return QStringLiteral("(not a warning)");
     return shown.text;
 }
@@ -106,12 +90,12 @@ QString WindowFaultsTest::warning()
 void WindowFaultsTest::expectNextConversionWorks()
 {
     QVERIFY(!window_->converting());
-    recorder_->messages.clear();
+    messages_->messages.clear();
     prepare(folder_->write("good.txt", "ABCDEFGHIJ\r\nKLMNOPQRST\r\n"));
-    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    QVERIFY2(messages_->messages.isEmpty(), qPrintable(messages_->messages.value(0).text));
     convertInto(folder_->path("good.csv"));
-    QCOMPARE(recorder_->messages.size(), 1);
-    QCOMPARE(recorder_->messages[0].text, QStringLiteral(" 2件"));
+    QCOMPARE(messages_->messages.size(), 1);
+    QCOMPARE(messages_->messages[0].text, QStringLiteral(" 2件"));
     QCOMPARE(ScratchFolder::read(folder_->path("good.csv")), QByteArray("DEF,ABC\r\nNOP,KLM\r\n"));
 }
 
@@ -267,7 +251,7 @@ void WindowFaultsTest::definitionSavedIntoALockedFolder()
     const std::string path = folder_->path("locked") + "/layout.def";
     answerer_.answers.push_back(path);
     window_->mnuSaveDef->trigger();
-    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    QVERIFY2(messages_->messages.isEmpty(), qPrintable(messages_->messages.value(0).text));
     const QByteArray old = ScratchFolder::read(path);
     QVERIFY(old.startsWith("FIX\r\nOUT\r\n2\r\n1\r\n"));
 
@@ -281,8 +265,8 @@ void WindowFaultsTest::definitionSavedIntoALockedFolder()
     }
     ::chmod(folder_->path("locked").c_str(), 0755);
 
-    QCOMPARE(recorder_->messages.size(), 1);
-    const ShownMessage shown = recorder_->messages.takeFirst();
+    QCOMPARE(messages_->messages.size(), 1);
+    const ShownMessage shown = messages_->messages.takeFirst();
     QCOMPARE(shown.style, vbOKOnly);
     QCOMPARE(shown.title, QStringLiteral("ケナリス"));
     QVERIFY2(shown.text.startsWith(QStringLiteral("ファイル「%1」に書き込めません。(").arg(QString::fromStdString(path))),
@@ -295,7 +279,7 @@ void WindowFaultsTest::definitionSavedIntoALockedFolder()
     // Saved elsewhere, the changed layout is all there.
     answerer_.answers.push_back(folder_->path("saved.def"));
     window_->mnuSaveDef->trigger();
-    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    QVERIFY2(messages_->messages.isEmpty(), qPrintable(messages_->messages.value(0).text));
     QVERIFY(ScratchFolder::read(folder_->path("saved.def")).startsWith("FIX\r\nOUT\r\n2\r\n1\r\n3\r\nLEN\r\n"));
     expectNextConversionWorks();
 }
@@ -304,7 +288,7 @@ void WindowFaultsTest::binarySource()
 {
     const std::string bytes = faultdata::binarySource();
     prepare(folder_->write("in.bin", QByteArray::fromStdString(bytes)));
-    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    QVERIFY2(messages_->messages.isEmpty(), qPrintable(messages_->messages.value(0).text));
     // The preview keeps each field's bytes, NULs and all.
     const std::vector<std::string> chars = characters(splitLines(bytes).front());
     const int widths[] = {3, 3, 3, 4, 4, 8, 5};
@@ -314,8 +298,8 @@ void WindowFaultsTest::binarySource()
 
     const std::string output = folder_->path("out.csv");
     convertInto(output);
-    QCOMPARE(recorder_->messages.size(), 1);
-    QCOMPARE(recorder_->messages[0].text, QStringLiteral(" %1件").arg(splitLines(bytes).size()));
+    QCOMPARE(messages_->messages.size(), 1);
+    QCOMPARE(messages_->messages[0].text, QStringLiteral(" %1件").arg(splitLines(bytes).size()));
     QCOMPARE(ScratchFolder::read(output), QByteArray::fromStdString(secondAndFirstField(bytes)));
     expectNextConversionWorks();
 }
@@ -327,14 +311,14 @@ void WindowFaultsTest::hundredMegabyteLine()
     const std::string source = folder_->write("huge.txt", QByteArray::fromStdString(bytes));
     bytes = std::string(); // the window is what may hold the line now
     prepare(source);
-    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    QVERIFY2(messages_->messages.isEmpty(), qPrintable(messages_->messages.value(0).text));
     QCOMPARE(window_->List[0]->count(), 7);
     QCOMPARE(window_->List[0]->itemBytes(6), cut(chars, 26, 5));
 
     const std::string output = folder_->path("out.csv");
     convertInto(output);
-    QCOMPARE(recorder_->messages.size(), 1);
-    QCOMPARE(recorder_->messages[0].text, QStringLiteral(" 2件"));
+    QCOMPARE(messages_->messages.size(), 1);
+    QCOMPARE(messages_->messages[0].text, QStringLiteral(" 2件"));
     QCOMPARE(ScratchFolder::read(output), QByteArray::fromStdString(HugeLineOutput));
     QVERIFY(window_->txtCSV[0]->text().size() <= 4096); // the box shows the start of the line only
     expectNextConversionWorks();
@@ -353,7 +337,7 @@ void WindowFaultsTest::largestFieldTable()
     load(widest);
     QCOMPARE(mdlGlobal.FieldCount, int16_t(MaxFields));
     chooseSource(*window_, answerer_, source); // the preview by the loaded widths
-    QVERIFY2(recorder_->messages.isEmpty(), qPrintable(recorder_->messages.value(0).text));
+    QVERIFY2(messages_->messages.isEmpty(), qPrintable(messages_->messages.value(0).text));
     const std::vector<std::string> chars = characters(splitLines(bytes).front());
     QCOMPARE(window_->List[0]->count(), MaxFields);
     QCOMPARE(window_->List[0]->itemBytes(MaxFields - 1), chars[size_t(MaxFields - 1)]);
@@ -370,8 +354,8 @@ void WindowFaultsTest::largestFieldTable()
     QCOMPARE(window_->List[2]->itemBytes(MaxFields - 1), "32767;" + chars[size_t(MaxFields - 1)]);
     const std::string output = folder_->path("out.csv");
     convertInto(output);
-    QCOMPARE(recorder_->messages.size(), 1);
-    QCOMPARE(recorder_->messages[0].text, QStringLiteral(" 2件"));
+    QCOMPARE(messages_->messages.size(), 1);
+    QCOMPARE(messages_->messages[0].text, QStringLiteral(" 2件"));
     QCOMPARE(ScratchFolder::read(output), QByteArray::fromStdString(wideOutput(MaxFields, bytes)));
 
     load(folder_->write("start-up.def", QByteArray::fromStdString(SecondAndFirstDefinition)));
