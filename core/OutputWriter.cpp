@@ -8,10 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-constexpr size_t FlushThreshold = 1 << 20;
-}
-
 OutputWriter::OutputWriter(std::string path) : path_(std::move(path)) { buffer_.reserve(1 << 16); }
 
 OutputWriter::~OutputWriter()
@@ -24,19 +20,13 @@ OutputWriter::~OutputWriter()
     close();
 }
 
-void OutputWriter::appendLine(std::string_view line, int32_t record)
-{
-    if (!buffer_.empty() && record != lastRecord_ + 1) flush(); // keep buffered records consecutive
-    if (buffer_.empty()) firstRecord_ = record;
-    lastRecord_ = record;
-    buffer_.append(line);
-    buffer_.append("\r\n", 2);
-    if (buffer_.size() >= FlushThreshold) flush();
-}
-
 void OutputWriter::flush()
 {
     if (buffer_.empty()) return;
+    if (!lastLineFlushed_) {
+        flushedLastLine_.assign(lastLine());
+        lastLineFlushed_ = true;
+    }
     if (fd_ < 0) {
         // A named pipe nobody reads fails at once instead of blocking the open forever.
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 
 class OutputWriter {
 public:
@@ -14,7 +15,46 @@ public:
     OutputWriter &operator=(const OutputWriter &) = delete;
 
     // Adds the line composed from source record `record`.
-    void appendLine(std::string_view line, int32_t record);
+    void appendLine(std::string_view line, int32_t record)
+    {
+        appendComposed(record, [line](std::string &out) {
+            out.append(line);
+            return true;
+        });
+    }
+
+    // Lets `compose(std::string &out)` append the line of source record `record` straight to the
+    // buffer, saving a copy on every record. When it returns false, or throws, nothing is added.
+    template <class Compose> bool appendComposed(int32_t record, Compose &&compose)
+    {
+        if (!buffer_.empty() && record != lastRecord_ + 1) flush(); // keep buffered records consecutive
+        const size_t start = buffer_.size();
+        bool composed = false;
+        try {
+            composed = compose(buffer_);
+        } catch (...) {
+            buffer_.resize(start);
+            throw;
+        }
+        if (!composed) {
+            buffer_.resize(start);
+            return false;
+        }
+        if (start == 0) firstRecord_ = record;
+        lastRecord_ = record;
+        lastLine_ = {start, buffer_.size()};
+        lastLineFlushed_ = false;
+        buffer_.append("\r\n", 2);
+        if (buffer_.size() >= FlushThreshold) flush();
+        return true;
+    }
+
+    // The last line added (without CR LF), also after it was flushed; valid until the next add.
+    std::string_view lastLine() const
+    {
+        return lastLineFlushed_ ? std::string_view(flushedLastLine_)
+                                : std::string_view(buffer_).substr(lastLine_.first, lastLine_.second - lastLine_.first);
+    }
     // Writes every buffered line to the file. Throws CoreError (FileOpen, FileWrite) naming the
     // first record whose line did not reach the file; lines that could not be written whole are
     // removed from the file again where the system allows it.
@@ -24,6 +64,7 @@ public:
     const std::string &path() const { return path_; }
 
 private:
+    static constexpr size_t FlushThreshold = 1 << 20;
     void close();
 
     std::string path_;
@@ -31,4 +72,7 @@ private:
     std::string buffer_;
     int32_t firstRecord_ = 0; // record of the first buffered line; the others follow it in turn
     int32_t lastRecord_ = 0;
+    std::pair<size_t, size_t> lastLine_{0, 0}; // where the last line added lies in the buffer
+    bool lastLineFlushed_ = true;
+    std::string flushedLastLine_;              // the last line once the buffer has been flushed
 };

@@ -21,8 +21,6 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     OutputWriter writer(environment.layout().OutputPath);
     auto plan = std::make_unique<ComposePlan>(environment.layout());
     std::string delimiter(environment.delimiter());
-    std::string lineBuffer; // the last line composed
-    std::string scratch;    // the line being composed; swapped in when it yields a line
     bool anyOutput = false;
     std::string_view line;
     int32_t recordsSinceCheck = 0;
@@ -34,12 +32,9 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         while (reader.next(line)) {
             if (result.count == std::numeric_limits<int32_t>::max())
                 throw CoreError(CoreError::Kind::CountOverflow);
-            scratch.clear();
-            if (plan->compose(line, delimiter, scratch)) {
-                lineBuffer.swap(scratch);
+            if (writer.appendComposed(result.count + 1,
+                                      [&](std::string &out) { return plan->compose(line, delimiter, out); }))
                 anyOutput = true;
-                writer.appendLine(lineBuffer, result.count + 1);
-            }
             ++result.count;
             pausedAfterLast = false;
 
@@ -51,7 +46,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             if (Clock::now() < nextPause) continue;
 
             writer.flush();
-            const bool goOn = environment.betweenRecords({result.count, line, lineBuffer, anyOutput});
+            const bool goOn = environment.betweenRecords({result.count, line, writer.lastLine(), anyOutput});
             pausedAfterLast = true;
             nextPause = Clock::now() + environment.pauseInterval;
             if (!goOn) {
@@ -74,6 +69,6 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         throw;
     }
     if (!pausedAfterLast && !result.stopped)
-        environment.betweenRecords({result.count, line, lineBuffer, anyOutput});
+        environment.betweenRecords({result.count, line, writer.lastLine(), anyOutput});
     return result;
 }
