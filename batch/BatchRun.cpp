@@ -37,8 +37,8 @@ std::string describe(const CoreError &error) { return describeError(error, cp932
 class BatchEnvironment : public RunEnvironment {
 public:
     BatchEnvironment(const LayoutModel &model, bool tab) : model_(model), delimiter_(tab ? "\t" : ",") {}
-    const LayoutModel &layout() const override { return model_; }
-    std::string_view delimiter() const override { return delimiter_; }
+    const LayoutModel &layout(size_t) const override { return model_; }
+    std::string_view delimiter(size_t) const override { return delimiter_; }
     bool betweenRecords(const RunProgress &progress) override
     {
         progress_.show(progress.count);
@@ -86,11 +86,11 @@ int convert(const BatchJob &job, const LayoutModel &model)
     }
     environment.progress().clear();
     if (result.stopped) {
-        say("中断しました。" + std::to_string(result.count) + " 件目までのレコードを変換済みです。");
+        say("中断しました。" + std::to_string(result.count()) + " 件目までのレコードを変換済みです。");
         return 128 + int(stopSignal);
     }
     // The window's closing report: the count after a blank (the sign position), then 件.
-    if (std::printf(" %d件\n", result.count) < 0 || std::fflush(stdout) != 0) {
+    if (std::printf(" %d件\n", result.count()) < 0 || std::fflush(stdout) != 0) {
         say(std::string("変換は終わりましたが、結果を標準出力に書き込めません。(") + std::strerror(errno) + ")");
         return ExitFailed;
     }

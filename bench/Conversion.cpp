@@ -12,8 +12,8 @@ namespace {
 class FixedEnvironment : public RunEnvironment {
 public:
     explicit FixedEnvironment(LayoutModel model) : model_(std::move(model)) {}
-    const LayoutModel &layout() const override { return model_; }
-    std::string_view delimiter() const override { return BenchDelimiter; }
+    const LayoutModel &layout(size_t) const override { return model_; }
+    std::string_view delimiter(size_t) const override { return BenchDelimiter; }
 
 private:
     LayoutModel model_;
@@ -26,7 +26,7 @@ long long convertWithCore(const BenchCase &benchCase, const std::string &sourceP
     try {
         prepareOutput(sourcePath, outputPath);
         FixedEnvironment environment(layoutFor(benchCase, outputPath));
-        return runConversion(sourcePath, environment).count;
+        return runConversion(sourcePath, environment).count();
     } catch (const CoreError &error) {
         // The bench's width texts are ASCII: their bytes read the same in UTF-8.
         throw std::runtime_error(describeRunFailure(error, [](std::string_view text) { return std::string(text); }));

@@ -74,9 +74,28 @@ private:
     return to + size;
 }
 
+// The fields of the output positions 1, 2, ... up to the field count, the end of the layout or
+// the first empty position.
+std::vector<int> outputFields(const LayoutModel &model)
+{
+    std::vector<int> fields;
+    for (int position = 1; position <= model.FieldCount; ++position) {
+        if (!model.OutputLayout || size_t(position) >= model.OutputLayout->size()) break;
+        const int field = (*model.OutputLayout)[size_t(position)].SourceField;
+        if (field == -1) break;
+        fields.push_back(field);
+    }
+    return fields;
+}
+
 } // namespace
 
-ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit)
+ComposePlan::ComposePlan(const LayoutModel &model) : ComposePlan(model, outputFields(model), 1) {}
+
+ComposePlan ComposePlan::ofField(const LayoutModel &model, int field) { return ComposePlan(model, {field}, 0); }
+
+ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition)
+    : unit_(model.Unit)
 {
     struct Piece {
         long long start0, end0;
@@ -84,11 +103,9 @@ ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit)
     std::vector<Piece> pieces;
     FieldStarts starts(model);
     try {
-        const int bound = model.FieldCount;
-        for (int position = 1; position <= bound; ++position) {
-            if (!model.OutputLayout || size_t(position) >= model.OutputLayout->size()) break;
-            const int field = (*model.OutputLayout)[size_t(position)].SourceField;
-            if (field == -1) break;
+        for (size_t index = 0; index < fields.size(); ++index) {
+            const int position = firstPosition > 0 ? firstPosition + int(index) : 0;
+            const int field = fields[index];
             if (field < 1 || field > model.fieldsInTable()) {
                 CoreError error(CoreError::Kind::NoSuchField);
                 error.field = field;

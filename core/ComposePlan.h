@@ -15,6 +15,10 @@ class ComposePlan {
 public:
     explicit ComposePlan(const LayoutModel &model);
 
+    // The plan of field `field` alone, as one output column would cut it. Failures carry no
+    // output position.
+    static ComposePlan ofField(const LayoutModel &model, int field);
+
     // Appends the fields of `line` in output order, each followed by `delimiter`, less the last
     // delimiter. Returns false, appending nothing, when the layout yields no column at all.
     // Throws the CoreError the layout holds (a width or field that cannot be used).
@@ -24,6 +28,9 @@ public:
     const std::optional<CoreError> &failure() const { return failure_; }
 
 private:
+    // Columns of `fields` in turn; failures name position `firstPosition` + i, or none for 0.
+    ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition);
+
     struct Column {
         size_t firstBoundary; // index into boundaries_ of the column's start
         size_t lastBoundary;  // index into boundaries_ of the column's end

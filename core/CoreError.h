@@ -44,6 +44,7 @@ public:
     // Facts; which of them are set depends on the kind.
     int field = 0;          // field number (1-based)
     int position = 0;       // output position (1-based)
+    bool inSelection = false; // the field is the one the record selection compares
     std::string widthText;  // the width text as stored (CP932 bytes)
     long long start = 0;    // start position that failed
     std::string path;       // file concerned

@@ -11,7 +11,8 @@ std::string fieldWithWidth(const CoreError &error, const Cp932Decoder &decode)
 
 std::string atPosition(const CoreError &error)
 {
-    return error.position > 0 ? "出力位置 " + std::to_string(error.position) + " の" : std::string();
+    if (error.position > 0) return "出力位置 " + std::to_string(error.position) + " の";
+    return error.inSelection ? "対象レコードの指定の" : std::string();
 }
 
 std::string lineFaultText(CoreError::LineFault fault)
@@ -49,7 +50,7 @@ std::string describeError(const CoreError &error, const Cp932Decoder &decode)
         return atPosition(error) + "フィールド " + std::to_string(error.field) + " の開始位置が 32767 " + unit +
                "目を超えています。";
     case Kind::NoSuchField:
-        return "出力位置 " + std::to_string(error.position) + " のフィールド番号 " + std::to_string(error.field) +
+        return atPosition(error) + "フィールド番号 " + std::to_string(error.field) +
                " に当たるフィールドがありません。";
     case Kind::CountOverflow:
         return "レコード数が 2147483647 件を超えるため、これ以上変換できません。";

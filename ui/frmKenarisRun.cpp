@@ -25,8 +25,8 @@ public:
         pauseInterval = window.progressInterval;
     }
 
-    const LayoutModel &layout() const override { return mdlGlobal; }
-    std::string_view delimiter() const override { return window_.Delimiter; }
+    const LayoutModel &layout(size_t) const override { return mdlGlobal; }
+    std::string_view delimiter(size_t) const override { return window_.Delimiter; }
 
     bool betweenRecords(const RunProgress &progress) override
     {
@@ -104,13 +104,13 @@ void frmKenaris::cmd開始_Click()
     converting_ = false;
 
     if (closing_) return; // the program is ending: nothing more to tell
-    if (result) txt件数->setText(QString::number(result->count)); // the exact total, also 0 for an empty source
+    if (result) txt件数->setText(QString::number(result->count())); // the exact total, also 0 for an empty source
     if (failure)
         MsgBox(*failure, vbExclamation, QStringLiteral("ケナリス"));
     else if (stopReason)
         MsgBox(*stopReason, vbExclamation, QStringLiteral("ケナリス"));
     else if (result && !result->stopped)
-        MsgBox(QStringLiteral(" %1件").arg(result->count), vbOKOnly, QStringLiteral("変換終了"));
+        MsgBox(QStringLiteral(" %1件").arg(result->count()), vbOKOnly, QStringLiteral("変換終了"));
 }
 
 void frmKenaris::Out1LineFIX(std::string_view line)

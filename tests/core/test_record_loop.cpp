@@ -27,8 +27,8 @@ struct TestEnvironment : RunEnvironment {
         for (size_t i = 0; i < fields.size(); ++i) (*model.OutputLayout)[i + 1].SourceField = fields[i];
         pauseInterval = std::chrono::milliseconds(0); // pause at every chance
     }
-    const LayoutModel &layout() const override { return model; }
-    std::string_view delimiter() const override { return delimiterText; }
+    const LayoutModel &layout(size_t) const override { return model; }
+    std::string_view delimiter(size_t) const override { return delimiterText; }
     bool betweenRecords(const RunProgress &progress) override
     {
         pausedAt.push_back(progress.count);
@@ -53,7 +53,7 @@ TEST(RecordLoop, ConvertsEveryLineAndCountsEmptyOnes)
     TempDir dir;
     TestEnvironment env(dir.file("out.csv"), {2, 1});
     const RunResult result = runConversion(dir.write("in.txt", "ABCDEFGHIJ\r\n\nAB"), env);
-    EXPECT_EQ(result.count, 3);
+    EXPECT_EQ(result.count(), 3);
     EXPECT_FALSE(result.stopped);
     EXPECT_EQ(TempDir::read(dir.file("out.csv")), "DEF,ABC\r\n,\r\n,AB\r\n");
     ASSERT_FALSE(env.pausedAt.empty());
@@ -65,9 +65,9 @@ TEST(RecordLoop, NoFileWhenNothingIsComposed)
 {
     TempDir dir;
     TestEnvironment env(dir.file("out.csv"), {});
-    EXPECT_EQ(runConversion(dir.write("in.txt", "ABC\r\nDEF\r\n"), env).count, 2);
+    EXPECT_EQ(runConversion(dir.write("in.txt", "ABC\r\nDEF\r\n"), env).count(), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv")));
-    EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count, 0);
+    EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv")));
 }
 
@@ -100,7 +100,7 @@ TEST(RecordLoop, StoppingKeepsTheLinesSoFar)
     env.onPause = [](int32_t count) { return count < 256; };
     const RunResult result = runConversion(dir.write("in.txt", records(1000)), env);
     EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(result.count, 256);
+    EXPECT_EQ(result.count(), 256);
     const std::string out = TempDir::read(dir.file("out.csv"));
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 256);
 }
@@ -172,7 +172,7 @@ TEST(RecordLoop, NamedPipesNobodyServesDoNotBlock)
     ASSERT_EQ(mkfifo(dir.file("source.fifo").c_str(), 0600), 0);
     ASSERT_EQ(mkfifo(dir.file("out.fifo").c_str(), 0600), 0);
     TestEnvironment fromPipe(dir.file("out.csv"), {1});
-    EXPECT_EQ(runConversion(dir.file("source.fifo"), fromPipe).count, 0); // no writer: empty
+    EXPECT_EQ(runConversion(dir.file("source.fifo"), fromPipe).count(), 0); // no writer: empty
     TestEnvironment toPipe(dir.file("out.fifo"), {1});
     try {
         runConversion(dir.write("in.txt", records(3)), toPipe);
@@ -182,6 +182,95 @@ TEST(RecordLoop, NamedPipesNobodyServesDoNotBlock)
         EXPECT_EQ(error.record, 1);
     }
 }
+
+// Layouts over records of 5 bytes: a type byte, then 4 bytes.
+struct SeveralLayouts : RunEnvironment {
+    std::vector<LayoutModel> models;
+    size_t targets() const override { return models.size(); }
+    const LayoutModel &layout(size_t target) const override { return models[target]; }
+    std::string_view delimiter(size_t) const override { return ","; }
+
+    void add(const std::string &outputPath, std::vector<int16_t> fields, std::optional<RecordSelection> selection)
+    {
+        LayoutModel model;
+        model.FieldTable = {{"1", "type"}, {"4", "rest"}, {}};
+        model.FieldCount = 2;
+        model.OutputLayout.emplace(std::vector<OutputItem>{{0}, {-1}, {-1}});
+        for (size_t i = 0; i < fields.size(); ++i) (*model.OutputLayout)[i + 1].SourceField = fields[i];
+        model.RecordLength = 5;
+        model.Selection = std::move(selection);
+        model.OutputPath = outputPath;
+        models.push_back(std::move(model));
+    }
+};
+
+TEST(RecordLoop, SeveralLayoutsInOnePassTakeTheRecordsTheySelect)
+{
+    TempDir dir;
+    SeveralLayouts env;
+    env.add(dir.file("data.csv"), {2}, RecordSelection{1, "2"});
+    env.add(dir.file("all.csv"), {1, 2}, std::nullopt);
+    env.add(dir.file("end.csv"), {2}, RecordSelection{2, "END "});
+    const RunResult result = runConversion(dir.write("in.txt", "1HEAD2AAAA2BB\x1A \r\n8TAIL9END \x1A"), env);
+    EXPECT_EQ(TempDir::read(dir.file("data.csv")), "AAAA\r\nBB\x1A \r\n");
+    EXPECT_EQ(TempDir::read(dir.file("all.csv")), "1,HEAD\r\n2,AAAA\r\n2,BB\x1A \r\n8,TAIL\r\n9,END \r\n");
+    EXPECT_EQ(TempDir::read(dir.file("end.csv")), "END \r\n");
+    ASSERT_EQ(result.targets.size(), 3u);
+    EXPECT_EQ(result.count(), 2);
+    EXPECT_EQ(result.notSelected(), 3);
+    EXPECT_EQ(result.targets[1].converted, 5);
+    EXPECT_EQ(result.targets[1].notSelected, 0);
+    EXPECT_EQ(result.targets[2].converted, 1);
+}
+
+TEST(RecordLoop, FailuresNameTheSourceRecordPastSkippedOnes)
+{
+    TempDir dir;
+    SeveralLayouts env;
+    env.add("/dev/full", {2}, RecordSelection{1, "2"});
+    try {
+        runConversion(dir.write("in.txt", "1HEAD1HEAD2AAAA"), env);
+        FAIL() << "no error";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::FileWrite);
+        EXPECT_EQ(error.record, 3);
+    }
+}
+
+struct SelectionFaultRow {
+    int16_t field;
+    std::string width;
+    CoreError::Kind kind;
+    std::string text;
+};
+
+class SelectionFault : public testing::TestWithParam<SelectionFaultRow> {};
+
+// The selection's field fails as an output column would, at the first record.
+TEST_P(SelectionFault, IsReportedLikeAnOutputColumn)
+{
+    const SelectionFaultRow &row = GetParam();
+    TempDir dir;
+    SeveralLayouts env;
+    env.add(dir.file("out.csv"), {2}, RecordSelection{row.field, "2"});
+    env.models[0].FieldTable[0].Width = row.width;
+    try {
+        runConversion(dir.write("in.txt", "2AAAA"), env);
+        FAIL() << "no error";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), row.kind);
+        EXPECT_EQ(error.record, 1);
+        const std::string text = describeRunFailure(error, [](std::string_view s) { return std::string(s); });
+        EXPECT_NE(text.find(row.text), std::string::npos) << text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SelectionFault,
+    testing::Values(
+        SelectionFaultRow{3, "1", CoreError::Kind::NoSuchField, "対象レコードの指定のフィールド番号 3 に当たるフィールドがありません"},
+        SelectionFaultRow{1, "x", CoreError::Kind::WidthNotANumber, "対象レコードの指定のフィールド 1 の文字長「x」は数値ではありません"},
+        SelectionFaultRow{2, "-9", CoreError::Kind::StartBelowOne, "対象レコードの指定のフィールド 2 の開始位置 (-8)"}));
 
 TEST(FileChecks, TheOutputIsNeverTheSource)
 {

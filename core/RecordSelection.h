@@ -1,0 +1,40 @@
+#pragma once
+// Which records a layout converts: all of them, or with a selection only those whose field k
+// holds the selection's text exactly. Field k is cut as an output column would cut it.
+
+#include "ComposePlan.h"
+#include "mdlGlobal.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+class SelectionPlan {
+public:
+    // Prepared once like a ComposePlan: prepare it again whenever the model may have changed.
+    explicit SelectionPlan(const LayoutModel &model);
+
+    // Throws the CoreError the field would give in an output column.
+    bool selects(std::string_view record) const
+    {
+        if (!field_) return true;
+        if (failure_) throw *failure_;
+        cut_.clear();
+        field_->compose(record, {}, cut_);
+        return cut_ == text_;
+    }
+
+private:
+    std::optional<ComposePlan> field_; // none: every record is selected
+    std::optional<CoreError> failure_;
+    std::string text_;
+    mutable std::string cut_;
+};
+
+// The first record of the file at `path` that the layout selects, with records cut by the
+// layout's record length. Throws CoreError (reading, or the selection's field).
+struct FirstRecord {
+    bool anyRecord = false;            // whether the file holds a record at all
+    std::optional<std::string> record; // the first selected one
+};
+FirstRecord findFirstSelected(const std::string &path, const LayoutModel &model);
