@@ -26,6 +26,8 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class frmFIX;
+class frmRecordLength;
+class frmSelection;
 
 class frmKenaris : public QMainWindow, public CommonDialogHost {
 public:
@@ -66,9 +68,14 @@ public:
     QMenu *mnuEdit = nullptr;
     QAction *mnuDELI = nullptr;
     QAction *mnuByteUnit = nullptr; // checked while widths count bytes
+    QAction *mnuRecordLength = nullptr;
+    QAction *mnuSelection = nullptr;
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }
+    // The record length and record selection dialogs, once they have been opened.
+    frmRecordLength *recordLengthDialog() const { return recordLength_; }
+    frmSelection *selectionDialog() const { return selection_; }
     // Whether a conversion is in progress.
     bool converting() const { return converting_; }
     // How often a running conversion shows its progress and lets other handlers run.
@@ -83,6 +90,8 @@ public:
     void mnuSaveCSV_Click();
     void mnuDELI_Click();
     void mnuByteUnit_Click();
+    void mnuRecordLength_Click();
+    void mnuSelection_Click();
     void mnuOpenDef_Click();
     void mnuSaveDef_Click();
     void cmdFile_Click();
@@ -120,6 +129,8 @@ private:
     void listLoadedOutputs(const Definition &definition);
 
     std::unique_ptr<frmFIX> frmFIX_;
+    frmRecordLength *recordLength_ = nullptr; // children of the window
+    frmSelection *selection_ = nullptr;
     bool converting_ = false;
     bool closing_ = false; // the program is ending; a running conversion stops
 };

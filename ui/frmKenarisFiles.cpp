@@ -1,9 +1,10 @@
-// Choosing the source and output files, and the preview of the source's first line.
+// Choosing the source and output files, and the preview of the source's first (selected) record.
 
 #include "frmKenaris.h"
 
-#include "LineReader.h"
+#include "Cp932Text.h"
 #include "MsgBox.h"
+#include "RecordSelection.h"
 #include "Slicing.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
@@ -27,23 +28,22 @@ void frmKenaris::cmdFile_Click()
 
 void frmKenaris::cmd読込_Click()
 {
-    bool noLine = false;
-    std::optional<QString> failure = failureOf([this, &noLine] {
-        std::string firstLine;
-        {
-            LineReader reader(InputPath);
-            std::string_view line;
-            noLine = !reader.next(line);
-            firstLine = line;
-        }
+    FirstRecord first;
+    std::optional<QString> failure = failureOf([this, &first] {
         List[0]->clear();
-        if (!noLine) FIX1Line(firstLine);
+        first = findFirstSelected(InputPath, mdlGlobal);
+        if (first.record) FIX1Line(*first.record);
     });
-    // Whatever the first line gave, the emptied output list needs a fresh layout to agree with.
+    // Whatever the first record gave, the emptied output list needs a fresh layout to agree with.
     recreateOutputLayout();
-    if (noLine)
-        failure = QStringLiteral("ファイル「%1」には行がひとつもないため、項目を表示できません。")
-                      .arg(QString::fromStdString(InputPath));
+    const QString file = QString::fromStdString(InputPath);
+    if (!failure && !first.anyRecord)
+        failure = QStringLiteral("ファイル「%1」には行がひとつもないため、項目を表示できません。").arg(file);
+    else if (!failure && !first.record)
+        failure = QStringLiteral("ファイル「%1」には対象レコード (フィールド %2 が「%3」のレコード) がひとつもないため、項目を表示できません。")
+                      .arg(file)
+                      .arg(mdlGlobal.Selection->field)
+                      .arg(decodeCp932(mdlGlobal.Selection->text));
     if (failure) MsgBox(*failure, vbExclamation, QStringLiteral("ケナリス"));
 }
 

@@ -8,6 +8,7 @@
 #include "MsgBox.h"
 #include "OutputWriter.h"
 #include "RecordLoop.h"
+#include "RunReport.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
 #include "mdlGlobal.h"
@@ -110,7 +111,8 @@ void frmKenaris::cmd開始_Click()
     else if (stopReason)
         MsgBox(*stopReason, vbExclamation, QStringLiteral("ケナリス"));
     else if (result && !result->stopped)
-        MsgBox(QStringLiteral(" %1件").arg(result->count()), vbOKOnly, QStringLiteral("変換終了"));
+        MsgBox(QString::fromStdString(runReport(result->targets.front(), mdlGlobal.Selection.has_value())), vbOKOnly,
+               QStringLiteral("変換終了"));
 }
 
 void frmKenaris::Out1LineFIX(std::string_view line)

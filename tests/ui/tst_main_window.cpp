@@ -108,7 +108,10 @@ void MainWindowTest::offersTheMenus()
     QCOMPARE(file, (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)",
                                 "保存CSVﾌｧｲﾙを指定(&W)", "-", "終了(&X)"}));
     QCOMPARE(window.mnuEdit->title(), QStringLiteral("編集(&E)"));
-    QCOMPARE(window.mnuEdit->actions(), (QList<QAction *>{window.mnuDELI, window.mnuByteUnit}));
+    QCOMPARE(window.mnuEdit->actions(),
+             (QList<QAction *>{window.mnuDELI, window.mnuByteUnit, window.mnuRecordLength, window.mnuSelection}));
+    QCOMPARE(window.mnuRecordLength->text(), QStringLiteral("レコード長を指定(&R)..."));
+    QCOMPARE(window.mnuSelection->text(), QStringLiteral("対象レコードの指定(&W)..."));
     QCOMPARE(window.mnuDELI->text(), QStringLiteral("文字長の指定(&D)"));
     QCOMPARE(window.mnuByteUnit->text(), QStringLiteral("文字長をバイト数で数える(&B)"));
     QVERIFY(window.mnuByteUnit->isCheckable());
