@@ -74,13 +74,14 @@ private:
     return to + size;
 }
 
-// The fields of the output positions 1, 2, ... up to the field count, the end of the layout or
-// the first empty position.
+// The fields of the output positions 1, 2, ... up to the first empty position: every position
+// the output list shows, whatever the field count (a column dragged in beyond the number of
+// fields is written too).
 std::vector<int> outputFields(const LayoutModel &model)
 {
     std::vector<int> fields;
-    for (int position = 1; position <= model.FieldCount; ++position) {
-        if (!model.OutputLayout || size_t(position) >= model.OutputLayout->size()) break;
+    const int positions = model.OutputLayout ? int(model.OutputLayout->size()) - 1 : 0;
+    for (int position = 1; position <= positions; ++position) {
         const int field = (*model.OutputLayout)[size_t(position)].SourceField;
         if (field == -1) break;
         fields.push_back(field);

@@ -5,14 +5,21 @@
 // end directly after a record is skipped, and a shorter last record is still a record (less a
 // line end it ends in). In both modes a single end-of-file mark (0x1A) as the whole last record
 // is not a record; anywhere else it is data.
+// The name "-" reads standard input.
 
 #include <string>
 #include <string_view>
 #include <vector>
 
+// Whether opening a named pipe waits for its writer. A window must never block, so without
+// waiting a pipe whose writer has not started reads as nothing, which is reported (EmptyPipe)
+// rather than taken for an empty source; a filter waits, as every Unix filter does.
+enum class PipeOpen { NoWait, Wait };
+
 class LineReader {
 public:
-    explicit LineReader(const std::string &path); // throws CoreError (FileOpen)
+    // Throws CoreError (FileOpen).
+    explicit LineReader(const std::string &path, PipeOpen pipeOpen = PipeOpen::NoWait);
     ~LineReader();
     LineReader(const LineReader &) = delete;
     LineReader &operator=(const LineReader &) = delete;
@@ -21,8 +28,8 @@ public:
     void setRecordLength(int bytes) { recordLength_ = size_t(bytes); }
 
     // The next record, valid until a later call returns another one; false at the end of the
-    // file. Throws CoreError (FileRead, or FileShrank when the file became shorter than what was
-    // read).
+    // file. Throws CoreError (FileRead, FileShrank when the file became shorter than what was
+    // read, EmptyPipe).
     bool next(std::string_view &line) { return recordLength_ ? nextRecord(line) : nextLine(line); }
 
     // Bytes consumed so far, line ends included.
@@ -34,9 +41,12 @@ private:
     bool fill(); // reads more bytes behind the unread ones; false at the end of the file
     bool onlyEndOfFileMarkLeft() const; // once the end of the file has been read
     void checkNotShrunk() const;
+    void checkPipeHadWriter() const;
 
     std::string path_;
     int fd_ = -1;
+    bool ownsFd_ = true;      // standard input stays open
+    bool unwaitedPipe_ = false; // a named pipe opened without waiting for its writer
     std::vector<char> buffer_;
     std::vector<char> spare_; // the buffer before the last move of the unread bytes
     size_t begin_ = 0; // first unread byte

@@ -1,6 +1,8 @@
 #pragma once
 // Appends lines, each ending in CR LF, to a file through a buffer. The file is created when the
-// first line is flushed; only whole lines reach the file.
+// first line is flushed; only whole lines reach the file. The name "-" writes standard output.
+
+#include "LineReader.h"
 
 #include <cstdint>
 #include <string>
@@ -10,7 +12,9 @@
 
 class OutputWriter {
 public:
-    explicit OutputWriter(std::string path);
+    // Opening a named pipe waits for its reader only with PipeOpen::Wait; without, a pipe nobody
+    // reads fails at once.
+    explicit OutputWriter(std::string path, PipeOpen pipeOpen = PipeOpen::NoWait);
     ~OutputWriter(); // flushes what it can; never throws
     OutputWriter(const OutputWriter &) = delete;
     OutputWriter &operator=(const OutputWriter &) = delete;
@@ -66,6 +70,7 @@ public:
 
 private:
     static constexpr size_t FlushThreshold = 1 << 20;
+    void open();
     void close();
     void clearBuffer();
     int32_t recordOfLine(size_t line) const; // of a buffered line
@@ -78,6 +83,7 @@ private:
     };
 
     std::string path_;
+    PipeOpen pipeOpen_;
     int fd_ = -1;
     std::string buffer_;
     std::vector<Run> runs_;

@@ -6,6 +6,7 @@
 #include "OutputWriter.h"
 #include "RecordSelection.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -16,7 +17,7 @@ constexpr unsigned long long BytesBetweenClockChecks = 1 << 20;
 
 // One layout's share of the pass, prepared again after each pause.
 struct Target {
-    explicit Target(const std::string &outputPath) : writer(outputPath) {}
+    Target(const std::string &outputPath, PipeOpen pipeOpen) : writer(outputPath, pipeOpen) {}
 
     void prepare(const LayoutModel &layout, std::string_view delimiterText)
     {
@@ -45,28 +46,34 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
 {
     using Clock = std::chrono::steady_clock;
     RunResult result;
-    LineReader reader(inputPath);
+    LineReader reader(inputPath, environment.pipeOpen);
     reader.setRecordLength(environment.layout(0).RecordLength);
     std::vector<std::unique_ptr<Target>> targets;
     for (size_t index = 0; index < environment.targets(); ++index) {
-        targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath));
+        targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen));
         targets.back()->prepare(environment.layout(index), environment.delimiter(index));
     }
     Target &first = *targets.front();
-    const auto progress = [&](std::string_view record) {
-        return RunProgress{first.counts.converted, record, first.writer.lastLine(), first.anyOutput};
-    };
     int32_t recordsRead = 0;
     std::string_view record;
+    bool recordValid = true; // a read that fails may have moved the bytes `record` points to
+    const auto progress = [&] {
+        return RunProgress{first.counts.converted, recordValid ? record : std::string_view(), first.writer.lastLine(),
+                           first.anyOutput};
+    };
     int32_t recordsSinceCheck = 0;
     unsigned long long bytesAtCheck = 0;
     Clock::time_point nextPause = Clock::now() + environment.pauseInterval;
     bool pausedAfterLast = true;
 
-    // A record that cannot be read is the one after those read.
+    // A record that cannot be read is the one after those read. The end of the file leaves the
+    // last record where it was.
     const auto readRecord = [&] {
+        recordValid = false;
         try {
-            return reader.next(record);
+            const bool more = reader.next(record);
+            recordValid = true;
+            return more;
         } catch (CoreError &error) {
             error.record = recordsRead == std::numeric_limits<int32_t>::max() ? recordsRead : recordsRead + 1;
             throw;
@@ -99,7 +106,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             if (Clock::now() < nextPause) continue;
 
             for (const std::unique_ptr<Target> &target : targets) target->writer.flush();
-            const bool goOn = environment.betweenRecords(progress(record));
+            const bool goOn = environment.betweenRecords(progress());
             pausedAfterLast = true;
             nextPause = Clock::now() + environment.pauseInterval;
             if (!goOn) {
@@ -120,9 +127,12 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                 // The first failure is the one to report.
             }
         }
+        RunProgress atFailure = progress();
+        atFailure.count = std::min(atFailure.count, error.record - 1); // the first layout's lines on disk
+        environment.failed(atFailure);
         throw;
     }
     for (const std::unique_ptr<Target> &target : targets) result.targets.push_back(target->counts);
-    if (!pausedAfterLast && !result.stopped) environment.betweenRecords(progress(record));
+    if (!pausedAfterLast && !result.stopped) environment.betweenRecords(progress());
     return result;
 }

@@ -5,6 +5,7 @@
 // delimiters and output paths are read again after each such pause. The record length is the
 // first layout's when the run starts.
 
+#include "LineReader.h"
 #include "mdlGlobal.h"
 
 #include <chrono>
@@ -30,7 +31,11 @@ public:
     // Called about every `pauseInterval` and after the last record, when every line so far is
     // on disk. Returning false ends the run after the record in hand.
     virtual bool betweenRecords(const RunProgress &) { return true; }
+    // Called when the run fails, before the error leaves it: `count` records are on disk and
+    // `sourceLine` is the record in hand.
+    virtual void failed(const RunProgress &) {}
     std::chrono::milliseconds pauseInterval{30};
+    PipeOpen pipeOpen = PipeOpen::NoWait; // for the source and the output
 };
 
 struct TargetCounts {

@@ -28,7 +28,9 @@ std::optional<std::string> typedBytes(const QLineEdit &box, const QString &boxNa
     QString unmappable;
     std::optional<std::string> bytes = encodeCp932(text, &unmappable);
     if (!bytes)
-        MsgBox(QStringLiteral("%1の欄にある文字「%2」（%3）はシフトJISで表せないため、%4できません。\r\n"
+        // Broken where a reader pauses, so that the box never breaks a word.
+        MsgBox(QStringLiteral("%1の欄にある文字「%2」（%3）は\r\n"
+                              "シフトJISで表せないため、%4できません。\r\n"
                               "この文字を使わずに入力してください。")
                    .arg(boxName, unmappable, codePointOf(unmappable), action),
                vbExclamation, caption);

@@ -32,7 +32,8 @@ QString reasonOf(const std::exception &error)
 } // namespace
 
 frmFIX::frmFIX()
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A dialog-type window: window managers then honour the absent minimise and maximise buttons.
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint)
 {
     setWindowTitle(Caption);
@@ -153,6 +154,7 @@ void frmFIX::cmdAdd_Click()
         // never part.
         table.reserve(table.size() + 1);
         lstDELI->addItem(itemText(entry));
+        lstDELI->scrollToBottom(); // the new field is in sight
     } catch (const std::exception &error) {
         MsgBox(QStringLiteral("文字長を追加できませんでした。\r\n%1").arg(reasonOf(error)), vbExclamation, Caption);
         return;
