@@ -77,6 +77,8 @@ std::string describeError(const CoreError &error, const Cp932Decoder &decode)
         return "出力ファイル" + quoted(error.path) + "は変換元ファイルと同じです。別のファイルを指定してください。";
     case Kind::OutputIsDefinition:
         return "出力ファイル" + quoted(error.path) + "は定義ファイルと同じです。別のファイルを指定してください。";
+    case Kind::SameOutput:
+        return "出力ファイル" + quoted(error.path) + "はほかの出力ファイルと同じです。出力ごとに別のファイルを指定してください。";
     case Kind::EmptyPipe:
         return "ファイル" + quoted(error.path) +
                "は名前付きパイプで、データが届いていません。書き込む側を先に始めてから変換してください。";
