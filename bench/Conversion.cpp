@@ -3,7 +3,6 @@
 #include "CoreError.h"
 #include "ErrorText.h"
 #include "FileChecks.h"
-#include "RecordLoop.h"
 
 #include <stdexcept>
 
@@ -11,24 +10,30 @@ namespace {
 
 class FixedEnvironment : public RunEnvironment {
 public:
-    explicit FixedEnvironment(LayoutModel model) : model_(std::move(model)) {}
-    const LayoutModel &layout(size_t) const override { return model_; }
+    explicit FixedEnvironment(const std::vector<LayoutModel> &models) : models_(models) {}
+    size_t targets() const override { return models_.size(); }
+    const LayoutModel &layout(size_t target) const override { return models_[target]; }
     std::string_view delimiter(size_t) const override { return BenchDelimiter; }
 
 private:
-    LayoutModel model_;
+    const std::vector<LayoutModel> &models_;
 };
 
 } // namespace
 
-long long convertWithCore(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath)
+std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath)
 {
     try {
-        prepareOutput(sourcePath, outputPath);
-        FixedEnvironment environment(layoutFor(benchCase, outputPath));
-        return runConversion(sourcePath, environment).count();
+        for (const LayoutModel &layout : layouts) prepareOutput(sourcePath, layout.OutputPath);
+        FixedEnvironment environment(layouts);
+        return runConversion(sourcePath, environment).targets;
     } catch (const CoreError &error) {
         // The bench's width texts are ASCII: their bytes read the same in UTF-8.
         throw std::runtime_error(describeRunFailure(error, [](std::string_view text) { return std::string(text); }));
     }
+}
+
+long long convertWithCore(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath)
+{
+    return convertInOnePass({layoutFor(benchCase, outputPath)}, sourcePath).front().converted;
 }

@@ -148,17 +148,30 @@ ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &field
     offsets_.resize(boundaries_.size());
 }
 
-bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out) const
+void ComposePlan::locateBoundaries(std::string_view line) const
 {
-    if (failure_) throw *failure_;
-    if (columns_.empty()) return false;
-
     if (unit_ == WidthUnit::Bytes) {
         for (size_t i = 0; i < boundaries_.size(); ++i)
             offsets_[i] = size_t(std::min<long long>(boundaries_[i], (long long)line.size()));
     } else {
         cp932::charOffsets(line, boundaries_.data(), boundaries_.size(), offsets_.data());
     }
+}
+
+std::string_view ComposePlan::firstColumn(std::string_view line) const
+{
+    if (failure_) throw *failure_;
+    if (columns_.empty()) return {};
+    locateBoundaries(line);
+    const size_t begin = offsets_[columns_[0].firstBoundary];
+    return line.substr(begin, offsets_[columns_[0].lastBoundary] - begin);
+}
+
+bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out) const
+{
+    if (failure_) throw *failure_;
+    if (columns_.empty()) return false;
+    locateBoundaries(line);
 
     // One resize and plain copies: appending piece by piece costs more than the cutting.
     size_t length = delimiter.size() * (columns_.size() - 1);

@@ -24,12 +24,16 @@ public:
     // Throws the CoreError the layout holds (a width or field that cannot be used).
     bool compose(std::string_view line, std::string_view delimiter, std::string &out) const;
 
+    // The piece of `line` the first column cuts (empty without columns). Throws as compose does.
+    std::string_view firstColumn(std::string_view line) const;
+
     // The failure every record meets with this layout, if any.
     const std::optional<CoreError> &failure() const { return failure_; }
 
 private:
     // Columns of `fields` in turn; failures name position `firstPosition` + i, or none for 0.
     ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition);
+    void locateBoundaries(std::string_view line) const; // fills offsets_
 
     struct Column {
         size_t firstBoundary; // index into boundaries_ of the column's start

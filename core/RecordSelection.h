@@ -19,16 +19,13 @@ public:
     {
         if (!field_) return true;
         if (failure_) throw *failure_;
-        cut_.clear();
-        field_->compose(record, {}, cut_);
-        return cut_ == text_;
+        return field_->firstColumn(record) == text_;
     }
 
 private:
     std::optional<ComposePlan> field_; // none: every record is selected
     std::optional<CoreError> failure_;
     std::string text_;
-    mutable std::string cut_;
 };
 
 // The first record of the file at `path` that the layout selects, with records cut by the
