@@ -148,7 +148,7 @@ ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &field
     offsets_.resize(boundaries_.size());
 }
 
-void ComposePlan::locateBoundaries(std::string_view line) const
+inline void ComposePlan::locateBoundaries(std::string_view line) const
 {
     if (unit_ == WidthUnit::Bytes) {
         for (size_t i = 0; i < boundaries_.size(); ++i)
@@ -163,8 +163,15 @@ std::string_view ComposePlan::firstColumn(std::string_view line) const
     if (failure_) throw *failure_;
     if (columns_.empty()) return {};
     locateBoundaries(line);
-    const size_t begin = offsets_[columns_[0].firstBoundary];
-    return line.substr(begin, offsets_[columns_[0].lastBoundary] - begin);
+    return pieceOf(line, columns_.front());
+}
+
+void ComposePlan::cutColumns(std::string_view line, std::vector<std::string_view> &pieces) const
+{
+    if (failure_) throw *failure_;
+    locateBoundaries(line);
+    pieces.clear();
+    for (const Column &column : columns_) pieces.push_back(pieceOf(line, column));
 }
 
 bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out) const

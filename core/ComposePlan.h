@@ -27,18 +27,29 @@ public:
     // The piece of `line` the first column cuts (empty without columns). Throws as compose does.
     std::string_view firstColumn(std::string_view line) const;
 
+    // The pieces of `line` in output order, without delimiters, replacing what `pieces` held.
+    // Throws the CoreError the layout holds.
+    void cutColumns(std::string_view line, std::vector<std::string_view> &pieces) const;
+
     // The failure every record meets with this layout, if any.
     const std::optional<CoreError> &failure() const { return failure_; }
 
 private:
     // Columns of `fields` in turn; failures name position `firstPosition` + i, or none for 0.
     ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition);
-    void locateBoundaries(std::string_view line) const; // fills offsets_
 
     struct Column {
         size_t firstBoundary; // index into boundaries_ of the column's start
         size_t lastBoundary;  // index into boundaries_ of the column's end
     };
+    void locateBoundaries(std::string_view line) const; // fills offsets_
+    // The column's piece of `line`, once its boundaries are located.
+    std::string_view pieceOf(std::string_view line, const Column &column) const
+    {
+        const size_t begin = offsets_[column.firstBoundary];
+        return line.substr(begin, offsets_[column.lastBoundary] - begin);
+    }
+
     WidthUnit unit_;
     std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
     std::vector<Column> columns_;

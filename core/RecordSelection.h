@@ -27,11 +27,3 @@ private:
     std::optional<CoreError> failure_;
     std::string text_;
 };
-
-// The first record of the file at `path` that the layout selects, with records cut by the
-// layout's record length. Throws CoreError (reading, or the selection's field).
-struct FirstRecord {
-    bool anyRecord = false;            // whether the file holds a record at all
-    std::optional<std::string> record; // the first selected one
-};
-FirstRecord findFirstSelected(const std::string &path, const LayoutModel &model);

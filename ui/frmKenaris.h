@@ -27,6 +27,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class frmFIX;
+class frmPreview;
 class frmRecordLength;
 class frmSelection;
 
@@ -69,11 +70,14 @@ public:
     QMenu *mnuEdit = nullptr;
     QAction *mnuDELI = nullptr;
     QAction *mnuByteUnit = nullptr; // checked while widths count bytes
+    QAction *mnuPreview = nullptr;
     QAction *mnuRecordLength = nullptr;
     QAction *mnuSelection = nullptr;
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }
+    // The preview window, once it has been opened.
+    frmPreview *previewWindow() const { return frmPreview_.get(); }
     // The record length and record selection dialogs, once they have been opened.
     frmRecordLength *recordLengthDialog() const { return recordLength_; }
     frmSelection *selectionDialog() const { return selection_; }
@@ -91,6 +95,7 @@ public:
     void mnuSaveCSV_Click();
     void mnuDELI_Click();
     void mnuByteUnit_Click();
+    void mnuPreview_Click();
     void mnuRecordLength_Click();
     void mnuSelection_Click();
     void mnuOpenDef_Click();
@@ -138,6 +143,7 @@ private:
     void loadDefinition(const std::string &path);
 
     std::unique_ptr<frmFIX> frmFIX_;
+    std::unique_ptr<frmPreview> frmPreview_;
     frmRecordLength *recordLength_ = nullptr; // children of the window
     frmSelection *selection_ = nullptr;
     bool converting_ = false;

@@ -4,7 +4,7 @@
 
 #include "Cp932Text.h"
 #include "MsgBox.h"
-#include "RecordSelection.h"
+#include "SampleRecords.h"
 #include "Slicing.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
@@ -33,18 +33,19 @@ void frmKenaris::showChosenSource()
 
 void frmKenaris::cmd読込_Click()
 {
-    FirstRecord first;
-    std::optional<QString> failure = failureOf([this, &first] {
+    std::vector<SampleRecord> first;
+    int32_t recordsRead = 0;
+    std::optional<QString> failure = failureOf([this, &first, &recordsRead] {
         List[0]->clear();
-        first = findFirstSelected(InputPath, mdlGlobal);
-        if (first.record) FIX1Line(*first.record);
+        first = readSampleRecords(InputPath, mdlGlobal, 1, &recordsRead);
+        if (!first.empty()) FIX1Line(first.front().bytes);
     });
     // Whatever the first record gave, the emptied output list needs a fresh layout to agree with.
     recreateOutputLayout();
     const QString file = QString::fromStdString(InputPath);
-    if (!failure && !first.anyRecord)
+    if (!failure && recordsRead == 0)
         failure = QStringLiteral("ファイル「%1」には行がひとつもないため、項目を表示できません。").arg(file);
-    else if (!failure && !first.record)
+    else if (!failure && first.empty())
         failure = QStringLiteral("ファイル「%1」には対象レコード (フィールド %2 が「%3」のレコード) がひとつもないため、項目を表示できません。")
                       .arg(file)
                       .arg(mdlGlobal.Selection->field)
