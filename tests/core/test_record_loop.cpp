@@ -244,40 +244,27 @@ TEST(RecordLoop, FailuresNameTheSourceRecordPastSkippedOnes)
     }
 }
 
-struct SelectionFaultRow {
-    int16_t field;
-    std::string width;
-    CoreError::Kind kind;
-    std::string text;
-};
-
-class SelectionFault : public testing::TestWithParam<SelectionFaultRow> {};
-
 // The selection's field fails as an output column would, at the first record.
-TEST_P(SelectionFault, IsReportedLikeAnOutputColumn)
+TEST(RecordLoop, ASelectionFieldFailsLikeAnOutputColumn)
 {
-    const SelectionFaultRow &row = GetParam();
-    TempDir dir;
-    SeveralLayouts env;
-    env.add(dir.file("out.csv"), {2}, RecordSelection{row.field, "2"});
-    env.models[0].FieldTable[0].Width = row.width;
-    try {
-        runConversion(dir.write("in.txt", "2AAAA"), env);
-        FAIL() << "no error";
-    } catch (const CoreError &error) {
-        EXPECT_EQ(error.kind(), row.kind);
-        EXPECT_EQ(error.record, 1);
-        const std::string text = describeRunFailure(error, [](std::string_view s) { return std::string(s); });
-        EXPECT_NE(text.find(row.text), std::string::npos) << text;
+    const std::pair<int16_t, std::string> rows[] = {
+        {3, "対象レコードの指定のフィールド番号 3 に当たるフィールドがありません"},
+        {1, "対象レコードの指定のフィールド 1 の文字長「x」は数値ではありません"}};
+    for (const auto &[field, text] : rows) {
+        TempDir dir;
+        SeveralLayouts env;
+        env.add(dir.file("out.csv"), {2}, RecordSelection{field, "2"});
+        env.models[0].FieldTable[0].Width = "x";
+        try {
+            runConversion(dir.write("in.txt", "2AAAA"), env);
+            ADD_FAILURE() << "no error for field " << field;
+        } catch (const CoreError &error) {
+            const std::string message = describeRunFailure(error, [](std::string_view s) { return std::string(s); });
+            EXPECT_NE(message.find("1 件目"), std::string::npos) << message;
+            EXPECT_NE(message.find(text), std::string::npos) << message;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, SelectionFault,
-    testing::Values(
-        SelectionFaultRow{3, "1", CoreError::Kind::NoSuchField, "対象レコードの指定のフィールド番号 3 に当たるフィールドがありません"},
-        SelectionFaultRow{1, "x", CoreError::Kind::WidthNotANumber, "対象レコードの指定のフィールド 1 の文字長「x」は数値ではありません"},
-        SelectionFaultRow{2, "-9", CoreError::Kind::StartBelowOne, "対象レコードの指定のフィールド 2 の開始位置 (-8)"}));
 
 TEST(FileChecks, TheOutputIsNeverTheSource)
 {
