@@ -131,17 +131,32 @@ ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit)
     offsets_.resize(boundaries_.size());
 }
 
-bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out) const
+inline void ComposePlan::locateBoundaries(std::string_view line) const
 {
-    if (failure_) throw *failure_;
-    if (columns_.empty()) return false;
-
     if (unit_ == WidthUnit::Bytes) {
         for (size_t i = 0; i < boundaries_.size(); ++i)
             offsets_[i] = size_t(std::min<long long>(boundaries_[i], (long long)line.size()));
     } else {
         cp932::charOffsets(line, boundaries_.data(), boundaries_.size(), offsets_.data());
     }
+}
+
+void ComposePlan::cutColumns(std::string_view line, std::vector<std::string_view> &pieces) const
+{
+    if (failure_) throw *failure_;
+    locateBoundaries(line);
+    pieces.clear();
+    for (const Column &column : columns_) {
+        const size_t begin = offsets_[column.firstBoundary];
+        pieces.push_back(line.substr(begin, offsets_[column.lastBoundary] - begin));
+    }
+}
+
+bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out) const
+{
+    if (failure_) throw *failure_;
+    if (columns_.empty()) return false;
+    locateBoundaries(line);
 
     // One resize and plain copies: appending piece by piece costs more than the cutting.
     size_t length = delimiter.size() * (columns_.size() - 1);

@@ -20,6 +20,10 @@ public:
     // Throws the CoreError the layout holds (a width or field that cannot be used).
     bool compose(std::string_view line, std::string_view delimiter, std::string &out) const;
 
+    // The pieces of `line` in output order, without delimiters, replacing what `pieces` held.
+    // Throws the CoreError the layout holds.
+    void cutColumns(std::string_view line, std::vector<std::string_view> &pieces) const;
+
     // The failure every record meets with this layout, if any.
     const std::optional<CoreError> &failure() const { return failure_; }
 
@@ -28,6 +32,8 @@ private:
         size_t firstBoundary; // index into boundaries_ of the column's start
         size_t lastBoundary;  // index into boundaries_ of the column's end
     };
+    void locateBoundaries(std::string_view line) const; // fills offsets_
+
     WidthUnit unit_;
     std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
     std::vector<Column> columns_;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct Definition;
 class DragLabel;
@@ -26,6 +27,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class frmFIX;
+class frmPreview;
 
 class frmKenaris : public QMainWindow, public CommonDialogHost {
 public:
@@ -66,9 +68,12 @@ public:
     QMenu *mnuEdit = nullptr;
     QAction *mnuDELI = nullptr;
     QAction *mnuByteUnit = nullptr; // checked while widths count bytes
+    QAction *mnuPreview = nullptr;
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }
+    // The preview window, once it has been opened.
+    frmPreview *previewWindow() const { return frmPreview_.get(); }
     // Whether a conversion is in progress.
     bool converting() const { return converting_; }
     // How often a running conversion shows its progress and lets other handlers run.
@@ -83,6 +88,7 @@ public:
     void mnuSaveCSV_Click();
     void mnuDELI_Click();
     void mnuByteUnit_Click();
+    void mnuPreview_Click();
     void mnuOpenDef_Click();
     void mnuSaveDef_Click();
     void cmdFile_Click();
@@ -92,6 +98,10 @@ public:
     void List_MouseDown(int16_t Index, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, float X, float Y);
     void List_DragDrop(int16_t Index, QObject *Source, float X, float Y);
     void List_KeyDown(int16_t Index, int16_t KeyCode, Qt::KeyboardModifiers Shift);
+
+    // Opens what the command line names (`kenaris [LAYOUT.def] [SOURCE]`): the source as
+    // 元ファイル chooses one, then the layout; a layout alone asks for the source first.
+    void openCommandLineFiles(const std::vector<std::string> &arguments);
 
     // Lists the fields of a sample line in List[0].
     void FIX1Line(std::string_view line);
@@ -115,11 +125,16 @@ private:
     void setTabOrder();
     void connectHandlers();
     void recreateOutputLayout();
+    // Shows the source just chosen in InputPath, empties both lists and runs the preview.
+    void showChosenSource();
     void startLabel1Drag(QPointF pointer);
     void showWidthUnit();
     void listLoadedOutputs(const Definition &definition);
+    // Loads the definition file at `path` into the layout and the lists, or tells why not.
+    void loadDefinition(const std::string &path);
 
     std::unique_ptr<frmFIX> frmFIX_;
+    std::unique_ptr<frmPreview> frmPreview_;
     bool converting_ = false;
     bool closing_ = false; // the program is ending; a running conversion stops
 };
