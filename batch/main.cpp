@@ -3,6 +3,7 @@
 // further pairs, into every OUTPUT in one pass over SOURCE.
 
 #include "BatchRun.h"
+#include "KenarisVersion.h"
 
 #include <clocale>
 #include <csignal>
@@ -52,6 +53,9 @@ int main(int argc, char **argv)
             job.tab = true;
         } else if (!optionsEnd && (argument == "--help" || argument == "-h")) {
             std::fputs(Usage, stdout);
+            return ExitSuccess;
+        } else if (!optionsEnd && argument == "--version") {
+            std::printf("kenaris-batch %s\n", KenarisVersion);
             return ExitSuccess;
         } else if (!optionsEnd && argument.size() > 1 && argument[0] == '-') {
             return wrongArguments("不明なオプション「" + argument + "」が指定されました。");
