@@ -59,10 +59,10 @@ void frmKenaris::List_MouseDown(int16_t Index, Qt::MouseButton, Qt::KeyboardModi
 void frmKenaris::startLabel1Drag(QPointF pointer)
 {
     auto *drag = new QDrag(List[0]);
-    auto *data = new QMimeData;
+    auto *mimeData = new QMimeData;
     const std::string &caption = Label1->caption();
-    data->setData(DragTextMimeType, QByteArray(caption.data(), qsizetype(caption.size())));
-    drag->setMimeData(data);
+    mimeData->setData(DragTextMimeType, QByteArray(caption.data(), qsizetype(caption.size())));
+    drag->setMimeData(mimeData);
     drag->setPixmap(outlineOf(Label1->size(), devicePixelRatioF()));
     // The outline keeps the place it has around the pointer: centred vertically on it.
     drag->setHotSpot(QPoint(qRound(pointer.x()), qRound(pointer.y()) - (Label1->y() - List[0]->y())));

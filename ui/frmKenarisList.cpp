@@ -58,8 +58,8 @@ int KenarisList::selectedRow() const
 
 bool KenarisList::accepts(const QDropEvent &event) const
 {
-    const QMimeData *data = event.mimeData();
-    return data->hasFormat(DragTextMimeType) && (!acceptsDrag || acceptsDrag(data->data(DragTextMimeType)));
+    const QMimeData *mimeData = event.mimeData();
+    return mimeData->hasFormat(DragTextMimeType) && (!acceptsDrag || acceptsDrag(mimeData->data(DragTextMimeType)));
 }
 
 void KenarisList::mousePressEvent(QMouseEvent *event)

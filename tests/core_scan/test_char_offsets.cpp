@@ -64,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Long runs where every byte could begin a pair: the pairing depends on where the run began.
                     BytePool{"lead bytes that are also trail bytes", {0x81, 0x82, 0x9F, 0xE0, 0xFC, 0x41}},
                     BytePool{"text", {0x41, 0x20, 0xB1, 0xDF, 0x88, 0x9F, 0x89, 0x5C, 0x97, 0xFC}}),
-    [](const testing::TestParamInfo<BytePool> &info) { return "pool" + std::to_string(info.index); });
+    [](const testing::TestParamInfo<BytePool> &row) { return "pool" + std::to_string(row.index); });
 
 TEST(CharOffsets, EmptyTextAndIndicesPastTheEnd)
 {
