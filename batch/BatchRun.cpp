@@ -1,6 +1,5 @@
 #include "BatchRun.h"
 
-#include "Cp932ToUtf8.h"
 #include "CoreError.h"
 #include "DefinitionReader.h"
 #include "ErrorText.h"
@@ -32,7 +31,7 @@ void stopOnSignals()
 
 void say(const std::string &message) { std::fprintf(stderr, "%s\n", message.c_str()); }
 
-std::string describe(const CoreError &error) { return describeError(error, cp932ToUtf8); }
+std::string describe(const CoreError &error) { return describeError(error); }
 
 class BatchEnvironment : public RunEnvironment {
 public:
@@ -81,7 +80,7 @@ int convert(const BatchJob &job, const LayoutModel &model)
         result = runConversion(job.sourcePath, environment);
     } catch (const CoreError &error) {
         environment.progress().clear();
-        say(describeRunFailure(error, cp932ToUtf8));
+        say(describeRunFailure(error));
         return ExitFailed;
     }
     environment.progress().clear();

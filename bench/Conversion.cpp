@@ -29,6 +29,6 @@ long long convertWithCore(const BenchCase &benchCase, const std::string &sourceP
         return runConversion(sourcePath, environment).count;
     } catch (const CoreError &error) {
         // The bench's width texts are ASCII: their bytes read the same in UTF-8.
-        throw std::runtime_error(describeRunFailure(error, [](std::string_view text) { return std::string(text); }));
+        throw std::runtime_error(describeRunFailure(error));
     }
 }

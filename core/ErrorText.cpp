@@ -1,12 +1,14 @@
 #include "ErrorText.h"
 
+#include "Cp932Codec.h"
+
 namespace {
 
 std::string quoted(const std::string &text) { return "「" + text + "」"; }
 
-std::string fieldWithWidth(const CoreError &error, const Cp932Decoder &decode)
+std::string fieldWithWidth(const CoreError &error)
 {
-    return "フィールド " + std::to_string(error.field) + " の文字長" + quoted(decode(error.widthText));
+    return "フィールド " + std::to_string(error.field) + " の文字長" + quoted(cp932::toUtf8(error.widthText));
 }
 
 std::string atPosition(const CoreError &error)
@@ -16,18 +18,18 @@ std::string atPosition(const CoreError &error)
 
 } // namespace
 
-std::string describeError(const CoreError &error, const Cp932Decoder &decode)
+std::string describeError(const CoreError &error)
 {
     const char *unit = error.unitIsBytes ? "バイト" : "文字";
     using Kind = CoreError::Kind;
     switch (error.kind()) {
     case Kind::WidthNotANumber:
-        return atPosition(error) + fieldWithWidth(error, decode) + "は数値ではありません。";
+        return atPosition(error) + fieldWithWidth(error) + "は数値ではありません。";
     case Kind::WidthOverflow:
-        return atPosition(error) + fieldWithWidth(error, decode) +
+        return atPosition(error) + fieldWithWidth(error) +
                "が範囲 (-32768～32767) を超えています。";
     case Kind::NegativeWidth:
-        return atPosition(error) + fieldWithWidth(error, decode) + "が負の値です。";
+        return atPosition(error) + fieldWithWidth(error) + "が負の値です。";
     case Kind::StartBelowOne:
         return atPosition(error) + "フィールド " + std::to_string(error.field) + " の開始位置 (" +
                std::to_string(error.start) + ") が 1 より前になります。前のフィールドの文字長を確かめてください。";
@@ -58,9 +60,9 @@ std::string describeError(const CoreError &error, const Cp932Decoder &decode)
     return error.what();
 }
 
-std::string describeRunFailure(const CoreError &error, const Cp932Decoder &decode)
+std::string describeRunFailure(const CoreError &error)
 {
-    const std::string cause = describeError(error, decode);
+    const std::string cause = describeError(error);
     if (error.record <= 0) return cause;
     return std::to_string(error.record) + " 件目のレコードで変換を中止しました。\n" + cause;
 }

@@ -52,7 +52,7 @@ void frmKenaris::mnuOpenDef_Click()
         try {
             definition = readDefinitionFile(mdlGlobal.DefinitionPath);
         } catch (const CoreError &error) { // cannot be opened or read: say why as well
-            refusal += QLatin1Char('\n') + QString::fromStdString(describeError(error, cp932AsUtf8));
+            refusal += QLatin1Char('\n') + QString::fromStdString(describeError(error));
         }
         if (!definition) {
             MsgBox(refusal, vbExclamation, WindowTitle);

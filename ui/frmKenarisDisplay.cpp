@@ -21,8 +21,6 @@ void showBytes(QLineEdit *box, std::string_view bytes)
     box->setText(decodeCp932(bytes.substr(0, end)));
 }
 
-std::string cp932AsUtf8(std::string_view bytes) { return decodeCp932(bytes).toStdString(); }
-
 std::optional<QString> failureOf(const std::function<void()> &body, const FailureText &describe)
 {
     try {
@@ -39,7 +37,7 @@ std::optional<QString> failureOf(const std::function<void()> &body, const Failur
 
 std::optional<QString> failureOf(const std::function<void()> &body)
 {
-    return failureOf(body, [](const CoreError &error) { return describeError(error, cp932AsUtf8); });
+    return failureOf(body, [](const CoreError &error) { return describeError(error); });
 }
 
 void runHandler(const std::function<void()> &body, int style, const QString &title)

@@ -16,9 +16,6 @@ class QLineEdit;
 // Shows CP932 bytes in a display box; a very long line shows its beginning only.
 void showBytes(QLineEdit *box, std::string_view bytes);
 
-// CP932 bytes as UTF-8, for the sentences of the core.
-std::string cp932AsUtf8(std::string_view bytes);
-
 using FailureText = std::function<std::string(const CoreError &)>;
 
 // Runs `body`; a failure comes back as the message a user should read, nothing otherwise.

@@ -100,7 +100,7 @@ void frmKenaris::cmd開始_Click()
             result = runConversion(InputPath, progress);
             stopReason = progress.stopReason();
         },
-        [](const CoreError &error) { return describeRunFailure(error, cp932AsUtf8); });
+        [](const CoreError &error) { return describeRunFailure(error); });
     converting_ = false;
 
     if (closing_) return; // the program is ending: nothing more to tell

@@ -119,7 +119,7 @@ TEST(RecordLoop, AFailureNamesTheRecordAndKeepsTheLinesBeforeIt)
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::WidthNotANumber);
         EXPECT_EQ(error.record, 257);
-        const std::string text = describeRunFailure(error, [](std::string_view s) { return std::string(s); });
+        const std::string text = describeRunFailure(error);
         EXPECT_NE(text.find("257 件目"), std::string::npos) << text;
         EXPECT_NE(text.find("フィールド 1"), std::string::npos) << text;
         EXPECT_NE(text.find("「wide」"), std::string::npos) << text;
