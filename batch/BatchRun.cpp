@@ -89,7 +89,10 @@ int convert(const BatchJob &job, const LayoutModel &model)
         return 128 + int(stopSignal);
     }
     // The window's closing report: the count after a blank (the sign position), then 件.
-    if (std::printf(" %d件\n", result.count) < 0 || std::fflush(stdout) != 0) {
+    std::string report = " " + std::to_string(result.count) + "件\n";
+    if (result.undecodable > 0)
+        report += describeUndecodable(result.undecodable, result.firstUndecodableRecord) + "\n";
+    if (std::fputs(report.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
         say(std::string("変換は終わりましたが、結果を標準出力に書き込めません。(") + std::strerror(errno) + ")");
         return ExitFailed;
     }

@@ -1,6 +1,7 @@
 #include "ComposePlan.h"
 
 #include "Cp932.h"
+#include "OutputFormat.h"
 #include "WidthText.h"
 
 #include <algorithm>
@@ -76,7 +77,7 @@ private:
 
 } // namespace
 
-ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit)
+ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit), options_(model.Output)
 {
     struct Piece {
         long long start0, end0;
@@ -130,7 +131,8 @@ ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit)
     offsets_.resize(boundaries_.size());
 }
 
-bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out) const
+bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out,
+                          size_t &undecodable) const
 {
     if (failure_) throw *failure_;
     if (columns_.empty()) return false;
@@ -140,6 +142,11 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
             offsets_[i] = size_t(std::min<long long>(boundaries_[i], (long long)line.size()));
     } else {
         cp932::charOffsets(line, boundaries_.data(), boundaries_.size(), offsets_.data());
+    }
+
+    if (options_.reshapesColumns()) {
+        appendFormatted(line, delimiter, out, undecodable);
+        return true;
     }
 
     // One resize and plain copies: appending piece by piece costs more than the cutting.
@@ -154,4 +161,15 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
         to = copyBytes(to, line.substr(begin, offsets_[columns_[i].lastBoundary] - begin));
     }
     return true;
+}
+
+void ComposePlan::appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
+                                  size_t &undecodable) const
+{
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (i) out.append(delimiter);
+        const size_t begin = offsets_[columns_[i].firstBoundary];
+        undecodable += appendColumn(line.substr(begin, offsets_[columns_[i].lastBoundary] - begin), options_,
+                                    delimiter, out);
+    }
 }

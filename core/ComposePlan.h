@@ -16,9 +16,16 @@ public:
     explicit ComposePlan(const LayoutModel &model);
 
     // Appends the fields of `line` in output order, each followed by `delimiter`, less the last
-    // delimiter. Returns false, appending nothing, when the layout yields no column at all.
-    // Throws the CoreError the layout holds (a width or field that cannot be used).
-    bool compose(std::string_view line, std::string_view delimiter, std::string &out) const;
+    // delimiter; each written as the layout's output options say. Returns false, appending
+    // nothing, when the layout yields no column at all. Adds to `undecodable` the characters
+    // that UTF-8 output could not decode. Throws the CoreError the layout holds (a width or
+    // field that cannot be used).
+    bool compose(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable) const;
+    bool compose(std::string_view line, std::string_view delimiter, std::string &out) const
+    {
+        size_t undecodable = 0;
+        return compose(line, delimiter, out, undecodable);
+    }
 
     // The failure every record meets with this layout, if any.
     const std::optional<CoreError> &failure() const { return failure_; }
@@ -28,7 +35,12 @@ private:
         size_t firstBoundary; // index into boundaries_ of the column's start
         size_t lastBoundary;  // index into boundaries_ of the column's end
     };
+    // The columns as the options write them; the plain copy in compose() is the fast path.
+    void appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
+                         size_t &undecodable) const;
+
     WidthUnit unit_;
+    OutputOptions options_;
     std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
     std::vector<Column> columns_;
     std::optional<CoreError> failure_;

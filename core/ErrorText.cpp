@@ -66,3 +66,8 @@ std::string describeRunFailure(const CoreError &error)
     if (error.record <= 0) return cause;
     return std::to_string(error.record) + " 件目のレコードで変換を中止しました。\n" + cause;
 }
+
+std::string describeUndecodable(long long count, int32_t firstRecord)
+{
+    return "変換できない文字 " + std::to_string(count) + " 個（最初は " + std::to_string(firstRecord) + " 件目）";
+}

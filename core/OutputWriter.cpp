@@ -27,7 +27,8 @@ void OutputWriter::flush()
         flushedLastLine_.assign(lastLine());
         lastLineFlushed_ = true;
     }
-    if (fd_ < 0) {
+    const bool opening = fd_ < 0;
+    if (opening) {
         // A named pipe nobody reads fails at once instead of blocking the open forever.
         fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
         if (fd_ >= 0) ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
@@ -40,6 +41,7 @@ void OutputWriter::flush()
     }
     struct stat before {};
     const bool sized = ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
+    if (opening && !fileStart_.empty() && (!sized || before.st_size == 0)) buffer_.insert(0, fileStart_);
     size_t written = 0;
     while (written < buffer_.size()) {
         const ssize_t put = ::write(fd_, buffer_.data() + written, buffer_.size() - written);

@@ -61,6 +61,8 @@ public:
     void flush();
     // Flushes, then sends later lines to `path`.
     void redirect(std::string path);
+    // Bytes put before the first line of each file that is empty when the writer opens it.
+    void startFilesWith(std::string_view bytes) { fileStart_ = bytes; }
     const std::string &path() const { return path_; }
 
 private:
@@ -68,6 +70,7 @@ private:
     void close();
 
     std::string path_;
+    std::string fileStart_;
     int fd_ = -1;
     std::string buffer_;
     int32_t firstRecord_ = 0; // record of the first buffered line; the others follow it in turn

@@ -3,6 +3,7 @@
 #include "ComposePlan.h"
 #include "CoreError.h"
 #include "LineReader.h"
+#include "OutputFormat.h"
 #include "OutputWriter.h"
 
 #include <limits>
@@ -19,6 +20,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     RunResult result;
     LineReader reader(inputPath);
     OutputWriter writer(environment.layout().OutputPath);
+    writer.startFilesWith(fileStart(environment.layout().Output));
     auto plan = std::make_unique<ComposePlan>(environment.layout());
     std::string delimiter(environment.delimiter());
     bool anyOutput = false;
@@ -32,9 +34,14 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         while (reader.next(line)) {
             if (result.count == std::numeric_limits<int32_t>::max())
                 throw CoreError(CoreError::Kind::CountOverflow);
+            size_t undecodable = 0;
             if (writer.appendComposed(result.count + 1,
-                                      [&](std::string &out) { return plan->compose(line, delimiter, out); }))
+                                      [&](std::string &out) { return plan->compose(line, delimiter, out, undecodable); }))
                 anyOutput = true;
+            if (undecodable > 0) {
+                if (result.undecodable == 0) result.firstUndecodableRecord = result.count + 1;
+                result.undecodable += (long long)undecodable;
+            }
             ++result.count;
             pausedAfterLast = false;
 
@@ -56,6 +63,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             // Other handlers may have changed the model while the caller had control.
             plan = std::make_unique<ComposePlan>(environment.layout());
             delimiter = environment.delimiter();
+            writer.startFilesWith(fileStart(environment.layout().Output));
             if (environment.layout().OutputPath != writer.path()) writer.redirect(environment.layout().OutputPath);
         }
         writer.flush();

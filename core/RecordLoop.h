@@ -30,7 +30,9 @@ public:
 
 struct RunResult {
     int32_t count = 0;
-    bool stopped = false; // ended early by betweenRecords
+    bool stopped = false;                // ended early by betweenRecords
+    long long undecodable = 0;           // characters UTF-8 output wrote as U+FFFD
+    int32_t firstUndecodableRecord = 0;  // the record holding the first of them
 };
 
 // Converts the file at `inputPath` into the output path of the layout. The old output is not

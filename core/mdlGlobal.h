@@ -19,6 +19,17 @@ struct OutputItem {
 // What widths and positions count.
 enum class WidthUnit { Characters, Bytes };
 
+// How output columns are written; all off, they are the source's bytes as they are.
+struct OutputOptions {
+    bool trim = false;  // blanks (0x20, 0x81 0x40) removed at both ends of every column
+    bool quote = false; // a column holding the delimiter, '"', CR or LF goes in double quotes
+    bool utf8 = false;  // lines written in UTF-8 instead of CP932
+    bool bom = false;   // with utf8: the file starts with a byte order mark
+
+    bool reshapesColumns() const { return trim || quote || utf8; }
+    bool operator==(const OutputOptions &) const = default;
+};
+
 struct LayoutModel {
     // Field k sits at index k - 1; the last entry is the empty spare slot.
     std::vector<FieldEntry> FieldTable;
@@ -28,6 +39,7 @@ struct LayoutModel {
     std::string OutputPath;
     std::string DefinitionPath;
     WidthUnit Unit = WidthUnit::Characters;
+    OutputOptions Output;
 
     // Number of fields in the table (its highest index).
     int fieldsInTable() const { return FieldTable.empty() ? 0 : int(FieldTable.size()) - 1; }

@@ -67,6 +67,19 @@ private:
     std::optional<QString> stopReason_;
 };
 
+namespace {
+
+QString finalReport(const RunResult &result)
+{
+    QString report = QStringLiteral(" %1件").arg(result.count);
+    if (result.undecodable > 0)
+        report += QLatin1Char('\n') +
+                  QString::fromStdString(describeUndecodable(result.undecodable, result.firstUndecodableRecord));
+    return report;
+}
+
+} // namespace
+
 void frmKenaris::cmd開始_Click()
 {
     // A second run would delete the file the first one is still writing.
@@ -110,7 +123,7 @@ void frmKenaris::cmd開始_Click()
     else if (stopReason)
         MsgBox(*stopReason, vbExclamation, QStringLiteral("ケナリス"));
     else if (result && !result->stopped)
-        MsgBox(QStringLiteral(" %1件").arg(result->count), vbOKOnly, QStringLiteral("変換終了"));
+        MsgBox(finalReport(*result), vbOKOnly, QStringLiteral("変換終了"));
 }
 
 void frmKenaris::Out1LineFIX(std::string_view line)

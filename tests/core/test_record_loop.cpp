@@ -93,6 +93,32 @@ TEST(RecordLoop, ChangesBetweenRecordsTakeEffectAtTheNextRecord)
     EXPECT_EQ(std::count(second.begin(), second.end(), '\n'), 88);
 }
 
+TEST(RecordLoop, Utf8OutputCountsWhatCannotBeDecodedAndMarksEachFile)
+{
+    TempDir dir;
+    TestEnvironment env(dir.file("out.csv"), {1});
+    env.model.Output = {.utf8 = true, .bom = true};
+    EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv"))) << "the mark goes with the first line";
+
+    env.onPause = [&](int32_t count) {
+        if (count == 256) env.model.OutputPath = dir.file("second.csv");
+        return true;
+    };
+    const std::string source = "\x8A\xBF\r\n\x80\x80\x80\r\n" + records(300) + "\x85\x40Z\r\n";
+    const RunResult result = runConversion(dir.write("in.txt", source), env);
+    EXPECT_EQ(result.undecodable, 4);
+    EXPECT_EQ(result.firstUndecodableRecord, 2);
+    EXPECT_EQ(describeUndecodable(result.undecodable, result.firstUndecodableRecord),
+              "変換できない文字 4 個（最初は 2 件目）");
+    const std::string first = TempDir::read(dir.file("out.csv"));
+    const std::string second = TempDir::read(dir.file("second.csv"));
+    EXPECT_EQ(first.substr(0, 24), "\xEF\xBB\xBF漢\r\n\uFFFD\uFFFD\uFFFD\r\n000\r\n");
+    EXPECT_EQ(second.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(second.substr(second.size() - 6), "\uFFFDZ\r\n");
+    EXPECT_EQ(first.find("\xEF\xBB\xBF", 3) + second.find("\xEF\xBB\xBF", 3), 2 * std::string::npos);
+}
+
 TEST(RecordLoop, StoppingKeepsTheLinesSoFar)
 {
     TempDir dir;
