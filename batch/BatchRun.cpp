@@ -112,6 +112,10 @@ int runBatch(const BatchJob &job)
             say(describe(error));
             return ExitRefused;
         }
+        if (error.kind() == CoreError::Kind::MalformedKeywordLine) {
+            say(std::string(NotADefinitionMessage) + "\n" + describe(error));
+            return ExitRefused;
+        }
         say("定義ファイルを読み込めません。\n" + describe(error));
         return ExitFailed;
     }

@@ -19,6 +19,7 @@ const char *CoreError::what() const noexcept
     case Kind::FileShrank: return "file became shorter while read";
     case Kind::SameFile: return "output file is the source file";
     case Kind::TooManyEntries: return "too many entries in the definition file";
+    case Kind::MalformedKeywordLine: return "malformed keyword line in the definition file";
     }
     return "conversion error";
 }

@@ -23,6 +23,17 @@ public:
         FileShrank, // the file became shorter than what had been read of it
         SameFile, // the output would overwrite the source
         TooManyEntries, // a definition file holds more fields or output positions than 16 bits count
+        MalformedKeywordLine, // a definition file's keyword line cannot be read
+    };
+
+    // Why a keyword line of a definition file cannot be read.
+    enum class LineFault {
+        None,
+        MissingNumber,      // no number where the keyword needs one
+        RecordLengthRange,  // a record length outside 1..32767
+        FieldNumberRange,   // a field number outside 1..32767
+        MissingText,        // no blank and text after the field number
+        ExtraText,          // something after a keyword that takes nothing (more)
     };
 
     explicit CoreError(Kind kind) : kind_(kind) {}
@@ -39,6 +50,9 @@ public:
     std::string reason;     // the system's description
     int32_t record = 0;     // record in hand when a run failed; 0 outside a run
     bool unitIsBytes = false;
+    int line = 0;            // line number in a definition file (1-based)
+    std::string lineText;    // that line (CP932 bytes)
+    LineFault lineFault = LineFault::None;
 
     static CoreError fileError(Kind kind, const std::string &path, int errnoValue);
 

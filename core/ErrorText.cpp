@@ -16,6 +16,20 @@ std::string atPosition(const CoreError &error)
     return error.position > 0 ? "出力位置 " + std::to_string(error.position) + " の" : std::string();
 }
 
+std::string lineFaultText(CoreError::LineFault fault)
+{
+    using Fault = CoreError::LineFault;
+    switch (fault) {
+    case Fault::MissingNumber: return "キーワードの後に数値がありません。";
+    case Fault::RecordLengthRange: return "レコード長は 1～32767 の数値で指定します。";
+    case Fault::FieldNumberRange: return "フィールド番号は 1～32767 の数値で指定します。";
+    case Fault::MissingText: return "フィールド番号の後に、空白 1 つと比べる文字列がありません。";
+    case Fault::ExtraText: return "キーワードの後に余分な文字があります。";
+    case Fault::None: break;
+    }
+    return "読み取れません。";
+}
+
 } // namespace
 
 std::string describeError(const CoreError &error)
@@ -56,6 +70,10 @@ std::string describeError(const CoreError &error)
         return "出力ファイル" + quoted(error.path) + "は変換元ファイルと同じです。別のファイルを指定してください。";
     case Kind::TooManyEntries:
         return "定義ファイル" + quoted(error.path) + "には項目が多すぎます。フィールドも出力データも、それぞれ 32767 個までです。";
+    case Kind::MalformedKeywordLine:
+        return "定義ファイル" + quoted(error.path) + "の " +
+               std::to_string(error.line) + " 行目" + quoted(cp932::toUtf8(error.lineText)) +
+               "が正しくありません。" + lineFaultText(error.lineFault);
     }
     return error.what();
 }

@@ -30,7 +30,25 @@ struct OutputOptions {
     bool operator==(const OutputOptions &) const = default;
 };
 
-struct LayoutModel {
+// Only the records whose field `field` holds exactly `text` are converted.
+struct RecordSelection {
+    int16_t field = 1;
+    std::string text; // CP932 bytes, blanks included
+    bool operator==(const RecordSelection &) const = default;
+};
+
+// Longest record a layout may give (a 16-bit count of units).
+inline constexpr int MaxRecordLength = 32767;
+
+// The settings a definition file keeps as keyword lines between FIX and OUT.
+struct LayoutSettings {
+    WidthUnit Unit = WidthUnit::Characters;
+    int16_t RecordLength = 0; // 0: one record a line; else 1..MaxRecordLength bytes a record
+    std::optional<RecordSelection> Selection;
+    OutputOptions Output;
+};
+
+struct LayoutModel : LayoutSettings {
     // Field k sits at index k - 1; the last entry is the empty spare slot.
     std::vector<FieldEntry> FieldTable;
     int16_t FieldCount = 0;
@@ -38,13 +56,12 @@ struct LayoutModel {
     std::optional<std::vector<OutputItem>> OutputLayout;
     std::string OutputPath;
     std::string DefinitionPath;
-    WidthUnit Unit = WidthUnit::Characters;
-    OutputOptions Output;
 
     // Number of fields in the table (its highest index).
     int fieldsInTable() const { return FieldTable.empty() ? 0 : int(FieldTable.size()) - 1; }
 
-    // The state the program starts with: seven fields, no output layout, no paths.
+    // The state the program starts with: seven fields, no output layout, no paths, records are
+    // lines and every record is converted.
     static LayoutModel startup();
 };
 

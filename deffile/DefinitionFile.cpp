@@ -17,5 +17,5 @@ void applyDefinition(const Definition &definition, LayoutModel &model)
         model.FieldTable.push_back({}); // spare slot
     }
     model.FieldCount = int16_t(definition.fields.size());
-    model.Unit = definition.unit;
+    static_cast<LayoutSettings &>(model) = definition.settings;
 }

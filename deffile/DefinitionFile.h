@@ -1,6 +1,6 @@
 #pragma once
-// A layout as a definition file holds it: the output positions and the field table, and
-// whether widths count bytes. Reading fills a Definition without touching any model; applying
+// A layout as a definition file holds it: the output positions, the field table and the
+// settings of the keyword lines. Reading fills a Definition without touching any model; applying
 // it then changes the model the way loading the file does. Texts stay CP932 bytes.
 
 #include "mdlGlobal.h"
@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-// What a user reads when a file is refused (UTF-8).
+// What a user reads first when a file is refused (UTF-8); a reason may follow on a second line.
 inline constexpr const char *NotADefinitionMessage = "ケナリスの定義ファイルではありません。";
 
 struct DefinitionOutput {
@@ -17,7 +17,7 @@ struct DefinitionOutput {
 };
 
 struct Definition {
-    WidthUnit unit = WidthUnit::Characters;
+    LayoutSettings settings; // from the keyword lines
     // Positions 1, 2, ... in file order. Empty when the file holds no output entry: the
     // output layout then stays as it was.
     std::vector<DefinitionOutput> outputs;
@@ -27,5 +27,5 @@ struct Definition {
 };
 
 // Replaces the field table (with a fresh spare slot), the field count, the output layout
-// (indices 0..k, exactly the stored positions) and the unit. Paths are not touched.
+// (indices 0..k, exactly the stored positions) and the settings. Paths are not touched.
 void applyDefinition(const Definition &definition, LayoutModel &model);

@@ -1,6 +1,7 @@
 #include "DefinitionReader.h"
 
 #include "CoreError.h"
+#include "KeywordLines.h"
 #include "LineReader.h"
 #include "WidthText.h"
 
@@ -45,6 +46,7 @@ std::optional<Definition> readDefinitionFile(const std::string &path)
     if (!reader.next(line) || !beginsWith(line, "FIX")) return std::nullopt;
 
     Definition definition;
+    int lineNumber = 1;
     bool more = reader.next(line);
     while (more) {
         if (beginsWith(line, "OUT")) {
@@ -61,7 +63,14 @@ std::optional<Definition> readDefinitionFile(const std::string &path)
             }
             break;
         }
-        if (line == "BYTE") definition.unit = WidthUnit::Bytes;
+        ++lineNumber;
+        try {
+            readKeywordLine(line, definition.settings);
+        } catch (CoreError &error) {
+            error.path = path;
+            error.line = lineNumber;
+            throw;
+        }
         more = reader.next(line);
     }
     return definition;

@@ -4,8 +4,9 @@
 // The first line must begin with "FIX". A line beginning with "OUT" starts the output entries,
 // which run up to a line beginning with "LEN" or the end; each entry is read like a width text.
 // A line beginning with "LEN" starts the field entries, which run to the end of the file; each
-// is split at its first blank into width and name (no blank: both are the whole line). A line
-// exactly "BYTE" before those sections means widths count bytes. Other lines are skipped.
+// is split at its first blank into width and name (no blank: both are the whole line). Keyword
+// lines before those sections hold the layout's settings (see KeywordLines). Other lines are
+// skipped.
 
 #include "DefinitionFile.h"
 
@@ -17,5 +18,6 @@ inline constexpr int MaxDefinitionEntries = 32767;
 
 // The definition stored in the file at `path`, or nothing when it is not a definition file
 // (empty, or first line not "FIX"). Throws CoreError (FileOpen, FileRead, FileShrank) when the
-// file cannot be read, and TooManyEntries when a section holds more than MaxDefinitionEntries.
+// file cannot be read, TooManyEntries when a section holds more than MaxDefinitionEntries, and
+// MalformedKeywordLine (with the path and line number) for a keyword line that cannot be read.
 std::optional<Definition> readDefinitionFile(const std::string &path);

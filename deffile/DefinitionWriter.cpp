@@ -1,5 +1,6 @@
 #include "DefinitionWriter.h"
 
+#include "KeywordLines.h"
 #include "SafeFileWrite.h"
 
 namespace {
@@ -16,7 +17,7 @@ std::string composeDefinition(const LayoutModel &model, int outputItems)
 {
     std::string out;
     appendLine(out, "FIX");
-    if (model.Unit == WidthUnit::Bytes) appendLine(out, "BYTE");
+    appendKeywordLines(model, out);
     if (outputItems >= 1) {
         appendLine(out, "OUT");
         for (int position = 1; position <= outputItems; ++position) {

@@ -1,5 +1,5 @@
 #pragma once
-// Writing a definition file: "FIX", "BYTE" when widths count bytes, "OUT" and output positions
+// Writing a definition file: "FIX", the keyword lines in use, "OUT" and output positions
 // 1..k, "LEN" and every field as width, one blank, name. Every line ends in CR LF.
 
 #include "mdlGlobal.h"

@@ -159,7 +159,7 @@ TEST(DefinitionReader, ByteLineCountsOnlyBeforeTheSections)
         {"FIX\r\nBYTES\r\n", WidthUnit::Characters},
         {"FIXBYTE\r\n", WidthUnit::Characters},
     };
-    for (const auto &row : rows) EXPECT_EQ(readValid(row.bytes).unit, row.unit) << row.bytes;
+    for (const auto &row : rows) EXPECT_EQ(readValid(row.bytes).settings.Unit, row.unit) << row.bytes;
 }
 
 LayoutModel modelWithLayout()

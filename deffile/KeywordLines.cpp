@@ -1,0 +1,107 @@
+#include "KeywordLines.h"
+
+#include "CoreError.h"
+
+#include <charconv>
+
+namespace {
+
+using Fault = CoreError::LineFault;
+
+struct KeywordLine {
+    std::string_view keyword;
+    // Reads what follows the keyword (empty, or beginning with a blank) into the settings.
+    Fault (*read)(std::string_view rest, LayoutSettings &settings);
+    // The line for the settings, or empty while the setting is not in use.
+    std::string (*write)(const LayoutSettings &settings);
+};
+
+std::string_view withoutTrailingBlanks(std::string_view text)
+{
+    const size_t last = text.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+Fault nothingMore(std::string_view rest) { return withoutTrailingBlanks(rest).empty() ? Fault::None : Fault::ExtraText; }
+
+// A blank, then a whole number in 1..max; `rest` keeps what follows the number.
+Fault leadingNumber(std::string_view &rest, int16_t &number, int max, Fault outOfRange)
+{
+    if (rest.empty() || rest.front() != ' ') return Fault::MissingNumber;
+    rest.remove_prefix(1);
+    const char *first = rest.data(), *last = first + rest.size();
+    long long value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (end == first) return Fault::MissingNumber;
+    rest.remove_prefix(size_t(end - first));
+    if (error != std::errc() || value < 1 || value > max) return outOfRange;
+    number = int16_t(value);
+    return Fault::None;
+}
+
+const KeywordLine Keywords[] = {
+    {"BYTE",
+     [](std::string_view rest, LayoutSettings &settings) {
+         const Fault fault = nothingMore(rest);
+         if (fault == Fault::None) settings.Unit = WidthUnit::Bytes;
+         return fault;
+     },
+     [](const LayoutSettings &settings) {
+         return std::string(settings.Unit == WidthUnit::Bytes ? "BYTE" : "");
+     }},
+    {"RECORD",
+     [](std::string_view rest, LayoutSettings &settings) {
+         int16_t length = 0;
+         Fault fault = leadingNumber(rest, length, MaxRecordLength, Fault::RecordLengthRange);
+         if (fault == Fault::None) fault = nothingMore(rest);
+         if (fault == Fault::None) settings.RecordLength = length;
+         return fault;
+     },
+     [](const LayoutSettings &settings) {
+         return settings.RecordLength > 0 ? "RECORD " + std::to_string(settings.RecordLength) : std::string();
+     }},
+    {"SELECT",
+     [](std::string_view rest, LayoutSettings &settings) {
+         int16_t field = 0;
+         const Fault fault = leadingNumber(rest, field, MaxFields, Fault::FieldNumberRange);
+         if (fault != Fault::None) return fault;
+         if (rest.empty() || rest.front() != ' ') return Fault::MissingText;
+         settings.Selection = RecordSelection{field, std::string(rest.substr(1))};
+         return Fault::None;
+     },
+     [](const LayoutSettings &settings) {
+         if (!settings.Selection) return std::string();
+         return "SELECT " + std::to_string(settings.Selection->field) + " " + settings.Selection->text;
+     }},
+};
+
+} // namespace
+
+bool readKeywordLine(std::string_view line, LayoutSettings &settings)
+{
+    const std::string_view firstWord = line.substr(0, line.find(' '));
+    for (const KeywordLine &keyword : Keywords) {
+        if (firstWord != keyword.keyword) continue;
+        LayoutSettings read = settings; // a line that cannot be read changes nothing
+        const Fault fault = keyword.read(line.substr(keyword.keyword.size()), read);
+        if (fault != Fault::None) {
+            CoreError error(CoreError::Kind::MalformedKeywordLine);
+            error.lineText = std::string(line);
+            error.lineFault = fault;
+            throw error;
+        }
+        settings = std::move(read);
+        return true;
+    }
+    return false;
+}
+
+void appendKeywordLines(const LayoutSettings &settings, std::string &out)
+{
+    for (const KeywordLine &keyword : Keywords) {
+        const std::string line = keyword.write(settings);
+        if (line.empty()) continue;
+        out.append(line);
+        out.append("\r\n");
+    }
+}

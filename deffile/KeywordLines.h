@@ -1,0 +1,22 @@
+#pragma once
+// The keyword lines between "FIX" and "OUT": each layout setting a definition file keeps on a
+// line of its own ("BYTE", "RECORD n", "SELECT k text"). Reading and writing them both go
+// through one table, in the order the lines are written; a line is written only while its
+// setting is in use, so files of layouts without it stay as they were.
+//
+// A line is a keyword line when its first word (up to the first blank) is a keyword. Trailing
+// blanks are ignored, except in the text of "SELECT k text", which is everything after the
+// second blank, kept exactly.
+
+#include "mdlGlobal.h"
+
+#include <string>
+#include <string_view>
+
+// Reads `line` into `settings` when it is a keyword line; false, changing nothing, when it is
+// not one. Throws CoreError (MalformedKeywordLine, with lineText and lineFault) for a keyword
+// line that cannot be read; the caller adds the line number and the file.
+bool readKeywordLine(std::string_view line, LayoutSettings &settings);
+
+// Appends the keyword lines of the settings in use, each ending in CR LF.
+void appendKeywordLines(const LayoutSettings &settings, std::string &out);

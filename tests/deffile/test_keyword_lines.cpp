@@ -1,0 +1,133 @@
+#include "CoreError.h"
+#include "DefinitionReader.h"
+#include "DefinitionWriter.h"
+#include "ErrorText.h"
+#include "KeywordLines.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Fault = CoreError::LineFault;
+
+struct ReadRow {
+    const char *line;
+    WidthUnit unit;
+    int16_t recordLength;
+    std::optional<RecordSelection> selection;
+};
+
+class KeywordLineReads : public testing::TestWithParam<ReadRow> {};
+
+TEST_P(KeywordLineReads, IntoTheSettings)
+{
+    const ReadRow &row = GetParam();
+    LayoutSettings settings;
+    EXPECT_TRUE(readKeywordLine(row.line, settings));
+    EXPECT_EQ(settings.Unit, row.unit);
+    EXPECT_EQ(settings.RecordLength, row.recordLength);
+    EXPECT_EQ(settings.Selection, row.selection);
+}
+
+const std::string TypeWithBlanks = "\xB6\xC5 2 "; // half-width ｶﾅ, blanks kept
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, KeywordLineReads,
+    testing::Values(ReadRow{"BYTE", WidthUnit::Bytes, 0, {}}, ReadRow{"BYTE  ", WidthUnit::Bytes, 0, {}},
+                    ReadRow{"RECORD 120", WidthUnit::Characters, 120, {}},
+                    ReadRow{"RECORD 120 ", WidthUnit::Characters, 120, {}},
+                    ReadRow{"RECORD 32767", WidthUnit::Characters, 32767, {}},
+                    ReadRow{"SELECT 1 2", WidthUnit::Characters, 0, RecordSelection{1, "2"}},
+                    ReadRow{"SELECT 3 ", WidthUnit::Characters, 0, RecordSelection{3, ""}},
+                    ReadRow{"SELECT 12 \xB6\xC5 2 ", WidthUnit::Characters, 0, RecordSelection{12, TypeWithBlanks}}));
+
+TEST(KeywordLines, OtherLinesAreNoKeywordLines)
+{
+    for (const char *line : {"", "BYTES", "byte", " BYTE", "RECORDS 1", "SELECTED", "note"}) {
+        LayoutSettings settings;
+        EXPECT_FALSE(readKeywordLine(line, settings)) << line;
+    }
+}
+
+struct MalformedRow {
+    std::string file;
+    int line;
+    std::string lineText;
+    Fault fault;
+};
+
+class MalformedKeywordLine : public testing::TestWithParam<MalformedRow> {};
+
+// The whole file is refused, naming the line, its text and why.
+TEST_P(MalformedKeywordLine, RefusesTheFile)
+{
+    const MalformedRow &row = GetParam();
+    TempDir dir;
+    const std::string path = dir.write("layout.def", row.file);
+    try {
+        readDefinitionFile(path);
+        FAIL() << "read without a failure: " << row.file;
+    } catch (const CoreError &error) {
+        ASSERT_EQ(error.kind(), CoreError::Kind::MalformedKeywordLine);
+        EXPECT_EQ(error.line, row.line);
+        EXPECT_EQ(error.lineText, row.lineText);
+        EXPECT_EQ(error.lineFault, row.fault);
+        const std::string text = describeError(error);
+        EXPECT_NE(text.find(std::to_string(row.line) + " 行目「" + row.lineText + "」"), std::string::npos) << text;
+        EXPECT_NE(text.find(path), std::string::npos) << text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, MalformedKeywordLine,
+    testing::Values(MalformedRow{"FIX\r\nRECORD x\r\n", 2, "RECORD x", Fault::MissingNumber},
+                    MalformedRow{"FIX\r\nRECORD\r\n", 2, "RECORD", Fault::MissingNumber},
+                    MalformedRow{"FIX\r\nBYTE\r\nRECORD 0\r\nOUT\r\n1\r\n", 3, "RECORD 0", Fault::RecordLengthRange},
+                    MalformedRow{"FIX\r\nRECORD 40000\r\n", 2, "RECORD 40000", Fault::RecordLengthRange},
+                    MalformedRow{"FIX\r\nRECORD -5\r\n", 2, "RECORD -5", Fault::RecordLengthRange},
+                    MalformedRow{"FIX\r\nRECORD 12 x\r\n", 2, "RECORD 12 x", Fault::ExtraText},
+                    MalformedRow{"FIX\r\nBYTE x\r\n", 2, "BYTE x", Fault::ExtraText},
+                    MalformedRow{"FIX\r\nnote\r\nSELECT\r\n", 3, "SELECT", Fault::MissingNumber},
+                    MalformedRow{"FIX\r\nSELECT x 2\r\n", 2, "SELECT x 2", Fault::MissingNumber},
+                    MalformedRow{"FIX\r\nSELECT 1\r\n", 2, "SELECT 1", Fault::MissingText},
+                    MalformedRow{"FIX\r\nSELECT 0 2\r\n", 2, "SELECT 0 2", Fault::FieldNumberRange}));
+
+TEST(KeywordLines, KeywordsAfterOutAreEntries)
+{
+    TempDir dir;
+    const std::optional<Definition> definition =
+        readDefinitionFile(dir.write("layout.def", "FIX\r\nOUT\r\nRECORD 0\r\nLEN\r\nSELECT 1\r\n"));
+    ASSERT_TRUE(definition);
+    EXPECT_EQ(definition->settings.RecordLength, 0);
+    EXPECT_FALSE(definition->settings.Selection);
+}
+
+TEST(KeywordLines, WrittenInOrderOnlyWhenInUseAndReadBack)
+{
+    LayoutModel model;
+    model.FieldTable = {{"1", "type"}, {"119", "rest"}, {}};
+    model.FieldCount = 2;
+    model.OutputLayout.emplace(std::vector<OutputItem>{{0}, {2}});
+    model.Unit = WidthUnit::Bytes;
+    model.RecordLength = 120;
+    model.Selection = RecordSelection{1, TypeWithBlanks};
+    const std::string bytes = composeDefinition(model, 1);
+    EXPECT_EQ(bytes, "FIX\r\nBYTE\r\nRECORD 120\r\nSELECT 1 " + TypeWithBlanks + "\r\nOUT\r\n2\r\nLEN\r\n1 type\r\n119 rest\r\n");
+
+    TempDir dir;
+    const std::optional<Definition> definition = readDefinitionFile(dir.write("layout.def", bytes));
+    ASSERT_TRUE(definition);
+    LayoutModel loaded = LayoutModel::startup();
+    applyDefinition(*definition, loaded);
+    EXPECT_EQ(loaded.RecordLength, 120);
+    EXPECT_EQ(loaded.Selection, model.Selection);
+    EXPECT_EQ(composeDefinition(loaded, 1), bytes);
+
+    model.Unit = WidthUnit::Characters;
+    model.RecordLength = 0;
+    model.Selection.reset();
+    EXPECT_EQ(composeDefinition(model, 1), "FIX\r\nOUT\r\n2\r\nLEN\r\n1 type\r\n119 rest\r\n");
+}
+
+} // namespace
