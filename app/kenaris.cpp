@@ -7,7 +7,11 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
+
+#include <string>
+#include <vector>
 
 int main(int argc, char *argv[])
 {
@@ -22,5 +26,9 @@ int main(int argc, char *argv[])
         application.installTranslator(&qtTexts);
     frmKenaris window;
     window.show();
+    // The files named on the command line (Qt has taken its own options out of argv), opened
+    // once the window is on the screen, so that any dialog shows above it.
+    const std::vector<std::string> files(argv + 1, argv + argc);
+    QTimer::singleShot(0, &window, [&window, files] { window.openCommandLineFiles(files); });
     return application.exec();
 }

@@ -6,6 +6,7 @@
 #include "FileChecks.h"
 #include "ProgressLine.h"
 #include "RecordLoop.h"
+#include "StandardStream.h"
 
 #include <cerrno>
 #include <csignal>
@@ -35,7 +36,10 @@ std::string describe(const CoreError &error) { return describeError(error); }
 
 class BatchEnvironment : public RunEnvironment {
 public:
-    BatchEnvironment(const LayoutModel &model, bool tab) : model_(model), delimiter_(tab ? "\t" : ",") {}
+    BatchEnvironment(const LayoutModel &model, bool tab) : model_(model), delimiter_(tab ? "\t" : ",")
+    {
+        pipeOpen = PipeOpen::Wait; // a filter waits for the other end of a named pipe
+    }
     const LayoutModel &layout() const override { return model_; }
     std::string_view delimiter() const override { return delimiter_; }
     bool betweenRecords(const RunProgress &progress) override
@@ -67,10 +71,12 @@ int convert(const BatchJob &job, const LayoutModel &model)
         return ExitFailed;
     }
     try {
-        prepareOutput(job.sourcePath, job.outputPath);
+        prepareOutput(job.sourcePath, job.outputPath, {job.definitionPath});
     } catch (const CoreError &error) {
         say(describe(error));
-        return error.kind() == CoreError::Kind::SameFile ? ExitRefused : ExitFailed;
+        const bool refused =
+            error.kind() == CoreError::Kind::SameFile || error.kind() == CoreError::Kind::OutputIsDefinition;
+        return refused ? ExitRefused : ExitFailed;
     }
 
     stopOnSignals();
@@ -88,12 +94,16 @@ int convert(const BatchJob &job, const LayoutModel &model)
         say("中断しました。" + std::to_string(result.count) + " 件目までのレコードを変換済みです。");
         return 128 + int(stopSignal);
     }
-    // The window's closing report: the count after a blank (the sign position), then 件.
-    std::string report = " " + std::to_string(result.count) + "件\n";
+    // The window's closing report: the count after a blank (the sign position), then 件. When the
+    // data goes to standard output, the report goes to standard error, so the data stays data.
+    const bool dataOnStdout = isStandardStream(job.outputPath);
+    FILE *report = dataOnStdout ? stderr : stdout;
+    std::string lines = " " + std::to_string(result.count) + "件\n";
     if (result.undecodable > 0)
-        report += describeUndecodable(result.undecodable, result.firstUndecodableRecord) + "\n";
-    if (std::fputs(report.c_str(), stdout) < 0 || std::fflush(stdout) != 0) {
-        say(std::string("変換は終わりましたが、結果を標準出力に書き込めません。(") + std::strerror(errno) + ")");
+        lines += describeUndecodable(result.undecodable, result.firstUndecodableRecord) + "\n";
+    if (std::fputs(lines.c_str(), report) < 0 || std::fflush(report) != 0) {
+        say(std::string("変換は終わりましたが、結果を") + (dataOnStdout ? "標準エラー出力" : "標準出力") +
+            "に書き込めません。(" + std::strerror(errno) + ")");
         return ExitFailed;
     }
     return ExitSuccess;
@@ -108,16 +118,11 @@ int runBatch(const BatchJob &job)
     try {
         definition = readDefinitionFile(job.definitionPath);
     } catch (const CoreError &error) {
-        if (error.kind() == CoreError::Kind::TooManyEntries) { // a layout the model cannot hold
+        if (error.kind() == CoreError::Kind::TooManyEntries) // a layout the model cannot hold
             say(describe(error));
-            return ExitRefused;
-        }
-        if (error.kind() == CoreError::Kind::MalformedKeywordLine) {
+        else // missing or unreadable: nothing was done
             say(std::string(NotADefinitionMessage) + "\n" + describe(error));
-            return ExitRefused;
-        }
-        say("定義ファイルを読み込めません。\n" + describe(error));
-        return ExitFailed;
+        return ExitRefused;
     }
     if (!definition) {
         say(std::string(NotADefinitionMessage) + "（定義ファイル「" + job.definitionPath + "」）");

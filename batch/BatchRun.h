@@ -1,7 +1,8 @@
 #pragma once
 // One unattended conversion: load a definition into the start-up layout, then convert the
 // source into the output as the window's start button does. Messages go to standard error
-// in Japanese (UTF-8); the report goes to standard output.
+// in Japanese (UTF-8); the report goes to standard output, or to standard error when the
+// output is standard output ("-").
 
 #include <string>
 

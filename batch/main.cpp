@@ -17,6 +17,8 @@ constexpr const char *Usage =
     "  定義ファイル (*.def) のレイアウトで、固定長の変換元ファイルを区切り形式の出力ファイルに変換します。\n"
     "  区切り文字はカンマです。--tab を付けるとタブになります。\n"
     "  出力ファイルが既にあるときは、変換の前に削除します。\n"
+    "  変換元ファイルに - を指定すると標準入力から読み、出力ファイルに - を指定すると標準出力に書きます\n"
+    "  (このとき件数の報告は標準エラー出力に出します)。\n"
     "終了コード: 0 成功 / 1 読み書きや変換の失敗 / 2 引数や定義ファイルの誤りで何もしなかった\n";
 
 int wrongArguments(const std::string &reason)
@@ -58,6 +60,7 @@ int main(int argc, char **argv)
         return wrongArguments("ファイルを 3 つ (定義ファイル、変換元ファイル、出力ファイルの順に) 指定してください。");
     for (const std::string &path : paths)
         if (path.empty()) return wrongArguments("空のファイル名が指定されました。");
+    if (paths[0] == "-") return wrongArguments("定義ファイルに標準入力 (-) は指定できません。");
     job.definitionPath = paths[0];
     job.sourcePath = paths[1];
     job.outputPath = paths[2];

@@ -1,6 +1,7 @@
 #include "CommonDialog1.h"
 
 #include <QFileDialog>
+#include <QRegularExpression>
 #include <QStringList>
 
 CommonDialogError::CommonDialogError(int number)
@@ -32,15 +33,21 @@ std::string CommonDialog::askPerson(FileDialogKind kind) const
     dialog.setFileMode(kind == FileDialogKind::Open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!InitDir.empty()) dialog.setDirectory(QString::fromStdString(InitDir));
 
+    // A proposed name that is a wildcard pattern ("*.def") selects the files shown; it is not a
+    // name to accept, so the name box starts empty.
+    const QString proposed = QString::fromStdString(FileName);
+    const bool proposedIsPattern = proposed.contains(QRegularExpression(QStringLiteral("[*?\\[]")));
+
     // The source is seldom named like the pattern, so every file stays on offer.
     const QString allFiles = QStringLiteral("すべてのファイル (*)");
     QStringList filters;
     if (!Filter.empty()) filters << QString::fromStdString(Filter);
+    if (proposedIsPattern && !filters.contains(proposed)) filters.prepend(proposed);
     filters << allFiles;
     dialog.setNameFilters(filters);
-    dialog.selectNameFilter(filters.first());
+    dialog.selectNameFilter(proposedIsPattern ? proposed : filters.first());
 
-    if (!FileName.empty()) dialog.selectFile(QString::fromStdString(FileName));
+    if (!proposed.isEmpty() && !proposedIsPattern) dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().first().toStdString();
 }

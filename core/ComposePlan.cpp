@@ -85,9 +85,10 @@ ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit), options_
     std::vector<Piece> pieces;
     FieldStarts starts(model);
     try {
-        const int bound = model.FieldCount;
-        for (int position = 1; position <= bound; ++position) {
-            if (!model.OutputLayout || size_t(position) >= model.OutputLayout->size()) break;
+        // Every position the output list shows, whatever the field count: a column dragged in
+        // beyond the number of fields is written too.
+        const int positions = model.OutputLayout ? int(model.OutputLayout->size()) - 1 : 0;
+        for (int position = 1; position <= positions; ++position) {
             const int field = (*model.OutputLayout)[size_t(position)].SourceField;
             if (field == -1) break;
             if (field < 1 || field > model.fieldsInTable()) {

@@ -18,6 +18,8 @@ const char *CoreError::what() const noexcept
     case Kind::FileDelete: return "cannot delete file";
     case Kind::FileShrank: return "file became shorter while read";
     case Kind::SameFile: return "output file is the source file";
+    case Kind::OutputIsDefinition: return "output file is a definition file";
+    case Kind::EmptyPipe: return "named pipe without data";
     case Kind::TooManyEntries: return "too many entries in the definition file";
     case Kind::MalformedKeywordLine: return "malformed keyword line in the definition file";
     }

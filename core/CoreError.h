@@ -22,6 +22,8 @@ public:
         FileDelete,
         FileShrank, // the file became shorter than what had been read of it
         SameFile, // the output would overwrite the source
+        OutputIsDefinition, // the output would overwrite a definition file of the run
+        EmptyPipe, // a named pipe read without waiting held no data: its writer had not started
         TooManyEntries, // a definition file holds more fields or output positions than 16 bits count
         MalformedKeywordLine, // a definition file's keyword line cannot be read
     };

@@ -1,6 +1,7 @@
 #include "ErrorText.h"
 
 #include "Cp932Codec.h"
+#include "StandardStream.h"
 
 namespace {
 
@@ -9,6 +10,12 @@ std::string quoted(const std::string &text) { return "「" + text + "」"; }
 std::string fieldWithWidth(const CoreError &error)
 {
     return "フィールド " + std::to_string(error.field) + " の文字長" + quoted(cp932::toUtf8(error.widthText));
+}
+
+// A file by its name; standard input and output by what they are.
+std::string fileNamed(const std::string &path, const char *standardStream)
+{
+    return isStandardStream(path) ? std::string(standardStream) : "ファイル" + quoted(path);
 }
 
 std::string atPosition(const CoreError &error)
@@ -58,9 +65,9 @@ std::string describeError(const CoreError &error)
     case Kind::FileOpen:
         return "ファイル" + quoted(error.path) + "を開けません。(" + error.reason + ")";
     case Kind::FileRead:
-        return "ファイル" + quoted(error.path) + "を読み込めません。(" + error.reason + ")";
+        return fileNamed(error.path, "標準入力") + "を読み込めません。(" + error.reason + ")";
     case Kind::FileWrite:
-        return "ファイル" + quoted(error.path) + "に書き込めません。(" + error.reason + ")";
+        return fileNamed(error.path, "標準出力") + "に書き込めません。(" + error.reason + ")";
     case Kind::FileShrank:
         return "ファイル" + quoted(error.path) +
                "が読み込みの途中で短くなりました。ほかのプログラムが書き換えた可能性があるため、変換を続けられません。";
@@ -68,6 +75,11 @@ std::string describeError(const CoreError &error)
         return "以前の出力ファイル" + quoted(error.path) + "を削除できません。(" + error.reason + ")";
     case Kind::SameFile:
         return "出力ファイル" + quoted(error.path) + "は変換元ファイルと同じです。別のファイルを指定してください。";
+    case Kind::OutputIsDefinition:
+        return "出力ファイル" + quoted(error.path) + "は定義ファイルと同じです。別のファイルを指定してください。";
+    case Kind::EmptyPipe:
+        return "ファイル" + quoted(error.path) +
+               "は名前付きパイプで、データが届いていません。書き込む側を先に始めてから変換してください。";
     case Kind::TooManyEntries:
         return "定義ファイル" + quoted(error.path) + "には項目が多すぎます。フィールドも出力データも、それぞれ 32767 個までです。";
     case Kind::MalformedKeywordLine:
@@ -81,7 +93,8 @@ std::string describeError(const CoreError &error)
 std::string describeRunFailure(const CoreError &error)
 {
     const std::string cause = describeError(error);
-    if (error.record <= 0) return cause;
+    // An empty pipe has no record to name.
+    if (error.record <= 0 || error.kind() == CoreError::Kind::EmptyPipe) return cause;
     return std::to_string(error.record) + " 件目のレコードで変換を中止しました。\n" + cause;
 }
 

@@ -2,13 +2,26 @@
 
 #include "CoreError.h"
 #include "LineReader.h"
+#include "StandardStream.h"
 
 #include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+
+CoreError refusal(CoreError::Kind kind, const std::string &outputPath)
+{
+    CoreError error(kind);
+    error.path = outputPath;
+    return error;
+}
+
+} // namespace
+
 bool isSameFile(const std::string &a, const std::string &b)
 {
+    if (isStandardStream(a) || isStandardStream(b)) return false;
     struct stat first {}, second {};
     return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
            first.st_dev == second.st_dev && first.st_ino == second.st_ino;
@@ -16,26 +29,29 @@ bool isSameFile(const std::string &a, const std::string &b)
 
 void deleteOldOutput(const std::string &path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return;
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT)
-        throw CoreError::fileError(CoreError::Kind::FileDelete, path, errno);
+    struct stat name {}, target {};
+    if (::lstat(path.c_str(), &name) != 0 || ::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return;
+    // Deleting a link would leave the file it points to as it was and put a new file in the
+    // link's place: the output named through a link is the file the link points to.
+    const int failed = S_ISLNK(name.st_mode) ? ::truncate(path.c_str(), 0) : ::unlink(path.c_str());
+    if (failed != 0 && errno != ENOENT) throw CoreError::fileError(CoreError::Kind::FileDelete, path, errno);
 }
 
 void checkSourceReadable(const std::string &path)
 {
+    if (isStandardStream(path)) return;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
     if (S_ISDIR(info.st_mode)) throw CoreError::fileError(CoreError::Kind::FileOpen, path, EISDIR);
     if (S_ISREG(info.st_mode)) LineReader probe(path);
 }
 
-void prepareOutput(const std::string &inputPath, const std::string &outputPath)
+void prepareOutput(const std::string &inputPath, const std::string &outputPath,
+                   const std::vector<std::string> &definitionPaths)
 {
-    if (isSameFile(inputPath, outputPath)) {
-        CoreError error(CoreError::Kind::SameFile);
-        error.path = outputPath;
-        throw error;
-    }
+    if (isStandardStream(outputPath)) return;
+    if (isSameFile(inputPath, outputPath)) throw refusal(CoreError::Kind::SameFile, outputPath);
+    for (const std::string &definitionPath : definitionPaths)
+        if (isSameFile(definitionPath, outputPath)) throw refusal(CoreError::Kind::OutputIsDefinition, outputPath);
     deleteOldOutput(outputPath);
 }

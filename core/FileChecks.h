@@ -2,11 +2,15 @@
 // Checks and clean-up around the output file before a run.
 
 #include <string>
+#include <vector>
 
-// True when both paths name one existing file (links resolved).
+// True when both paths name one existing file (links resolved). Standard streams ("-") are
+// never the same as a file.
 bool isSameFile(const std::string &a, const std::string &b);
 
-// Deletes an ordinary file at `path` if there is one; throws CoreError (FileDelete).
+// Empties the old output at `path` when it is an ordinary file: deleted when named directly,
+// emptied where it lies when named through a symbolic link (the link is never removed). Throws
+// CoreError (FileDelete).
 void deleteOldOutput(const std::string &path);
 
 // Throws CoreError (FileOpen) for a source that is missing, a folder, or a file that cannot be
@@ -14,5 +18,7 @@ void deleteOldOutput(const std::string &path);
 // opened here: opening a pipe would take its data or its writer.
 void checkSourceReadable(const std::string &path);
 
-// Refuses an output that is the source (CoreError SameFile), then deletes the old output.
-void prepareOutput(const std::string &inputPath, const std::string &outputPath);
+// Refuses an output that is the source (CoreError SameFile) or one of the definition files of
+// the run (OutputIsDefinition), then empties the old output. Standard output is left alone.
+void prepareOutput(const std::string &inputPath, const std::string &outputPath,
+                   const std::vector<std::string> &definitionPaths = {});

@@ -1,6 +1,7 @@
 #include "LineReader.h"
 
 #include "CoreError.h"
+#include "StandardStream.h"
 
 #include <bit>
 #include <cerrno>
@@ -34,20 +35,29 @@ const char *findLineEnd(const char *from, const char *to)
 }
 } // namespace
 
-LineReader::LineReader(const std::string &path) : path_(path), buffer_(ChunkSize)
+LineReader::LineReader(const std::string &path, PipeOpen pipeOpen) : path_(path), buffer_(ChunkSize)
 {
-    // A named pipe without a writer would block the open forever: open without waiting, then
-    // read normally (such a pipe reads as empty).
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    if (isStandardStream(path)) {
+        fd_ = STDIN_FILENO;
+        ownsFd_ = false;
+    } else {
+        // Without waiting, a named pipe without a writer cannot block the open forever: open,
+        // then read normally.
+        const int noWait = pipeOpen == PipeOpen::Wait ? 0 : O_NONBLOCK;
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | noWait);
+        if (fd_ < 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path, errno);
+        if (noWait) ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    }
     struct stat info {};
-    if (::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode)) sizeAtOpen_ = (unsigned long long)info.st_size;
+    if (::fstat(fd_, &info) == 0) {
+        if (S_ISREG(info.st_mode)) sizeAtOpen_ = (unsigned long long)info.st_size;
+        unwaitedPipe_ = S_ISFIFO(info.st_mode) && ownsFd_ && pipeOpen == PipeOpen::NoWait;
+    }
 }
 
 LineReader::~LineReader()
 {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0 && ownsFd_) ::close(fd_);
 }
 
 bool LineReader::fill()
@@ -68,6 +78,7 @@ bool LineReader::fill()
         }
         if (got == 0) {
             checkNotShrunk();
+            checkPipeHadWriter();
             atEnd_ = true;
             return false;
         }
@@ -87,6 +98,15 @@ void LineReader::checkNotShrunk() const
         error.path = path_;
         throw error;
     }
+}
+
+void LineReader::checkPipeHadWriter() const
+{
+    // Nothing at all from a pipe opened without waiting: most likely its writer had not started.
+    if (!unwaitedPipe_ || bytesRead_ > 0) return;
+    CoreError error(CoreError::Kind::EmptyPipe);
+    error.path = path_;
+    throw error;
 }
 
 bool LineReader::next(std::string_view &line)

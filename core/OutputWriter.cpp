@@ -1,6 +1,7 @@
 #include "OutputWriter.h"
 
 #include "CoreError.h"
+#include "StandardStream.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,7 +9,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-OutputWriter::OutputWriter(std::string path) : path_(std::move(path)) { buffer_.reserve(1 << 16); }
+OutputWriter::OutputWriter(std::string path, PipeOpen pipeOpen) : path_(std::move(path)), pipeOpen_(pipeOpen)
+{
+    buffer_.reserve(1 << 16);
+}
 
 OutputWriter::~OutputWriter()
 {
@@ -28,19 +32,10 @@ void OutputWriter::flush()
         lastLineFlushed_ = true;
     }
     const bool opening = fd_ < 0;
-    if (opening) {
-        // A named pipe nobody reads fails at once instead of blocking the open forever.
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0666);
-        if (fd_ >= 0) ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-        if (fd_ < 0) {
-            CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
-            error.record = firstRecord_;
-            buffer_.clear();
-            throw error;
-        }
-    }
+    if (opening) open();
     struct stat before {};
-    const bool sized = ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
+    // Standard output may be shared with other writers: what they wrote is not cut off.
+    const bool sized = !isStandardStream(path_) && ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
     if (opening && !fileStart_.empty() && (!sized || before.st_size == 0)) buffer_.insert(0, fileStart_);
     size_t written = 0;
     while (written < buffer_.size()) {
@@ -64,6 +59,23 @@ void OutputWriter::flush()
     buffer_.clear();
 }
 
+void OutputWriter::open()
+{
+    if (isStandardStream(path_)) {
+        fd_ = STDOUT_FILENO;
+        return;
+    }
+    const int noWait = pipeOpen_ == PipeOpen::Wait ? 0 : O_NONBLOCK;
+    fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | noWait, 0666);
+    if (fd_ < 0) {
+        CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
+        error.record = firstRecord_;
+        buffer_.clear();
+        throw error;
+    }
+    if (noWait) ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+}
+
 void OutputWriter::redirect(std::string path)
 {
     flush();
@@ -73,6 +85,6 @@ void OutputWriter::redirect(std::string path)
 
 void OutputWriter::close()
 {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0 && !isStandardStream(path_)) ::close(fd_);
     fd_ = -1;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Appends lines, each ending in CR LF, to a file through a buffer. The file is created when the
-// first line is flushed; only whole lines reach the file.
+// first line is flushed; only whole lines reach the file. The name "-" writes standard output.
+
+#include "LineReader.h"
 
 #include <cstdint>
 #include <string>
@@ -9,7 +11,9 @@
 
 class OutputWriter {
 public:
-    explicit OutputWriter(std::string path);
+    // Opening a named pipe waits for its reader only with PipeOpen::Wait; without, a pipe nobody
+    // reads fails at once.
+    explicit OutputWriter(std::string path, PipeOpen pipeOpen = PipeOpen::NoWait);
     ~OutputWriter(); // flushes what it can; never throws
     OutputWriter(const OutputWriter &) = delete;
     OutputWriter &operator=(const OutputWriter &) = delete;
@@ -67,10 +71,12 @@ public:
 
 private:
     static constexpr size_t FlushThreshold = 1 << 20;
+    void open();
     void close();
 
     std::string path_;
     std::string fileStart_;
+    PipeOpen pipeOpen_;
     int fd_ = -1;
     std::string buffer_;
     int32_t firstRecord_ = 0; // record of the first buffered line; the others follow it in turn

@@ -18,8 +18,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
 {
     using Clock = std::chrono::steady_clock;
     RunResult result;
-    LineReader reader(inputPath);
-    OutputWriter writer(environment.layout().OutputPath);
+    LineReader reader(inputPath, environment.pipeOpen);
+    OutputWriter writer(environment.layout().OutputPath, environment.pipeOpen);
     writer.startFilesWith(fileStart(environment.layout().Output));
     auto plan = std::make_unique<ComposePlan>(environment.layout());
     std::string delimiter(environment.delimiter());
@@ -29,9 +29,13 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     unsigned long long bytesAtCheck = 0;
     Clock::time_point nextPause = Clock::now() + environment.pauseInterval;
     bool pausedAfterLast = true;
+    bool lineValid = true; // a read that fails may have moved the bytes `line` points to
 
     try {
-        while (reader.next(line)) {
+        for (;;) {
+            lineValid = false;
+            if (!reader.next(line)) break;
+            lineValid = true;
             if (result.count == std::numeric_limits<int32_t>::max())
                 throw CoreError(CoreError::Kind::CountOverflow);
             size_t undecodable = 0;
@@ -66,6 +70,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             writer.startFilesWith(fileStart(environment.layout().Output));
             if (environment.layout().OutputPath != writer.path()) writer.redirect(environment.layout().OutputPath);
         }
+        lineValid = true; // the end of the file leaves the last record where it was
         writer.flush();
     } catch (CoreError &error) {
         if (error.record == 0) error.record = result.count + 1;
@@ -74,6 +79,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         } catch (const CoreError &) {
             // The first failure is the one to report.
         }
+        environment.failed({error.record - 1, lineValid ? line : std::string_view(), writer.lastLine(), anyOutput});
         throw;
     }
     if (!pausedAfterLast && !result.stopped)

@@ -3,6 +3,7 @@
 // the output. Between records the caller gets control now and then (the windows let pending
 // events run there); the layout, delimiter and output path are read again after each such pause.
 
+#include "LineReader.h"
 #include "mdlGlobal.h"
 
 #include <chrono>
@@ -25,7 +26,11 @@ public:
     // Called about every `pauseInterval` and after the last record, when every line so far is
     // on disk. Returning false ends the run after the record in hand.
     virtual bool betweenRecords(const RunProgress &) { return true; }
+    // Called when the run fails, before the error leaves it: `count` records are on disk and
+    // `sourceLine` is the record in hand.
+    virtual void failed(const RunProgress &) {}
     std::chrono::milliseconds pauseInterval{30};
+    PipeOpen pipeOpen = PipeOpen::NoWait; // for the source and the output
 };
 
 struct RunResult {

@@ -50,7 +50,9 @@ std::optional<std::string> typedBytes(const QLineEdit &box, const QString &boxNa
     QString unmappable;
     std::optional<std::string> bytes = encodeCp932(text, &unmappable);
     if (!bytes)
-        MsgBox(QStringLiteral("%1の欄にある文字「%2」（%3）はシフトJISで表せないため、追加できません。\r\n"
+        // Broken where a reader pauses, so that the box never breaks a word.
+        MsgBox(QStringLiteral("%1の欄にある文字「%2」（%3）は\r\n"
+                              "シフトJISで表せないため、追加できません。\r\n"
                               "この文字を使わずに入力してください。")
                    .arg(boxName, unmappable, codePointOf(unmappable)),
                vbExclamation, Caption);
@@ -59,7 +61,8 @@ std::optional<std::string> typedBytes(const QLineEdit &box, const QString &boxNa
 } // namespace
 
 frmFIX::frmFIX()
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A dialog-type window: window managers then honour the absent minimise and maximise buttons.
+    : QWidget(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowCloseButtonHint)
 {
     setWindowTitle(Caption);
@@ -180,6 +183,7 @@ void frmFIX::cmdAdd_Click()
         // never part.
         table.reserve(table.size() + 1);
         lstDELI->addItem(itemText(entry));
+        lstDELI->scrollToBottom(); // the new field is in sight
     } catch (const std::exception &error) {
         MsgBox(QStringLiteral("文字長を追加できませんでした。\r\n%1").arg(reasonOf(error)), vbExclamation, Caption);
         return;

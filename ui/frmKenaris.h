@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct Definition;
 class DragLabel;
@@ -93,6 +94,10 @@ public:
     void List_DragDrop(int16_t Index, QObject *Source, float X, float Y);
     void List_KeyDown(int16_t Index, int16_t KeyCode, Qt::KeyboardModifiers Shift);
 
+    // Opens what the command line names (`kenaris [LAYOUT.def] [SOURCE]`): the source as
+    // 元ファイル chooses one, then the layout; a layout alone asks for the source first.
+    void openCommandLineFiles(const std::vector<std::string> &arguments);
+
     // Lists the fields of a sample line in List[0].
     void FIX1Line(std::string_view line);
     // Composes the output line of one source line, shows both and appends it to the output file.
@@ -115,9 +120,13 @@ private:
     void setTabOrder();
     void connectHandlers();
     void recreateOutputLayout();
+    // Shows the source just chosen in InputPath, empties both lists and runs the preview.
+    void showChosenSource();
     void startLabel1Drag(QPointF pointer);
     void showWidthUnit();
     void listLoadedOutputs(const Definition &definition);
+    // Loads the definition file at `path` into the layout and the lists, or tells why not.
+    void loadDefinition(const std::string &path);
 
     std::unique_ptr<frmFIX> frmFIX_;
     bool converting_ = false;

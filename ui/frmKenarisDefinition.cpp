@@ -43,25 +43,29 @@ void frmKenaris::mnuOpenDef_Click()
         CommonDialog1.Filter = "*.def";
         CommonDialog1.FileName = "*.def";
         if (!showDialog(CommonDialog1, FileDialogKind::Open)) return;
-        mdlGlobal.DefinitionPath = CommonDialog1.FileName;
-
-        // The whole file is read before anything changes: a refused file leaves the layout and
-        // the lists as they were.
-        std::optional<Definition> definition;
-        QString refusal = QString::fromUtf8(NotADefinitionMessage);
-        try {
-            definition = readDefinitionFile(mdlGlobal.DefinitionPath);
-        } catch (const CoreError &error) { // cannot be opened or read: say why as well
-            refusal += QLatin1Char('\n') + QString::fromStdString(describeError(error));
-        }
-        if (!definition) {
-            MsgBox(refusal, vbExclamation, WindowTitle);
-            return;
-        }
-        applyDefinition(*definition, mdlGlobal);
-        listLoadedOutputs(*definition);
-        showWidthUnit();
+        loadDefinition(CommonDialog1.FileName);
     });
+}
+
+void frmKenaris::loadDefinition(const std::string &path)
+{
+    mdlGlobal.DefinitionPath = path;
+    // The whole file is read before anything changes: a refused file leaves the layout and
+    // the lists as they were.
+    std::optional<Definition> definition;
+    QString refusal = QString::fromUtf8(NotADefinitionMessage);
+    try {
+        definition = readDefinitionFile(path);
+    } catch (const CoreError &error) { // cannot be opened or read: say why as well
+        refusal += QLatin1Char('\n') + QString::fromStdString(describeError(error));
+    }
+    if (!definition) {
+        MsgBox(refusal, vbExclamation, WindowTitle);
+        return;
+    }
+    applyDefinition(*definition, mdlGlobal);
+    listLoadedOutputs(*definition);
+    showWidthUnit();
 }
 
 void frmKenaris::listLoadedOutputs(const Definition &definition)

@@ -102,5 +102,8 @@ void frmKenaris::List_KeyDown(int16_t Index, int16_t KeyCode, Qt::KeyboardModifi
             (*layout)[capacity].SourceField = -1;
         }
         delete List[2]->takeItem(selected);
+        // The list would select the next column, and a second Delete would remove it too.
+        List[2]->setCurrentRow(-1);
+        List[2]->clearSelection();
     });
 }

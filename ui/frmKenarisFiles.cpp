@@ -18,11 +18,16 @@ void frmKenaris::cmdFile_Click()
     runHandler([this] {
         InputPath = ChooseOpenFile(*this);
         if (InputPath.empty()) return;
-        txtInFile->setText(QString::fromStdString(InputPath));
-        List[0]->clear();
-        List[2]->clear();
-        cmd読込_Click();
+        showChosenSource();
     });
+}
+
+void frmKenaris::showChosenSource()
+{
+    txtInFile->setText(QString::fromStdString(InputPath));
+    List[0]->clear();
+    List[2]->clear();
+    cmd読込_Click();
 }
 
 void frmKenaris::cmd読込_Click()

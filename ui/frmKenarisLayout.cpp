@@ -244,6 +244,7 @@ void frmKenaris::mnuDELI_Click()
 {
     runHandler([this] {
         if (!frmFIX_) frmFIX_.reset(new frmFIX());
+        frmFIX_->setWindowState(frmFIX_->windowState() & ~Qt::WindowMinimized); // brought back if minimised
         frmFIX_->show();
         frmFIX_->raise();
         frmFIX_->activateWindow();

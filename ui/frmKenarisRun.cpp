@@ -15,6 +15,17 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 
+namespace {
+
+// The definition file last opened or saved must not be overwritten by the output.
+std::vector<std::string> definitionFiles()
+{
+    if (mdlGlobal.DefinitionPath.empty()) return {};
+    return {mdlGlobal.DefinitionPath};
+}
+
+} // namespace
+
 // Shows the progress, lets the window's events run between records, and stops the run when the
 // program is ending or when the output file named during the run cannot take the lines.
 class frmKenaris::ConversionProgress : public RunEnvironment {
@@ -30,18 +41,26 @@ public:
 
     bool betweenRecords(const RunProgress &progress) override
     {
-        window_.txt件数->setText(QString::number(progress.count));
-        showBytes(window_.txtCSV[0], progress.sourceLine);
-        if (progress.anyOutput) showBytes(window_.txtCSV[1], progress.outputLine);
+        show(progress);
         QCoreApplication::processEvents();
         if (window_.closing_) return false;
         return acceptOutputPath(progress.count);
     }
 
+    // A failed run still shows how far it got: the records written and the record in hand.
+    void failed(const RunProgress &progress) override { show(progress); }
+
     // Why the run stopped early, for a stop the user should hear about.
     const std::optional<QString> &stopReason() const { return stopReason_; }
 
 private:
+    void show(const RunProgress &progress)
+    {
+        window_.txt件数->setText(QString::number(progress.count));
+        showBytes(window_.txtCSV[0], progress.sourceLine);
+        if (progress.anyOutput) showBytes(window_.txtCSV[1], progress.outputLine);
+    }
+
     // The output file may have been chosen anew while events ran: the lines that follow go
     // there, so it is prepared like the first one, and it must not be the source either.
     bool acceptOutputPath(int32_t count)
@@ -53,7 +72,7 @@ private:
             stopReason_ = stopped + QStringLiteral("変換中に出力ファイルの指定が取り消されました。");
             return false;
         }
-        if (const std::optional<QString> failure = failureOf([&] { prepareOutput(inputPath_, chosen); })) {
+        if (const std::optional<QString> failure = failureOf([&] { prepareOutput(inputPath_, chosen, definitionFiles()); })) {
             stopReason_ = stopped + *failure;
             return false;
         }
@@ -108,7 +127,7 @@ void frmKenaris::cmd開始_Click()
                 txtOutFile->setText(QString::fromStdString(mdlGlobal.OutputPath));
             }
             checkSourceReadable(InputPath); // before the old output is deleted
-            prepareOutput(InputPath, mdlGlobal.OutputPath);
+            prepareOutput(InputPath, mdlGlobal.OutputPath, definitionFiles());
             ConversionProgress progress(*this, InputPath);
             result = runConversion(InputPath, progress);
             stopReason = progress.stopReason();

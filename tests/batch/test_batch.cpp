@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <sys/stat.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -21,11 +23,14 @@ struct Outcome {
 };
 
 // Runs kenaris-batch with `arguments`; `outputLimit` > 0 caps the size of files it writes.
-Outcome runBatch(const TempDir &dir, const std::vector<std::string> &arguments, rlim_t outputLimit = 0)
+// `input`, when given, is the file standard input reads.
+Outcome runBatch(const TempDir &dir, const std::vector<std::string> &arguments, rlim_t outputLimit = 0,
+                 const std::string &input = "/dev/null")
 {
     const std::string outPath = dir.file("stdout.txt"), errPath = dir.file("stderr.txt");
     const pid_t child = fork();
     if (child == 0) {
+        dup2(open(input.c_str(), O_RDONLY), STDIN_FILENO);
         const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(out, STDOUT_FILENO);
@@ -169,6 +174,50 @@ TEST(Batch, RefusalsChangeNothing)
     EXPECT_EQ(same.exitCode, 2);
     EXPECT_TRUE(contains(same.err, "変換元ファイルと同じです")) << same.err;
     EXPECT_EQ(TempDir::read(source), ThreeRecords);
+
+    const Outcome overDefinition = runBatch(dir, {dir.file("layout.def"), source, dir.file("layout.def")});
+    EXPECT_EQ(overDefinition.exitCode, 2);
+    EXPECT_TRUE(contains(overDefinition.err, "定義ファイルと同じです")) << overDefinition.err;
+    EXPECT_EQ(TempDir::read(dir.file("layout.def")), ThreeFields);
+}
+
+TEST(Batch, StandardStreamsAndLinks)
+{
+    TempDir dir;
+    const std::string definition = dir.write("layout.def", ThreeFields);
+    // "-" reads standard input and writes standard output; the report goes to standard error.
+    const Outcome filter = runBatch(dir, {definition, "-", "-"}, 0, dir.write("in.txt", ThreeRecords));
+    EXPECT_EQ(filter.exitCode, 0) << filter.err;
+    EXPECT_EQ(filter.out, "XYZ56789,ABC\r\nhijklmno,abc\r\n,xy\r\n");
+    EXPECT_EQ(filter.err, " 3件\n");
+
+    // An output named through a link is written where the link points; the link stays.
+    const std::string target = dir.write("target.csv", "old\r\n");
+    std::filesystem::create_symlink(target, dir.file("link.csv"));
+    const Outcome linked = runBatch(dir, {definition, dir.file("in.txt"), dir.file("link.csv")});
+    EXPECT_EQ(linked.exitCode, 0) << linked.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.csv")));
+    EXPECT_EQ(TempDir::read(target), filter.out);
+}
+
+TEST(Batch, APipeSourceWaitsForItsWriter)
+{
+    TempDir dir;
+    const std::string pipe = dir.file("in.fifo");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const pid_t writer = fork();
+    if (writer == 0) { // starts after the batch has opened (or is opening) the pipe
+        usleep(200 * 1000);
+        const int fd = open(pipe.c_str(), O_WRONLY);
+        const bool whole = fd >= 0 && write(fd, ThreeRecords.data(), ThreeRecords.size()) == ssize_t(ThreeRecords.size());
+        _exit(whole ? 0 : 1);
+    }
+    const Outcome outcome = runBatch(dir, {dir.write("layout.def", ThreeFields), pipe, dir.file("out.csv")});
+    int status = 0;
+    waitpid(writer, &status, 0);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, " 3件\n");
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(Batch, UnreadableFilesFailBeforeTheOutputIsTouched)
@@ -178,8 +227,8 @@ TEST(Batch, UnreadableFilesFailBeforeTheOutputIsTouched)
     const std::string definition = dir.write("layout.def", ThreeFields);
 
     Outcome outcome = runBatch(dir, {dir.file("absent.def"), dir.write("in.txt", ThreeRecords), output});
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_TRUE(contains(outcome.err, "定義ファイルを読み込めません。")) << outcome.err;
+    EXPECT_EQ(outcome.exitCode, 2); // nothing was done
+    EXPECT_TRUE(contains(outcome.err, "ケナリスの定義ファイルではありません。")) << outcome.err;
     EXPECT_TRUE(contains(outcome.err, dir.file("absent.def"))) << outcome.err;
 
     outcome = runBatch(dir, {definition, dir.file("absent.txt"), output});

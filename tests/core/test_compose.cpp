@@ -58,12 +58,12 @@ TEST(Compose, StopsAtTheFirstEmptySlotOrTheEndOfTheLayout)
     LayoutModel shortLayout = LayoutModel::startup();
     shortLayout.OutputLayout = std::vector<OutputItem>{{0}, {3}, {1}};
     EXPECT_EQ(compose(shortLayout, "ABCDEFGHIJ"), "GHI,ABC");
-    // FieldCount bounds the positions visited, whatever the layout holds.
-    LayoutModel bounded = startupWithOutput({1, 2, 3});
-    bounded.FieldCount = 2;
-    EXPECT_EQ(compose(bounded, "ABCDEFGHIJ"), "ABC,DEF");
-    bounded.FieldCount = 0;
-    EXPECT_EQ(compose(bounded, "ABCDEFGHIJ"), "<none>");
+    // Every position of the layout is composed, also beyond the field count.
+    LayoutModel beyond = startupWithOutput({1, 2, 3});
+    beyond.FieldCount = 2;
+    EXPECT_EQ(compose(beyond, "ABCDEFGHIJ"), "ABC,DEF,GHI");
+    beyond.FieldCount = 0;
+    EXPECT_EQ(compose(beyond, "ABCDEFGHIJ"), "ABC,DEF,GHI");
 }
 
 TEST(Compose, ZeroWidthGivesAnEmptyColumn)

@@ -198,7 +198,14 @@ TEST(RecordLoop, NamedPipesNobodyServesDoNotBlock)
     ASSERT_EQ(mkfifo(dir.file("source.fifo").c_str(), 0600), 0);
     ASSERT_EQ(mkfifo(dir.file("out.fifo").c_str(), 0600), 0);
     TestEnvironment fromPipe(dir.file("out.csv"), {1});
-    EXPECT_EQ(runConversion(dir.file("source.fifo"), fromPipe).count, 0); // no writer: empty
+    try { // no writer: not taken for an empty source
+        runConversion(dir.file("source.fifo"), fromPipe);
+        FAIL() << "an unserved pipe converted as empty";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::EmptyPipe);
+        EXPECT_EQ(describeRunFailure(error).find("件目"),
+                  std::string::npos);
+    }
     TestEnvironment toPipe(dir.file("out.fifo"), {1});
     try {
         runConversion(dir.write("in.txt", records(3)), toPipe);
@@ -223,9 +230,28 @@ TEST(FileChecks, TheOutputIsNeverTheSource)
     }
     EXPECT_EQ(TempDir::read(source), "ABC\r\n");
 
+    const std::string definition = dir.write("layout.def", "FIX\r\n");
+    std::filesystem::create_symlink(definition, dir.file("def-link"));
+    for (const char *output : {"layout.def", "def-link"}) {
+        try {
+            prepareOutput(source, dir.file(output), {dir.file("other.def"), definition});
+            FAIL() << "overwrote the definition through " << output;
+        } catch (const CoreError &error) {
+            EXPECT_EQ(error.kind(), CoreError::Kind::OutputIsDefinition);
+        }
+    }
+    EXPECT_EQ(TempDir::read(definition), "FIX\r\n");
+
     const std::string old = dir.write("out.csv", "old\r\n");
     prepareOutput(source, old);
     EXPECT_FALSE(std::filesystem::exists(old));
+    // Through a link the file pointed to is emptied and the link stays.
+    const std::string target = dir.write("target.csv", "old\r\n");
+    std::filesystem::create_symlink(target, dir.file("out-link"));
+    prepareOutput(source, dir.file("out-link"));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("out-link")));
+    EXPECT_EQ(TempDir::read(target), "");
+    prepareOutput(source, "-"); // standard output is neither compared nor touched
     std::filesystem::create_directory(dir.file("folder"));
     prepareOutput(source, dir.file("folder")); // only ordinary files are deleted
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder")));

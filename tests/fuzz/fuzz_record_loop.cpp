@@ -55,8 +55,7 @@ std::vector<std::string> plainLines(std::string_view bytes)
 std::optional<std::string> plainCompose(const LayoutModel &model, const std::string &line, const std::string &delimiter)
 {
     std::string out;
-    for (int position = 1; position <= model.FieldCount; ++position) {
-        if (!model.OutputLayout || size_t(position) >= model.OutputLayout->size()) break;
+    for (int position = 1; model.OutputLayout && size_t(position) < model.OutputLayout->size(); ++position) {
         const int field = (*model.OutputLayout)[size_t(position)].SourceField;
         if (field == -1) break;
         if (field < 1 || field > model.fieldsInTable()) throw CoreError(CoreError::Kind::NoSuchField);

@@ -144,6 +144,19 @@ void ChoosersTest::realDialogOffersThePatternAndAllFiles()
     });
     QVERIFY(ChooseSaveFile("NEW_FIX.CSV", window).empty());
     QCOMPARE(offered, QStringList{"すべてのファイル (*)"});
+
+    // A wildcard name is the filter of the files shown, never a name in the name box.
+    window.CommonDialog1.FileName = "*.def";
+    window.CommonDialog1.CancelError = true;
+    QString nameBox = QStringLiteral("unread");
+    whenDialogOpens([&](QFileDialog *dialog) {
+        selected = dialog->selectedNameFilter();
+        nameBox = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+        dialog->reject();
+    });
+    QVERIFY_THROWS_EXCEPTION(CommonDialogError, window.CommonDialog1.ShowOpen());
+    QCOMPARE(selected, QStringLiteral("*.def"));
+    QCOMPARE(nameBox, QString());
 }
 
 QTEST_MAIN(ChoosersTest)

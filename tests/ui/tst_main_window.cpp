@@ -162,6 +162,9 @@ void MainWindowTest::widthDialogIsMadeOnceAndKept()
     window.mnuDELI->trigger();
     QCOMPARE(window.fixDialog(), first);
     QVERIFY(first->isVisible());
+    first->showMinimized();
+    window.mnuDELI->trigger(); // brings it back
+    QVERIFY(!first->isMinimized());
     int dialogs = 0;
     for (QWidget *top : QApplication::topLevelWidgets()) dialogs += qobject_cast<frmFIX *>(top) ? 1 : 0;
     QCOMPARE(dialogs, 1);

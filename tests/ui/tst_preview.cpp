@@ -26,6 +26,8 @@ private slots:
     void unreadableSourceIsReported_data();
     void unreadableSourceIsReported();
     void unusableWidthKeepsTheFieldsBeforeIt();
+    void commandLineOpensTheNamedFiles_data();
+    void commandLineOpensTheNamedFiles();
 
 private:
     ScratchFolder folder_;
@@ -136,6 +138,50 @@ void PreviewTest::unusableWidthKeepsTheFieldsBeforeIt()
              qPrintable(recorder.messages[0].text));
     QCOMPARE(recorder.messages[0].style, vbExclamation);
     QCOMPARE(layoutSlots(), std::vector<int>(7, -1));
+}
+
+void PreviewTest::commandLineOpensTheNamedFiles_data()
+{
+    // "SRC" and "DEF" stand for a source and a layout in the scratch folder.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("dialogsShown");
+    QTest::addColumn<bool>("loaded");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("source") << QStringList{"SRC"} << 0 << false << "";
+    QTest::newRow("layout, then source") << QStringList{"DEF", "SRC"} << 0 << true << "";
+    QTest::newRow("source, then layout in capitals") << QStringList{"SRC", "LAYOUT.DEF"} << 0 << true << "";
+    QTest::newRow("layout alone asks for the source") << QStringList{"DEF"} << 1 << true << "";
+    QTest::newRow("two layouts") << QStringList{"DEF", "LAYOUT.DEF"} << 0 << false << "定義ファイルが 2 つ";
+    QTest::newRow("two sources") << QStringList{"SRC", "SRC"} << 0 << false << "変換元ファイルが 2 つ";
+    QTest::newRow("an option") << QStringList{"-x"} << 0 << false << "不明なオプション「-x」";
+}
+
+void PreviewTest::commandLineOpensTheNamedFiles()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, dialogsShown);
+    QFETCH(bool, loaded);
+    QFETCH(QString, refusal);
+    const std::string source = folder_.write("source.txt", "ABCDEFGHIJ");
+    const QByteArray layout = "FIX\r\nOUT\r\n2\r\nLEN\r\n3 a\r\n4 b\r\n";
+    folder_.write("layout.def", layout);
+    folder_.write("LAYOUT.DEF", layout);
+    std::vector<std::string> files;
+    for (const QString &argument : arguments)
+        files.push_back(argument == "SRC" ? source
+                        : argument == "DEF" ? folder_.path("layout.def")
+                        : argument.startsWith('-') ? argument.toStdString()
+                                                   : folder_.path(argument.toUtf8().constData()));
+    answerer_.answers.push_back(source);
+
+    MessageRecorder recorder;
+    window_->openCommandLineFiles(files);
+    QCOMPARE(int(answerer_.requests.size()), dialogsShown);
+    QCOMPARE(window_->InputPath, refusal.isEmpty() ? source : std::string());
+    QCOMPARE(itemTexts(window_->List[2]), loaded ? QStringList{"02;DEF"} : QStringList{});
+    QCOMPARE(mdlGlobal.FieldCount, int16_t(loaded ? 2 : 7));
+    QCOMPARE(recorder.messages.size(), refusal.isEmpty() ? 0 : 1);
+    if (!refusal.isEmpty()) QVERIFY2(recorder.messages[0].text.contains(refusal), qPrintable(recorder.messages[0].text));
 }
 
 QTEST_MAIN(PreviewTest)

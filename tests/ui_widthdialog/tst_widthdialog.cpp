@@ -152,6 +152,8 @@ private slots:
         add(width, name);
 
         QCOMPARE(items(), startupItems() << width + "   " + name);
+        const QRect added = list()->visualItemRect(list()->item(7));
+        QVERIFY(added.top() >= 0 && added.bottom() < list()->viewport()->height()); // in sight
         QCOMPARE(mdlGlobal.FieldTable.size(), size_t(9)); // highest index 8
         QCOMPARE(mdlGlobal.FieldTable[7].Width, width.toStdString());
         QCOMPARE(mdlGlobal.FieldTable[7].Name, nameBytes.toStdString());
