@@ -132,18 +132,33 @@ ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit), options_
     offsets_.resize(boundaries_.size());
 }
 
-bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out,
-                          size_t &undecodable) const
+inline void ComposePlan::locateBoundaries(std::string_view line) const
 {
-    if (failure_) throw *failure_;
-    if (columns_.empty()) return false;
-
     if (unit_ == WidthUnit::Bytes) {
         for (size_t i = 0; i < boundaries_.size(); ++i)
             offsets_[i] = size_t(std::min<long long>(boundaries_[i], (long long)line.size()));
     } else {
         cp932::charOffsets(line, boundaries_.data(), boundaries_.size(), offsets_.data());
     }
+}
+
+void ComposePlan::cutColumns(std::string_view line, std::vector<std::string_view> &pieces) const
+{
+    if (failure_) throw *failure_;
+    locateBoundaries(line);
+    pieces.clear();
+    for (const Column &column : columns_) {
+        const size_t begin = offsets_[column.firstBoundary];
+        pieces.push_back(line.substr(begin, offsets_[column.lastBoundary] - begin));
+    }
+}
+
+bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out,
+                          size_t &undecodable) const
+{
+    if (failure_) throw *failure_;
+    if (columns_.empty()) return false;
+    locateBoundaries(line);
 
     if (options_.reshapesColumns()) {
         appendFormatted(line, delimiter, out, undecodable);

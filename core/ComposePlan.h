@@ -27,6 +27,10 @@ public:
         return compose(line, delimiter, out, undecodable);
     }
 
+    // The pieces of `line` in output order, without delimiters, replacing what `pieces` held.
+    // Throws the CoreError the layout holds.
+    void cutColumns(std::string_view line, std::vector<std::string_view> &pieces) const;
+
     // The failure every record meets with this layout, if any.
     const std::optional<CoreError> &failure() const { return failure_; }
 
@@ -38,6 +42,7 @@ private:
     // The columns as the options write them; the plain copy in compose() is the fast path.
     void appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
                          size_t &undecodable) const;
+    void locateBoundaries(std::string_view line) const; // fills offsets_
 
     WidthUnit unit_;
     OutputOptions options_;

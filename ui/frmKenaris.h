@@ -27,6 +27,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class frmFIX;
+class frmPreview;
 
 class frmKenaris : public QMainWindow, public CommonDialogHost {
 public:
@@ -67,9 +68,12 @@ public:
     QMenu *mnuEdit = nullptr;
     QAction *mnuDELI = nullptr;
     QAction *mnuByteUnit = nullptr; // checked while widths count bytes
+    QAction *mnuPreview = nullptr;
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }
+    // The preview window, once it has been opened.
+    frmPreview *previewWindow() const { return frmPreview_.get(); }
     // Whether a conversion is in progress.
     bool converting() const { return converting_; }
     // How often a running conversion shows its progress and lets other handlers run.
@@ -84,6 +88,7 @@ public:
     void mnuSaveCSV_Click();
     void mnuDELI_Click();
     void mnuByteUnit_Click();
+    void mnuPreview_Click();
     void mnuOpenDef_Click();
     void mnuSaveDef_Click();
     void cmdFile_Click();
@@ -129,6 +134,7 @@ private:
     void loadDefinition(const std::string &path);
 
     std::unique_ptr<frmFIX> frmFIX_;
+    std::unique_ptr<frmPreview> frmPreview_;
     bool converting_ = false;
     bool closing_ = false; // the program is ending; a running conversion stops
 };

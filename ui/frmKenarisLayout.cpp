@@ -5,6 +5,7 @@
 #include "MsgBox.h"
 #include "Twips.h"
 #include "frmFIX.h"
+#include "frmPreview.h"
 #include "frmKenarisDisplay.h"
 #include "frmKenarisDragLabel.h"
 #include "mdlGlobal.h"
@@ -46,6 +47,15 @@ QPushButton *newButton(QWidget *parent, const QString &text, const QString &name
     button->setObjectName(name);
     button->setAutoDefault(false);
     return button;
+}
+
+// Shows a window of the program in front, brought back first if it was minimised.
+void bringUp(QWidget &window)
+{
+    window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
 }
 
 QString indexed(const char *group, int index) { return QStringLiteral("%1_%2").arg(QLatin1String(group)).arg(index); }
@@ -169,6 +179,7 @@ void frmKenaris::createMenus()
     mnuDELI = action(mnuEdit, QStringLiteral("文字長の指定(&D)"), QStringLiteral("mnuDELI"));
     mnuByteUnit = action(mnuEdit, QStringLiteral("文字長をバイト数で数える(&B)"), QStringLiteral("mnuByteUnit"));
     mnuByteUnit->setCheckable(true);
+    mnuPreview = action(mnuEdit, QStringLiteral("プレビュー(&P)..."), QStringLiteral("mnuPreview"));
 }
 
 void frmKenaris::setTabOrder()
@@ -191,6 +202,7 @@ void frmKenaris::connectHandlers()
     connect(mnuExit, &QAction::triggered, this, [this] { mnuExit_Click(); });
     connect(mnuDELI, &QAction::triggered, this, [this] { mnuDELI_Click(); });
     connect(mnuByteUnit, &QAction::triggered, this, &frmKenaris::mnuByteUnit_Click);
+    connect(mnuPreview, &QAction::triggered, this, &frmKenaris::mnuPreview_Click);
     connect(mnuOpenDef, &QAction::triggered, this, &frmKenaris::mnuOpenDef_Click);
     connect(mnuSaveDef, &QAction::triggered, this, &frmKenaris::mnuSaveDef_Click);
     for (int index : {0, 1})
@@ -244,16 +256,24 @@ void frmKenaris::mnuDELI_Click()
 {
     runHandler([this] {
         if (!frmFIX_) frmFIX_.reset(new frmFIX());
-        frmFIX_->setWindowState(frmFIX_->windowState() & ~Qt::WindowMinimized); // brought back if minimised
-        frmFIX_->show();
-        frmFIX_->raise();
-        frmFIX_->activateWindow();
+        bringUp(*frmFIX_);
     });
 }
 
 void frmKenaris::mnuByteUnit_Click()
 {
     mdlGlobal.Unit = mnuByteUnit->isChecked() ? WidthUnit::Bytes : WidthUnit::Characters;
+}
+
+void frmKenaris::mnuPreview_Click()
+{
+    runHandler([this] {
+        if (!frmPreview_) {
+            frmPreview_ = std::make_unique<frmPreview>(InputPath);
+            frmPreview_->move(frameGeometry().topRight() + QPoint(8, 0)); // beside the main window
+        }
+        bringUp(*frmPreview_);
+    });
 }
 
 void frmKenaris::showWidthUnit() { mnuByteUnit->setChecked(mdlGlobal.Unit == WidthUnit::Bytes); }
@@ -264,5 +284,6 @@ void frmKenaris::closeEvent(QCloseEvent *event)
     // the field width dialog closes too, so no window keeps the program alive.
     closing_ = true;
     if (frmFIX_) frmFIX_->close();
+    if (frmPreview_) frmPreview_->close();
     event->accept();
 }

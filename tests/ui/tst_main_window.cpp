@@ -108,7 +108,10 @@ void MainWindowTest::offersTheMenus()
     QCOMPARE(file, (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)",
                                 "保存CSVﾌｧｲﾙを指定(&W)", "-", "終了(&X)"}));
     QCOMPARE(window.mnuEdit->title(), QStringLiteral("編集(&E)"));
-    QCOMPARE(window.mnuEdit->actions(), (QList<QAction *>{window.mnuDELI, window.mnuByteUnit}));
+    // The items of the design first; the later items follow them.
+    QCOMPARE(window.mnuEdit->actions().mid(0, 2), (QList<QAction *>{window.mnuDELI, window.mnuByteUnit}));
+    QVERIFY(window.mnuEdit->actions().contains(window.mnuPreview));
+    QCOMPARE(window.mnuPreview->text(), QStringLiteral("プレビュー(&P)..."));
     QCOMPARE(window.mnuDELI->text(), QStringLiteral("文字長の指定(&D)"));
     QCOMPARE(window.mnuByteUnit->text(), QStringLiteral("文字長をバイト数で数える(&B)"));
     QVERIFY(window.mnuByteUnit->isCheckable());

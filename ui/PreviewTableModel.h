@@ -1,0 +1,44 @@
+#pragma once
+// The cells of the preview window: one row per sample record, one column per field of the
+// table, each field cut as the conversion cuts it and decoded only when shown.
+
+#include "CoreError.h"
+#include "SampleRecords.h"
+#include "mdlGlobal.h"
+
+#include <QAbstractTableModel>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+class PreviewTableModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    // Cuts `records` by the layout of `model` (widths, unit, output positions).
+    void show(std::vector<SampleRecord> records, const LayoutModel &model);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // The facts the status line reports.
+    const std::vector<SampleRecord> &records() const { return records_; }
+    std::optional<long long> totalWidth() const { return totalWidth_; }
+
+private:
+    struct Header {
+        QString text;
+        bool output = false; // the field is an output column
+    };
+
+    std::vector<SampleRecord> records_;
+    std::vector<std::vector<std::pair<size_t, size_t>>> pieces_; // per record: offset and size per field
+    std::vector<Header> headers_;
+    std::optional<int> failingField_; // 0-based column that shows the error
+    QString failureText_;
+    std::optional<long long> totalWidth_;
+};

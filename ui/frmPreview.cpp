@@ -1,0 +1,134 @@
+#include "frmPreview.h"
+
+#include "FieldGrid.h"
+#include "PreviewTableModel.h"
+#include "SampleRecords.h"
+#include "frmKenarisDisplay.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// Sizing a column to its content measures every shown cell: beyond this many columns the rest
+// keep the default width.
+constexpr int ColumnsSizedToContent = 200;
+
+// The model is plain global state that many handlers change (the width dialog, the menus, a
+// definition load, drops in the output list); comparing with what the table was cut by, on a
+// short timer, follows every change without each handler having to announce it.
+constexpr int FollowIntervalMs = 250;
+
+bool sameFields(const LayoutModel &a, const LayoutModel &b)
+{
+    if (a.FieldTable.size() != b.FieldTable.size() || a.Unit != b.Unit || a.OutputLayout.has_value() != b.OutputLayout.has_value())
+        return false;
+    for (size_t i = 0; i < a.FieldTable.size(); ++i)
+        if (a.FieldTable[i].Width != b.FieldTable[i].Width || a.FieldTable[i].Name != b.FieldTable[i].Name) return false;
+    if (!a.OutputLayout) return true;
+    if (a.OutputLayout->size() != b.OutputLayout->size()) return false;
+    for (size_t i = 0; i < a.OutputLayout->size(); ++i)
+        if ((*a.OutputLayout)[i].SourceField != (*b.OutputLayout)[i].SourceField) return false;
+    return true;
+}
+
+} // namespace
+
+frmPreview::frmPreview(const std::string &inputPath)
+    : QWidget(nullptr, Qt::Window), inputPath_(inputPath), model_(new PreviewTableModel(this)),
+      table_(new QTableView(this)), status_(new QLabel(this)), follower_(new QTimer(this))
+{
+    setObjectName(QStringLiteral("frmPreview"));
+    setWindowTitle(QStringLiteral("プレビュー"));
+    setAttribute(Qt::WA_QuitOnClose, false); // the main window alone decides when the program ends
+    table_->setObjectName(QStringLiteral("tblPreview"));
+    table_->setModel(model_);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    table_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    status_->setObjectName(QStringLiteral("lblStatus"));
+    status_->setWordWrap(true);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(table_);
+    layout->addWidget(status_);
+    resize(720, 420);
+
+    follower_->setInterval(FollowIntervalMs);
+    connect(follower_, &QTimer::timeout, this, &frmPreview::refresh);
+}
+
+void frmPreview::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
+    follower_->start();
+}
+
+void frmPreview::hideEvent(QHideEvent *event)
+{
+    follower_->stop();
+    QWidget::hideEvent(event);
+}
+
+void frmPreview::refresh()
+{
+    if (shown_ && inputPath_ == shownPath_ && sameFields(mdlGlobal, shownLayout_)) return;
+    shownLayout_ = mdlGlobal;
+    const bool sourceChanged = !shown_ || inputPath_ != shownPath_;
+    shownPath_ = inputPath_;
+    shown_ = true;
+    if (sourceChanged)
+        reread();
+    else
+        model_->show(model_->records(), mdlGlobal);
+    const int columns = model_->columnCount();
+    for (int column = 0; column < std::min(columns, ColumnsSizedToContent); ++column) table_->resizeColumnToContents(column);
+    showStatus();
+}
+
+void frmPreview::reread()
+{
+    std::vector<SampleRecord> records;
+    readFailure_ =
+        shownPath_.empty() ? std::nullopt : failureOf([&] { records = readSampleRecords(shownPath_, mdlGlobal, ShownRecords); });
+    model_->show(std::move(records), mdlGlobal);
+}
+
+void frmPreview::showStatus()
+{
+    if (shownPath_.empty()) {
+        status_->setText(QStringLiteral("変換元ファイルが指定されていません。「元ファイル」で指定すると、先頭の %1 件をここに表示します。")
+                             .arg(ShownRecords));
+        return;
+    }
+    if (readFailure_) {
+        status_->setText(*readFailure_);
+        return;
+    }
+    const std::vector<SampleRecord> &records = model_->records();
+    if (records.empty()) {
+        status_->setText(QStringLiteral("変換元ファイルにはレコードがありません。"));
+        return;
+    }
+    const WidthUnit unit = mdlGlobal.Unit;
+    const QString unitName = unit == WidthUnit::Bytes ? QStringLiteral("バイト") : QStringLiteral("文字");
+    const long long firstLength = unitsIn(records.front().bytes, unit);
+    QString text = QStringLiteral("表示 %1 件　").arg(records.size());
+    if (const std::optional<long long> total = model_->totalWidth()) {
+        text += QStringLiteral("レイアウトの合計 %1 %3／先頭レコード %2 %3").arg(*total).arg(firstLength).arg(unitName);
+        if (*total != firstLength) text += QStringLiteral("（一致しません）");
+    } else {
+        text += QStringLiteral("先頭レコード %1 %2（使えない文字長があるため、レイアウトの合計は出せません）").arg(firstLength).arg(unitName);
+    }
+    if (unit == WidthUnit::Characters) {
+        const auto differing = std::count_if(records.begin(), records.end(),
+                                             [&](const SampleRecord &record) { return unitsIn(record.bytes, unit) != firstLength; });
+        text += QStringLiteral("　先頭レコードと文字数が違うレコード %1 件").arg(differing);
+    }
+    status_->setText(text);
+}
