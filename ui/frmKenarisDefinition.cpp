@@ -66,6 +66,7 @@ void frmKenaris::loadDefinition(const std::string &path)
     applyDefinition(*definition, mdlGlobal);
     listLoadedOutputs(*definition);
     showWidthUnit();
+    showOutputOptions();
 }
 
 void frmKenaris::listLoadedOutputs(const Definition &definition)

@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -19,6 +20,15 @@ void showBytes(QLineEdit *box, std::string_view bytes)
     long long stepped = 0;
     const size_t end = cp932::advanceChars(bytes, 0, DisplayedCharacters, stepped);
     box->setText(decodeCp932(bytes.substr(0, end)));
+}
+
+void showOutputLine(QLineEdit *box, std::string_view line, bool utf8)
+{
+    if (!utf8) return showBytes(box, line);
+    // At most four bytes a character; the cut falls before a character's first byte.
+    size_t end = std::min<size_t>(line.size(), 4 * DisplayedCharacters);
+    while (end < line.size() && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) --end;
+    box->setText(QString::fromUtf8(line.data(), qsizetype(end)).left(DisplayedCharacters));
 }
 
 std::optional<QString> failureOf(const std::function<void()> &body, const FailureText &describe)

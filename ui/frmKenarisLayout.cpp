@@ -180,6 +180,7 @@ void frmKenaris::createMenus()
     mnuByteUnit = action(mnuEdit, QStringLiteral("文字長をバイト数で数える(&B)"), QStringLiteral("mnuByteUnit"));
     mnuByteUnit->setCheckable(true);
     mnuPreview = action(mnuEdit, QStringLiteral("プレビュー(&P)..."), QStringLiteral("mnuPreview"));
+    createOutputOptionItems();
 }
 
 void frmKenaris::setTabOrder()
@@ -237,6 +238,7 @@ void frmKenaris::Form_Load()
             for (QLineEdit *box : {txtCSV[0], txtCSV[1], txtDELI, txtInFile, txtOutFile, txt件数}) box->clear();
             mdlGlobal = LayoutModel::startup();
             showWidthUnit();
+            showOutputOptions();
             Delimiter = ",";
         },
         vbOKOnly, QString());
