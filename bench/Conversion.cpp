@@ -21,11 +21,14 @@ private:
 
 } // namespace
 
-long long convertWithCore(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath)
+long long convertWithCore(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath,
+                          const OutputOptions &options)
 {
     try {
         prepareOutput(sourcePath, outputPath);
-        FixedEnvironment environment(layoutFor(benchCase, outputPath));
+        LayoutModel model = layoutFor(benchCase, outputPath);
+        model.Output = options;
+        FixedEnvironment environment(std::move(model));
         return runConversion(sourcePath, environment).count;
     } catch (const CoreError &error) {
         // The bench's width texts are ASCII: their bytes read the same in UTF-8.

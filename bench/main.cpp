@@ -1,11 +1,13 @@
 // kenaris-bench: times the conversion core against gawk and cp on generated CP932 sources,
-// checks that its output is byte for byte the peer's, and measures its peak memory.
+// checks that its output is byte for byte the peer's, measures its peak memory, and times the
+// output options against the plain run, checking each output against an independent pipeline.
 
 #include "BenchCase.h"
 #include "BenchReport.h"
 #include "Conversion.h"
 #include "MemoryCase.h"
 #include "NumberOption.h"
+#include "OptionsCase.h"
 #include "ProcessRun.h"
 #include "SpeedCase.h"
 #include "TempFolder.h"
@@ -37,7 +39,7 @@ const char Usage[] =
     "  --wide-records N  records of 200 fields (default 100000)\n"
     "  --runs N          timed runs of each program; the best counts (default 3)\n"
     "  --growth N        the memory case converts the source and N copies of it (default 10)\n"
-    "  --require-peers   exit with 77 (skipped) when gawk or iconv is missing\n";
+    "  --require-peers   exit with 77 (skipped) when gawk, iconv or python3 is missing\n";
 
 Options parseOptions(int argc, char **argv)
 {
@@ -106,6 +108,7 @@ int runBenchmark(const Options &options, TempFolder &folder)
     const MemoryFigures memory =
         runMemoryCase(startup, startupSource, folder.path(), options.growth, conversion, convertEveryRecord);
     goals.push_back(memoryGoal(memory, conversion));
+    for (const GoalLine &goal : runOptionsCase(startup, startupSource, folder.path(), options.runs)) goals.push_back(goal);
 
     for (const BenchCase &benchCase : {wideRecordCase(options.wideRecords), byteLayoutCase(options.records)}) {
         std::string source;
@@ -130,8 +133,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "kenaris-bench: %s\n%s", error.what(), Usage);
         return 2;
     }
-    if (options.requirePeers && !(onPath("gawk") && onPath("iconv") && onPath("cp"))) {
-        std::printf("kenaris-bench: gawk, iconv or cp is missing; nothing compared (Debian: apt-get install gawk)\n");
+    if (options.requirePeers && !(onPath("gawk") && onPath("iconv") && onPath("cp") && onPath("python3"))) {
+        std::printf("kenaris-bench: gawk, iconv, cp or python3 is missing; nothing compared "
+                    "(Debian: apt-get install gawk python3)\n");
         return SkippedExitCode;
     }
 

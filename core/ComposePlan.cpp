@@ -1,6 +1,8 @@
 #include "ComposePlan.h"
 
 #include "Cp932.h"
+#include "Cp932Codec.h"
+#include "CopyBytes.h"
 #include "OutputFormat.h"
 #include "WidthText.h"
 
@@ -54,26 +56,6 @@ private:
     std::vector<long long> starts_; // starts_[k] is the start of field k
     std::optional<CoreError> stop_; // why no further start can be summed
 };
-
-// Pieces are mostly a few bytes long: two overlapping fixed-size copies beat a call to memcpy.
-// Nothing outside the piece is read or written (and an empty view's null pointer is never used).
-[[gnu::always_inline]] inline char *copyBytes(char *to, std::string_view bytes)
-{
-    const char *from = bytes.data();
-    const size_t size = bytes.size();
-    if (size >= 8 && size <= 16) {
-        std::memcpy(to, from, 8);
-        std::memcpy(to + size - 8, from + size - 8, 8);
-    } else if (size >= 4 && size < 8) {
-        std::memcpy(to, from, 4);
-        std::memcpy(to + size - 4, from + size - 4, 4);
-    } else if (size > 16) {
-        std::memcpy(to, from, size);
-    } else {
-        for (size_t i = 0; i < size; ++i) to[i] = from[i];
-    }
-    return to + size;
-}
 
 } // namespace
 
@@ -182,10 +164,31 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
 void ComposePlan::appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
                                   size_t &undecodable) const
 {
-    for (size_t i = 0; i < columns_.size(); ++i) {
-        if (i) out.append(delimiter);
-        const size_t begin = offsets_[columns_[i].firstBoundary];
-        undecodable += appendColumn(line.substr(begin, offsets_[columns_[i].lastBoundary] - begin), options_,
-                                    delimiter, out);
+    OutputOptions options = options_;
+    // Most lines hold nothing to quote: one look at the whole line spares a look at each column.
+    options.quote = options.quote && needsQuotes(line, delimiter);
+    // UTF-8 is faster made of the whole line at once; that gives the columns' own characters
+    // when the delimiter's bytes (like the quotes) can neither begin nor end a double-byte one.
+    const bool encodeLine = options.utf8 && outsideCharacters(delimiter);
+    if (encodeLine) {
+        options.utf8 = false;
+        scratch_.clear();
     }
+    std::string &target = encodeLine ? scratch_ : out;
+
+    // As in the plain copy, one resize: to the most the columns can take, then to what they took.
+    size_t room = delimiter.size() * (columns_.size() - 1);
+    for (const Column &column : columns_)
+        room += columnRoom(offsets_[column.lastBoundary] - offsets_[column.firstBoundary]);
+    const size_t at = target.size();
+    target.resize(at + room);
+    char *to = target.data() + at;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (i) to = copyBytes(to, delimiter);
+        const size_t begin = offsets_[columns_[i].firstBoundary];
+        to = writeColumn(line.substr(begin, offsets_[columns_[i].lastBoundary] - begin), options, delimiter, to,
+                         undecodable);
+    }
+    target.resize(size_t(to - target.data()));
+    if (encodeLine) undecodable += cp932::appendUtf8(scratch_, out);
 }

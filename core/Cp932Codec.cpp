@@ -3,6 +3,7 @@
 #include "Cp932.h"
 #include "Cp932Table.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -15,20 +16,57 @@ constexpr char32_t Replacement = 0xFFFD;
 constexpr unsigned char FirstKana = 0xA1, LastKana = 0xDF;
 constexpr char32_t FirstKanaCode = 0xFF61;
 
-// Code points up to U+FFFF: every character of the table is one.
-char *putUtf8(char32_t code, char *to)
+// The UTF-8 of one character (code points up to U+FFFF: every character of the table is one),
+// its length, and whether it stands for a character that could not be decoded.
+struct Utf8Cell {
+    char bytes[3];
+    uint8_t lengthAndMark; // bits 0-1: length; bit 7: written as U+FFFD
+};
+static_assert(sizeof(Utf8Cell) == 4);
+
+constexpr Utf8Cell cellOf(char32_t code)
 {
+    Utf8Cell cell{};
+    uint8_t length = 3;
     if (code < 0x80) {
-        *to++ = char(code);
+        cell.bytes[0] = char(code);
+        length = 1;
     } else if (code < 0x800) {
-        *to++ = char(0xC0 | (code >> 6));
-        *to++ = char(0x80 | (code & 0x3F));
+        cell.bytes[0] = char(0xC0 | (code >> 6));
+        cell.bytes[1] = char(0x80 | (code & 0x3F));
+        length = 2;
     } else {
-        *to++ = char(0xE0 | (code >> 12));
-        *to++ = char(0x80 | ((code >> 6) & 0x3F));
-        *to++ = char(0x80 | (code & 0x3F));
+        cell.bytes[0] = char(0xE0 | (code >> 12));
+        cell.bytes[1] = char(0x80 | ((code >> 6) & 0x3F));
+        cell.bytes[2] = char(0x80 | (code & 0x3F));
     }
-    return to;
+    cell.lengthAndMark = uint8_t(length | (code == Replacement ? 0x80 : 0));
+    return cell;
+}
+
+// The cells of the 256 single bytes, then of the double-byte characters of the table by lead
+// and trail byte (0 where the table has none), made once.
+constexpr size_t PairCells = 256;
+
+const std::vector<Utf8Cell> &utf8Cells()
+{
+    static const std::vector<Utf8Cell> cells = [] {
+        std::vector<Utf8Cell> made;
+        made.reserve(PairCells + table::LeadBytes * table::TrailBytes);
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            char32_t code = Replacement;
+            if (byte < 0x80) code = byte;
+            if (byte >= FirstKana && byte <= LastKana) code = FirstKanaCode + (byte - FirstKana);
+            made.push_back(cellOf(code));
+        }
+        for (size_t lead = 0; lead < table::LeadBytes; ++lead)
+            for (size_t trail = 0; trail < table::TrailBytes; ++trail) {
+                const uint16_t code = table::doubleByte[lead][trail];
+                made.push_back(cellOf(code ? code : Replacement));
+            }
+        return made;
+    }();
+    return cells;
 }
 
 // For each code point up to U+FFFF its double-byte form (lead << 8 | trail), 0 for none.
@@ -50,40 +88,62 @@ const std::vector<uint16_t> &doubleByteForms()
 
 } // namespace
 
+char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable)
+{
+    // Characters are found 64 bytes at a time (as in charOffsets), so that taking one is not held
+    // up by the length of the one before it.
+    const Utf8Cell *const cells = utf8Cells().data();
+    size_t marks = 0;
+    uint64_t secondByteFirst = 0;
+    for (size_t base = 0; base < bytes.size(); base += 64) {
+        const size_t size = std::min<size_t>(64, bytes.size() - base);
+        const char *block = bytes.data() + base;
+        if (size == 64 && !secondByteFirst) {
+            uint64_t high = 0;
+            for (size_t i = 0; i < 64; i += 8) {
+                uint64_t eight;
+                std::memcpy(&eight, block + i, 8);
+                high |= eight & 0x8080808080808080ULL;
+            }
+            if (!high) { // sixty-four ASCII characters
+                std::memcpy(to, block, 64);
+                to += 64;
+                continue;
+            }
+        }
+        const bool last = base + 64 >= bytes.size();
+        char padded[72] = {}; // the last block with room to read the byte after each character
+        if (last) block = static_cast<const char *>(std::memcpy(padded, block, size));
+        const int byteAfter = last ? -1 : static_cast<unsigned char>(block[64]);
+        const uint64_t starts = detail::characterStarts(block, size, byteAfter, secondByteFirst);
+        const uint64_t inBlock = size == 64 ? ~uint64_t(0) : (uint64_t(1) << size) - 1;
+        // A character starting at i is a pair where byte i + 1 starts none.
+        const uint64_t pairs = starts & (((~starts & inBlock) >> 1) | (secondByteFirst << 63));
+        for (uint64_t left = starts; left; left &= left - 1) {
+            const unsigned i = unsigned(__builtin_ctzll(left));
+            const auto byte = static_cast<unsigned char>(block[i]);
+            const auto next = static_cast<unsigned char>(block[i + 1]);
+            // Unsigned arithmetic: a single byte's pair index is computed but not used.
+            const size_t leadIndex = byte - 0x81u - 64u * (byte >= 0xE0); // 0xE0 follows 0x9F
+            const size_t pairIndex = PairCells + leadIndex * table::TrailBytes + (next - 0x40u);
+            const size_t pair = (pairs >> i) & 1;
+            const Utf8Cell &cell = cells[byte + pair * (pairIndex - byte)]; // no branch to mispredict
+            std::memcpy(to, &cell, 4); // the fourth byte lands in the spare room and is written over
+            to += cell.lengthAndMark & 3;
+            marks += cell.lengthAndMark >> 7;
+        }
+    }
+    undecodable += marks;
+    return to;
+}
+
 size_t appendUtf8(std::string_view bytes, std::string &out)
 {
     const size_t start = out.size();
-    out.resize(start + 3 * bytes.size()); // no character takes more than three bytes
-    char *to = out.data() + start;
-    const auto *at = reinterpret_cast<const unsigned char *>(bytes.data());
-    const auto *const end = at + bytes.size();
+    out.resize(start + 3 * bytes.size() + 1);
     size_t undecodable = 0;
-    while (at < end) {
-        uint64_t eight;
-        if (end - at >= 8 && (std::memcpy(&eight, at, 8), (eight & 0x8080808080808080ULL) == 0)) {
-            std::memcpy(to, at, 8); // eight ASCII characters
-            to += 8;
-            at += 8;
-            continue;
-        }
-        const unsigned char byte = *at;
-        if (byte < 0x80) {
-            *to++ = char(byte);
-            ++at;
-            continue;
-        }
-        char32_t code = Replacement;
-        if (isLeadByte(byte) && end - at >= 2 && isTrailByte(at[1])) {
-            if (const uint16_t mapped = table::doubleByte[table::leadIndex(byte)][table::trailIndex(at[1])]) code = mapped;
-            at += 2;
-        } else {
-            if (byte >= FirstKana && byte <= LastKana) code = FirstKanaCode + (byte - FirstKana);
-            ++at;
-        }
-        if (code == Replacement) ++undecodable;
-        to = putUtf8(code, to);
-    }
-    out.resize(size_t(to - out.data()));
+    char *const end = writeUtf8(bytes, out.data() + start, undecodable);
+    out.resize(size_t(end - out.data()));
     return undecodable;
 }
 

@@ -13,6 +13,10 @@ namespace cp932 {
 // become one U+FFFD each; returns how many did.
 size_t appendUtf8(std::string_view bytes, std::string &out);
 
+// The same, written from `to` on, which must have room for 3 * bytes.size() + 1 bytes; returns
+// the end of what was written and adds the count of U+FFFD to `undecodable`.
+char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable);
+
 // `bytes` as UTF-8, each character that cannot be decoded shown as U+FFFD.
 std::string toUtf8(std::string_view bytes);
 

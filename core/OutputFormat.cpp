@@ -2,6 +2,14 @@
 
 #include "Cp932.h"
 #include "Cp932Codec.h"
+#include "CopyBytes.h"
+
+#include <algorithm>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -24,14 +32,17 @@ bool characterStartsAt(std::string_view text, size_t from, size_t at)
     return leadsBefore % 2 == 0;
 }
 
-void doubleQuotesFrom(std::string &out, size_t start)
+// Doubles each '"' of the text from `begin` to `end`, in place; returns the text's new end.
+char *doubleQuotes(char *begin, char *end)
 {
-    const std::string inner = out.substr(start);
-    out.resize(start);
-    for (const char c : inner) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
+    const auto quotes = std::count(begin, end, '"');
+    char *to = end + quotes;
+    char *const newEnd = to;
+    for (char *from = end; from != begin;) {
+        *--to = *--from;
+        if (*from == '"') *--to = '"';
     }
+    return newEnd;
 }
 
 } // namespace
@@ -62,28 +73,53 @@ std::string_view trimBlanks(std::string_view column)
 
 bool needsQuotes(std::string_view column, std::string_view delimiter)
 {
-    return column.find_first_of("\"\r\n") != std::string_view::npos ||
-           (!delimiter.empty() && column.find(delimiter) != std::string_view::npos);
+    if (delimiter.size() != 1)
+        return column.find_first_of("\"\r\n") != std::string_view::npos ||
+               (!delimiter.empty() && column.find(delimiter) != std::string_view::npos);
+    const char separator = delimiter.front();
+    const auto special = [separator](char c) { return c == separator || c == '"' || c == '\r' || c == '\n'; };
+#if defined(__SSE2__)
+    // Sixteen bytes at a time, the last sixteen overlapping those before: whole lines are checked.
+    if (column.size() >= 16) {
+        const __m128i targets[] = {_mm_set1_epi8(separator), _mm_set1_epi8('"'), _mm_set1_epi8('\r'),
+                                   _mm_set1_epi8('\n')};
+        const auto hit = [&](size_t at) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(column.data() + at));
+            const __m128i any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, targets[0]), _mm_cmpeq_epi8(v, targets[1])),
+                                             _mm_or_si128(_mm_cmpeq_epi8(v, targets[2]), _mm_cmpeq_epi8(v, targets[3])));
+            return _mm_movemask_epi8(any) != 0;
+        };
+        for (size_t at = 0; at + 16 <= column.size(); at += 16)
+            if (hit(at)) return true;
+        return hit(column.size() - 16);
+    }
+#endif
+    return std::any_of(column.begin(), column.end(), special);
 }
 
-size_t appendColumn(std::string_view column, const OutputOptions &options, std::string_view delimiter,
-                    std::string &out)
+bool outsideCharacters(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x40; });
+}
+
+char *writeColumn(std::string_view column, const OutputOptions &options, std::string_view delimiter, char *to,
+                  size_t &undecodable)
 {
     if (options.trim) column = trimBlanks(column);
     const bool quoted = options.quote && needsQuotes(column, delimiter);
-    if (quoted) out.push_back('"');
-    const size_t start = out.size();
-    size_t undecodable = 0;
-    if (options.utf8)
-        undecodable = cp932::appendUtf8(column, out);
-    else
-        out.append(column);
+    if (quoted) *to++ = '"';
+    char *const start = to;
+    if (options.utf8) {
+        to = cp932::writeUtf8(column, to, undecodable);
+    } else {
+        to = copyBytes(to, column);
+    }
     // '"' is never part of a CP932 character nor of the UTF-8 of one: the bytes tell.
     if (quoted) {
-        if (column.find('"') != std::string_view::npos) doubleQuotesFrom(out, start);
-        out.push_back('"');
+        if (std::memchr(start, '"', size_t(to - start))) to = doubleQuotes(start, to);
+        *to++ = '"';
     }
-    return undecodable;
+    return to;
 }
 
 std::string_view fileStart(const OutputOptions &options)

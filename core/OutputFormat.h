@@ -16,10 +16,18 @@ std::string_view trimBlanks(std::string_view column);
 // Whether `column` must be written in double quotes: it holds the delimiter, '"', CR or LF.
 bool needsQuotes(std::string_view column, std::string_view delimiter);
 
-// Appends `column` to `out` as the options say; returns how many of its characters could not be
-// decoded for UTF-8 output (each written as U+FFFD).
-size_t appendColumn(std::string_view column, const OutputOptions &options, std::string_view delimiter,
-                    std::string &out);
+// Whether no byte of `text` can begin or end a double-byte character (all lie below 0x40), so
+// that text joined to a column never changes how the column's bytes fall into characters.
+bool outsideCharacters(std::string_view text);
+
+// The room writeColumn needs for a column of `size` bytes: UTF-8 takes at most three bytes for
+// one, doubled quotes two; then the quotes around it and a spare byte.
+constexpr size_t columnRoom(size_t size) { return 3 * size + 3; }
+
+// Writes `column` from `to` on as the options say and returns the end of what was written. Adds
+// to `undecodable` the characters UTF-8 output could not decode (each written as U+FFFD).
+char *writeColumn(std::string_view column, const OutputOptions &options, std::string_view delimiter, char *to,
+                  size_t &undecodable);
 
 // What each output file starts with: a byte order mark for UTF-8 output that asks for one.
 std::string_view fileStart(const OutputOptions &options);

@@ -36,7 +36,11 @@ INSTANTIATE_TEST_SUITE_P(
                     DecodeRow{"unassigned_pair_is_one_character", "\x85\x40" "A", "\uFFFD" "A", 1},
                     DecodeRow{"bytes_that_are_no_character", "\x80\xA0\xFD\xFE\xFF", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD", 5},
                     DecodeRow{"lead_byte_before_no_trail", "\x82 \x82", "\uFFFD \uFFFD", 2},
-                    DecodeRow{"trail_value_taken_as_trail", "\x81\x81\x40", "\uFF1D@", 0}),
+                    DecodeRow{"trail_value_taken_as_trail", "\x81\x81\x40", "\uFF1D@", 0},
+                    DecodeRow{"pair_across_blocks_of_64", std::string(63, 'a') + "\x8A\xBF" + std::string(70, 'b') + "\x80",
+                              std::string(63, 'a') + "漢" + std::string(70, 'b') + "\uFFFD", 1},
+                    DecodeRow{"lone_lead_ending_a_block", std::string(63, 'a') + "\x81" + std::string(64, '0') + "\xB1",
+                              std::string(63, 'a') + "\uFFFD" + std::string(64, '0') + "ｱ", 1}),
     [](const testing::TestParamInfo<DecodeRow> &row) { return std::string(row.param.what); });
 
 struct EncodeRow {

@@ -45,6 +45,17 @@ struct ColumnRow {
 
 class WrittenColumn : public testing::TestWithParam<ColumnRow> {};
 
+// Appends the column to `out` in the room writeColumn asks for; returns what it could not decode.
+size_t appendColumn(std::string_view column, const OutputOptions &options, std::string_view delimiter,
+                    std::string &out)
+{
+    const size_t at = out.size();
+    out.resize(at + columnRoom(column.size()));
+    size_t undecodable = 0;
+    out.resize(size_t(writeColumn(column, options, delimiter, out.data() + at, undecodable) - out.data()));
+    return undecodable;
+}
+
 TEST_P(WrittenColumn, TrimThenQuoteThenEncode)
 {
     const ColumnRow &row = GetParam();
@@ -63,9 +74,12 @@ INSTANTIATE_TEST_SUITE_P(
                     ColumnRow{"tab", Quote, "\t", "a\tb", "\"a\tb\"", 0},
                     ColumnRow{"comma_with_tab_delimiter", Quote, "\t", "a,b", "a,b", 0},
                     ColumnRow{"double_quote", Quote, ",", "say \"hi\"", "\"say \"\"hi\"\"\"", 0},
+                    ColumnRow{"only_double_quotes", Quote, ",", "\"\"", "\"\"\"\"\"\"", 0},
                     ColumnRow{"carriage_return", Quote, ",", "a\rb", "\"a\rb\"", 0},
                     ColumnRow{"line_feed", Quote, ",", "a\nb", "\"a\nb\"", 0},
                     ColumnRow{"nothing_to_quote", Quote, ",", " a b ", " a b ", 0},
+                    ColumnRow{"long_comma_near_the_end", Quote, ",", "abcdefghijklmnopq,s", "\"abcdefghijklmnopq,s\"", 0},
+                    ColumnRow{"long_nothing_to_quote", Quote, ",", std::string(40, 'x'), std::string(40, 'x'), 0},
                     ColumnRow{"utf8", Utf8, ",", "\x87\x40\xFA\x40\xB6\xC5 ", "①ⅰｶﾅ ", 0},
                     ColumnRow{"utf8_invalid", Utf8, ",", "A\x80\x85\x40\x82", "A\uFFFD\uFFFD\uFFFD", 3},
                     ColumnRow{"all_in_order", All, ",", "\x81\x40\"\x8A\xBF\",\x85\x40 ", "\"\"\"漢\"\",\uFFFD\"", 1}),
@@ -93,6 +107,11 @@ TEST(OutputFormat, ByteModeColumnsAreTrimmedAsTextsOfTheirOwn)
     ASSERT_TRUE(ComposePlan(model).compose("\x88\x81\x40" "A", ",", out, undecodable));
     EXPECT_EQ(out, "\uFFFD,A");
     EXPECT_EQ(undecodable, 1u);
+    // A delimiter that could end a character joined to the lead byte is kept apart from it.
+    out.clear();
+    ASSERT_TRUE(ComposePlan(model).compose("\x88\x81\x40" "A", "@", out, undecodable));
+    EXPECT_EQ(out, "\uFFFD@A");
+    EXPECT_EQ(undecodable, 2u);
 }
 
 } // namespace
