@@ -186,8 +186,11 @@ void ComposePlan::appendFormatted(std::string_view line, std::string_view delimi
     for (size_t i = 0; i < columns_.size(); ++i) {
         if (i) to = copyBytes(to, delimiter);
         const size_t begin = offsets_[columns_[i].firstBoundary];
-        to = writeColumn(line.substr(begin, offsets_[columns_[i].lastBoundary] - begin), options, delimiter, to,
-                         undecodable);
+        const std::string_view column = line.substr(begin, offsets_[columns_[i].lastBoundary] - begin);
+        if (options.quote || options.utf8)
+            to = writeColumn(column, options, delimiter, to, undecodable);
+        else // the usual line: trimmed at most
+            to = copyBytes(to, options.trim ? trimBlanks(column) : column);
     }
     target.resize(size_t(to - target.data()));
     if (encodeLine) undecodable += cp932::appendUtf8(scratch_, out);

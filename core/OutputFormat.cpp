@@ -47,7 +47,7 @@ char *doubleQuotes(char *begin, char *end)
 
 } // namespace
 
-std::string_view trimBlanks(std::string_view column)
+std::string_view trimBlankEnds(std::string_view column)
 {
     size_t begin = 0;
     for (;;) {

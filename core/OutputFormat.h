@@ -11,7 +11,16 @@ inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 // `column` less the half-width (0x20) and full-width (0x81 0x40) blanks at both ends. The column
 // is taken as a text of its own: its bytes are grouped into characters from its first byte on.
-std::string_view trimBlanks(std::string_view column);
+std::string_view trimBlankEnds(std::string_view column);
+
+// The same, with a quick look first: most columns neither begin nor end in a blank's byte.
+inline std::string_view trimBlanks(std::string_view column)
+{
+    if (column.empty()) return column;
+    const char first = column.front(), last = column.back();
+    if (first != ' ' && first != '\x81' && last != ' ' && last != '\x40') return column;
+    return trimBlankEnds(column);
+}
 
 // Whether `column` must be written in double quotes: it holds the delimiter, '"', CR or LF.
 bool needsQuotes(std::string_view column, std::string_view delimiter);
