@@ -1,6 +1,7 @@
 // Starts the program: the main window prepares itself when it is made and runs until closed.
 
 #include "FailedWrites.h"
+#include "VersionOption.h"
 #include "frmKenaris.h"
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 
 int main(int argc, char *argv[])
 {
+    if (printVersionIfAsked(argc, argv)) return 0;
     keepRunningOnFailedWrites();
     QApplication application(argc, argv);
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/kenaris.png")));

@@ -6,6 +6,7 @@
 #include "FileChecks.h"
 #include "ProgressLine.h"
 #include "RecordLoop.h"
+#include "RunReport.h"
 #include "StandardStream.h"
 
 #include <cerrno>
@@ -36,12 +37,13 @@ std::string describe(const CoreError &error) { return describeError(error); }
 
 class BatchEnvironment : public RunEnvironment {
 public:
-    BatchEnvironment(const LayoutModel &model, bool tab) : model_(model), delimiter_(tab ? "\t" : ",")
+    BatchEnvironment(const std::vector<LayoutModel> &models, bool tab) : models_(models), delimiter_(tab ? "\t" : ",")
     {
         pipeOpen = PipeOpen::Wait; // a filter waits for the other end of a named pipe
     }
-    const LayoutModel &layout() const override { return model_; }
-    std::string_view delimiter() const override { return delimiter_; }
+    size_t targets() const override { return models_.size(); }
+    const LayoutModel &layout(size_t target) const override { return models_[target]; }
+    std::string_view delimiter(size_t) const override { return delimiter_; }
     bool betweenRecords(const RunProgress &progress) override
     {
         progress_.show(progress.count);
@@ -50,7 +52,7 @@ public:
     ProgressLine &progress() { return progress_; }
 
 private:
-    const LayoutModel &model_;
+    const std::vector<LayoutModel> &models_;
     std::string delimiter_;
     ProgressLine progress_;
 };
@@ -62,7 +64,54 @@ bool hasOutputColumn(const Definition &definition)
     return false;
 }
 
-int convert(const BatchJob &job, const LayoutModel &model)
+// The layout of the definition file writing to its output, or nothing after saying why it
+// cannot run.
+std::optional<LayoutModel> loadLayout(const BatchLayout &layout)
+{
+    std::optional<Definition> definition;
+    try {
+        definition = readDefinitionFile(layout.definitionPath);
+    } catch (const CoreError &error) {
+        if (error.kind() == CoreError::Kind::TooManyEntries) // a layout the model cannot hold
+            say(describe(error));
+        else // missing, unreadable or malformed: nothing was done
+            say(std::string(NotADefinitionMessage) + "\n" + describe(error));
+        return std::nullopt;
+    }
+    if (!definition) {
+        say(std::string(NotADefinitionMessage) + "（定義ファイル「" + layout.definitionPath + "」）");
+        return std::nullopt;
+    }
+    if (!hasOutputColumn(*definition)) {
+        say("定義ファイル「" + layout.definitionPath + "」には出力データが指定されていません。");
+        return std::nullopt;
+    }
+    LayoutModel model = LayoutModel::startup();
+    applyDefinition(*definition, model);
+    model.OutputPath = layout.outputPath;
+    return model;
+}
+
+std::string recordLengthText(int16_t length)
+{
+    return length > 0 ? "レコード長 " + std::to_string(length) + " バイト" : std::string("1 行 1 レコード");
+}
+
+// The source is cut once, so every layout must cut it alike.
+bool sameRecordLength(const BatchJob &job, const std::vector<LayoutModel> &models)
+{
+    for (size_t index = 1; index < models.size(); ++index) {
+        if (models[index].RecordLength == models[0].RecordLength) continue;
+        say("定義ファイル「" + job.layouts[0].definitionPath + "」(" + recordLengthText(models[0].RecordLength) +
+            ") と「" + job.layouts[index].definitionPath + "」(" + recordLengthText(models[index].RecordLength) +
+            ") はレコード長が違うため、1 回の読み込みで変換できません。");
+        return false;
+    }
+    return true;
+}
+
+// Every check comes before the first old output is emptied.
+int prepareOutputs(const BatchJob &job)
 {
     try {
         checkSourceReadable(job.sourcePath);
@@ -70,17 +119,46 @@ int convert(const BatchJob &job, const LayoutModel &model)
         say("変換元ファイルを読み込めません。\n" + describe(error));
         return ExitFailed;
     }
+    std::vector<std::string> definitionPaths, outputPaths;
+    for (const BatchLayout &layout : job.layouts) {
+        definitionPaths.push_back(layout.definitionPath);
+        outputPaths.push_back(layout.outputPath);
+    }
     try {
-        prepareOutput(job.sourcePath, job.outputPath, {job.definitionPath});
+        for (const std::string &outputPath : outputPaths) checkOutput(job.sourcePath, outputPath, definitionPaths);
+        checkDistinctOutputs(outputPaths);
     } catch (const CoreError &error) {
         say(describe(error));
-        const bool refused =
-            error.kind() == CoreError::Kind::SameFile || error.kind() == CoreError::Kind::OutputIsDefinition;
-        return refused ? ExitRefused : ExitFailed;
+        return ExitRefused;
     }
+    try {
+        for (const std::string &outputPath : outputPaths) prepareOutput(job.sourcePath, outputPath, definitionPaths);
+    } catch (const CoreError &error) {
+        say(describe(error));
+        return ExitFailed;
+    }
+    return ExitSuccess;
+}
+
+// The window's closing report for one layout; one line " N件 OUTPUT" per output for several.
+std::string report(const BatchJob &job, const std::vector<LayoutModel> &models, const RunResult &result)
+{
+    if (models.size() == 1) return runReport(result.targets.front(), models.front().Selection.has_value()) + "\n";
+    std::string lines;
+    for (size_t index = 0; index < models.size(); ++index) {
+        lines += " " + std::to_string(result.targets[index].converted) + "件 " + job.layouts[index].outputPath + "\n";
+        if (const std::string undecodable = undecodableReport(result.targets[index]); !undecodable.empty())
+            lines += undecodable + "\n";
+    }
+    return lines;
+}
+
+int convert(const BatchJob &job, const std::vector<LayoutModel> &models)
+{
+    if (const int prepared = prepareOutputs(job); prepared != ExitSuccess) return prepared;
 
     stopOnSignals();
-    BatchEnvironment environment(model, job.tab);
+    BatchEnvironment environment(models, job.tab);
     RunResult result;
     try {
         result = runConversion(job.sourcePath, environment);
@@ -91,17 +169,14 @@ int convert(const BatchJob &job, const LayoutModel &model)
     }
     environment.progress().clear();
     if (result.stopped) {
-        say("中断しました。" + std::to_string(result.count) + " 件目までのレコードを変換済みです。");
+        say("中断しました。" + std::to_string(result.count()) + " 件目までのレコードを変換済みです。");
         return 128 + int(stopSignal);
     }
-    // The window's closing report: the count after a blank (the sign position), then 件. When the
-    // data goes to standard output, the report goes to standard error, so the data stays data.
-    const bool dataOnStdout = isStandardStream(job.outputPath);
-    FILE *report = dataOnStdout ? stderr : stdout;
-    std::string lines = " " + std::to_string(result.count) + "件\n";
-    if (result.undecodable > 0)
-        lines += describeUndecodable(result.undecodable, result.firstUndecodableRecord) + "\n";
-    if (std::fputs(lines.c_str(), report) < 0 || std::fflush(report) != 0) {
+    // When data goes to standard output, the report goes to standard error, so the data stays data.
+    bool dataOnStdout = false;
+    for (const BatchLayout &layout : job.layouts) dataOnStdout = dataOnStdout || isStandardStream(layout.outputPath);
+    FILE *stream = dataOnStdout ? stderr : stdout;
+    if (std::fputs(report(job, models, result).c_str(), stream) < 0 || std::fflush(stream) != 0) {
         say(std::string("変換は終わりましたが、結果を") + (dataOnStdout ? "標準エラー出力" : "標準出力") +
             "に書き込めません。(" + std::strerror(errno) + ")");
         return ExitFailed;
@@ -113,26 +188,12 @@ int convert(const BatchJob &job, const LayoutModel &model)
 
 int runBatch(const BatchJob &job)
 {
-    LayoutModel model = LayoutModel::startup();
-    std::optional<Definition> definition;
-    try {
-        definition = readDefinitionFile(job.definitionPath);
-    } catch (const CoreError &error) {
-        if (error.kind() == CoreError::Kind::TooManyEntries) // a layout the model cannot hold
-            say(describe(error));
-        else // missing or unreadable: nothing was done
-            say(std::string(NotADefinitionMessage) + "\n" + describe(error));
-        return ExitRefused;
+    std::vector<LayoutModel> models;
+    for (const BatchLayout &layout : job.layouts) {
+        std::optional<LayoutModel> model = loadLayout(layout);
+        if (!model) return ExitRefused;
+        models.push_back(std::move(*model));
     }
-    if (!definition) {
-        say(std::string(NotADefinitionMessage) + "（定義ファイル「" + job.definitionPath + "」）");
-        return ExitRefused;
-    }
-    if (!hasOutputColumn(*definition)) {
-        say("定義ファイル「" + job.definitionPath + "」には出力データが指定されていません。");
-        return ExitRefused;
-    }
-    applyDefinition(*definition, model);
-    model.OutputPath = job.outputPath;
-    return convert(job, model);
+    if (!sameRecordLength(job, models)) return ExitRefused;
+    return convert(job, models);
 }

@@ -1,10 +1,11 @@
 #pragma once
-// One unattended conversion: load a definition into the start-up layout, then convert the
-// source into the output as the window's start button does. Messages go to standard error
-// in Japanese (UTF-8); the report goes to standard output, or to standard error when the
-// output is standard output ("-").
+// One unattended conversion: load each definition into a start-up layout, then convert the
+// source into each layout's output in one pass, as the window's start button does for one.
+// Messages go to standard error in Japanese (UTF-8); the report goes to standard output, or to
+// standard error when an output is standard output ("-").
 
 #include <string>
+#include <vector>
 
 enum ExitCode {
     ExitSuccess = 0,
@@ -12,10 +13,14 @@ enum ExitCode {
     ExitRefused = 2, // nothing was done: wrong arguments, or a definition that cannot run
 };
 
-struct BatchJob {
+struct BatchLayout {
     std::string definitionPath;
-    std::string sourcePath;
     std::string outputPath;
+};
+
+struct BatchJob {
+    std::string sourcePath;
+    std::vector<BatchLayout> layouts; // at least one
     bool tab = false;
 };
 

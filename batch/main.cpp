@@ -1,7 +1,9 @@
-// kenaris-batch [--tab] DEFINITION SOURCE OUTPUT
-// Converts SOURCE into OUTPUT with the layout saved in DEFINITION, as the window would.
+// kenaris-batch [--tab] DEFINITION SOURCE OUTPUT [DEFINITION OUTPUT]...
+// Converts SOURCE into OUTPUT with the layout saved in DEFINITION, as the window would; with
+// further pairs, into every OUTPUT in one pass over SOURCE.
 
 #include "BatchRun.h"
+#include "KenarisVersion.h"
 
 #include <clocale>
 #include <csignal>
@@ -13,8 +15,10 @@
 namespace {
 
 constexpr const char *Usage =
-    "使い方: kenaris-batch [--tab] 定義ファイル 変換元ファイル 出力ファイル\n"
+    "使い方: kenaris-batch [--tab] 定義ファイル 変換元ファイル 出力ファイル [定義ファイル 出力ファイル]...\n"
     "  定義ファイル (*.def) のレイアウトで、固定長の変換元ファイルを区切り形式の出力ファイルに変換します。\n"
+    "  定義ファイルと出力ファイルの組を続けると、変換元ファイルを 1 回読んで組ごとに出力します\n"
+    "  (各レコードは、それを対象とするすべての定義で変換します)。\n"
     "  区切り文字はカンマです。--tab を付けるとタブになります。\n"
     "  出力ファイルが既にあるときは、変換の前に削除します。\n"
     "  変換元ファイルに - を指定すると標準入力から読み、出力ファイルに - を指定すると標準出力に書きます\n"
@@ -50,20 +54,25 @@ int main(int argc, char **argv)
         } else if (!optionsEnd && (argument == "--help" || argument == "-h")) {
             std::fputs(Usage, stdout);
             return ExitSuccess;
+        } else if (!optionsEnd && argument == "--version") {
+            std::printf("kenaris-batch %s\n", KenarisVersion);
+            return ExitSuccess;
         } else if (!optionsEnd && argument.size() > 1 && argument[0] == '-') {
             return wrongArguments("不明なオプション「" + argument + "」が指定されました。");
         } else {
             paths.push_back(argument);
         }
     }
-    if (paths.size() != 3)
-        return wrongArguments("ファイルを 3 つ (定義ファイル、変換元ファイル、出力ファイルの順に) 指定してください。");
+    if (paths.size() < 3 || paths.size() % 2 == 0)
+        return wrongArguments("ファイルを 3 つ (定義ファイル、変換元ファイル、出力ファイルの順に) 指定し、"
+                              "続けるときは定義ファイルと出力ファイルを組で指定してください。");
     for (const std::string &path : paths)
         if (path.empty()) return wrongArguments("空のファイル名が指定されました。");
-    if (paths[0] == "-") return wrongArguments("定義ファイルに標準入力 (-) は指定できません。");
-    job.definitionPath = paths[0];
     job.sourcePath = paths[1];
-    job.outputPath = paths[2];
+    job.layouts.push_back({paths[0], paths[2]});
+    for (size_t pair = 3; pair < paths.size(); pair += 2) job.layouts.push_back({paths[pair], paths[pair + 1]});
+    for (const BatchLayout &layout : job.layouts)
+        if (layout.definitionPath == "-") return wrongArguments("定義ファイルに標準入力 (-) は指定できません。");
     try {
         return runBatch(job);
     } catch (const std::exception &error) { // such as running out of memory

@@ -2,50 +2,13 @@
 
 #include "Conversion.h"
 #include "FileBytes.h"
-#include "Stopwatch.h"
+#include "TimedRounds.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
-#include <limits>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace {
-
-// A program timed on the case's source. `run` returns the processor time it used.
-struct Contender {
-    std::string label;
-    std::string output;
-    std::function<double()> run;
-    double best = std::numeric_limits<double>::infinity();
-    double bestCpu = std::numeric_limits<double>::infinity();
-};
-
-// Runs every contender in turn, `runs` rounds, so that all of them meet the same load of the
-// machine; each run starts without its old output and with no dirty pages left to write back.
-void timeInRounds(std::vector<Contender> &contenders, int runs)
-{
-    for (int round = 0; round < runs; ++round) {
-        for (Contender &contender : contenders) {
-            removeFile(contender.output);
-            ::sync();
-            Stopwatch watch;
-            const double cpu = contender.run();
-            contender.best = std::min(contender.best, watch.seconds());
-            contender.bestCpu = std::min(contender.bestCpu, cpu);
-        }
-    }
-}
-
-void printRow(const Contender &contender, unsigned long long bytes)
-{
-    // A long program name gets a line of its own above its figures.
-    const char *format = contender.label.size() > 40 ? "  %s\n  %40s %9.3f s %9.1f MB/s %9.3f s\n"
-                                                      : "  %-40s%s %9.3f s %9.1f MB/s %9.3f s\n";
-    std::printf(format, contender.label.c_str(), "", contender.best, double(bytes) / 1e6 / contender.best,
-                contender.bestCpu);
-}
 
 std::string missingPrograms(const std::vector<std::string> &programs)
 {

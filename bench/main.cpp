@@ -9,6 +9,7 @@
 #include "NumberOption.h"
 #include "OptionsCase.h"
 #include "ProcessRun.h"
+#include "RecordCase.h"
 #include "SpeedCase.h"
 #include "TempFolder.h"
 
@@ -28,15 +29,18 @@ constexpr int SkippedExitCode = 77;    // what CTest reads as a skipped test
 struct Options {
     long long records = 1000000;
     long long wideRecords = 100000;
+    long long bankRecords = 1000000;
     int runs = 3;
     int growth = 10;
     bool requirePeers = false;
 };
 
 const char Usage[] =
-    "usage: kenaris-bench [--records N] [--wide-records N] [--runs N] [--growth N] [--require-peers]\n"
+    "usage: kenaris-bench [--records N] [--wide-records N] [--bank-records N] [--runs N] [--growth N]\n"
+    "                     [--require-peers]\n"
     "  --records N       records of the start-up layout and of the byte layout (default 1000000)\n"
     "  --wide-records N  records of 200 fields (default 100000)\n"
+    "  --bank-records N  records of 120 bytes in the bank pattern (default 1000000)\n"
     "  --runs N          timed runs of each program; the best counts (default 3)\n"
     "  --growth N        the memory case converts the source and N copies of it (default 10)\n"
     "  --require-peers   exit with 77 (skipped) when gawk, iconv or python3 is missing\n";
@@ -55,11 +59,13 @@ Options parseOptions(int argc, char **argv)
         ++i;
         if (option == "--records") options.records = value;
         else if (option == "--wide-records") options.wideRecords = value;
+        else if (option == "--bank-records") options.bankRecords = value;
         else if (option == "--runs" && value <= 100) options.runs = int(value);
         else if (option == "--growth" && value <= 1000) options.growth = int(value);
         else throw std::invalid_argument("unknown option or value out of range: " + option);
     }
-    if (options.records > MaxRecords / options.growth || options.wideRecords > MaxRecords)
+    if (options.records > MaxRecords / options.growth || options.bankRecords > MaxRecords / options.growth ||
+        options.wideRecords > MaxRecords)
         throw std::invalid_argument("the memory case would convert more than 2147483647 records");
     return options;
 }
@@ -114,6 +120,7 @@ int runBenchmark(const Options &options, TempFolder &folder)
         std::string source;
         addSpeedGoals(goals, benchCase.title, runSpeedCase(benchCase, folder.path(), options.runs, source));
     }
+    runRecordCase(options.bankRecords, folder.path(), options.runs, options.growth, goals);
     printGoals(goals);
     return 0;
 }

@@ -57,9 +57,29 @@ private:
     std::optional<CoreError> stop_; // why no further start can be summed
 };
 
+// The fields of the output positions 1, 2, ... up to the first empty position: every position
+// the output list shows, whatever the field count (a column dragged in beyond the number of
+// fields is written too).
+std::vector<int> outputFields(const LayoutModel &model)
+{
+    std::vector<int> fields;
+    const int positions = model.OutputLayout ? int(model.OutputLayout->size()) - 1 : 0;
+    for (int position = 1; position <= positions; ++position) {
+        const int field = (*model.OutputLayout)[size_t(position)].SourceField;
+        if (field == -1) break;
+        fields.push_back(field);
+    }
+    return fields;
+}
+
 } // namespace
 
-ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit), options_(model.Output)
+ComposePlan::ComposePlan(const LayoutModel &model) : ComposePlan(model, outputFields(model), 1) {}
+
+ComposePlan ComposePlan::ofField(const LayoutModel &model, int field) { return ComposePlan(model, {field}, 0); }
+
+ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition)
+    : unit_(model.Unit), options_(model.Output)
 {
     struct Piece {
         long long start0, end0;
@@ -67,12 +87,9 @@ ComposePlan::ComposePlan(const LayoutModel &model) : unit_(model.Unit), options_
     std::vector<Piece> pieces;
     FieldStarts starts(model);
     try {
-        // Every position the output list shows, whatever the field count: a column dragged in
-        // beyond the number of fields is written too.
-        const int positions = model.OutputLayout ? int(model.OutputLayout->size()) - 1 : 0;
-        for (int position = 1; position <= positions; ++position) {
-            const int field = (*model.OutputLayout)[size_t(position)].SourceField;
-            if (field == -1) break;
+        for (size_t index = 0; index < fields.size(); ++index) {
+            const int position = firstPosition > 0 ? firstPosition + int(index) : 0;
+            const int field = fields[index];
             if (field < 1 || field > model.fieldsInTable()) {
                 CoreError error(CoreError::Kind::NoSuchField);
                 error.field = field;
@@ -124,15 +141,20 @@ inline void ComposePlan::locateBoundaries(std::string_view line) const
     }
 }
 
+std::string_view ComposePlan::firstColumn(std::string_view line) const
+{
+    if (failure_) throw *failure_;
+    if (columns_.empty()) return {};
+    locateBoundaries(line);
+    return pieceOf(line, columns_.front());
+}
+
 void ComposePlan::cutColumns(std::string_view line, std::vector<std::string_view> &pieces) const
 {
     if (failure_) throw *failure_;
     locateBoundaries(line);
     pieces.clear();
-    for (const Column &column : columns_) {
-        const size_t begin = offsets_[column.firstBoundary];
-        pieces.push_back(line.substr(begin, offsets_[column.lastBoundary] - begin));
-    }
+    for (const Column &column : columns_) pieces.push_back(pieceOf(line, column));
 }
 
 bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out,

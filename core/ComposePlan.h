@@ -15,6 +15,10 @@ class ComposePlan {
 public:
     explicit ComposePlan(const LayoutModel &model);
 
+    // The plan of field `field` alone, as one output column would cut it. Failures carry no
+    // output position.
+    static ComposePlan ofField(const LayoutModel &model, int field);
+
     // Appends the fields of `line` in output order, each followed by `delimiter`, less the last
     // delimiter; each written as the layout's output options say. Returns false, appending
     // nothing, when the layout yields no column at all. Adds to `undecodable` the characters
@@ -27,6 +31,9 @@ public:
         return compose(line, delimiter, out, undecodable);
     }
 
+    // The piece of `line` the first column cuts (empty without columns). Throws as compose does.
+    std::string_view firstColumn(std::string_view line) const;
+
     // The pieces of `line` in output order, without delimiters, replacing what `pieces` held.
     // Throws the CoreError the layout holds.
     void cutColumns(std::string_view line, std::vector<std::string_view> &pieces) const;
@@ -35,6 +42,9 @@ public:
     const std::optional<CoreError> &failure() const { return failure_; }
 
 private:
+    // Columns of `fields` in turn; failures name position `firstPosition` + i, or none for 0.
+    ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition);
+
     struct Column {
         size_t firstBoundary; // index into boundaries_ of the column's start
         size_t lastBoundary;  // index into boundaries_ of the column's end
@@ -43,6 +53,12 @@ private:
     void appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
                          size_t &undecodable) const;
     void locateBoundaries(std::string_view line) const; // fills offsets_
+    // The column's piece of `line`, once its boundaries are located.
+    std::string_view pieceOf(std::string_view line, const Column &column) const
+    {
+        const size_t begin = offsets_[column.firstBoundary];
+        return line.substr(begin, offsets_[column.lastBoundary] - begin);
+    }
 
     WidthUnit unit_;
     OutputOptions options_;

@@ -19,6 +19,7 @@ const char *CoreError::what() const noexcept
     case Kind::FileShrank: return "file became shorter while read";
     case Kind::SameFile: return "output file is the source file";
     case Kind::OutputIsDefinition: return "output file is a definition file";
+    case Kind::SameOutput: return "two outputs are one file";
     case Kind::EmptyPipe: return "named pipe without data";
     case Kind::TooManyEntries: return "too many entries in the definition file";
     case Kind::MalformedKeywordLine: return "malformed keyword line in the definition file";

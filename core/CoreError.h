@@ -23,6 +23,7 @@ public:
         FileShrank, // the file became shorter than what had been read of it
         SameFile, // the output would overwrite the source
         OutputIsDefinition, // the output would overwrite a definition file of the run
+        SameOutput, // two outputs of one run are one file
         EmptyPipe, // a named pipe read without waiting held no data: its writer had not started
         TooManyEntries, // a definition file holds more fields or output positions than 16 bits count
         MalformedKeywordLine, // a definition file's keyword line cannot be read
@@ -46,6 +47,7 @@ public:
     // Facts; which of them are set depends on the kind.
     int field = 0;          // field number (1-based)
     int position = 0;       // output position (1-based)
+    bool inSelection = false; // the field is the one the record selection compares
     std::string widthText;  // the width text as stored (CP932 bytes)
     long long start = 0;    // start position that failed
     std::string path;       // file concerned

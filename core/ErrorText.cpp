@@ -20,7 +20,8 @@ std::string fileNamed(const std::string &path, const char *standardStream)
 
 std::string atPosition(const CoreError &error)
 {
-    return error.position > 0 ? "出力位置 " + std::to_string(error.position) + " の" : std::string();
+    if (error.position > 0) return "出力位置 " + std::to_string(error.position) + " の";
+    return error.inSelection ? "対象レコードの指定の" : std::string();
 }
 
 std::string lineFaultText(CoreError::LineFault fault)
@@ -58,7 +59,7 @@ std::string describeError(const CoreError &error)
         return atPosition(error) + "フィールド " + std::to_string(error.field) + " の開始位置が 32767 " + unit +
                "目を超えています。";
     case Kind::NoSuchField:
-        return "出力位置 " + std::to_string(error.position) + " のフィールド番号 " + std::to_string(error.field) +
+        return atPosition(error) + "フィールド番号 " + std::to_string(error.field) +
                " に当たるフィールドがありません。";
     case Kind::CountOverflow:
         return "レコード数が 2147483647 件を超えるため、これ以上変換できません。";
@@ -77,6 +78,8 @@ std::string describeError(const CoreError &error)
         return "出力ファイル" + quoted(error.path) + "は変換元ファイルと同じです。別のファイルを指定してください。";
     case Kind::OutputIsDefinition:
         return "出力ファイル" + quoted(error.path) + "は定義ファイルと同じです。別のファイルを指定してください。";
+    case Kind::SameOutput:
+        return "出力ファイル" + quoted(error.path) + "はほかの出力ファイルと同じです。出力ごとに別のファイルを指定してください。";
     case Kind::EmptyPipe:
         return "ファイル" + quoted(error.path) +
                "は名前付きパイプで、データが届いていません。書き込む側を先に始めてから変換してください。";
@@ -96,9 +99,4 @@ std::string describeRunFailure(const CoreError &error)
     // An empty pipe has no record to name.
     if (error.record <= 0 || error.kind() == CoreError::Kind::EmptyPipe) return cause;
     return std::to_string(error.record) + " 件目のレコードで変換を中止しました。\n" + cause;
-}
-
-std::string describeUndecodable(long long count, int32_t firstRecord)
-{
-    return "変換できない文字 " + std::to_string(count) + " 個（最初は " + std::to_string(firstRecord) + " 件目）";
 }

@@ -12,6 +12,3 @@ std::string describeError(const CoreError &error);
 
 // The message of a conversion that stopped: the record number, then the cause.
 std::string describeRunFailure(const CoreError &error);
-
-// The report line of a UTF-8 conversion that met characters it could not decode.
-std::string describeUndecodable(long long count, int32_t firstRecord);

@@ -5,6 +5,7 @@
 #include "StandardStream.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,12 +47,37 @@ void checkSourceReadable(const std::string &path)
     if (S_ISREG(info.st_mode)) LineReader probe(path);
 }
 
-void prepareOutput(const std::string &inputPath, const std::string &outputPath,
-                   const std::vector<std::string> &definitionPaths)
+void checkOutput(const std::string &inputPath, const std::string &outputPath,
+                 const std::vector<std::string> &definitionPaths)
 {
     if (isStandardStream(outputPath)) return;
     if (isSameFile(inputPath, outputPath)) throw refusal(CoreError::Kind::SameFile, outputPath);
     for (const std::string &definitionPath : definitionPaths)
         if (isSameFile(definitionPath, outputPath)) throw refusal(CoreError::Kind::OutputIsDefinition, outputPath);
+}
+
+void checkDistinctOutputs(const std::vector<std::string> &outputPaths)
+{
+    // Where each output lands: the existing part of the path with its links resolved.
+    const auto landing = [](const std::string &path) {
+        std::error_code failed;
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, failed);
+        return failed ? std::filesystem::path(path) : resolved;
+    };
+    for (size_t later = 1; later < outputPaths.size(); ++later)
+        for (size_t earlier = 0; earlier < later; ++earlier) {
+            const std::string &a = outputPaths[earlier], &b = outputPaths[later];
+            const bool bothStandard = isStandardStream(a) && isStandardStream(b);
+            const bool oneFile = !isStandardStream(a) && !isStandardStream(b) &&
+                                 (isSameFile(a, b) || landing(a) == landing(b));
+            if (bothStandard || oneFile) throw refusal(CoreError::Kind::SameOutput, b);
+        }
+}
+
+void prepareOutput(const std::string &inputPath, const std::string &outputPath,
+                   const std::vector<std::string> &definitionPaths)
+{
+    if (isStandardStream(outputPath)) return;
+    checkOutput(inputPath, outputPath, definitionPaths);
     deleteOldOutput(outputPath);
 }

@@ -19,6 +19,14 @@ void deleteOldOutput(const std::string &path);
 void checkSourceReadable(const std::string &path);
 
 // Refuses an output that is the source (CoreError SameFile) or one of the definition files of
-// the run (OutputIsDefinition), then empties the old output. Standard output is left alone.
+// the run (OutputIsDefinition). Standard output is never refused here.
+void checkOutput(const std::string &inputPath, const std::string &outputPath,
+                 const std::vector<std::string> &definitionPaths = {});
+
+// Refuses the second of two outputs that are one file (CoreError SameOutput): links resolved,
+// also for files not made yet; standard output ("-") counts as one file too.
+void checkDistinctOutputs(const std::vector<std::string> &outputPaths);
+
+// checkOutput, then empties the old output. Standard output is left alone.
 void prepareOutput(const std::string &inputPath, const std::string &outputPath,
                    const std::vector<std::string> &definitionPaths = {});

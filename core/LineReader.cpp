@@ -3,6 +3,7 @@
 #include "CoreError.h"
 #include "StandardStream.h"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -16,6 +17,7 @@
 
 namespace {
 constexpr size_t ChunkSize = 1 << 16;
+constexpr char EndOfFileMark = 0x1A;
 
 // First CR or LF in [from, to), or `to`. Lines are short: one pass for both bytes beats two
 // calls of memchr.
@@ -63,9 +65,15 @@ LineReader::~LineReader()
 bool LineReader::fill()
 {
     if (atEnd_) return false;
-    if (begin_ > 0) { // keep the unread bytes at the front
-        std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
-        end_ -= begin_;
+    if (begin_ > 0) {
+        // The unread bytes move to the front of the other buffer: the record handed out last
+        // stays where it is until the call after it has returned, even when that call finds
+        // only the end of the file.
+        const size_t unread = end_ - begin_;
+        if (spare_.size() < unread + ChunkSize) spare_.resize(unread + ChunkSize);
+        std::memcpy(spare_.data(), buffer_.data() + begin_, unread);
+        buffer_.swap(spare_);
+        end_ = unread;
         begin_ = 0;
     }
     if (buffer_.size() - end_ < ChunkSize / 2) buffer_.resize(buffer_.size() * 2); // a long line
@@ -84,6 +92,11 @@ bool LineReader::fill()
         }
         if (errno != EINTR) throw CoreError::fileError(CoreError::Kind::FileRead, path_, errno);
     }
+}
+
+bool LineReader::onlyEndOfFileMarkLeft() const
+{
+    return atEnd_ && end_ - begin_ == 1 && buffer_[begin_] == EndOfFileMark;
 }
 
 void LineReader::checkNotShrunk() const
@@ -109,7 +122,7 @@ void LineReader::checkPipeHadWriter() const
     throw error;
 }
 
-bool LineReader::next(std::string_view &line)
+bool LineReader::nextLine(std::string_view &line)
 {
     size_t scanned = begin_; // bytes before this offset hold no terminator
     for (;;) {
@@ -128,7 +141,7 @@ bool LineReader::next(std::string_view &line)
         }
         const size_t scannedBytes = size_t(stop - base) - begin_;
         if (!fill()) {
-            if (begin_ == end_) return false;
+            if (begin_ == end_ || onlyEndOfFileMarkLeft()) return false;
             // The last line has no terminator (or ends in a lone CR at the end of the file).
             const char *base2 = buffer_.data();
             size_t lineEnd = end_;
@@ -140,4 +153,35 @@ bool LineReader::next(std::string_view &line)
         }
         scanned = begin_ + scannedBytes; // fill() moved the unread bytes to the front
     }
+}
+
+bool LineReader::nextRecord(std::string_view &record)
+{
+    // The record, the longest line end after it (CR LF) and an end-of-file mark after that, or
+    // what is left of the file.
+    while (end_ - begin_ < recordLength_ + 3 && fill()) {
+    }
+    if (begin_ == end_ || onlyEndOfFileMarkLeft()) return false;
+    const char *base = buffer_.data();
+    size_t length = std::min(recordLength_, end_ - begin_);
+    size_t next = begin_ + length;
+    if (end_ - begin_ < recordLength_ + 3) {
+        // The last record. A shorter one ends before its line end; the mark after that is none.
+        size_t body = end_ - begin_;
+        const auto endsIn = [&](char byte) { return body > 0 && base[begin_ + body - 1] == byte; };
+        if (endsIn(EndOfFileMark) && body >= 2 && (base[begin_ + body - 2] == '\n' || base[begin_ + body - 2] == '\r'))
+            --body;
+        if (endsIn('\n')) --body;
+        if (endsIn('\r')) --body;
+        if (body < recordLength_) {
+            length = body;
+            next = end_;
+        }
+    }
+    if (next < end_ && base[next] == '\r') ++next;
+    if (next < end_ && base[next] == '\n') ++next;
+    record = std::string_view(base + begin_, length);
+    consumed_ += next - begin_;
+    begin_ = next;
+    return true;
 }

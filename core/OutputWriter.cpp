@@ -52,11 +52,26 @@ void OutputWriter::flush()
         if (sized && keep < written) (void)!::ftruncate(fd_, before.st_size + off_t(keep));
         CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
         // Lines hold no CR or LF of their own, so each CR LF kept is one whole line.
-        error.record = firstRecord_ + int32_t(std::count(buffer_.begin(), buffer_.begin() + long(keep), '\n'));
-        buffer_.clear();
+        error.record = recordOfLine(size_t(std::count(buffer_.begin(), buffer_.begin() + long(keep), '\n')));
+        clearBuffer();
         throw error;
     }
+    clearBuffer();
+}
+
+void OutputWriter::clearBuffer()
+{
     buffer_.clear();
+    runs_.clear();
+    linesBuffered_ = 0;
+}
+
+int32_t OutputWriter::recordOfLine(size_t line) const
+{
+    const auto after = std::upper_bound(runs_.begin(), runs_.end(), line,
+                                        [](size_t wanted, const Run &run) { return wanted < run.firstLine; });
+    const Run &run = *(after - 1);
+    return run.firstRecord + int32_t(line - run.firstLine);
 }
 
 void OutputWriter::open()
@@ -69,8 +84,8 @@ void OutputWriter::open()
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | noWait, 0666);
     if (fd_ < 0) {
         CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
-        error.record = firstRecord_;
-        buffer_.clear();
+        error.record = recordOfLine(0);
+        clearBuffer();
         throw error;
     }
     if (noWait) ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 class OutputWriter {
 public:
@@ -31,7 +32,6 @@ public:
     // buffer, saving a copy on every record. When it returns false, or throws, nothing is added.
     template <class Compose> bool appendComposed(int32_t record, Compose &&compose)
     {
-        if (!buffer_.empty() && record != lastRecord_ + 1) flush(); // keep buffered records consecutive
         const size_t start = buffer_.size();
         bool composed = false;
         try {
@@ -44,7 +44,8 @@ public:
             buffer_.resize(start);
             return false;
         }
-        if (start == 0) firstRecord_ = record;
+        if (start == 0 || record != lastRecord_ + 1) runs_.push_back({linesBuffered_, record});
+        ++linesBuffered_;
         lastRecord_ = record;
         lastLine_ = {start, buffer_.size()};
         lastLineFlushed_ = false;
@@ -73,13 +74,23 @@ private:
     static constexpr size_t FlushThreshold = 1 << 20;
     void open();
     void close();
+    void clearBuffer();
+    int32_t recordOfLine(size_t line) const; // of a buffered line
+
+    // Buffered lines from `firstLine` on come from consecutive records from `firstRecord` on
+    // (records a selection skipped leave gaps between such runs).
+    struct Run {
+        size_t firstLine;
+        int32_t firstRecord;
+    };
 
     std::string path_;
     std::string fileStart_;
     PipeOpen pipeOpen_;
     int fd_ = -1;
     std::string buffer_;
-    int32_t firstRecord_ = 0; // record of the first buffered line; the others follow it in turn
+    std::vector<Run> runs_;
+    size_t linesBuffered_ = 0;
     int32_t lastRecord_ = 0;
     std::pair<size_t, size_t> lastLine_{0, 0}; // where the last line added lies in the buffer
     bool lastLineFlushed_ = true;

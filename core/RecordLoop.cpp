@@ -5,13 +5,49 @@
 #include "LineReader.h"
 #include "OutputFormat.h"
 #include "OutputWriter.h"
+#include "RecordSelection.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
+#include <optional>
 
 namespace {
 constexpr int32_t RecordsBetweenClockChecks = 256;
 constexpr unsigned long long BytesBetweenClockChecks = 1 << 20;
+
+// One layout's share of the pass, prepared again after each pause.
+struct Target {
+    Target(const std::string &outputPath, PipeOpen pipeOpen) : writer(outputPath, pipeOpen) {}
+
+    void prepare(const LayoutModel &layout, std::string_view delimiterText)
+    {
+        plan.emplace(layout);
+        selection.emplace(layout);
+        delimiter = delimiterText;
+        writer.startFilesWith(fileStart(layout.Output));
+        if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
+    }
+
+    OutputWriter writer;
+    std::optional<ComposePlan> plan;
+    std::optional<SelectionPlan> selection;
+    std::string delimiter;
+    TargetCounts counts;
+    bool anyOutput = false;
+
+    void countUndecodable(size_t characters, int32_t record)
+    {
+        if (counts.undecodable == 0) counts.firstUndecodableRecord = record;
+        counts.undecodable += (long long)characters;
+    }
+};
+
+void checkRoomForOneMore(int32_t count)
+{
+    if (count == std::numeric_limits<int32_t>::max()) throw CoreError(CoreError::Kind::CountOverflow);
+}
+
 } // namespace
 
 RunResult runConversion(const std::string &inputPath, RunEnvironment &environment)
@@ -19,34 +55,57 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     using Clock = std::chrono::steady_clock;
     RunResult result;
     LineReader reader(inputPath, environment.pipeOpen);
-    OutputWriter writer(environment.layout().OutputPath, environment.pipeOpen);
-    writer.startFilesWith(fileStart(environment.layout().Output));
-    auto plan = std::make_unique<ComposePlan>(environment.layout());
-    std::string delimiter(environment.delimiter());
-    bool anyOutput = false;
-    std::string_view line;
+    reader.setRecordLength(environment.layout(0).RecordLength);
+    std::vector<std::unique_ptr<Target>> targets;
+    for (size_t index = 0; index < environment.targets(); ++index) {
+        targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen));
+        targets.back()->prepare(environment.layout(index), environment.delimiter(index));
+    }
+    Target &first = *targets.front();
+    int32_t recordsRead = 0;
+    std::string_view record;
+    bool recordValid = true; // a read that fails may have moved the bytes `record` points to
+    const auto progress = [&] {
+        return RunProgress{first.counts.converted, recordValid ? record : std::string_view(), first.writer.lastLine(),
+                           first.anyOutput};
+    };
     int32_t recordsSinceCheck = 0;
     unsigned long long bytesAtCheck = 0;
     Clock::time_point nextPause = Clock::now() + environment.pauseInterval;
     bool pausedAfterLast = true;
-    bool lineValid = true; // a read that fails may have moved the bytes `line` points to
+
+    // A record that cannot be read is the one after those read. The end of the file leaves the
+    // last record where it was.
+    const auto readRecord = [&] {
+        recordValid = false;
+        try {
+            const bool more = reader.next(record);
+            recordValid = true;
+            return more;
+        } catch (CoreError &error) {
+            error.record = recordsRead == std::numeric_limits<int32_t>::max() ? recordsRead : recordsRead + 1;
+            throw;
+        }
+    };
 
     try {
-        for (;;) {
-            lineValid = false;
-            if (!reader.next(line)) break;
-            lineValid = true;
-            if (result.count == std::numeric_limits<int32_t>::max())
-                throw CoreError(CoreError::Kind::CountOverflow);
-            size_t undecodable = 0;
-            if (writer.appendComposed(result.count + 1,
-                                      [&](std::string &out) { return plan->compose(line, delimiter, out, undecodable); }))
-                anyOutput = true;
-            if (undecodable > 0) {
-                if (result.undecodable == 0) result.firstUndecodableRecord = result.count + 1;
-                result.undecodable += (long long)undecodable;
+        while (readRecord()) {
+            checkRoomForOneMore(recordsRead);
+            ++recordsRead;
+            for (const std::unique_ptr<Target> &target : targets) {
+                if (!target->selection->selects(record)) {
+                    ++target->counts.notSelected;
+                    continue;
+                }
+                checkRoomForOneMore(target->counts.converted);
+                size_t undecodable = 0;
+                if (target->writer.appendComposed(recordsRead, [&](std::string &out) {
+                        return target->plan->compose(record, target->delimiter, out, undecodable);
+                    }))
+                    target->anyOutput = true;
+                ++target->counts.converted;
+                if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
             }
-            ++result.count;
             pausedAfterLast = false;
 
             if (++recordsSinceCheck < RecordsBetweenClockChecks &&
@@ -56,8 +115,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             bytesAtCheck = reader.consumed();
             if (Clock::now() < nextPause) continue;
 
-            writer.flush();
-            const bool goOn = environment.betweenRecords({result.count, line, writer.lastLine(), anyOutput});
+            for (const std::unique_ptr<Target> &target : targets) target->writer.flush();
+            const bool goOn = environment.betweenRecords(progress());
             pausedAfterLast = true;
             nextPause = Clock::now() + environment.pauseInterval;
             if (!goOn) {
@@ -65,24 +124,25 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                 break;
             }
             // Other handlers may have changed the model while the caller had control.
-            plan = std::make_unique<ComposePlan>(environment.layout());
-            delimiter = environment.delimiter();
-            writer.startFilesWith(fileStart(environment.layout().Output));
-            if (environment.layout().OutputPath != writer.path()) writer.redirect(environment.layout().OutputPath);
+            for (size_t index = 0; index < targets.size(); ++index)
+                targets[index]->prepare(environment.layout(index), environment.delimiter(index));
         }
-        lineValid = true; // the end of the file leaves the last record where it was
-        writer.flush();
+        for (const std::unique_ptr<Target> &target : targets) target->writer.flush();
     } catch (CoreError &error) {
-        if (error.record == 0) error.record = result.count + 1;
-        try {
-            writer.flush(); // the lines before the failing record
-        } catch (const CoreError &) {
-            // The first failure is the one to report.
+        if (error.record == 0) error.record = recordsRead;
+        for (const std::unique_ptr<Target> &target : targets) {
+            try {
+                target->writer.flush(); // the lines before the failing record
+            } catch (const CoreError &) {
+                // The first failure is the one to report.
+            }
         }
-        environment.failed({error.record - 1, lineValid ? line : std::string_view(), writer.lastLine(), anyOutput});
+        RunProgress atFailure = progress();
+        atFailure.count = std::min(atFailure.count, error.record - 1); // the first layout's lines on disk
+        environment.failed(atFailure);
         throw;
     }
-    if (!pausedAfterLast && !result.stopped)
-        environment.betweenRecords({result.count, line, writer.lastLine(), anyOutput});
+    for (const std::unique_ptr<Target> &target : targets) result.targets.push_back(target->counts);
+    if (!pausedAfterLast && !result.stopped) environment.betweenRecords(progress());
     return result;
 }

@@ -1,7 +1,9 @@
 #pragma once
-// The conversion of a whole source file: every line is composed by the layout and appended to
-// the output. Between records the caller gets control now and then (the windows let pending
-// events run there); the layout, delimiter and output path are read again after each such pause.
+// The conversion of a whole source file in one pass: every record is composed by each layout
+// (target) that selects it and appended to that layout's output. Between records the caller
+// gets control now and then (the windows let pending events run there); the layouts,
+// delimiters and output paths are read again after each such pause. The record length is the
+// first layout's when the run starts.
 
 #include "LineReader.h"
 #include "mdlGlobal.h"
@@ -10,19 +12,22 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct RunProgress {
-    int32_t count = 0;            // records done
+    int32_t count = 0;            // records the first layout converted
     std::string_view sourceLine;  // the last record read
-    std::string_view outputLine;  // the last line composed (may be older than sourceLine)
-    bool anyOutput = false;       // whether a line has been composed at all
+    std::string_view outputLine;  // the first layout's last line composed (may be older than sourceLine)
+    bool anyOutput = false;       // whether the first layout has composed a line at all
 };
 
 class RunEnvironment {
 public:
     virtual ~RunEnvironment() = default;
-    virtual const LayoutModel &layout() const = 0;
-    virtual std::string_view delimiter() const = 0;
+    // The layouts converted in the pass, 0 .. targets() - 1; each writes its own OutputPath.
+    virtual size_t targets() const { return 1; }
+    virtual const LayoutModel &layout(size_t target) const = 0;
+    virtual std::string_view delimiter(size_t target) const = 0;
     // Called about every `pauseInterval` and after the last record, when every line so far is
     // on disk. Returning false ends the run after the record in hand.
     virtual bool betweenRecords(const RunProgress &) { return true; }
@@ -33,14 +38,23 @@ public:
     PipeOpen pipeOpen = PipeOpen::NoWait; // for the source and the output
 };
 
-struct RunResult {
-    int32_t count = 0;
-    bool stopped = false;                // ended early by betweenRecords
+struct TargetCounts {
+    int32_t converted = 0;
+    int32_t notSelected = 0;             // records read that the layout's selection skipped
     long long undecodable = 0;           // characters UTF-8 output wrote as U+FFFD
-    int32_t firstUndecodableRecord = 0;  // the record holding the first of them
+    int32_t firstUndecodableRecord = 0;  // the source record holding the first of them
 };
 
-// Converts the file at `inputPath` into the output path of the layout. The old output is not
-// deleted here (see FileChecks). Throws CoreError with `record` set to the record in hand;
-// every line composed before it is on disk.
+struct RunResult {
+    std::vector<TargetCounts> targets; // in the order of the environment's targets
+    bool stopped = false; // ended early by betweenRecords
+
+    // The first (or only) layout's counts.
+    int32_t count() const { return targets.front().converted; }
+    int32_t notSelected() const { return targets.front().notSelected; }
+};
+
+// Converts the file at `inputPath` into the output path of each layout. Old outputs are not
+// deleted here (see FileChecks). Throws CoreError with `record` set to the source record in
+// hand; every line composed before it is on disk.
 RunResult runConversion(const std::string &inputPath, RunEnvironment &environment);

@@ -1,13 +1,21 @@
 #include "SampleRecords.h"
 
 #include "LineReader.h"
+#include "RecordSelection.h"
 
-std::vector<SampleRecord> readSampleRecords(const std::string &path, const LayoutModel &, size_t limit)
+std::vector<SampleRecord> readSampleRecords(const std::string &path, const LayoutModel &model, size_t limit,
+                                            int32_t *recordsRead)
 {
+    const SelectionPlan selection(model);
     std::vector<SampleRecord> records;
     LineReader reader(path);
+    reader.setRecordLength(model.RecordLength);
     std::string_view record;
-    for (int32_t number = 1; records.size() < limit && reader.next(record); ++number)
-        records.push_back({number, std::string(record)});
+    int32_t number = 0;
+    while (records.size() < limit && reader.next(record)) {
+        ++number;
+        if (selection.selects(record)) records.push_back({number, std::string(record)});
+    }
+    if (recordsRead) *recordsRead = number;
     return records;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The first records of a source, read as the conversion reads them, for previews.
+// The first records of a source, read as the conversion reads them (cut by the layout's record
+// length, only those its selection takes), for previews.
 
 #include "mdlGlobal.h"
 
@@ -12,6 +13,8 @@ struct SampleRecord {
     std::string bytes;
 };
 
-// At most `limit` records from the start of the file at `path`. Throws CoreError when the file
-// cannot be read.
-std::vector<SampleRecord> readSampleRecords(const std::string &path, const LayoutModel &model, size_t limit);
+// At most `limit` selected records from the start of the file at `path`; `recordsRead`, when
+// given, receives how many records were read for them (all of the file's when fewer were
+// found). Throws CoreError when the file cannot be read or the selection's field cannot be cut.
+std::vector<SampleRecord> readSampleRecords(const std::string &path, const LayoutModel &model, size_t limit,
+                                            int32_t *recordsRead = nullptr);

@@ -3,6 +3,7 @@
 #include "Cp932Text.h"
 #include "MsgBox.h"
 #include "ReturnWatcher.h"
+#include "TypedBytes.h"
 #include "Twips.h"
 #include "mdlGlobal.h"
 
@@ -27,36 +28,6 @@ QString reasonOf(const std::exception &error)
 {
     if (dynamic_cast<const std::bad_alloc *>(&error)) return QStringLiteral("メモリが足りません。");
     return QString::fromLocal8Bit(error.what());
-}
-
-QString codePointOf(const QString &character)
-{
-    return QStringLiteral("U+%1").arg(character.toUcs4().value(0), 4, 16, QLatin1Char('0')).toUpper();
-}
-
-// The CP932 bytes of a text box, or nothing after telling the user why the text cannot be
-// kept: a character CP932 lacks, or a pasted line break, would not come back unchanged from a
-// definition file.
-std::optional<std::string> typedBytes(const QLineEdit &box, const QString &boxName)
-{
-    const QString text = box.text();
-    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
-        MsgBox(QStringLiteral("%1の欄に改行が含まれているため、追加できません。\r\n"
-                              "改行を取り除いてから追加してください。")
-                   .arg(boxName),
-               vbExclamation, Caption);
-        return std::nullopt;
-    }
-    QString unmappable;
-    std::optional<std::string> bytes = encodeCp932(text, &unmappable);
-    if (!bytes)
-        // Broken where a reader pauses, so that the box never breaks a word.
-        MsgBox(QStringLiteral("%1の欄にある文字「%2」（%3）は\r\n"
-                              "シフトJISで表せないため、追加できません。\r\n"
-                              "この文字を使わずに入力してください。")
-                   .arg(boxName, unmappable, codePointOf(unmappable)),
-               vbExclamation, Caption);
-    return bytes;
 }
 } // namespace
 
@@ -171,9 +142,9 @@ void frmFIX::cmdAdd_Click()
                vbExclamation, Caption);
         return;
     }
-    std::optional<std::string> width = typedBytes(*txtFIXED, QStringLiteral("文字長"));
+    std::optional<std::string> width = typedBytes(*txtFIXED, QStringLiteral("文字長"), QStringLiteral("追加"), Caption);
     if (!width) return;
-    std::optional<std::string> name = typedBytes(*txtNAME, QStringLiteral("名前"));
+    std::optional<std::string> name = typedBytes(*txtNAME, QStringLiteral("名前"), QStringLiteral("追加"), Caption);
     if (!name) return;
 
     FieldEntry entry{std::move(*width), std::move(*name)};

@@ -28,6 +28,8 @@ class QPushButton;
 class QRadioButton;
 class frmFIX;
 class frmPreview;
+class frmRecordLength;
+class frmSelection;
 
 class frmKenaris : public QMainWindow, public CommonDialogHost {
 public:
@@ -69,6 +71,8 @@ public:
     QAction *mnuDELI = nullptr;
     QAction *mnuByteUnit = nullptr; // checked while widths count bytes
     QAction *mnuPreview = nullptr;
+    QAction *mnuRecordLength = nullptr;
+    QAction *mnuSelection = nullptr;
     QAction *mnuTrim = nullptr;  // the layout's output options, checked while on
     QAction *mnuQuote = nullptr;
     QAction *mnuUtf8 = nullptr;
@@ -78,6 +82,9 @@ public:
     frmFIX *fixDialog() const { return frmFIX_.get(); }
     // The preview window, once it has been opened.
     frmPreview *previewWindow() const { return frmPreview_.get(); }
+    // The record length and record selection dialogs, once they have been opened.
+    frmRecordLength *recordLengthDialog() const { return recordLength_; }
+    frmSelection *selectionDialog() const { return selection_; }
     // Whether a conversion is in progress.
     bool converting() const { return converting_; }
     // How often a running conversion shows its progress and lets other handlers run.
@@ -93,6 +100,8 @@ public:
     void mnuDELI_Click();
     void mnuByteUnit_Click();
     void mnuPreview_Click();
+    void mnuRecordLength_Click();
+    void mnuSelection_Click();
     void mnuOutputOption_Click(); // any of the four output options
     void mnuOpenDef_Click();
     void mnuSaveDef_Click();
@@ -142,6 +151,8 @@ private:
 
     std::unique_ptr<frmFIX> frmFIX_;
     std::unique_ptr<frmPreview> frmPreview_;
+    frmRecordLength *recordLength_ = nullptr; // children of the window
+    frmSelection *selection_ = nullptr;
     bool converting_ = false;
     bool closing_ = false; // the program is ending; a running conversion stops
 };

@@ -1,9 +1,10 @@
-// Choosing the source and output files, and the preview of the source's first line.
+// Choosing the source and output files, and the preview of the source's first (selected) record.
 
 #include "frmKenaris.h"
 
-#include "LineReader.h"
+#include "Cp932Text.h"
 #include "MsgBox.h"
+#include "SampleRecords.h"
 #include "Slicing.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
@@ -32,23 +33,23 @@ void frmKenaris::showChosenSource()
 
 void frmKenaris::cmd読込_Click()
 {
-    bool noLine = false;
-    std::optional<QString> failure = failureOf([this, &noLine] {
-        std::string firstLine;
-        {
-            LineReader reader(InputPath);
-            std::string_view line;
-            noLine = !reader.next(line);
-            firstLine = line;
-        }
+    std::vector<SampleRecord> first;
+    int32_t recordsRead = 0;
+    std::optional<QString> failure = failureOf([this, &first, &recordsRead] {
         List[0]->clear();
-        if (!noLine) FIX1Line(firstLine);
+        first = readSampleRecords(InputPath, mdlGlobal, 1, &recordsRead);
+        if (!first.empty()) FIX1Line(first.front().bytes);
     });
-    // Whatever the first line gave, the emptied output list needs a fresh layout to agree with.
+    // Whatever the first record gave, the emptied output list needs a fresh layout to agree with.
     recreateOutputLayout();
-    if (noLine)
-        failure = QStringLiteral("ファイル「%1」には行がひとつもないため、項目を表示できません。")
-                      .arg(QString::fromStdString(InputPath));
+    const QString file = QString::fromStdString(InputPath);
+    if (!failure && recordsRead == 0)
+        failure = QStringLiteral("ファイル「%1」には行がひとつもないため、項目を表示できません。").arg(file);
+    else if (!failure && first.empty())
+        failure = QStringLiteral("ファイル「%1」には対象レコード (フィールド %2 が「%3」のレコード) がひとつもないため、項目を表示できません。")
+                      .arg(file)
+                      .arg(mdlGlobal.Selection->field)
+                      .arg(decodeCp932(mdlGlobal.Selection->text));
     if (failure) MsgBox(*failure, vbExclamation, QStringLiteral("ケナリス"));
 }
 

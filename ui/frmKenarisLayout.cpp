@@ -180,6 +180,8 @@ void frmKenaris::createMenus()
     mnuByteUnit = action(mnuEdit, QStringLiteral("文字長をバイト数で数える(&B)"), QStringLiteral("mnuByteUnit"));
     mnuByteUnit->setCheckable(true);
     mnuPreview = action(mnuEdit, QStringLiteral("プレビュー(&P)..."), QStringLiteral("mnuPreview"));
+    mnuRecordLength = action(mnuEdit, QStringLiteral("レコード長を指定(&R)..."), QStringLiteral("mnuRecordLength"));
+    mnuSelection = action(mnuEdit, QStringLiteral("対象レコードの指定(&W)..."), QStringLiteral("mnuSelection"));
     createOutputOptionItems();
 }
 
@@ -204,6 +206,8 @@ void frmKenaris::connectHandlers()
     connect(mnuDELI, &QAction::triggered, this, [this] { mnuDELI_Click(); });
     connect(mnuByteUnit, &QAction::triggered, this, &frmKenaris::mnuByteUnit_Click);
     connect(mnuPreview, &QAction::triggered, this, &frmKenaris::mnuPreview_Click);
+    connect(mnuRecordLength, &QAction::triggered, this, &frmKenaris::mnuRecordLength_Click);
+    connect(mnuSelection, &QAction::triggered, this, &frmKenaris::mnuSelection_Click);
     connect(mnuOpenDef, &QAction::triggered, this, &frmKenaris::mnuOpenDef_Click);
     connect(mnuSaveDef, &QAction::triggered, this, &frmKenaris::mnuSaveDef_Click);
     for (int index : {0, 1})

@@ -9,6 +9,7 @@
 #include "OutputFormat.h"
 #include "OutputWriter.h"
 #include "RecordLoop.h"
+#include "RunReport.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
 #include "mdlGlobal.h"
@@ -37,8 +38,8 @@ public:
         pauseInterval = window.progressInterval;
     }
 
-    const LayoutModel &layout() const override { return mdlGlobal; }
-    std::string_view delimiter() const override { return window_.Delimiter; }
+    const LayoutModel &layout(size_t) const override { return mdlGlobal; }
+    std::string_view delimiter(size_t) const override { return window_.Delimiter; }
 
     bool betweenRecords(const RunProgress &progress) override
     {
@@ -87,19 +88,6 @@ private:
     std::optional<QString> stopReason_;
 };
 
-namespace {
-
-QString finalReport(const RunResult &result)
-{
-    QString report = QStringLiteral(" %1件").arg(result.count);
-    if (result.undecodable > 0)
-        report += QLatin1Char('\n') +
-                  QString::fromStdString(describeUndecodable(result.undecodable, result.firstUndecodableRecord));
-    return report;
-}
-
-} // namespace
-
 void frmKenaris::cmd開始_Click()
 {
     // A second run would delete the file the first one is still writing.
@@ -137,13 +125,14 @@ void frmKenaris::cmd開始_Click()
     converting_ = false;
 
     if (closing_) return; // the program is ending: nothing more to tell
-    if (result) txt件数->setText(QString::number(result->count)); // the exact total, also 0 for an empty source
+    if (result) txt件数->setText(QString::number(result->count())); // the exact total, also 0 for an empty source
     if (failure)
         MsgBox(*failure, vbExclamation, QStringLiteral("ケナリス"));
     else if (stopReason)
         MsgBox(*stopReason, vbExclamation, QStringLiteral("ケナリス"));
     else if (result && !result->stopped)
-        MsgBox(finalReport(*result), vbOKOnly, QStringLiteral("変換終了"));
+        MsgBox(QString::fromStdString(runReport(result->targets.front(), mdlGlobal.Selection.has_value())), vbOKOnly,
+               QStringLiteral("変換終了"));
 }
 
 void frmKenaris::Out1LineFIX(std::string_view line)

@@ -8,10 +8,11 @@
 
 namespace {
 
-std::vector<std::string> readAll(const std::string &bytes)
+std::vector<std::string> readAll(const std::string &bytes, int recordLength = 0)
 {
     TempDir dir;
     LineReader reader(dir.write("in.txt", bytes));
+    reader.setRecordLength(recordLength);
     std::vector<std::string> lines;
     std::string_view line;
     while (reader.next(line)) lines.emplace_back(line);
@@ -32,6 +33,48 @@ TEST(LineReader, LineEnds)
     EXPECT_EQ(readAll("a\n\rb"), (Lines{"a", "", "b"}));  // LF CR is two line ends
     EXPECT_EQ(readAll("x"), (Lines{"x"}));
     EXPECT_EQ(readAll(std::string("a\0b\r\n", 5)), (Lines{std::string("a\0b", 3)}));
+}
+
+struct RecordRow {
+    std::string bytes;
+    int recordLength;
+    std::vector<std::string> records;
+};
+
+class ReadRecords : public testing::TestWithParam<RecordRow> {};
+
+TEST_P(ReadRecords, CutsRecordsAndDropsTheEndOfFileMark)
+{
+    EXPECT_EQ(readAll(GetParam().bytes, GetParam().recordLength), GetParam().records);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, ReadRecords,
+    testing::Values(
+        // Records of n bytes, with or without a line end after each; a short last record.
+        RecordRow{"abcdefgh", 3, {"abc", "def", "gh"}}, RecordRow{"abc\r\ndef\nghi\rjk\r\n", 3, {"abc", "def", "ghi", "jk"}},
+        RecordRow{"ab\ncd\r\n", 3, {"ab\n", "cd"}}, // a line end inside a record is data
+        RecordRow{"abc\r\n\r\n", 3, {"abc", ""}}, RecordRow{"", 3, {}},
+        // The end-of-file mark alone at the very end is no record; anywhere else it is data.
+        RecordRow{"abc\x1A", 3, {"abc"}}, RecordRow{"abc\r\n\x1A", 3, {"abc"}}, RecordRow{"\x1A", 3, {}}, RecordRow{"ab\r\n\x1A", 3, {"ab"}},
+        RecordRow{"a\x1A", 1, {"a"}}, RecordRow{"ab\x1A", 3, {"ab\x1A"}}, RecordRow{"\x1A\x1A", 3, {"\x1A\x1A"}},
+        RecordRow{"\x1A\r\n", 3, {"\x1A"}}, RecordRow{"a\r\n\x1A", 0, {"a"}}, RecordRow{"a\x1A", 0, {"a\x1A"}},
+        RecordRow{"\x1A", 0, {}}, RecordRow{"\x1A\r\n", 0, {"\x1A"}}, RecordRow{"a\r\x1A\n", 0, {"a", "\x1A"}}));
+
+TEST(LineReader, TheLastRecordStaysWhenOnlyTheMarkFollows)
+{
+    // The mark arrives in a read of its own, after the buffer has been filled exactly.
+    for (int recordLength : {0, 998}) {
+        std::string bytes;
+        for (int line = 0; line < 65; ++line) bytes += std::string(998, char('a' + line % 26)) + "\r\n";
+        bytes += std::string(534, 'z') + "\r\n"; // 65536 bytes
+        TempDir dir;
+        LineReader reader(dir.write("in.txt", bytes + "\x1A"));
+        reader.setRecordLength(recordLength);
+        std::string_view record, last;
+        while (reader.next(record)) last = record;
+        EXPECT_EQ(std::string(last), std::string(534, 'z')) << recordLength;
+    }
 }
 
 TEST(LineReader, CrLfSplitAcrossReadsIsOneLineEnd)

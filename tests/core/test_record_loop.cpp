@@ -2,6 +2,7 @@
 #include "ErrorText.h"
 #include "FileChecks.h"
 #include "RecordLoop.h"
+#include "RunReport.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -27,8 +28,8 @@ struct TestEnvironment : RunEnvironment {
         for (size_t i = 0; i < fields.size(); ++i) (*model.OutputLayout)[i + 1].SourceField = fields[i];
         pauseInterval = std::chrono::milliseconds(0); // pause at every chance
     }
-    const LayoutModel &layout() const override { return model; }
-    std::string_view delimiter() const override { return delimiterText; }
+    const LayoutModel &layout(size_t) const override { return model; }
+    std::string_view delimiter(size_t) const override { return delimiterText; }
     bool betweenRecords(const RunProgress &progress) override
     {
         pausedAt.push_back(progress.count);
@@ -53,7 +54,7 @@ TEST(RecordLoop, ConvertsEveryLineAndCountsEmptyOnes)
     TempDir dir;
     TestEnvironment env(dir.file("out.csv"), {2, 1});
     const RunResult result = runConversion(dir.write("in.txt", "ABCDEFGHIJ\r\n\nAB"), env);
-    EXPECT_EQ(result.count, 3);
+    EXPECT_EQ(result.count(), 3);
     EXPECT_FALSE(result.stopped);
     EXPECT_EQ(TempDir::read(dir.file("out.csv")), "DEF,ABC\r\n,\r\n,AB\r\n");
     ASSERT_FALSE(env.pausedAt.empty());
@@ -65,9 +66,9 @@ TEST(RecordLoop, NoFileWhenNothingIsComposed)
 {
     TempDir dir;
     TestEnvironment env(dir.file("out.csv"), {});
-    EXPECT_EQ(runConversion(dir.write("in.txt", "ABC\r\nDEF\r\n"), env).count, 2);
+    EXPECT_EQ(runConversion(dir.write("in.txt", "ABC\r\nDEF\r\n"), env).count(), 2);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv")));
-    EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count, 0);
+    EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv")));
 }
 
@@ -98,7 +99,7 @@ TEST(RecordLoop, Utf8OutputCountsWhatCannotBeDecodedAndMarksEachFile)
     TempDir dir;
     TestEnvironment env(dir.file("out.csv"), {1});
     env.model.Output = {.utf8 = true, .bom = true};
-    EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count, 0);
+    EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv"))) << "the mark goes with the first line";
 
     env.onPause = [&](int32_t count) {
@@ -106,11 +107,10 @@ TEST(RecordLoop, Utf8OutputCountsWhatCannotBeDecodedAndMarksEachFile)
         return true;
     };
     const std::string source = "\x8A\xBF\r\n\x80\x80\x80\r\n" + records(300) + "\x85\x40Z\r\n";
-    const RunResult result = runConversion(dir.write("in.txt", source), env);
-    EXPECT_EQ(result.undecodable, 4);
-    EXPECT_EQ(result.firstUndecodableRecord, 2);
-    EXPECT_EQ(describeUndecodable(result.undecodable, result.firstUndecodableRecord),
-              "変換できない文字 4 個（最初は 2 件目）");
+    const TargetCounts counts = runConversion(dir.write("in.txt", source), env).targets.front();
+    EXPECT_EQ(counts.undecodable, 4);
+    EXPECT_EQ(counts.firstUndecodableRecord, 2);
+    EXPECT_EQ(runReport(counts, false), " 303件\n変換できない文字 4 個（最初は 2 件目）");
     const std::string first = TempDir::read(dir.file("out.csv"));
     const std::string second = TempDir::read(dir.file("second.csv"));
     EXPECT_EQ(first.substr(0, 24), "\xEF\xBB\xBF漢\r\n\uFFFD\uFFFD\uFFFD\r\n000\r\n");
@@ -126,7 +126,7 @@ TEST(RecordLoop, StoppingKeepsTheLinesSoFar)
     env.onPause = [](int32_t count) { return count < 256; };
     const RunResult result = runConversion(dir.write("in.txt", records(1000)), env);
     EXPECT_TRUE(result.stopped);
-    EXPECT_EQ(result.count, 256);
+    EXPECT_EQ(result.count(), 256);
     const std::string out = TempDir::read(dir.file("out.csv"));
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 256);
 }
@@ -213,6 +213,82 @@ TEST(RecordLoop, NamedPipesNobodyServesDoNotBlock)
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
         EXPECT_EQ(error.record, 1);
+    }
+}
+
+// Layouts over records of 5 bytes: a type byte, then 4 bytes.
+struct SeveralLayouts : RunEnvironment {
+    std::vector<LayoutModel> models;
+    size_t targets() const override { return models.size(); }
+    const LayoutModel &layout(size_t target) const override { return models[target]; }
+    std::string_view delimiter(size_t) const override { return ","; }
+
+    void add(const std::string &outputPath, std::vector<int16_t> fields, std::optional<RecordSelection> selection)
+    {
+        LayoutModel model;
+        model.FieldTable = {{"1", "type"}, {"4", "rest"}, {}};
+        model.FieldCount = 2;
+        model.OutputLayout.emplace(std::vector<OutputItem>{{0}, {-1}, {-1}});
+        for (size_t i = 0; i < fields.size(); ++i) (*model.OutputLayout)[i + 1].SourceField = fields[i];
+        model.RecordLength = 5;
+        model.Selection = std::move(selection);
+        model.OutputPath = outputPath;
+        models.push_back(std::move(model));
+    }
+};
+
+TEST(RecordLoop, SeveralLayoutsInOnePassTakeTheRecordsTheySelect)
+{
+    TempDir dir;
+    SeveralLayouts env;
+    env.add(dir.file("data.csv"), {2}, RecordSelection{1, "2"});
+    env.add(dir.file("all.csv"), {1, 2}, std::nullopt);
+    env.add(dir.file("end.csv"), {2}, RecordSelection{2, "END "});
+    const RunResult result = runConversion(dir.write("in.txt", "1HEAD2AAAA2BB\x1A \r\n8TAIL9END \x1A"), env);
+    EXPECT_EQ(TempDir::read(dir.file("data.csv")), "AAAA\r\nBB\x1A \r\n");
+    EXPECT_EQ(TempDir::read(dir.file("all.csv")), "1,HEAD\r\n2,AAAA\r\n2,BB\x1A \r\n8,TAIL\r\n9,END \r\n");
+    EXPECT_EQ(TempDir::read(dir.file("end.csv")), "END \r\n");
+    ASSERT_EQ(result.targets.size(), 3u);
+    EXPECT_EQ(result.count(), 2);
+    EXPECT_EQ(result.notSelected(), 3);
+    EXPECT_EQ(result.targets[1].converted, 5);
+    EXPECT_EQ(result.targets[1].notSelected, 0);
+    EXPECT_EQ(result.targets[2].converted, 1);
+}
+
+TEST(RecordLoop, FailuresNameTheSourceRecordPastSkippedOnes)
+{
+    TempDir dir;
+    SeveralLayouts env;
+    env.add("/dev/full", {2}, RecordSelection{1, "2"});
+    try {
+        runConversion(dir.write("in.txt", "1HEAD1HEAD2AAAA"), env);
+        FAIL() << "no error";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::FileWrite);
+        EXPECT_EQ(error.record, 3);
+    }
+}
+
+// The selection's field fails as an output column would, at the first record.
+TEST(RecordLoop, ASelectionFieldFailsLikeAnOutputColumn)
+{
+    const std::pair<int16_t, std::string> rows[] = {
+        {3, "対象レコードの指定のフィールド番号 3 に当たるフィールドがありません"},
+        {1, "対象レコードの指定のフィールド 1 の文字長「x」は数値ではありません"}};
+    for (const auto &[field, text] : rows) {
+        TempDir dir;
+        SeveralLayouts env;
+        env.add(dir.file("out.csv"), {2}, RecordSelection{field, "2"});
+        env.models[0].FieldTable[0].Width = "x";
+        try {
+            runConversion(dir.write("in.txt", "2AAAA"), env);
+            ADD_FAILURE() << "no error for field " << field;
+        } catch (const CoreError &error) {
+            const std::string message = describeRunFailure(error);
+            EXPECT_NE(message.find("1 件目"), std::string::npos) << message;
+            EXPECT_NE(message.find(text), std::string::npos) << message;
+        }
     }
 }
 

@@ -93,16 +93,6 @@ INSTANTIATE_TEST_SUITE_P(
                     MalformedRow{"FIX\r\nSELECT 1\r\n", 2, "SELECT 1", Fault::MissingText},
                     MalformedRow{"FIX\r\nSELECT 0 2\r\n", 2, "SELECT 0 2", Fault::FieldNumberRange}));
 
-TEST(KeywordLines, KeywordsAfterOutAreEntries)
-{
-    TempDir dir;
-    const std::optional<Definition> definition =
-        readDefinitionFile(dir.write("layout.def", "FIX\r\nOUT\r\nRECORD 0\r\nLEN\r\nSELECT 1\r\n"));
-    ASSERT_TRUE(definition);
-    EXPECT_EQ(definition->settings.RecordLength, 0);
-    EXPECT_FALSE(definition->settings.Selection);
-}
-
 TEST(KeywordLines, WrittenInOrderOnlyWhenInUseAndReadBack)
 {
     LayoutModel model;

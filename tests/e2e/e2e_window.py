@@ -230,6 +230,16 @@ def run(program, out_dir):
             converted = f.read()
         check(converted == b"ABC\r\n012\r\n", f"the loaded layout converts field 1 only ({converted!r})")
 
+        # The preview window shows the records cut into fields; it closes with the program.
+        session.pointer_on_main()
+        known = set(display.windows(pid))
+        display.key("alt+e")
+        display.key("p")
+        preview_id, preview_geometry = session.new_window(known)
+        check(preview_geometry[0] == "プレビュー", "プレビュー(&P)... opens the preview window")
+        time.sleep(0.5)
+        display.screenshot(os.path.join(out_dir, "preview-window.png"), preview_id)
+
         # 閉じる ends the program.
         display.click(*main.centre("cmdClose"))
         check(session.process.wait(timeout=10) == 0, "閉じる ends the program")

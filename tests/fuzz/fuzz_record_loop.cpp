@@ -23,8 +23,8 @@ namespace {
 struct Environment : RunEnvironment {
     LayoutModel model;
     std::string delimiterText;
-    const LayoutModel &layout() const override { return model; }
-    std::string_view delimiter() const override { return delimiterText; }
+    const LayoutModel &layout(size_t) const override { return model; }
+    std::string_view delimiter(size_t) const override { return delimiterText; }
 };
 
 std::string scratchPath(const char *name)
@@ -126,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     try {
         const RunResult result = runConversion(sourcePath, env);
-        if (expectedFailure || result.count != linesDone) std::abort();
+        if (expectedFailure || result.count() != linesDone) std::abort();
     } catch (const CoreError &error) {
         if (!expectedFailure || error.kind() != *expectedFailure || error.record != linesDone + 1) std::abort();
     }

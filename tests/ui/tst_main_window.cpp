@@ -112,6 +112,8 @@ void MainWindowTest::offersTheMenus()
     QCOMPARE(window.mnuEdit->actions().mid(0, 2), (QList<QAction *>{window.mnuDELI, window.mnuByteUnit}));
     QVERIFY(window.mnuEdit->actions().contains(window.mnuPreview));
     QCOMPARE(window.mnuPreview->text(), QStringLiteral("プレビュー(&P)..."));
+    QCOMPARE(window.mnuRecordLength->text(), QStringLiteral("レコード長を指定(&R)..."));
+    QCOMPARE(window.mnuSelection->text(), QStringLiteral("対象レコードの指定(&W)..."));
     QCOMPARE(window.mnuDELI->text(), QStringLiteral("文字長の指定(&D)"));
     QCOMPARE(window.mnuByteUnit->text(), QStringLiteral("文字長をバイト数で数える(&B)"));
     QVERIFY(window.mnuByteUnit->isCheckable());

@@ -1,0 +1,30 @@
+// The 編集 menu's record settings: the record length and the record selection.
+
+#include "frmKenaris.h"
+
+#include "MsgBox.h"
+#include "frmKenarisDisplay.h"
+#include "frmRecordLength.h"
+#include "frmSelection.h"
+
+void frmKenaris::mnuRecordLength_Click()
+{
+    runHandler([this] {
+        // A running conversion cuts the source by the length it started with.
+        if (converting_) {
+            MsgBox(QStringLiteral("変換中はレコード長を変えられません。変換が終わってから指定してください。"), vbExclamation,
+                   QStringLiteral("ケナリス"));
+            return;
+        }
+        if (!recordLength_) recordLength_ = new frmRecordLength(this);
+        recordLength_->openForModel();
+    });
+}
+
+void frmKenaris::mnuSelection_Click()
+{
+    runHandler([this] {
+        if (!selection_) selection_ = new frmSelection(this);
+        selection_->openForModel();
+    });
+}
