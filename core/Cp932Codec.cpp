@@ -4,6 +4,7 @@
 #include "Cp932Table.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -69,6 +70,20 @@ const std::vector<Utf8Cell> &utf8Cells()
     return cells;
 }
 
+// For each lead byte, the index in utf8Cells() of its row less 0x40, so that adding the trail
+// byte gives the pair's cell.
+const std::array<uint32_t, 256> &pairRowStarts()
+{
+    static const std::array<uint32_t, 256> starts = [] {
+        std::array<uint32_t, 256> made{};
+        for (unsigned lead = 0; lead < 256; ++lead)
+            if (isLeadByte(uint8_t(lead)))
+                made[lead] = uint32_t(PairCells + table::leadIndex(uint8_t(lead)) * table::TrailBytes - 0x40);
+        return made;
+    }();
+    return starts;
+}
+
 // For each code point up to U+FFFF its double-byte form (lead << 8 | trail), 0 for none.
 const std::vector<uint16_t> &doubleByteForms()
 {
@@ -93,6 +108,7 @@ char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable)
     // Characters are found 64 bytes at a time (as in charOffsets), so that taking one is not held
     // up by the length of the one before it.
     const Utf8Cell *const cells = utf8Cells().data();
+    const uint32_t *const rowStarts = pairRowStarts().data();
     size_t marks = 0;
     uint64_t secondByteFirst = 0;
     for (size_t base = 0; base < bytes.size(); base += 64) {
@@ -124,10 +140,9 @@ char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable)
             const auto byte = static_cast<unsigned char>(block[i]);
             const auto next = static_cast<unsigned char>(block[i + 1]);
             // Unsigned arithmetic: a single byte's pair index is computed but not used.
-            const size_t leadIndex = byte - 0x81u - 64u * (byte >= 0xE0); // 0xE0 follows 0x9F
-            const size_t pairIndex = PairCells + leadIndex * table::TrailBytes + (next - 0x40u);
-            const size_t pair = (pairs >> i) & 1;
-            const Utf8Cell &cell = cells[byte + pair * (pairIndex - byte)]; // no branch to mispredict
+            const uint32_t pairIndex = rowStarts[byte] + next;
+            const uint32_t pair = uint32_t(pairs >> i) & 1;
+            const Utf8Cell &cell = cells[byte ^ ((pairIndex ^ byte) & (0 - pair))]; // no branch to mispredict
             std::memcpy(to, &cell, 4); // the fourth byte lands in the spare room and is written over
             to += cell.lengthAndMark & 3;
             marks += cell.lengthAndMark >> 7;
