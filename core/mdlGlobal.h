@@ -10,10 +10,12 @@
 struct FieldEntry {
     std::string Width; // as the user typed it; converted to a number on every use
     std::string Name;
+    bool operator==(const FieldEntry &) const = default;
 };
 
 struct OutputItem {
     int16_t SourceField = 0; // field number, or -1 for an empty slot
+    bool operator==(const OutputItem &) const = default;
 };
 
 // What widths and positions count.
@@ -46,6 +48,7 @@ struct LayoutSettings {
     int16_t RecordLength = 0; // 0: one record a line; else 1..MaxRecordLength bytes a record
     std::optional<RecordSelection> Selection;
     OutputOptions Output;
+    bool operator==(const LayoutSettings &) const = default;
 };
 
 struct LayoutModel : LayoutSettings {

@@ -24,17 +24,18 @@ constexpr int ColumnsSizedToContent = 200;
 // short timer, follows every change without each handler having to announce it.
 constexpr int FollowIntervalMs = 250;
 
-bool sameFields(const LayoutModel &a, const LayoutModel &b)
+// What the table shows follows from these parts of the layout.
+bool sameCut(const LayoutModel &a, const LayoutModel &b)
 {
-    if (a.FieldTable.size() != b.FieldTable.size() || a.Unit != b.Unit || a.OutputLayout.has_value() != b.OutputLayout.has_value())
-        return false;
-    for (size_t i = 0; i < a.FieldTable.size(); ++i)
-        if (a.FieldTable[i].Width != b.FieldTable[i].Width || a.FieldTable[i].Name != b.FieldTable[i].Name) return false;
-    if (!a.OutputLayout) return true;
-    if (a.OutputLayout->size() != b.OutputLayout->size()) return false;
-    for (size_t i = 0; i < a.OutputLayout->size(); ++i)
-        if ((*a.OutputLayout)[i].SourceField != (*b.OutputLayout)[i].SourceField) return false;
-    return true;
+    return static_cast<const LayoutSettings &>(a) == b && a.FieldTable == b.FieldTable && a.OutputLayout == b.OutputLayout;
+}
+
+// Which records are shown follows from these: the record length, the selection, and the widths
+// that cut the selection's field.
+bool sameRecords(const LayoutModel &a, const LayoutModel &b)
+{
+    if (a.RecordLength != b.RecordLength || a.Selection != b.Selection) return false;
+    return !a.Selection || (a.Unit == b.Unit && a.FieldTable == b.FieldTable);
 }
 
 } // namespace
@@ -77,12 +78,12 @@ void frmPreview::hideEvent(QHideEvent *event)
 
 void frmPreview::refresh()
 {
-    if (shown_ && inputPath_ == shownPath_ && sameFields(mdlGlobal, shownLayout_)) return;
+    if (shown_ && inputPath_ == shownPath_ && sameCut(mdlGlobal, shownLayout_)) return;
+    const bool readAgain = !shown_ || inputPath_ != shownPath_ || !sameRecords(mdlGlobal, shownLayout_);
     shownLayout_ = mdlGlobal;
-    const bool sourceChanged = !shown_ || inputPath_ != shownPath_;
     shownPath_ = inputPath_;
     shown_ = true;
-    if (sourceChanged)
+    if (readAgain)
         reread();
     else
         model_->show(model_->records(), mdlGlobal);
@@ -112,7 +113,8 @@ void frmPreview::showStatus()
     }
     const std::vector<SampleRecord> &records = model_->records();
     if (records.empty()) {
-        status_->setText(QStringLiteral("変換元ファイルにはレコードがありません。"));
+        status_->setText(mdlGlobal.Selection ? QStringLiteral("変換元ファイルには、対象レコードの指定に合うレコードがありません。")
+                                             : QStringLiteral("変換元ファイルにはレコードがありません。"));
         return;
     }
     const WidthUnit unit = mdlGlobal.Unit;

@@ -41,17 +41,25 @@ void PreviewWindowTest::cellsShowEachFieldAsTheConversionCutsIt_data()
     QTest::addColumn<QByteArray>("source");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("status");
+    QTest::addColumn<int>("recordLength");
+    QTest::addColumn<QByteArray>("selectedType"); // field 1's text, when a selection is in force
+    QTest::addColumn<int>("firstNumber");
     // 漢字 then half-width カナ, a short record, then one of other length.
     QTest::newRow("characters") << false << QStringList{"2", "3", "1"}
                                 << QByteArray("\x8A\xBF\x8E\x9A\xB6\xC5" "AB\r\nX\r\n" "123456\r\n")
                                 << QStringList{"漢字|ｶﾅA|B", "X||", "12|345|6"}
-                                << "表示 3 件　レイアウトの合計 6 文字／先頭レコード 6 文字　先頭レコードと文字数が違うレコード 1 件";
+                                << "表示 3 件　レイアウトの合計 6 文字／先頭レコード 6 文字　先頭レコードと文字数が違うレコード 1 件"
+                                << 0 << QByteArray() << 1;
     QTest::newRow("bytes cut a character in half") << true << QStringList{"1", "2"} << QByteArray("\x8A\xBF" "A\r\n")
                                                    << QStringList{"\uFFFD|ｿA"}
-                                                   << "表示 1 件　レイアウトの合計 3 バイト／先頭レコード 3 バイト";
+                                                   << "表示 1 件　レイアウトの合計 3 バイト／先頭レコード 3 バイト"
+                                                   << 0 << QByteArray() << 1;
     QTest::newRow("a width that cannot be used") << false << QStringList{"1", "x", "1"} << QByteArray("ABC")
                                                  << QStringList{"A|フィールド 2 の文字長「x」は数値ではありません。|"}
-                                                 << "使えない文字長があるため";
+                                                 << "使えない文字長があるため" << 0 << QByteArray() << 1;
+    QTest::newRow("records of 4 bytes, type D only") << true << QStringList{"1", "3"} << QByteArray("HAAADBBBHCCCDEEE")
+                                                     << QStringList{"D|BBB", "D|EEE"} << "表示 2 件" << 4 << QByteArray("D")
+                                                     << 2;
 }
 
 void PreviewWindowTest::cellsShowEachFieldAsTheConversionCutsIt()
@@ -61,6 +69,11 @@ void PreviewWindowTest::cellsShowEachFieldAsTheConversionCutsIt()
     QFETCH(QByteArray, source);
     QFETCH(QStringList, rows);
     QFETCH(QString, status);
+    QFETCH(int, recordLength);
+    QFETCH(QByteArray, selectedType);
+    QFETCH(int, firstNumber);
+    mdlGlobal.RecordLength = int16_t(recordLength);
+    if (!selectedType.isEmpty()) mdlGlobal.Selection = RecordSelection{1, selectedType.toStdString()};
     mdlGlobal.Unit = bytes ? WidthUnit::Bytes : WidthUnit::Characters;
     mdlGlobal.FieldTable.clear();
     for (const QString &width : widths) mdlGlobal.FieldTable.push_back({width.toStdString(), "f"});
@@ -74,7 +87,7 @@ void PreviewWindowTest::cellsShowEachFieldAsTheConversionCutsIt()
     QStringList shown;
     for (int row = 0; row < preview->table()->model()->rowCount(); ++row) shown << rowText(preview, row);
     QCOMPARE(shown, rows);
-    QCOMPARE(preview->table()->model()->headerData(0, Qt::Vertical).toInt(), 1);
+    QCOMPARE(preview->table()->model()->headerData(0, Qt::Vertical).toInt(), firstNumber);
     QVERIFY2(preview->status()->text().contains(status), qPrintable(preview->status()->text()));
 }
 
