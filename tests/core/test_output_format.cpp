@@ -114,4 +114,20 @@ TEST(OutputFormat, ByteModeColumnsAreTrimmedAsTextsOfTheirOwn)
     EXPECT_EQ(undecodable, 2u);
 }
 
+TEST(OutputFormat, QuotesOnlyTheColumnsThatNeedThemOnLinesOfAnyLength)
+{
+    LayoutModel model = LayoutModel::startup();
+    model.FieldTable = {{"2", "a"}, {"70", "b"}, {}};
+    model.FieldCount = 2;
+    model.OutputLayout = {{0}, {2}, {1}};
+    model.Output = {.quote = true};
+    const std::string longer(68, 'y');
+    for (const auto &[line, written] : {std::pair<std::string, std::string>{"a\"bcd", "bcd,\"a\"\"\""},
+                                        {"x," + longer + ",z", "\"" + longer + ",z\",\"x,\""}}) {
+        std::string out;
+        ASSERT_TRUE(ComposePlan(model).compose(line, ",", out));
+        EXPECT_EQ(out, written) << line;
+    }
+}
+
 } // namespace
