@@ -1,6 +1,5 @@
 #include "BatchRun.h"
 
-#include "Cp932ToUtf8.h"
 #include "CoreError.h"
 #include "DefinitionReader.h"
 #include "ErrorText.h"
@@ -34,7 +33,7 @@ void stopOnSignals()
 
 void say(const std::string &message) { std::fprintf(stderr, "%s\n", message.c_str()); }
 
-std::string describe(const CoreError &error) { return describeError(error, cp932ToUtf8); }
+std::string describe(const CoreError &error) { return describeError(error); }
 
 class BatchEnvironment : public RunEnvironment {
 public:
@@ -146,8 +145,11 @@ std::string report(const BatchJob &job, const std::vector<LayoutModel> &models, 
 {
     if (models.size() == 1) return runReport(result.targets.front(), models.front().Selection.has_value()) + "\n";
     std::string lines;
-    for (size_t index = 0; index < models.size(); ++index)
+    for (size_t index = 0; index < models.size(); ++index) {
         lines += " " + std::to_string(result.targets[index].converted) + "件 " + job.layouts[index].outputPath + "\n";
+        if (const std::string undecodable = undecodableReport(result.targets[index]); !undecodable.empty())
+            lines += undecodable + "\n";
+    }
     return lines;
 }
 
@@ -162,7 +164,7 @@ int convert(const BatchJob &job, const std::vector<LayoutModel> &models)
         result = runConversion(job.sourcePath, environment);
     } catch (const CoreError &error) {
         environment.progress().clear();
-        say(describeRunFailure(error, cp932ToUtf8));
+        say(describeRunFailure(error));
         return ExitFailed;
     }
     environment.progress().clear();

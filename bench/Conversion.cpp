@@ -29,11 +29,14 @@ std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layou
         return runConversion(sourcePath, environment).targets;
     } catch (const CoreError &error) {
         // The bench's width texts are ASCII: their bytes read the same in UTF-8.
-        throw std::runtime_error(describeRunFailure(error, [](std::string_view text) { return std::string(text); }));
+        throw std::runtime_error(describeRunFailure(error));
     }
 }
 
-long long convertWithCore(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath)
+long long convertWithCore(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath,
+                          const OutputOptions &options)
 {
-    return convertInOnePass({layoutFor(benchCase, outputPath)}, sourcePath).front().converted;
+    LayoutModel layout = layoutFor(benchCase, outputPath);
+    layout.Output = options;
+    return convertInOnePass({layout}, sourcePath).front().converted;
 }

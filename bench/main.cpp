@@ -1,11 +1,13 @@
 // kenaris-bench: times the conversion core against gawk and cp on generated CP932 sources,
-// checks that its output is byte for byte the peer's, and measures its peak memory.
+// checks that its output is byte for byte the peer's, measures its peak memory, and times the
+// output options against the plain run, checking each output against an independent pipeline.
 
 #include "BenchCase.h"
 #include "BenchReport.h"
 #include "Conversion.h"
 #include "MemoryCase.h"
 #include "NumberOption.h"
+#include "OptionsCase.h"
 #include "ProcessRun.h"
 #include "RecordCase.h"
 #include "SpeedCase.h"
@@ -41,7 +43,7 @@ const char Usage[] =
     "  --bank-records N  records of 120 bytes in the bank pattern (default 1000000)\n"
     "  --runs N          timed runs of each program; the best counts (default 3)\n"
     "  --growth N        the memory case converts the source and N copies of it (default 10)\n"
-    "  --require-peers   exit with 77 (skipped) when gawk or iconv is missing\n";
+    "  --require-peers   exit with 77 (skipped) when gawk, iconv or python3 is missing\n";
 
 Options parseOptions(int argc, char **argv)
 {
@@ -112,6 +114,7 @@ int runBenchmark(const Options &options, TempFolder &folder)
     const MemoryFigures memory =
         runMemoryCase(startup, startupSource, folder.path(), options.growth, conversion, convertEveryRecord);
     goals.push_back(memoryGoal(memory, conversion));
+    for (const GoalLine &goal : runOptionsCase(startup, startupSource, folder.path(), options.runs)) goals.push_back(goal);
 
     for (const BenchCase &benchCase : {wideRecordCase(options.wideRecords), byteLayoutCase(options.records)}) {
         std::string source;
@@ -137,8 +140,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "kenaris-bench: %s\n%s", error.what(), Usage);
         return 2;
     }
-    if (options.requirePeers && !(onPath("gawk") && onPath("iconv") && onPath("cp"))) {
-        std::printf("kenaris-bench: gawk, iconv or cp is missing; nothing compared (Debian: apt-get install gawk)\n");
+    if (options.requirePeers && !(onPath("gawk") && onPath("iconv") && onPath("cp") && onPath("python3"))) {
+        std::printf("kenaris-bench: gawk, iconv, cp or python3 is missing; nothing compared "
+                    "(Debian: apt-get install gawk python3)\n");
         return SkippedExitCode;
     }
 

@@ -1,6 +1,9 @@
 #include "ComposePlan.h"
 
 #include "Cp932.h"
+#include "Cp932Codec.h"
+#include "CopyBytes.h"
+#include "OutputFormat.h"
 #include "WidthText.h"
 
 #include <algorithm>
@@ -54,26 +57,6 @@ private:
     std::optional<CoreError> stop_; // why no further start can be summed
 };
 
-// Pieces are mostly a few bytes long: two overlapping fixed-size copies beat a call to memcpy.
-// Nothing outside the piece is read or written (and an empty view's null pointer is never used).
-[[gnu::always_inline]] inline char *copyBytes(char *to, std::string_view bytes)
-{
-    const char *from = bytes.data();
-    const size_t size = bytes.size();
-    if (size >= 8 && size <= 16) {
-        std::memcpy(to, from, 8);
-        std::memcpy(to + size - 8, from + size - 8, 8);
-    } else if (size >= 4 && size < 8) {
-        std::memcpy(to, from, 4);
-        std::memcpy(to + size - 4, from + size - 4, 4);
-    } else if (size > 16) {
-        std::memcpy(to, from, size);
-    } else {
-        for (size_t i = 0; i < size; ++i) to[i] = from[i];
-    }
-    return to + size;
-}
-
 // The fields of the output positions 1, 2, ... up to the first empty position: every position
 // the output list shows, whatever the field count (a column dragged in beyond the number of
 // fields is written too).
@@ -96,7 +79,7 @@ ComposePlan::ComposePlan(const LayoutModel &model) : ComposePlan(model, outputFi
 ComposePlan ComposePlan::ofField(const LayoutModel &model, int field) { return ComposePlan(model, {field}, 0); }
 
 ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition)
-    : unit_(model.Unit)
+    : unit_(model.Unit), options_(model.Output)
 {
     struct Piece {
         long long start0, end0;
@@ -174,11 +157,17 @@ void ComposePlan::cutColumns(std::string_view line, std::vector<std::string_view
     for (const Column &column : columns_) pieces.push_back(pieceOf(line, column));
 }
 
-bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out) const
+bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std::string &out,
+                          size_t &undecodable) const
 {
     if (failure_) throw *failure_;
     if (columns_.empty()) return false;
     locateBoundaries(line);
+
+    if (options_.reshapesColumns()) {
+        appendFormatted(line, delimiter, out, undecodable);
+        return true;
+    }
 
     // One resize and plain copies: appending piece by piece costs more than the cutting.
     size_t length = delimiter.size() * (columns_.size() - 1);
@@ -192,4 +181,39 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
         to = copyBytes(to, line.substr(begin, offsets_[columns_[i].lastBoundary] - begin));
     }
     return true;
+}
+
+void ComposePlan::appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
+                                  size_t &undecodable) const
+{
+    OutputOptions options = options_;
+    // Most lines hold nothing to quote: one look at the whole line spares a look at each column.
+    options.quote = options.quote && needsQuotes(line, delimiter);
+    // UTF-8 is faster made of the whole line at once; that gives the columns' own characters
+    // when the delimiter's bytes (like the quotes) can neither begin nor end a double-byte one.
+    const bool encodeLine = options.utf8 && outsideCharacters(delimiter);
+    if (encodeLine) {
+        options.utf8 = false;
+        scratch_.clear();
+    }
+    std::string &target = encodeLine ? scratch_ : out;
+
+    // As in the plain copy, one resize: to the most the columns can take, then to what they took.
+    size_t room = delimiter.size() * (columns_.size() - 1);
+    for (const Column &column : columns_)
+        room += columnRoom(offsets_[column.lastBoundary] - offsets_[column.firstBoundary]);
+    const size_t at = target.size();
+    target.resize(at + room);
+    char *to = target.data() + at;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (i) to = copyBytes(to, delimiter);
+        const size_t begin = offsets_[columns_[i].firstBoundary];
+        const std::string_view column = line.substr(begin, offsets_[columns_[i].lastBoundary] - begin);
+        if (options.quote || options.utf8)
+            to = writeColumn(column, options, delimiter, to, undecodable);
+        else // the usual line: trimmed at most
+            to = copyBytes(to, options.trim ? trimBlanks(column) : column);
+    }
+    target.resize(size_t(to - target.data()));
+    if (encodeLine) undecodable += cp932::appendUtf8(scratch_, out);
 }

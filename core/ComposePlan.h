@@ -20,9 +20,16 @@ public:
     static ComposePlan ofField(const LayoutModel &model, int field);
 
     // Appends the fields of `line` in output order, each followed by `delimiter`, less the last
-    // delimiter. Returns false, appending nothing, when the layout yields no column at all.
-    // Throws the CoreError the layout holds (a width or field that cannot be used).
-    bool compose(std::string_view line, std::string_view delimiter, std::string &out) const;
+    // delimiter; each written as the layout's output options say. Returns false, appending
+    // nothing, when the layout yields no column at all. Adds to `undecodable` the characters
+    // that UTF-8 output could not decode. Throws the CoreError the layout holds (a width or
+    // field that cannot be used).
+    bool compose(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable) const;
+    bool compose(std::string_view line, std::string_view delimiter, std::string &out) const
+    {
+        size_t undecodable = 0;
+        return compose(line, delimiter, out, undecodable);
+    }
 
     // The piece of `line` the first column cuts (empty without columns). Throws as compose does.
     std::string_view firstColumn(std::string_view line) const;
@@ -42,6 +49,9 @@ private:
         size_t firstBoundary; // index into boundaries_ of the column's start
         size_t lastBoundary;  // index into boundaries_ of the column's end
     };
+    // The columns as the options write them; the plain copy in compose() is the fast path.
+    void appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
+                         size_t &undecodable) const;
     void locateBoundaries(std::string_view line) const; // fills offsets_
     // The column's piece of `line`, once its boundaries are located.
     std::string_view pieceOf(std::string_view line, const Column &column) const
@@ -51,8 +61,10 @@ private:
     }
 
     WidthUnit unit_;
+    OutputOptions options_;
     std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
     std::vector<Column> columns_;
     std::optional<CoreError> failure_;
     mutable std::vector<size_t> offsets_; // byte offset of each boundary in the line in hand
+    mutable std::string scratch_;          // the CP932 line before it is made UTF-8
 };

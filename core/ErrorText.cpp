@@ -1,14 +1,15 @@
 #include "ErrorText.h"
 
+#include "Cp932Codec.h"
 #include "StandardStream.h"
 
 namespace {
 
 std::string quoted(const std::string &text) { return "「" + text + "」"; }
 
-std::string fieldWithWidth(const CoreError &error, const Cp932Decoder &decode)
+std::string fieldWithWidth(const CoreError &error)
 {
-    return "フィールド " + std::to_string(error.field) + " の文字長" + quoted(decode(error.widthText));
+    return "フィールド " + std::to_string(error.field) + " の文字長" + quoted(cp932::toUtf8(error.widthText));
 }
 
 // A file by its name; standard input and output by what they are.
@@ -39,18 +40,18 @@ std::string lineFaultText(CoreError::LineFault fault)
 
 } // namespace
 
-std::string describeError(const CoreError &error, const Cp932Decoder &decode)
+std::string describeError(const CoreError &error)
 {
     const char *unit = error.unitIsBytes ? "バイト" : "文字";
     using Kind = CoreError::Kind;
     switch (error.kind()) {
     case Kind::WidthNotANumber:
-        return atPosition(error) + fieldWithWidth(error, decode) + "は数値ではありません。";
+        return atPosition(error) + fieldWithWidth(error) + "は数値ではありません。";
     case Kind::WidthOverflow:
-        return atPosition(error) + fieldWithWidth(error, decode) +
+        return atPosition(error) + fieldWithWidth(error) +
                "が範囲 (-32768～32767) を超えています。";
     case Kind::NegativeWidth:
-        return atPosition(error) + fieldWithWidth(error, decode) + "が負の値です。";
+        return atPosition(error) + fieldWithWidth(error) + "が負の値です。";
     case Kind::StartBelowOne:
         return atPosition(error) + "フィールド " + std::to_string(error.field) + " の開始位置 (" +
                std::to_string(error.start) + ") が 1 より前になります。前のフィールドの文字長を確かめてください。";
@@ -86,15 +87,15 @@ std::string describeError(const CoreError &error, const Cp932Decoder &decode)
         return "定義ファイル" + quoted(error.path) + "には項目が多すぎます。フィールドも出力データも、それぞれ 32767 個までです。";
     case Kind::MalformedKeywordLine:
         return "定義ファイル" + quoted(error.path) + "の " +
-               std::to_string(error.line) + " 行目" + quoted(decode(error.lineText)) +
+               std::to_string(error.line) + " 行目" + quoted(cp932::toUtf8(error.lineText)) +
                "が正しくありません。" + lineFaultText(error.lineFault);
     }
     return error.what();
 }
 
-std::string describeRunFailure(const CoreError &error, const Cp932Decoder &decode)
+std::string describeRunFailure(const CoreError &error)
 {
-    const std::string cause = describeError(error, decode);
+    const std::string cause = describeError(error);
     // An empty pipe has no record to name.
     if (error.record <= 0 || error.kind() == CoreError::Kind::EmptyPipe) return cause;
     return std::to_string(error.record) + " 件目のレコードで変換を中止しました。\n" + cause;

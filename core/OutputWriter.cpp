@@ -31,10 +31,12 @@ void OutputWriter::flush()
         flushedLastLine_.assign(lastLine());
         lastLineFlushed_ = true;
     }
-    if (fd_ < 0) open();
+    const bool opening = fd_ < 0;
+    if (opening) open();
     struct stat before {};
     // Standard output may be shared with other writers: what they wrote is not cut off.
     const bool sized = !isStandardStream(path_) && ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
+    if (opening && !fileStart_.empty() && (!sized || before.st_size == 0)) buffer_.insert(0, fileStart_);
     size_t written = 0;
     while (written < buffer_.size()) {
         const ssize_t put = ::write(fd_, buffer_.data() + written, buffer_.size() - written);

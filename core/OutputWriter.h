@@ -66,6 +66,8 @@ public:
     void flush();
     // Flushes, then sends later lines to `path`.
     void redirect(std::string path);
+    // Bytes put before the first line of each file that is empty when the writer opens it.
+    void startFilesWith(std::string_view bytes) { fileStart_ = bytes; }
     const std::string &path() const { return path_; }
 
 private:
@@ -83,6 +85,7 @@ private:
     };
 
     std::string path_;
+    std::string fileStart_;
     PipeOpen pipeOpen_;
     int fd_ = -1;
     std::string buffer_;

@@ -3,6 +3,7 @@
 #include "ComposePlan.h"
 #include "CoreError.h"
 #include "LineReader.h"
+#include "OutputFormat.h"
 #include "OutputWriter.h"
 #include "RecordSelection.h"
 
@@ -24,6 +25,7 @@ struct Target {
         plan.emplace(layout);
         selection.emplace(layout);
         delimiter = delimiterText;
+        writer.startFilesWith(fileStart(layout.Output));
         if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
     }
 
@@ -33,6 +35,12 @@ struct Target {
     std::string delimiter;
     TargetCounts counts;
     bool anyOutput = false;
+
+    void countUndecodable(size_t characters, int32_t record)
+    {
+        if (counts.undecodable == 0) counts.firstUndecodableRecord = record;
+        counts.undecodable += (long long)characters;
+    }
 };
 
 void checkRoomForOneMore(int32_t count)
@@ -90,11 +98,13 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                     continue;
                 }
                 checkRoomForOneMore(target->counts.converted);
+                size_t undecodable = 0;
                 if (target->writer.appendComposed(recordsRead, [&](std::string &out) {
-                        return target->plan->compose(record, target->delimiter, out);
+                        return target->plan->compose(record, target->delimiter, out, undecodable);
                     }))
                     target->anyOutput = true;
                 ++target->counts.converted;
+                if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
             }
             pausedAfterLast = false;
 

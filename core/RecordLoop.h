@@ -40,7 +40,9 @@ public:
 
 struct TargetCounts {
     int32_t converted = 0;
-    int32_t notSelected = 0; // records read that the layout's selection skipped
+    int32_t notSelected = 0;             // records read that the layout's selection skipped
+    long long undecodable = 0;           // characters UTF-8 output wrote as U+FFFD
+    int32_t firstUndecodableRecord = 0;  // the source record holding the first of them
 };
 
 struct RunResult {

@@ -10,5 +10,13 @@ std::string runReport(const TargetCounts &counts, bool selecting)
         report += std::to_string(counts.notSelected);
         report += " 件";
     }
+    if (const std::string undecodable = undecodableReport(counts); !undecodable.empty()) report += "\n" + undecodable;
     return report;
+}
+
+std::string undecodableReport(const TargetCounts &counts)
+{
+    if (counts.undecodable == 0) return {};
+    return "変換できない文字 " + std::to_string(counts.undecodable) + " 個（最初は " +
+           std::to_string(counts.firstUndecodableRecord) + " 件目）";
 }

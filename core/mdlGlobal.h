@@ -21,6 +21,17 @@ struct OutputItem {
 // What widths and positions count.
 enum class WidthUnit { Characters, Bytes };
 
+// How output columns are written; all off, they are the source's bytes as they are.
+struct OutputOptions {
+    bool trim = false;  // blanks (0x20, 0x81 0x40) removed at both ends of every column
+    bool quote = false; // a column holding the delimiter, '"', CR or LF goes in double quotes
+    bool utf8 = false;  // lines written in UTF-8 instead of CP932
+    bool bom = false;   // with utf8: the file starts with a byte order mark
+
+    bool reshapesColumns() const { return trim || quote || utf8; }
+    bool operator==(const OutputOptions &) const = default;
+};
+
 // Only the records whose field `field` holds exactly `text` are converted.
 struct RecordSelection {
     int16_t field = 1;
@@ -36,6 +47,7 @@ struct LayoutSettings {
     WidthUnit Unit = WidthUnit::Characters;
     int16_t RecordLength = 0; // 0: one record a line; else 1..MaxRecordLength bytes a record
     std::optional<RecordSelection> Selection;
+    OutputOptions Output;
     bool operator==(const LayoutSettings &) const = default;
 };
 

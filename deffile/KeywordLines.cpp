@@ -39,6 +39,14 @@ Fault leadingNumber(std::string_view &rest, int16_t &number, int max, Fault outO
     return Fault::None;
 }
 
+// A keyword alone switches its setting on.
+Fault switchOn(std::string_view rest, bool &setting)
+{
+    const Fault fault = nothingMore(rest);
+    if (fault == Fault::None) setting = true;
+    return fault;
+}
+
 const KeywordLine Keywords[] = {
     {"BYTE",
      [](std::string_view rest, LayoutSettings &settings) {
@@ -72,6 +80,22 @@ const KeywordLine Keywords[] = {
      [](const LayoutSettings &settings) {
          if (!settings.Selection) return std::string();
          return "SELECT " + std::to_string(settings.Selection->field) + " " + settings.Selection->text;
+     }},
+    {"TRIM", [](std::string_view rest, LayoutSettings &settings) { return switchOn(rest, settings.Output.trim); },
+     [](const LayoutSettings &settings) { return std::string(settings.Output.trim ? "TRIM" : ""); }},
+    {"QUOTE", [](std::string_view rest, LayoutSettings &settings) { return switchOn(rest, settings.Output.quote); },
+     [](const LayoutSettings &settings) { return std::string(settings.Output.quote ? "QUOTE" : ""); }},
+    {"UTF8",
+     [](std::string_view rest, LayoutSettings &settings) {
+         const std::string_view option = withoutTrailingBlanks(rest);
+         if (!option.empty() && option != " BOM") return Fault::ExtraText;
+         settings.Output.utf8 = true;
+         settings.Output.bom = !option.empty();
+         return Fault::None;
+     },
+     [](const LayoutSettings &settings) {
+         if (!settings.Output.utf8) return std::string();
+         return std::string(settings.Output.bom ? "UTF8 BOM" : "UTF8");
      }},
 };
 

@@ -1,8 +1,9 @@
 #pragma once
 // The keyword lines between "FIX" and "OUT": each layout setting a definition file keeps on a
-// line of its own ("BYTE", "RECORD n", "SELECT k text"). Reading and writing them both go
-// through one table, in the order the lines are written; a line is written only while its
-// setting is in use, so files of layouts without it stay as they were.
+// line of its own ("BYTE", "RECORD n", "SELECT k text", "TRIM", "QUOTE", "UTF8" or "UTF8 BOM").
+// Reading and writing them both go through one table, in the order the lines are written; a
+// line is written only while its setting is in use, so files of layouts without it stay as
+// they were.
 //
 // A line is a keyword line when its first word (up to the first blank) is a keyword. Trailing
 // blanks are ignored, except in the text of "SELECT k text", which is everything after the

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-// The text for the screen; a byte that is not valid CP932 shows as U+FFFD.
+// The text for the screen, by the core's table; a character that cannot be decoded shows as U+FFFD.
 QString decodeCp932(std::string_view bytes);
 
 // The CP932 bytes of `text`, or nothing when a character has no CP932 form; `unmappable`

@@ -73,6 +73,10 @@ public:
     QAction *mnuPreview = nullptr;
     QAction *mnuRecordLength = nullptr;
     QAction *mnuSelection = nullptr;
+    QAction *mnuTrim = nullptr;  // the layout's output options, checked while on
+    QAction *mnuQuote = nullptr;
+    QAction *mnuUtf8 = nullptr;
+    QAction *mnuBom = nullptr;   // enabled only while mnuUtf8 is checked
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }
@@ -98,6 +102,7 @@ public:
     void mnuPreview_Click();
     void mnuRecordLength_Click();
     void mnuSelection_Click();
+    void mnuOutputOption_Click(); // any of the four output options
     void mnuOpenDef_Click();
     void mnuSaveDef_Click();
     void cmdFile_Click();
@@ -138,6 +143,8 @@ private:
     void showChosenSource();
     void startLabel1Drag(QPointF pointer);
     void showWidthUnit();
+    void createOutputOptionItems();
+    void showOutputOptions();
     void listLoadedOutputs(const Definition &definition);
     // Loads the definition file at `path` into the layout and the lists, or tells why not.
     void loadDefinition(const std::string &path);

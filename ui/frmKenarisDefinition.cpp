@@ -57,7 +57,7 @@ void frmKenaris::loadDefinition(const std::string &path)
     try {
         definition = readDefinitionFile(path);
     } catch (const CoreError &error) { // cannot be opened or read: say why as well
-        refusal += QLatin1Char('\n') + QString::fromStdString(describeError(error, cp932AsUtf8));
+        refusal += QLatin1Char('\n') + QString::fromStdString(describeError(error));
     }
     if (!definition) {
         MsgBox(refusal, vbExclamation, WindowTitle);
@@ -66,6 +66,7 @@ void frmKenaris::loadDefinition(const std::string &path)
     applyDefinition(*definition, mdlGlobal);
     listLoadedOutputs(*definition);
     showWidthUnit();
+    showOutputOptions();
 }
 
 void frmKenaris::listLoadedOutputs(const Definition &definition)

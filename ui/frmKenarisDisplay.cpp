@@ -7,6 +7,7 @@
 
 #include <QLineEdit>
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -21,7 +22,14 @@ void showBytes(QLineEdit *box, std::string_view bytes)
     box->setText(decodeCp932(bytes.substr(0, end)));
 }
 
-std::string cp932AsUtf8(std::string_view bytes) { return decodeCp932(bytes).toStdString(); }
+void showOutputLine(QLineEdit *box, std::string_view line, bool utf8)
+{
+    if (!utf8) return showBytes(box, line);
+    // At most four bytes a character; the cut falls before a character's first byte.
+    size_t end = std::min<size_t>(line.size(), 4 * DisplayedCharacters);
+    while (end < line.size() && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80) --end;
+    box->setText(QString::fromUtf8(line.data(), qsizetype(end)).left(DisplayedCharacters));
+}
 
 std::optional<QString> failureOf(const std::function<void()> &body, const FailureText &describe)
 {
@@ -39,7 +47,7 @@ std::optional<QString> failureOf(const std::function<void()> &body, const Failur
 
 std::optional<QString> failureOf(const std::function<void()> &body)
 {
-    return failureOf(body, [](const CoreError &error) { return describeError(error, cp932AsUtf8); });
+    return failureOf(body, [](const CoreError &error) { return describeError(error); });
 }
 
 void runHandler(const std::function<void()> &body, int style, const QString &title)

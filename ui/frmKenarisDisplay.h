@@ -15,9 +15,8 @@ class QLineEdit;
 
 // Shows CP932 bytes in a display box; a very long line shows its beginning only.
 void showBytes(QLineEdit *box, std::string_view bytes);
-
-// CP932 bytes as UTF-8, for the sentences of the core.
-std::string cp932AsUtf8(std::string_view bytes);
+// Shows an output line as it was written: UTF-8 or CP932 bytes.
+void showOutputLine(QLineEdit *box, std::string_view line, bool utf8);
 
 using FailureText = std::function<std::string(const CoreError &)>;
 

@@ -182,6 +182,7 @@ void frmKenaris::createMenus()
     mnuPreview = action(mnuEdit, QStringLiteral("プレビュー(&P)..."), QStringLiteral("mnuPreview"));
     mnuRecordLength = action(mnuEdit, QStringLiteral("レコード長を指定(&R)..."), QStringLiteral("mnuRecordLength"));
     mnuSelection = action(mnuEdit, QStringLiteral("対象レコードの指定(&W)..."), QStringLiteral("mnuSelection"));
+    createOutputOptionItems();
 }
 
 void frmKenaris::setTabOrder()
@@ -241,6 +242,7 @@ void frmKenaris::Form_Load()
             for (QLineEdit *box : {txtCSV[0], txtCSV[1], txtDELI, txtInFile, txtOutFile, txt件数}) box->clear();
             mdlGlobal = LayoutModel::startup();
             showWidthUnit();
+            showOutputOptions();
             Delimiter.assign(1, ',');
         },
         vbOKOnly, QString());

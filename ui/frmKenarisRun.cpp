@@ -6,6 +6,7 @@
 #include "ErrorText.h"
 #include "FileChecks.h"
 #include "MsgBox.h"
+#include "OutputFormat.h"
 #include "OutputWriter.h"
 #include "RecordLoop.h"
 #include "RunReport.h"
@@ -59,7 +60,7 @@ private:
     {
         window_.txt件数->setText(QString::number(progress.count));
         showBytes(window_.txtCSV[0], progress.sourceLine);
-        if (progress.anyOutput) showBytes(window_.txtCSV[1], progress.outputLine);
+        if (progress.anyOutput) showOutputLine(window_.txtCSV[1], progress.outputLine, mdlGlobal.Output.utf8);
     }
 
     // The output file may have been chosen anew while events ran: the lines that follow go
@@ -120,7 +121,7 @@ void frmKenaris::cmd開始_Click()
             result = runConversion(InputPath, progress);
             stopReason = progress.stopReason();
         },
-        [](const CoreError &error) { return describeRunFailure(error, cp932AsUtf8); });
+        [](const CoreError &error) { return describeRunFailure(error); });
     converting_ = false;
 
     if (closing_) return; // the program is ending: nothing more to tell
@@ -139,8 +140,9 @@ void frmKenaris::Out1LineFIX(std::string_view line)
     showBytes(txtCSV[0], line);
     LineBuffer.clear();
     if (!ComposePlan(mdlGlobal).compose(line, Delimiter, LineBuffer)) return;
-    showBytes(txtCSV[1], LineBuffer);
+    showOutputLine(txtCSV[1], LineBuffer, mdlGlobal.Output.utf8);
     OutputWriter writer(mdlGlobal.OutputPath);
+    writer.startFilesWith(fileStart(mdlGlobal.Output));
     writer.appendLine(LineBuffer, 0); // a line on its own, outside a run: no record number
     writer.flush();
 }

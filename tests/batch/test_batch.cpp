@@ -61,6 +61,17 @@ TEST(Batch, ByteDefinitionCutsAtBytes)
     EXPECT_EQ(TempDir::read(dir.file("out.csv")), "AB,\x82\xA0\x82\xA2\r\n");
 }
 
+TEST(Batch, OutputOptionsFollowTheDefinitionFile)
+{
+    TempDir dir;
+    const std::string definition = "FIX\r\nTRIM\r\nQUOTE\r\nUTF8 BOM\r\nOUT\r\n2\r\n1\r\nLEN\r\n3 a\r\n5 b\r\n";
+    const std::string source = "1,2\x81\x40\x94\x6E \x81\x40\r\n \x80 \x85\x40\x81\x40 \r\n";
+    const Outcome outcome = runBatch(dir, {dir.write("layout.def", definition), dir.write("in.txt", source), dir.file("out.csv")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, " 2件\n変換できない文字 2 個（最初は 2 件目）\n");
+    EXPECT_EQ(TempDir::read(dir.file("out.csv")), "\xEF\xBB\xBF馬,\"1,2\"\r\n\uFFFD,\uFFFD\r\n");
+}
+
 TEST(Batch, EmptySourceReportsZero)
 {
     TempDir dir;

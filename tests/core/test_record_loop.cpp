@@ -2,6 +2,7 @@
 #include "ErrorText.h"
 #include "FileChecks.h"
 #include "RecordLoop.h"
+#include "RunReport.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -93,6 +94,31 @@ TEST(RecordLoop, ChangesBetweenRecordsTakeEffectAtTheNextRecord)
     EXPECT_EQ(std::count(second.begin(), second.end(), '\n'), 88);
 }
 
+TEST(RecordLoop, Utf8OutputCountsWhatCannotBeDecodedAndMarksEachFile)
+{
+    TempDir dir;
+    TestEnvironment env(dir.file("out.csv"), {1});
+    env.model.Output = {.utf8 = true, .bom = true};
+    EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count(), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv"))) << "the mark goes with the first line";
+
+    env.onPause = [&](int32_t count) {
+        if (count == 256) env.model.OutputPath = dir.file("second.csv");
+        return true;
+    };
+    const std::string source = "\x8A\xBF\r\n\x80\x80\x80\r\n" + records(300) + "\x85\x40Z\r\n";
+    const TargetCounts counts = runConversion(dir.write("in.txt", source), env).targets.front();
+    EXPECT_EQ(counts.undecodable, 4);
+    EXPECT_EQ(counts.firstUndecodableRecord, 2);
+    EXPECT_EQ(runReport(counts, false), " 303件\n変換できない文字 4 個（最初は 2 件目）");
+    const std::string first = TempDir::read(dir.file("out.csv"));
+    const std::string second = TempDir::read(dir.file("second.csv"));
+    EXPECT_EQ(first.substr(0, 24), "\xEF\xBB\xBF漢\r\n\uFFFD\uFFFD\uFFFD\r\n000\r\n");
+    EXPECT_EQ(second.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(second.substr(second.size() - 6), "\uFFFDZ\r\n");
+    EXPECT_EQ(first.find("\xEF\xBB\xBF", 3) + second.find("\xEF\xBB\xBF", 3), 2 * std::string::npos);
+}
+
 TEST(RecordLoop, StoppingKeepsTheLinesSoFar)
 {
     TempDir dir;
@@ -119,7 +145,7 @@ TEST(RecordLoop, AFailureNamesTheRecordAndKeepsTheLinesBeforeIt)
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::WidthNotANumber);
         EXPECT_EQ(error.record, 257);
-        const std::string text = describeRunFailure(error, [](std::string_view s) { return std::string(s); });
+        const std::string text = describeRunFailure(error);
         EXPECT_NE(text.find("257 件目"), std::string::npos) << text;
         EXPECT_NE(text.find("フィールド 1"), std::string::npos) << text;
         EXPECT_NE(text.find("「wide」"), std::string::npos) << text;
@@ -177,7 +203,7 @@ TEST(RecordLoop, NamedPipesNobodyServesDoNotBlock)
         FAIL() << "an unserved pipe converted as empty";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::EmptyPipe);
-        EXPECT_EQ(describeRunFailure(error, [](std::string_view) { return std::string(); }).find("件目"),
+        EXPECT_EQ(describeRunFailure(error).find("件目"),
                   std::string::npos);
     }
     TestEnvironment toPipe(dir.file("out.fifo"), {1});
@@ -259,7 +285,7 @@ TEST(RecordLoop, ASelectionFieldFailsLikeAnOutputColumn)
             runConversion(dir.write("in.txt", "2AAAA"), env);
             ADD_FAILURE() << "no error for field " << field;
         } catch (const CoreError &error) {
-            const std::string message = describeRunFailure(error, [](std::string_view s) { return std::string(s); });
+            const std::string message = describeRunFailure(error);
             EXPECT_NE(message.find("1 件目"), std::string::npos) << message;
             EXPECT_NE(message.find(text), std::string::npos) << message;
         }

@@ -73,7 +73,7 @@ TEST_P(MalformedKeywordLine, RefusesTheFile)
         EXPECT_EQ(error.line, row.line);
         EXPECT_EQ(error.lineText, row.lineText);
         EXPECT_EQ(error.lineFault, row.fault);
-        const std::string text = describeError(error, [](std::string_view bytes) { return std::string(bytes); });
+        const std::string text = describeError(error);
         EXPECT_NE(text.find(std::to_string(row.line) + " 行目「" + row.lineText + "」"), std::string::npos) << text;
         EXPECT_NE(text.find(path), std::string::npos) << text;
     }

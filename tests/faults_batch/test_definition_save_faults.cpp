@@ -14,8 +14,6 @@
 
 namespace {
 
-std::string asIs(std::string_view bytes) { return std::string(bytes); }
-
 TEST(DefinitionSaveFaults, FolderThatCannotBeWrittenKeepsTheOldFile)
 {
     TempDir dir;
@@ -41,7 +39,7 @@ TEST(DefinitionSaveFaults, FolderThatCannotBeWrittenKeepsTheOldFile)
 
     ASSERT_TRUE(failure) << "saved into a folder without write permission";
     EXPECT_EQ(failure->kind(), CoreError::Kind::FileWrite);
-    const std::string message = describeError(*failure, asIs);
+    const std::string message = describeError(*failure);
     EXPECT_EQ(message, "ファイル「" + path + "」に書き込めません。(" + failure->reason + ")");
     EXPECT_FALSE(failure->reason.empty());
     EXPECT_EQ(TempDir::read(path), old);

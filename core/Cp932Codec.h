@@ -1,0 +1,27 @@
+#pragma once
+// Code page 932 to and from Unicode by the program's one table. Bytes are grouped into
+// characters by the character rule of Cp932.h, so what is shown is what is cut.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace cp932 {
+
+// Appends the UTF-8 of `bytes` to `out`. A double-byte character with no Unicode form, and a
+// single byte that is no character (0x80, 0xA0, 0xFD-0xFF, a lead byte without its trail byte),
+// become one U+FFFD each; returns how many did.
+size_t appendUtf8(std::string_view bytes, std::string &out);
+
+// The same, written from `to` on, which must have room for 3 * bytes.size() + 1 bytes; returns
+// the end of what was written and adds the count of U+FFFD to `undecodable`.
+char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable);
+
+// `bytes` as UTF-8, each character that cannot be decoded shown as U+FFFD.
+std::string toUtf8(std::string_view bytes);
+
+// Puts the CP932 form of `code` (the form first in byte order where there are two) into `out`;
+// returns its length, 1 or 2, or 0 when `code` has no CP932 form.
+size_t encode(char32_t code, char out[2]);
+
+} // namespace cp932

@@ -1,0 +1,42 @@
+#pragma once
+// An output column as the layout's options write it: trimmed, then quoted, then encoded.
+
+#include "mdlGlobal.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+// `column` less the half-width (0x20) and full-width (0x81 0x40) blanks at both ends. The column
+// is taken as a text of its own: its bytes are grouped into characters from its first byte on.
+std::string_view trimBlankEnds(std::string_view column);
+
+// The same, with a quick look first: most columns neither begin nor end in a blank's byte.
+inline std::string_view trimBlanks(std::string_view column)
+{
+    if (column.empty()) return column;
+    const char first = column.front(), last = column.back();
+    if (first != ' ' && first != '\x81' && last != ' ' && last != '\x40') return column;
+    return trimBlankEnds(column);
+}
+
+// Whether `column` must be written in double quotes: it holds the delimiter, '"', CR or LF.
+bool needsQuotes(std::string_view column, std::string_view delimiter);
+
+// Whether no byte of `text` can begin or end a double-byte character (all lie below 0x40), so
+// that text joined to a column never changes how the column's bytes fall into characters.
+bool outsideCharacters(std::string_view text);
+
+// The room writeColumn needs for a column of `size` bytes: UTF-8 takes at most three bytes for
+// one, doubled quotes two; then the quotes around it and a spare byte.
+constexpr size_t columnRoom(size_t size) { return 3 * size + 3; }
+
+// Writes `column` from `to` on as the options say and returns the end of what was written. Adds
+// to `undecodable` the characters UTF-8 output could not decode (each written as U+FFFD).
+char *writeColumn(std::string_view column, const OutputOptions &options, std::string_view delimiter, char *to,
+                  size_t &undecodable);
+
+// What each output file starts with: a byte order mark for UTF-8 output that asks for one.
+std::string_view fileStart(const OutputOptions &options);
