@@ -118,6 +118,27 @@ void writeRepeated(const std::string &from, const std::string &to, int copies)
     sink.close();
 }
 
+void copyThroughUserSpace(const std::string &from, const std::string &to)
+{
+    FileSource source(from);
+    const int fd = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) fail("cannot create", to, errno);
+    std::vector<char> buffer(Chunk);
+    while (const size_t n = source.read(buffer)) {
+        for (size_t written = 0; written < n;) {
+            const ssize_t put = ::write(fd, buffer.data() + written, n - written);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) {
+                const int failure = put < 0 ? errno : ENOSPC;
+                ::close(fd);
+                fail("cannot write", to, failure);
+            }
+            written += size_t(put);
+        }
+    }
+    if (::close(fd) != 0) fail("cannot close", to, errno);
+}
+
 unsigned long long fileSize(const std::string &path)
 {
     struct stat info {};

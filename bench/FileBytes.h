@@ -30,6 +30,10 @@ long long firstDifference(const std::string &a, const std::string &b);
 // Writes `copies` copies of `from` one after another into `to`.
 void writeRepeated(const std::string &from, const std::string &to, int copies);
 
+// Copies `from` to `to` (created or truncated) by a loop of 1 MiB read() and write(): what merely
+// moving the bytes through a program costs.
+void copyThroughUserSpace(const std::string &from, const std::string &to);
+
 unsigned long long fileSize(const std::string &path);
 
 // Removes the file if it exists.

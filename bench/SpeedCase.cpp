@@ -63,6 +63,13 @@ SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder,
                                   return runOrThrow({{{"cp", sourcePath, stem + ".copy"}, {}}}, "/dev/null", "/dev/null");
                               }});
 
+    const std::string userCopy = stem + ".usercopy";
+    contenders.push_back({"user-space copy (1 MiB read/write)", userCopy, [&] {
+                              const double cpuBefore = ownCpuSeconds();
+                              copyThroughUserSpace(sourcePath, userCopy);
+                              return ownCpuSeconds() - cpuBefore;
+                          }});
+
     timeInRounds(contenders, runs);
     std::printf("  %-40s %11s %14s %11s\n", "", "wall", "", "processor");
     for (const Contender &contender : contenders) printRow(contender, figures.sourceBytes);
@@ -74,7 +81,12 @@ SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder,
     for (const Contender &contender : contenders) {
         if (contender.output == stem + ".peer") figures.peerSeconds = contender.best;
         if (contender.output == stem + ".copy") figures.copySeconds = contender.best;
+        if (contender.output == userCopy) figures.userCopySeconds = contender.best;
     }
+    std::printf("  kenaris: %.2fx the user-space copy's time", figures.coreSeconds / figures.userCopySeconds);
+    if (figures.copySeconds) std::printf(", %.2fx cp's", figures.coreSeconds / *figures.copySeconds);
+    if (figures.peerSeconds) std::printf(", %.1fx faster than the gawk peer", *figures.peerSeconds / figures.coreSeconds);
+    std::printf("\n");
     if (figures.peerSeconds) {
         const long long difference = firstDifference(stem + ".kenaris", stem + ".peer");
         if (difference >= 0)

@@ -1,5 +1,6 @@
 #pragma once
-// A timed case: the conversion, the gawk peer and cp on one generated source.
+// A timed case: the conversion, the gawk peer, cp and a plain copy through user space on one
+// generated source.
 
 #include "BenchCase.h"
 
@@ -11,6 +12,7 @@ struct SpeedFigures {
     double coreSeconds = 0;
     std::optional<double> peerSeconds; // absent when the peer's programs are missing
     std::optional<double> copySeconds; // absent when cp is missing
+    double userCopySeconds = 0;        // the 1 MiB read() and write() loop
 };
 
 // Makes the case's source in `folder` (kept as `sourcePath` for later cases), prints and returns

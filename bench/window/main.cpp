@@ -29,7 +29,7 @@
 
 namespace {
 
-constexpr double WindowGoal = 1.5; // the window's run takes at most this many times the core's
+constexpr double WindowGoal = 1.1; // the window's run takes at most this many times the core's
 
 struct Options {
     long long records = 1000000;
