@@ -169,16 +169,34 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
         return true;
     }
 
-    // One resize and plain copies: appending piece by piece costs more than the cutting.
-    size_t length = delimiter.size() * (columns_.size() - 1);
-    for (const Column &column : columns_) length += offsets_[column.lastBoundary] - offsets_[column.firstBoundary];
+    // One resize and plain copies: appending piece by piece costs more than the cutting. The
+    // tables are read through local pointers, as the bytes written might otherwise alias them.
+    const size_t *const offsets = offsets_.data();
+    const Column *const columns = columns_.data();
+    const size_t count = columns_.size();
+    size_t length = delimiter.size() * (count - 1);
+    for (size_t i = 0; i < count; ++i) length += offsets[columns[i].lastBoundary] - offsets[columns[i].firstBoundary];
     const size_t at = out.size();
     out.resize(at + length);
     char *to = out.data() + at;
-    for (size_t i = 0; i < columns_.size(); ++i) {
-        if (i) to = copyBytes(to, delimiter);
-        const size_t begin = offsets_[columns_[i].firstBoundary];
-        to = copyBytes(to, line.substr(begin, offsets_[columns_[i].lastBoundary] - begin));
+    char *const end = to + length;
+    for (size_t i = 0; i < count; ++i) {
+        if (i) {
+            if (delimiter.size() == 1)
+                *to++ = delimiter.front();
+            else
+                to = copyBytes(to, delimiter);
+        }
+        const size_t begin = offsets[columns[i].firstBoundary];
+        const size_t size = offsets[columns[i].lastBoundary] - begin;
+        // A short column is copied as sixteen bytes where both lines have them, whatever its size:
+        // no branch on the size, and the columns and delimiters after it write over the rest.
+        if (size <= 16 && begin + 16 <= line.size() && end - to >= 16) {
+            std::memcpy(to, line.data() + begin, 16);
+            to += size;
+        } else {
+            to = copyBytes(to, line.substr(begin, size));
+        }
     }
     return true;
 }

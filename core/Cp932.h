@@ -147,6 +147,15 @@ inline uint64_t characterStarts(const char *block, size_t size, int byteAfter, u
 // advanceChars from 0 for each, in one pass over the text, 64 bytes at a time.
 inline void charOffsets(std::string_view text, const long long *indices, size_t count, size_t *offsets)
 {
+    if (text.size() <= 64) { // the usual record: one block, and no branch per index
+        uint64_t secondByteFirst = 0;
+        const uint64_t starts = detail::characterStarts(text.data(), text.size(), -1, secondByteFirst);
+        uint8_t startList[64 + 8];
+        const long long startsInText = detail::listBits(starts, (text.size() + 7) / 8, startList);
+        startList[startsInText] = uint8_t(text.size()); // where every index past the last character lands
+        for (size_t next = 0; next < count; ++next) offsets[next] = startList[std::min(indices[next], startsInText)];
+        return;
+    }
     size_t next = 0;
     long long charsBefore = 0; // characters starting before the block
     uint64_t secondByteFirst = 0;
