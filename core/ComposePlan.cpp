@@ -164,11 +164,15 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
     if (columns_.empty()) return false;
     locateBoundaries(line);
 
-    if (options_.reshapesColumns()) {
+    if (options_.reshapesColumns())
         appendFormatted(line, delimiter, out, undecodable);
-        return true;
-    }
+    else
+        appendPlain(line, delimiter, out);
+    return true;
+}
 
+void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const
+{
     // One resize and plain copies: appending piece by piece costs more than the cutting. The
     // tables are read through local pointers, as the bytes written might otherwise alias them.
     const size_t *const offsets = offsets_.data();
@@ -198,7 +202,6 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
             to = copyBytes(to, line.substr(begin, size));
         }
     }
-    return true;
 }
 
 void ComposePlan::appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
@@ -213,6 +216,11 @@ void ComposePlan::appendFormatted(std::string_view line, std::string_view delimi
     if (encodeLine) {
         options.utf8 = false;
         scratch_.clear();
+        if (!options.trim && !options.quote) { // the plain line, encoded
+            appendPlain(line, delimiter, scratch_);
+            undecodable += cp932::appendUtf8(scratch_, out);
+            return;
+        }
     }
     std::string &target = encodeLine ? scratch_ : out;
 

@@ -45,15 +45,16 @@ constexpr Utf8Cell cellOf(char32_t code)
     return cell;
 }
 
-// The cells of the 256 single bytes, then of the double-byte characters of the table by lead
-// and trail byte (0 where the table has none), made once.
+// The cells of the 256 single bytes, then for each lead byte a row of 256 cells by the byte after
+// it: the pair's character where that byte is a trail byte, else the lone lead byte's U+FFFD.
+// Made once.
 constexpr size_t PairCells = 256;
 
 const std::vector<Utf8Cell> &utf8Cells()
 {
     static const std::vector<Utf8Cell> cells = [] {
         std::vector<Utf8Cell> made;
-        made.reserve(PairCells + table::LeadBytes * table::TrailBytes);
+        made.reserve(PairCells + table::LeadBytes * 256);
         for (unsigned byte = 0; byte < 256; ++byte) {
             char32_t code = Replacement;
             if (byte < 0x80) code = byte;
@@ -61,8 +62,9 @@ const std::vector<Utf8Cell> &utf8Cells()
             made.push_back(cellOf(code));
         }
         for (size_t lead = 0; lead < table::LeadBytes; ++lead)
-            for (size_t trail = 0; trail < table::TrailBytes; ++trail) {
-                const uint16_t code = table::doubleByte[lead][trail];
+            for (unsigned next = 0; next < 256; ++next) {
+                const auto trail = uint8_t(next);
+                const uint16_t code = isTrailByte(trail) ? table::doubleByte[lead][table::trailIndex(trail)] : 0;
                 made.push_back(cellOf(code ? code : Replacement));
             }
         return made;
@@ -70,18 +72,20 @@ const std::vector<Utf8Cell> &utf8Cells()
     return cells;
 }
 
-// For each lead byte, the index in utf8Cells() of its row less 0x40, so that adding the trail
-// byte gives the pair's cell.
-const std::array<uint32_t, 256> &pairRowStarts()
+// For each byte that starts a character, how to find its cell from the byte after it: bits 8 and
+// up hold the index of the byte's own cell or, for a lead byte, of its row; bits 0-7 the mask of
+// the byte after (0 for a byte that is a character by itself).
+const std::array<uint32_t, 256> &cellFinders()
 {
-    static const std::array<uint32_t, 256> starts = [] {
+    static const std::array<uint32_t, 256> finders = [] {
         std::array<uint32_t, 256> made{};
-        for (unsigned lead = 0; lead < 256; ++lead)
-            if (isLeadByte(uint8_t(lead)))
-                made[lead] = uint32_t(PairCells + table::leadIndex(uint8_t(lead)) * table::TrailBytes - 0x40);
+        for (unsigned byte = 0; byte < 256; ++byte)
+            made[byte] = isLeadByte(uint8_t(byte))
+                             ? uint32_t(PairCells + table::leadIndex(uint8_t(byte)) * 256) << 8 | 0xFF
+                             : uint32_t(byte) << 8;
         return made;
     }();
-    return starts;
+    return finders;
 }
 
 // For each code point up to U+FFFF its double-byte form (lead << 8 | trail), 0 for none.
@@ -106,10 +110,16 @@ const std::vector<uint16_t> &doubleByteForms()
 char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable)
 {
     // Characters are found 64 bytes at a time (as in charOffsets), so that taking one is not held
-    // up by the length of the one before it.
+    // up by the length of the one before it; a character's cell is then found from its first
+    // byte and the byte after it, with no branch.
     const Utf8Cell *const cells = utf8Cells().data();
-    const uint32_t *const rowStarts = pairRowStarts().data();
+    const uint32_t *const finders = cellFinders().data();
     size_t marks = 0;
+    const auto put = [&](const Utf8Cell &cell) {
+        std::memcpy(to, &cell, 4); // the fourth byte lands in the spare room and is written over
+        to += cell.lengthAndMark & 3;
+        marks += cell.lengthAndMark >> 7;
+    };
     uint64_t secondByteFirst = 0;
     for (size_t base = 0; base < bytes.size(); base += 64) {
         const size_t size = std::min<size_t>(64, bytes.size() - base);
@@ -128,25 +138,16 @@ char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable)
             }
         }
         const bool last = base + 64 >= bytes.size();
-        char padded[72] = {}; // the last block with room to read the byte after each character
-        if (last) block = static_cast<const char *>(std::memcpy(padded, block, size));
         const int byteAfter = last ? -1 : static_cast<unsigned char>(block[64]);
         const uint64_t starts = detail::characterStarts(block, size, byteAfter, secondByteFirst);
-        const uint64_t inBlock = size == 64 ? ~uint64_t(0) : (uint64_t(1) << size) - 1;
-        // A character starting at i is a pair where byte i + 1 starts none.
-        const uint64_t pairs = starts & (((~starts & inBlock) >> 1) | (secondByteFirst << 63));
-        for (uint64_t left = starts; left; left &= left - 1) {
+        // The text's last byte has no byte after it to read: a character of its own.
+        const uint64_t lastByte = last ? uint64_t(1) << (size - 1) : 0;
+        for (uint64_t left = starts & ~lastByte; left; left &= left - 1) {
             const unsigned i = unsigned(__builtin_ctzll(left));
-            const auto byte = static_cast<unsigned char>(block[i]);
-            const auto next = static_cast<unsigned char>(block[i + 1]);
-            // Unsigned arithmetic: a single byte's pair index is computed but not used.
-            const uint32_t pairIndex = rowStarts[byte] + next;
-            const uint32_t pair = uint32_t(pairs >> i) & 1;
-            const Utf8Cell &cell = cells[byte ^ ((pairIndex ^ byte) & (0 - pair))]; // no branch to mispredict
-            std::memcpy(to, &cell, 4); // the fourth byte lands in the spare room and is written over
-            to += cell.lengthAndMark & 3;
-            marks += cell.lengthAndMark >> 7;
+            const uint32_t finder = finders[static_cast<unsigned char>(block[i])];
+            put(cells[(finder >> 8) + (static_cast<unsigned char>(block[i + 1]) & finder)]);
         }
+        if (starts & lastByte) put(cells[static_cast<unsigned char>(block[size - 1])]);
     }
     undecodable += marks;
     return to;
