@@ -3,6 +3,7 @@
 #include "frmKenaris.h"
 
 #include "ComposePlan.h"
+#include "ConvertSource.h"
 #include "ErrorText.h"
 #include "FileChecks.h"
 #include "MsgBox.h"
@@ -115,10 +116,8 @@ void frmKenaris::cmd開始_Click()
                 if (mdlGlobal.OutputPath.empty()) return;
                 txtOutFile->setText(QString::fromStdString(mdlGlobal.OutputPath));
             }
-            checkSourceReadable(InputPath); // before the old output is deleted
-            prepareOutput(InputPath, mdlGlobal.OutputPath, definitionFiles());
             ConversionProgress progress(*this, InputPath);
-            result = runConversion(InputPath, progress);
+            result = convertSource(InputPath, progress, definitionFiles());
             stopReason = progress.stopReason();
         },
         [](const CoreError &error) { return describeRunFailure(error); });
