@@ -40,7 +40,8 @@ std::vector<std::string> plainLines(std::string_view bytes)
             line += bytes[i];
         }
     }
-    if (!line.empty()) lines.push_back(line);
+    // An end-of-file mark alone after the last line end is no line.
+    if (!line.empty() && line != "\x1A") lines.push_back(line);
     return lines;
 }
 
