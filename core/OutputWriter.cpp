@@ -6,8 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
-#include <memory>
-#include <system_error>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,15 +26,7 @@ OutputWriter::~OutputWriter()
 
 void OutputWriter::flush()
 {
-    settle();
     if (buffer_.empty()) return;
-    Batch batch = takeBatch();
-    Written written = write(batch);
-    throwIfFailed(written);
-}
-
-OutputWriter::Batch OutputWriter::takeBatch()
-{
     if (!lastLineFlushed_) {
         flushedLastLine_.assign(lastLine());
         lastLineFlushed_ = true;
@@ -47,17 +37,9 @@ OutputWriter::Batch OutputWriter::takeBatch()
     // Standard output may be shared with other writers: what they wrote is not cut off.
     const bool sized = !isStandardStream(path_) && ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
     if (opening && !fileStart_.empty() && (!sized || before.st_size == 0)) buffer_.insert(0, fileStart_);
-    Batch batch{fd_, std::move(buffer_), std::move(runs_), sized, sized ? (long long)before.st_size : 0};
-    clearBuffer();
-    return batch;
-}
-
-OutputWriter::Written OutputWriter::write(Batch &batch)
-{
-    const std::string &bytes = batch.bytes;
     size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t put = ::write(batch.fd, bytes.data() + written, bytes.size() - written);
+    while (written < buffer_.size()) {
+        const ssize_t put = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
         if (put > 0) {
             written += size_t(put);
             continue;
@@ -65,56 +47,16 @@ OutputWriter::Written OutputWriter::write(Batch &batch)
         if (put < 0 && errno == EINTR) continue;
         const int failure = put < 0 ? errno : ENOSPC;
         // Cut a half-written line off again, so that the file holds whole lines only.
-        const size_t whole = bytes.rfind("\r\n", written >= 2 ? written - 2 : 0);
+        const size_t whole = buffer_.rfind("\r\n", written >= 2 ? written - 2 : 0);
         const size_t keep = (written >= 2 && whole != std::string::npos) ? whole + 2 : 0;
-        if (batch.sized && keep < written) (void)!::ftruncate(batch.fd, off_t(batch.sizeBefore) + off_t(keep));
+        if (sized && keep < written) (void)!::ftruncate(fd_, before.st_size + off_t(keep));
+        CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
         // Lines hold no CR or LF of their own, so each CR LF kept is one whole line.
-        const auto linesKept = size_t(std::count(bytes.begin(), bytes.begin() + long(keep), '\n'));
-        return {failure, recordOfLine(batch.runs, linesKept), std::move(batch.bytes)};
-    }
-    return {0, 0, std::move(batch.bytes)};
-}
-
-void OutputWriter::throwIfFailed(Written &written)
-{
-    // The batch's buffer takes the next lines.
-    std::string &reused = buffer_.empty() && buffer_.capacity() < written.bytes.capacity() ? buffer_ : spare_;
-    reused.swap(written.bytes);
-    reused.clear();
-    if (!written.failure) return;
-    CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, written.failure);
-    error.record = written.record;
-    throw error;
-}
-
-void OutputWriter::handOff()
-{
-    settle();
-    const auto batch = std::make_shared<Batch>(takeBatch());
-    lastLineHandedOff_ = flushedLastLine_;
-    buffer_.swap(spare_);
-    ++handOffs_;
-    try {
-        behind_ = std::async(std::launch::async, [batch] { return write(*batch); });
-    } catch (const std::system_error &) { // no thread to be had: written here
-        Written written = write(*batch);
-        throwIfFailed(written);
-    }
-}
-
-void OutputWriter::settle()
-{
-    if (!behind_.valid()) return;
-    Written written = behind_.get();
-    if (written.failure) {
-        // The lines added since were never to be written; the last line is the one the run
-        // had when it handed the failing buffer off.
-        failedBehind_ = true;
+        error.record = recordOfLine(size_t(std::count(buffer_.begin(), buffer_.begin() + long(keep), '\n')));
         clearBuffer();
-        flushedLastLine_ = lastLineHandedOff_;
-        lastLineFlushed_ = true;
+        throw error;
     }
-    throwIfFailed(written);
+    clearBuffer();
 }
 
 void OutputWriter::clearBuffer()
@@ -124,9 +66,9 @@ void OutputWriter::clearBuffer()
     linesBuffered_ = 0;
 }
 
-int32_t OutputWriter::recordOfLine(const std::vector<Run> &runs, size_t line)
+int32_t OutputWriter::recordOfLine(size_t line) const
 {
-    const auto after = std::upper_bound(runs.begin(), runs.end(), line,
+    const auto after = std::upper_bound(runs_.begin(), runs_.end(), line,
                                         [](size_t wanted, const Run &run) { return wanted < run.firstLine; });
     const Run &run = *(after - 1);
     return run.firstRecord + int32_t(line - run.firstLine);
@@ -142,7 +84,7 @@ void OutputWriter::open()
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | noWait, 0666);
     if (fd_ < 0) {
         CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
-        error.record = recordOfLine(runs_, 0);
+        error.record = recordOfLine(0);
         clearBuffer();
         throw error;
     }

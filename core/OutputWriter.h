@@ -1,14 +1,10 @@
 #pragma once
 // Appends lines, each ending in CR LF, to a file through a buffer. The file is created when the
 // first line is flushed; only whole lines reach the file. The name "-" writes standard output.
-// Written behind, a full buffer is written by a thread of its own while the next one fills; its
-// failure is reported at the next flush or full buffer, and the lines added since are dropped,
-// as if the failure had stopped the run where it happened.
 
 #include "LineReader.h"
 
 #include <cstdint>
-#include <future>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -54,16 +50,9 @@ public:
         lastLine_ = {start, buffer_.size()};
         lastLineFlushed_ = false;
         buffer_.append("\r\n", 2);
-        if (buffer_.size() >= FlushThreshold) writeBehind_ ? handOff() : flush();
+        if (buffer_.size() >= FlushThreshold) flush();
         return true;
     }
-
-    // Lets full buffers be written behind (see above).
-    void writeBehind() { writeBehind_ = true; }
-    // How many full buffers were handed to the writing thread so far.
-    size_t handOffs() const { return handOffs_; }
-    // Whether a buffer written behind failed; its failure has been thrown.
-    bool failedBehind() const { return failedBehind_; }
 
     // The last line added (without CR LF), also after it was flushed; valid until the next add.
     std::string_view lastLine() const
@@ -71,10 +60,9 @@ public:
         return lastLineFlushed_ ? std::string_view(flushedLastLine_)
                                 : std::string_view(buffer_).substr(lastLine_.first, lastLine_.second - lastLine_.first);
     }
-    // Writes every buffered line to the file, once the buffer written behind is on disk. Throws
-    // CoreError (FileOpen, FileWrite) naming the first record whose line did not reach the file;
-    // lines that could not be written whole are removed from the file again where the system
-    // allows it.
+    // Writes every buffered line to the file. Throws CoreError (FileOpen, FileWrite) naming the
+    // first record whose line did not reach the file; lines that could not be written whole are
+    // removed from the file again where the system allows it.
     void flush();
     // Flushes, then sends later lines to `path`.
     void redirect(std::string path);
@@ -84,6 +72,10 @@ public:
 
 private:
     static constexpr size_t FlushThreshold = 1 << 20;
+    void open();
+    void close();
+    void clearBuffer();
+    int32_t recordOfLine(size_t line) const; // of a buffered line
 
     // Buffered lines from `firstLine` on come from consecutive records from `firstRecord` on
     // (records a selection skipped leave gaps between such runs).
@@ -91,30 +83,6 @@ private:
         size_t firstLine;
         int32_t firstRecord;
     };
-    // A buffer on its way to the file, with all it takes to write it on any thread.
-    struct Batch {
-        int fd;
-        std::string bytes;
-        std::vector<Run> runs;
-        bool sized;        // a regular file, whose size before the write is known
-        long long sizeBefore;
-    };
-    // How writing a batch ended; the error is made on the run's own thread.
-    struct Written {
-        int failure = 0;      // errno, 0 when every byte reached the file
-        int32_t record = 0;   // the first record whose line did not
-        std::string bytes;    // the batch's buffer, for reuse
-    };
-
-    Batch takeBatch(); // opens the file and takes the buffered lines
-    static Written write(Batch &batch);
-    void throwIfFailed(Written &written); // takes the buffer back
-    void handOff();
-    void settle(); // waits for the buffer written behind; throws its failure
-    void open();
-    void close();
-    void clearBuffer();
-    static int32_t recordOfLine(const std::vector<Run> &runs, size_t line);
 
     std::string path_;
     std::string fileStart_;
@@ -127,10 +95,4 @@ private:
     std::pair<size_t, size_t> lastLine_{0, 0}; // where the last line added lies in the buffer
     bool lastLineFlushed_ = true;
     std::string flushedLastLine_;              // the last line once the buffer has been flushed
-    bool writeBehind_ = false;
-    std::future<Written> behind_; // the buffer being written behind
-    std::string spare_;           // a buffer written before, for the next one
-    size_t handOffs_ = 0;
-    bool failedBehind_ = false;
-    std::string lastLineHandedOff_; // the last line when the buffer written behind was handed off
 };

@@ -12,15 +12,6 @@
 #include <memory>
 #include <optional>
 
-// One thread reads and composes every record; with a single output, a second one writes it: each
-// full buffer (1 MiB) goes to a thread of its own while the next one fills, and is written before
-// the next is handed over, so lines reach the file in order. A failure to write such a buffer is
-// met at the next full buffer, pause or end, or when another failure ends the run. It is then
-// reported as if it had ended the run when the buffer was handed over: the lines composed since
-// are dropped, the run's progress is the one it had then, and a failure met later yields to it.
-// With several outputs all writing stays on this thread, so that the lines of every output before
-// a failure stay on disk alike.
-
 namespace {
 constexpr int32_t RecordsBetweenClockChecks = 256;
 constexpr unsigned long long BytesBetweenClockChecks = 1 << 20;
@@ -52,13 +43,6 @@ struct Target {
     }
 };
 
-// The first layout's progress when it last handed a full buffer to the writing thread.
-struct HandOffPoint {
-    int32_t count = 0;
-    std::string sourceLine;
-    bool anyOutput = false;
-};
-
 void checkRoomForOneMore(int32_t count)
 {
     if (count == std::numeric_limits<int32_t>::max()) throw CoreError(CoreError::Kind::CountOverflow);
@@ -78,8 +62,6 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         targets.back()->prepare(environment.layout(index), environment.delimiter(index));
     }
     Target &first = *targets.front();
-    if (targets.size() == 1) first.writer.writeBehind();
-    HandOffPoint handedOff;
     int32_t recordsRead = 0;
     std::string_view record;
     bool recordValid = true; // a read that fails may have moved the bytes `record` points to
@@ -117,17 +99,10 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                 }
                 checkRoomForOneMore(target->counts.converted);
                 size_t undecodable = 0;
-                const size_t handOffs = target->writer.handOffs();
-                const bool anyOutput = target->anyOutput;
                 if (target->writer.appendComposed(recordsRead, [&](std::string &out) {
                         return target->plan->compose(record, target->delimiter, out, undecodable);
                     }))
                     target->anyOutput = true;
-                if (target->writer.handOffs() != handOffs) {
-                    handedOff.count = target->counts.converted;
-                    handedOff.sourceLine.assign(record);
-                    handedOff.anyOutput = anyOutput;
-                }
                 ++target->counts.converted;
                 if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
             }
@@ -156,17 +131,13 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     } catch (CoreError &error) {
         if (error.record == 0) error.record = recordsRead;
         for (const std::unique_ptr<Target> &target : targets) {
-            const bool failedBefore = target->writer.failedBehind();
             try {
                 target->writer.flush(); // the lines before the failing record
-            } catch (const CoreError &late) {
-                // The first failure is the one to report: a buffer written behind failed first.
-                if (!failedBefore && target->writer.failedBehind()) error = late;
+            } catch (const CoreError &) {
+                // The first failure is the one to report.
             }
         }
         RunProgress atFailure = progress();
-        if (first.writer.failedBehind())
-            atFailure = {handedOff.count, handedOff.sourceLine, first.writer.lastLine(), handedOff.anyOutput};
         atFailure.count = std::min(atFailure.count, error.record - 1); // the first layout's lines on disk
         environment.failed(atFailure);
         throw;
