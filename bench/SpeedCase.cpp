@@ -85,7 +85,8 @@ SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder,
     }
     std::printf("  kenaris: %.2fx the user-space copy's time", figures.coreSeconds / figures.userCopySeconds);
     if (figures.copySeconds) std::printf(", %.2fx cp's", figures.coreSeconds / *figures.copySeconds);
-    if (figures.peerSeconds) std::printf(", %.1fx faster than the gawk peer", *figures.peerSeconds / figures.coreSeconds);
+    if (figures.peerSeconds)
+        std::printf(", %.1fx faster than the gawk peer", *figures.peerSeconds / figures.coreSeconds);
     std::printf("\n");
     if (figures.peerSeconds) {
         const long long difference = firstDifference(stem + ".kenaris", stem + ".peer");

@@ -77,7 +77,8 @@ Options parseOptions(int argc, char **argv)
 
 void printHeader(const Options &options, const std::string &folder)
 {
-    std::printf("kenaris-bench: the conversion core against gawk, cp and a plain copy through user space\n%s\n", describeMachine().c_str());
+    std::printf("kenaris-bench: the conversion core against gawk, cp and a plain copy through user space\n%s\n",
+                describeMachine().c_str());
     std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, "
                 "processor = user + system time (all stages of a pipeline)\n",
                 options.runs);
@@ -128,7 +129,8 @@ int runBenchmark(const Options &options, TempFolder &folder)
 
     for (const BenchCase &benchCase : {wideRecordCase(options.wideRecords), byteLayoutCase(options.records)}) {
         std::string source;
-        addSpeedGoals(goals, benchCase.title, runSpeedCase(benchCase, folder.path(), options.runs, source), UserCopyGoal);
+        addSpeedGoals(goals, benchCase.title, runSpeedCase(benchCase, folder.path(), options.runs, source),
+                      UserCopyGoal);
     }
     runRecordCase(options.bankRecords, folder.path(), options.runs, options.growth, goals);
     printGoals(goals);
