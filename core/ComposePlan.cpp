@@ -72,6 +72,25 @@ std::vector<int> outputFields(const LayoutModel &model)
     return fields;
 }
 
+// Copies `piece`, a part of `line`, to `to`, with room up to `end`. A short piece is copied as
+// sixteen bytes where the line and the room have them, whatever its size: no branch on the size;
+// the caller writes over the rest or cuts it off.
+char *copyPiece(char *to, const char *end, std::string_view line, std::string_view piece)
+{
+    if (piece.size() <= 16 && piece.data() + 16 <= line.data() + line.size() && end - to >= 16) {
+        std::memcpy(to, piece.data(), 16);
+        return to + piece.size();
+    }
+    return copyBytes(to, piece);
+}
+
+char *copyDelimiter(char *to, std::string_view delimiter)
+{
+    if (delimiter.size() != 1) return copyBytes(to, delimiter);
+    *to = delimiter.front();
+    return to + 1;
+}
+
 } // namespace
 
 ComposePlan::ComposePlan(const LayoutModel &model) : ComposePlan(model, outputFields(model), 1) {}
@@ -185,22 +204,9 @@ void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter,
     char *to = out.data() + at;
     char *const end = to + length;
     for (size_t i = 0; i < count; ++i) {
-        if (i) {
-            if (delimiter.size() == 1)
-                *to++ = delimiter.front();
-            else
-                to = copyBytes(to, delimiter);
-        }
+        if (i) to = copyDelimiter(to, delimiter);
         const size_t begin = offsets[columns[i].firstBoundary];
-        const size_t size = offsets[columns[i].lastBoundary] - begin;
-        // A short column is copied as sixteen bytes where both lines have them, whatever its size:
-        // no branch on the size, and the columns and delimiters after it write over the rest.
-        if (size <= 16 && begin + 16 <= line.size() && end - to >= 16) {
-            std::memcpy(to, line.data() + begin, 16);
-            to += size;
-        } else {
-            to = copyBytes(to, line.substr(begin, size));
-        }
+        to = copyPiece(to, end, line, line.substr(begin, offsets[columns[i].lastBoundary] - begin));
     }
 }
 
@@ -225,20 +231,27 @@ void ComposePlan::appendFormatted(std::string_view line, std::string_view delimi
     std::string &target = encodeLine ? scratch_ : out;
 
     // As in the plain copy, one resize: to the most the columns can take, then to what they took.
-    size_t room = delimiter.size() * (columns_.size() - 1);
-    for (const Column &column : columns_)
-        room += columnRoom(offsets_[column.lastBoundary] - offsets_[column.firstBoundary]);
+    const size_t *const offsets = offsets_.data();
+    const Column *const columns = columns_.data();
+    const size_t count = columns_.size();
+    const bool reshapes = options.quote || options.utf8; // else trimming, which never adds a byte
+    size_t room = delimiter.size() * (count - 1);
+    for (size_t i = 0; i < count; ++i) {
+        const size_t size = offsets[columns[i].lastBoundary] - offsets[columns[i].firstBoundary];
+        room += reshapes ? columnRoom(size) : size;
+    }
     const size_t at = target.size();
     target.resize(at + room);
     char *to = target.data() + at;
-    for (size_t i = 0; i < columns_.size(); ++i) {
-        if (i) to = copyBytes(to, delimiter);
-        const size_t begin = offsets_[columns_[i].firstBoundary];
-        const std::string_view column = line.substr(begin, offsets_[columns_[i].lastBoundary] - begin);
-        if (options.quote || options.utf8)
+    char *const end = to + room;
+    for (size_t i = 0; i < count; ++i) {
+        if (i) to = copyDelimiter(to, delimiter);
+        const size_t begin = offsets[columns[i].firstBoundary];
+        const std::string_view column = line.substr(begin, offsets[columns[i].lastBoundary] - begin);
+        if (reshapes)
             to = writeColumn(column, options, delimiter, to, undecodable);
         else // the usual line: trimmed at most
-            to = copyBytes(to, options.trim ? trimBlanks(column) : column);
+            to = copyPiece(to, end, line, options.trim ? trimBlanks(column) : column);
     }
     target.resize(size_t(to - target.data()));
     if (encodeLine) undecodable += cp932::appendUtf8(scratch_, out);
