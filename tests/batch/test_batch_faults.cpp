@@ -20,8 +20,6 @@ namespace {
 
 using namespace faultdata;
 
-bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
-
 size_t lineCount(const std::string &bytes) { return size_t(std::count(bytes.begin(), bytes.end(), '\n')); }
 
 // The record a failure message names ("N 件目のレコードで…").
@@ -69,7 +67,7 @@ TEST_F(BatchFaults, NoRoomForTheOutputKeepsWholeLinesAndNamesTheFirstMissingReco
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const BatchOutcome outcome = runBatchProcess(dir, {definition, source, row.output}, {.fileSizeLimit = row.limit, .unprivileged = false, .whileRunning = {}});
+        const BatchOutcome outcome = runBatch(dir, {definition, source, row.output}, {.fileSizeLimit = row.limit, .unprivileged = false, .whileRunning = {}});
         ASSERT_EQ(outcome.setupProblem, "");
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_EQ(outcome.out, "");
@@ -100,7 +98,7 @@ TEST_F(BatchFaults, OutputThatCannotBeCreatedIsReportedAtTheFirstRecord)
     std::string notProven; // rows whose fault could not be set up on this machine
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const BatchOutcome outcome = runBatchProcess(dir, {definition, source, row.output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
+        const BatchOutcome outcome = runBatch(dir, {definition, source, row.output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
         if (!outcome.setupProblem.empty()) {
             notProven += std::string(row.name) + ": " + outcome.setupProblem;
             continue;
@@ -133,7 +131,7 @@ TEST_F(BatchFaults, SourceThatCannotBeReadIsReported)
     std::string notProven; // rows whose fault could not be set up on this machine
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const BatchOutcome outcome = runBatchProcess(dir, {definition, row.source, output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
+        const BatchOutcome outcome = runBatch(dir, {definition, row.source, output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
         if (!outcome.setupProblem.empty()) {
             notProven += std::string(row.name) + ": " + outcome.setupProblem;
             continue;
@@ -160,7 +158,7 @@ TEST_F(BatchFaults, SourceThatShrinksWhileReadStopsTheRun)
     ASSERT_GE(pipe, 0);
     std::string written;
     bool sawOutput = false;
-    const BatchOutcome outcome = runBatchProcess(dir, {definition, source, output}, {.fileSizeLimit = 0, .unprivileged = false, .whileRunning = [&](pid_t) {
+    const BatchOutcome outcome = runBatch(dir, {definition, source, output}, {.fileSizeLimit = 0, .unprivileged = false, .whileRunning = [&](pid_t) {
         struct pollfd ready = {pipe, POLLIN, 0};
         sawOutput = ::poll(&ready, 1, 60'000) == 1 && (ready.revents & POLLIN);
         ::truncate(source.c_str(), 1000); // within the first read, in the middle of a line
@@ -184,7 +182,7 @@ TEST_F(BatchFaults, SourceThatShrinksWhileReadStopsTheRun)
 TEST_F(BatchFaults, FileThatTellsNoSizeIsNotTakenForAShrunkOne)
 {
     // Files in /proc report a size of 0 however much they hold.
-    const BatchOutcome outcome = runBatchProcess(dir, {definition, "/proc/version", dir.file("out.csv")});
+    const BatchOutcome outcome = runBatch(dir, {definition, "/proc/version", dir.file("out.csv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 1件\n");
     EXPECT_EQ(lineCount(TempDir::read(dir.file("out.csv"))), 1u);
@@ -193,7 +191,7 @@ TEST_F(BatchFaults, FileThatTellsNoSizeIsNotTakenForAShrunkOne)
 TEST_F(BatchFaults, BinarySourceIsCutByteForByte)
 {
     const std::string bytes = binarySource();
-    const BatchOutcome outcome = runBatchProcess(dir, {definition, put("in.bin", bytes), dir.file("out.csv")});
+    const BatchOutcome outcome = runBatch(dir, {definition, put("in.bin", bytes), dir.file("out.csv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(outcome.out, " " + std::to_string(splitLines(bytes).size()) + "件\n");
@@ -203,7 +201,7 @@ TEST_F(BatchFaults, BinarySourceIsCutByteForByte)
 TEST_F(BatchFaults, HundredMegabyteLine)
 {
     const std::string source = put("huge.txt", hugeLineSource());
-    const BatchOutcome outcome = runBatchProcess(dir, {definition, source, dir.file("out.csv")});
+    const BatchOutcome outcome = runBatch(dir, {definition, source, dir.file("out.csv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 2件\n");
     EXPECT_EQ(TempDir::read(dir.file("out.csv")), HugeLineOutput);
@@ -218,7 +216,7 @@ TEST_F(BatchFaults, LargestFieldTableConvertsAndOneMoreIsRefused)
     const std::string bytes = wideSource(MaxFields + 5);
     const std::string source = put("wide.txt", bytes);
     const std::string output = dir.file("out.csv");
-    BatchOutcome outcome = runBatchProcess(dir, {put("widest.def", widestDefinition(MaxFields, MaxFields)), source, output});
+    BatchOutcome outcome = runBatch(dir, {put("widest.def", widestDefinition(MaxFields, MaxFields)), source, output});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 2件\n");
     EXPECT_EQ(TempDir::read(output), wideOutput(MaxFields, bytes));
@@ -232,7 +230,7 @@ TEST_F(BatchFaults, LargestFieldTableConvertsAndOneMoreIsRefused)
     };
     for (const auto &row : refused) {
         SCOPED_TRACE(row.name);
-        outcome = runBatchProcess(dir, {put("too-wide.def", row.definition), source, output});
+        outcome = runBatch(dir, {put("too-wide.def", row.definition), source, output});
         EXPECT_EQ(outcome.exitCode, 2);
         EXPECT_EQ(outcome.out, "");
         EXPECT_TRUE(contains(outcome.err, "32767")) << outcome.err;

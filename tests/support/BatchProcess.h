@@ -1,7 +1,8 @@
 #pragma once
-// Runs kenaris-batch as a real process: its exit code, standard output and error, and its peak
-// memory. It may run as an unprivileged user (when the tests run as root), under a file-size
-// limit, and with something done by the test while it runs.
+// Runs kenaris-batch as a script does, as a real process on real files: its exit code, standard
+// output and error, and its peak memory. It may read a given file as standard input, run as an
+// unprivileged user (when the tests run as root), under a file-size limit, and with something
+// done by the test while it runs. The target defines KENARIS_BATCH, the program's path.
 
 #include "TempDir.h"
 
@@ -29,7 +30,8 @@ struct BatchOutcome {
 struct BatchOptions {
     rlim_t fileSizeLimit = 0; // bytes; 0 for none
     bool unprivileged = false; // run as user and group 65534 when the tests run as root
-    std::function<void(pid_t)> whileRunning; // runs after the start; the process is waited for afterwards
+    std::function<void(pid_t)> whileRunning = {}; // runs after the start; the process is waited for afterwards
+    std::string input = "/dev/null"; // the file standard input reads
 };
 
 // The user that an unprivileged run becomes when the tests run as root.
@@ -39,8 +41,8 @@ inline constexpr uid_t NobodyId = 65534;
 inline constexpr int SetupFailed = 125;
 inline constexpr int ExecFailed = 127;
 
-inline BatchOutcome runBatchProcess(const TempDir &dir, const std::vector<std::string> &arguments,
-                                    const BatchOptions &options = {})
+inline BatchOutcome runBatch(const TempDir &dir, const std::vector<std::string> &arguments,
+                             const BatchOptions &options = {})
 {
     const std::string outPath = dir.file("stdout.txt"), errPath = dir.file("stderr.txt");
     const pid_t child = ::fork();
@@ -54,6 +56,8 @@ inline BatchOutcome runBatchProcess(const TempDir &dir, const std::vector<std::s
             (void)!::write(STDERR_FILENO, text.data(), text.size());
             ::_exit(code);
         };
+        const int in = ::open(options.input.c_str(), O_RDONLY);
+        if (in < 0 || ::dup2(in, STDIN_FILENO) < 0) fail("cannot open the standard input", SetupFailed);
         if (options.fileSizeLimit > 0) {
             const struct rlimit limit = {options.fileSizeLimit, options.fileSizeLimit};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) fail("setrlimit", SetupFailed);
@@ -83,6 +87,8 @@ inline BatchOutcome runBatchProcess(const TempDir &dir, const std::vector<std::s
         outcome.setupProblem = outcome.err;
     return outcome;
 }
+
+inline bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 // Lets user 65534 into the scratch folder and read the files the test gives it.
 inline void openToEveryone(const std::string &path, bool folder)

@@ -6,11 +6,10 @@
 #include "frmKenarisDragLabel.h"
 #include "frmKenarisList.h"
 #include "MsgBox.h"
+#include "ScratchFolder.h"
 #include "mdlGlobal.h"
 
-#include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <deque>
@@ -33,29 +32,6 @@ public:
 
     std::deque<std::string> answers;
     std::vector<FileDialogRequest> requests;
-};
-
-class ScratchFolder {
-public:
-    std::string path(const char *name) const { return folder_.filePath(QString::fromUtf8(name)).toStdString(); }
-
-    std::string write(const char *name, const QByteArray &bytes) const
-    {
-        QFile file(QString::fromStdString(path(name)));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) qFatal("cannot write %s", name);
-        return path(name);
-    }
-
-    static QByteArray read(const std::string &path)
-    {
-        QFile file(QString::fromStdString(path));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-
-    static bool exists(const std::string &path) { return QFile::exists(QString::fromStdString(path)); }
-
-private:
-    QTemporaryDir folder_;
 };
 
 // A fresh, shown main window for every test function, with the dialog answerer in place and a
