@@ -5,14 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <sys/stat.h>
 #include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -179,19 +176,17 @@ TEST(Batch, APipeSourceWaitsForItsWriter)
     TempDir dir;
     const std::string pipe = dir.file("in.fifo");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    const pid_t writer = fork();
-    if (writer == 0) { // starts after the batch has opened (or is opening) the pipe
-        usleep(200 * 1000);
+    bool whole = false;
+    const auto writer = [&](pid_t) { // opening blocks until the batch opens (or has opened) the pipe
         const int fd = open(pipe.c_str(), O_WRONLY);
-        const bool whole = fd >= 0 && write(fd, ThreeRecords.data(), ThreeRecords.size()) == ssize_t(ThreeRecords.size());
-        _exit(whole ? 0 : 1);
-    }
-    const BatchOutcome outcome = runBatch(dir, {dir.write("layout.def", ThreeFields), pipe, dir.file("out.csv")});
-    int status = 0;
-    waitpid(writer, &status, 0);
+        whole = fd >= 0 && write(fd, ThreeRecords.data(), ThreeRecords.size()) == ssize_t(ThreeRecords.size());
+        if (fd >= 0) close(fd);
+    };
+    const BatchOutcome outcome =
+        runBatch(dir, {dir.write("layout.def", ThreeFields), pipe, dir.file("out.csv")}, {.whileRunning = writer});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 3件\n");
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(whole);
 }
 
 TEST(Batch, UnreadableFilesFailBeforeTheOutputIsTouched)
