@@ -1,9 +1,9 @@
 #include "BatchRun.h"
 
+#include "ConvertSource.h"
 #include "CoreError.h"
 #include "DefinitionReader.h"
 #include "ErrorText.h"
-#include "FileChecks.h"
 #include "ProgressLine.h"
 #include "RecordLoop.h"
 #include "RunReport.h"
@@ -32,8 +32,6 @@ void stopOnSignals()
 }
 
 void say(const std::string &message) { std::fprintf(stderr, "%s\n", message.c_str()); }
-
-std::string describe(const CoreError &error) { return describeError(error); }
 
 class BatchEnvironment : public RunEnvironment {
 public:
@@ -73,9 +71,9 @@ std::optional<LayoutModel> loadLayout(const BatchLayout &layout)
         definition = readDefinitionFile(layout.definitionPath);
     } catch (const CoreError &error) {
         if (error.kind() == CoreError::Kind::TooManyEntries) // a layout the model cannot hold
-            say(describe(error));
+            say(describeError(error));
         else // missing, unreadable or malformed: nothing was done
-            say(std::string(NotADefinitionMessage) + "\n" + describe(error));
+            say(std::string(NotADefinitionMessage) + "\n" + describeError(error));
         return std::nullopt;
     }
     if (!definition) {
@@ -110,34 +108,16 @@ bool sameRecordLength(const BatchJob &job, const std::vector<LayoutModel> &model
     return true;
 }
 
-// Every check comes before the first old output is emptied.
-int prepareOutputs(const BatchJob &job)
+// What a user reads of a failure, and the exit code it gives.
+int failed(const BatchJob &job, const CoreError &error)
 {
-    try {
-        checkSourceReadable(job.sourcePath);
-    } catch (const CoreError &error) {
-        say("変換元ファイルを読み込めません。\n" + describe(error));
-        return ExitFailed;
-    }
-    std::vector<std::string> definitionPaths, outputPaths;
-    for (const BatchLayout &layout : job.layouts) {
-        definitionPaths.push_back(layout.definitionPath);
-        outputPaths.push_back(layout.outputPath);
-    }
-    try {
-        for (const std::string &outputPath : outputPaths) checkOutput(job.sourcePath, outputPath, definitionPaths);
-        checkDistinctOutputs(outputPaths);
-    } catch (const CoreError &error) {
-        say(describe(error));
+    if (isRefusal(error)) { // nothing was done
+        say(describeError(error));
         return ExitRefused;
     }
-    try {
-        for (const std::string &outputPath : outputPaths) prepareOutput(job.sourcePath, outputPath, definitionPaths);
-    } catch (const CoreError &error) {
-        say(describe(error));
-        return ExitFailed;
-    }
-    return ExitSuccess;
+    const bool sourceUnreadable = error.kind() == CoreError::Kind::FileOpen && error.record == 0 && error.path == job.sourcePath;
+    say(sourceUnreadable ? "変換元ファイルを読み込めません。\n" + describeError(error) : describeRunFailure(error));
+    return ExitFailed;
 }
 
 // The window's closing report for one layout; one line " N件 OUTPUT" per output for several.
@@ -155,17 +135,16 @@ std::string report(const BatchJob &job, const std::vector<LayoutModel> &models, 
 
 int convert(const BatchJob &job, const std::vector<LayoutModel> &models)
 {
-    if (const int prepared = prepareOutputs(job); prepared != ExitSuccess) return prepared;
-
     stopOnSignals();
     BatchEnvironment environment(models, job.tab);
+    std::vector<std::string> definitionPaths;
+    for (const BatchLayout &layout : job.layouts) definitionPaths.push_back(layout.definitionPath);
     RunResult result;
     try {
-        result = runConversion(job.sourcePath, environment);
+        result = convertSource(job.sourcePath, environment, definitionPaths);
     } catch (const CoreError &error) {
         environment.progress().clear();
-        say(describeRunFailure(error));
-        return ExitFailed;
+        return failed(job, error);
     }
     environment.progress().clear();
     if (result.stopped) {

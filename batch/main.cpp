@@ -3,10 +3,10 @@
 // further pairs, into every OUTPUT in one pass over SOURCE.
 
 #include "BatchRun.h"
+#include "FailedWrites.h"
 #include "KenarisVersion.h"
 
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -36,10 +36,7 @@ int wrongArguments(const std::string &reason)
 
 int main(int argc, char **argv)
 {
-    // A file-size limit or a closed pipe then fails the write with a message instead of
-    // killing the program in the middle of a line.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPIPE, SIG_IGN);
+    keepRunningOnFailedWrites();
     // The system's reasons for failures (strerror) in the user's language, as the window gives them.
     std::setlocale(LC_MESSAGES, "");
 

@@ -1,20 +1,15 @@
 #include "mdlFile.h"
 
-namespace {
-
-// Shows the dialog; a cancel gives the empty text, any other failure keeps FileName as it is.
-template <typename Show>
-std::string chosenPath(CommonDialog &dialog, Show show)
+bool showFileDialog(CommonDialog &dialog, FileDialogKind kind)
 {
     try {
-        show();
+        kind == FileDialogKind::Open ? dialog.ShowOpen() : dialog.ShowSave();
+        return true;
     } catch (const CommonDialogError &error) {
-        if (error.Number == cdlCancel) return {};
+        if (error.Number == cdlCancel) return false;
+        throw;
     }
-    return dialog.FileName;
 }
-
-} // namespace
 
 std::string ChooseOpenFile(CommonDialogHost &window)
 {
@@ -23,7 +18,7 @@ std::string ChooseOpenFile(CommonDialogHost &window)
     dialog.InitDir.clear();
     dialog.Filter = "*.csv";
     dialog.FileName.clear();
-    return chosenPath(dialog, [&] { dialog.ShowOpen(); });
+    return showFileDialog(dialog, FileDialogKind::Open) ? dialog.FileName : std::string();
 }
 
 std::string ChooseSaveFile(const std::string &proposedName, CommonDialogHost &window)
@@ -32,5 +27,5 @@ std::string ChooseSaveFile(const std::string &proposedName, CommonDialogHost &wi
     dialog.CancelError = true;
     dialog.InitDir.clear();
     dialog.FileName = proposedName;
-    return chosenPath(dialog, [&] { dialog.ShowSave(); });
+    return showFileDialog(dialog, FileDialogKind::Save) ? dialog.FileName : std::string();
 }

@@ -6,6 +6,10 @@
 
 #include <string>
 
+// Shows the dialog with the properties set; false when the user cancelled (the dialog must have
+// CancelError set). Other failures pass on.
+bool showFileDialog(CommonDialog &dialog, FileDialogKind kind);
+
 // A file to read; offers "*.csv" (also for the fixed-length source).
 std::string ChooseOpenFile(CommonDialogHost &window);
 

@@ -30,6 +30,7 @@ bool isSameFile(const std::string &a, const std::string &b)
 
 void deleteOldOutput(const std::string &path)
 {
+    if (isStandardStream(path)) return;
     struct stat name {}, target {};
     if (::lstat(path.c_str(), &name) != 0 || ::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return;
     // Deleting a link would leave the file it points to as it was and put a new file in the
@@ -77,7 +78,6 @@ void checkDistinctOutputs(const std::vector<std::string> &outputPaths)
 void prepareOutput(const std::string &inputPath, const std::string &outputPath,
                    const std::vector<std::string> &definitionPaths)
 {
-    if (isStandardStream(outputPath)) return;
     checkOutput(inputPath, outputPath, definitionPaths);
     deleteOldOutput(outputPath);
 }

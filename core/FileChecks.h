@@ -9,8 +9,8 @@
 bool isSameFile(const std::string &a, const std::string &b);
 
 // Empties the old output at `path` when it is an ordinary file: deleted when named directly,
-// emptied where it lies when named through a symbolic link (the link is never removed). Throws
-// CoreError (FileDelete).
+// emptied where it lies when named through a symbolic link (the link is never removed); standard
+// output is left alone. Throws CoreError (FileDelete).
 void deleteOldOutput(const std::string &path);
 
 // Throws CoreError (FileOpen) for a source that is missing, a folder, or a file that cannot be
@@ -27,6 +27,6 @@ void checkOutput(const std::string &inputPath, const std::string &outputPath,
 // also for files not made yet; standard output ("-") counts as one file too.
 void checkDistinctOutputs(const std::vector<std::string> &outputPaths);
 
-// checkOutput, then empties the old output. Standard output is left alone.
+// checkOutput, then deleteOldOutput: for an output chosen anew while a run goes on.
 void prepareOutput(const std::string &inputPath, const std::string &outputPath,
                    const std::vector<std::string> &definitionPaths = {});

@@ -39,7 +39,7 @@ public:
     // Window members shared with the other handlers.
     std::string Delimiter;  // "," or a single TAB
     std::string InputPath;  // the source file
-    std::string LineBuffer; // the output line last composed
+    std::string LineBuffer; // the output line Out1LineFIX composed last
 
     // Controls. Indexed groups keep their indices: there is no List[1] and no Label[3].
     std::array<QLineEdit *, 2> txtCSV{};
@@ -120,6 +120,10 @@ public:
     // Lists the fields of a sample line in List[0].
     void FIX1Line(std::string_view line);
     // Composes the output line of one source line, shows both and appends it to the output file.
+    // A conversion does not go through here: cmd開始_Click hands the whole file to the core's
+    // convertSource, which composes every record straight into the output's buffer (ComposePlan,
+    // OutputFormat) and shows the record in hand and its line only at its pauses. This is the
+    // same composition for one line on its own.
     void Out1LineFIX(std::string_view line);
 
     CommonDialog &commonDialog1() override { return CommonDialog1; }

@@ -26,7 +26,7 @@ void refuseArguments(const QString &reason)
 {
     MsgBox(QStringLiteral("起動時に指定されたファイルを開けません。\n%1\n使い方: kenaris [定義ファイル.def] [変換元ファイル]")
                .arg(reason),
-           vbExclamation, QStringLiteral("ケナリス"));
+           vbExclamation);
 }
 
 std::string absolutePath(const std::string &path) { return std::filesystem::absolute(path).string(); }

@@ -8,33 +8,16 @@
 #include "ErrorText.h"
 #include "MsgBox.h"
 #include "frmKenarisDisplay.h"
+#include "mdlFile.h"
 #include "mdlGlobal.h"
 
 #include <optional>
-
-namespace {
-
-const QString WindowTitle = QStringLiteral("ケナリス");
-
-// Shows the dialog; false when the user cancelled.
-bool showDialog(CommonDialog &dialog, FileDialogKind kind)
-{
-    try {
-        kind == FileDialogKind::Open ? dialog.ShowOpen() : dialog.ShowSave();
-        return true;
-    } catch (const CommonDialogError &error) {
-        if (error.Number == cdlCancel) return false;
-        throw;
-    }
-}
-
-} // namespace
 
 void frmKenaris::mnuOpenDef_Click()
 {
     runHandler([this] {
         if (InputPath.empty()) {
-            MsgBox(QStringLiteral("変換元ファイルを先に指定してください"), vbOKOnly, WindowTitle);
+            MsgBox(QStringLiteral("変換元ファイルを先に指定してください"));
             return;
         }
         mdlGlobal.DefinitionPath.clear();
@@ -42,7 +25,7 @@ void frmKenaris::mnuOpenDef_Click()
         CommonDialog1.InitDir.clear();
         CommonDialog1.Filter = "*.def";
         CommonDialog1.FileName = "*.def";
-        if (!showDialog(CommonDialog1, FileDialogKind::Open)) return;
+        if (!showFileDialog(CommonDialog1, FileDialogKind::Open)) return;
         loadDefinition(CommonDialog1.FileName);
     });
 }
@@ -60,7 +43,7 @@ void frmKenaris::loadDefinition(const std::string &path)
         refusal += QLatin1Char('\n') + QString::fromStdString(describeError(error));
     }
     if (!definition) {
-        MsgBox(refusal, vbExclamation, WindowTitle);
+        MsgBox(refusal, vbExclamation);
         return;
     }
     applyDefinition(*definition, mdlGlobal);
@@ -93,7 +76,7 @@ void frmKenaris::mnuSaveDef_Click()
     runHandler(
         [this] {
             if (List[2]->count() == 0) {
-                MsgBox(QStringLiteral("変換先項目を指定してください"), vbOKOnly, WindowTitle);
+                MsgBox(QStringLiteral("変換先項目を指定してください"));
                 List[0]->setFocus();
                 return;
             }
@@ -101,7 +84,7 @@ void frmKenaris::mnuSaveDef_Click()
             CommonDialog1.InitDir.clear();
             CommonDialog1.FileName =
                 mdlGlobal.DefinitionPath.empty() ? ProposedDefinitionName : mdlGlobal.DefinitionPath;
-            if (!showDialog(CommonDialog1, FileDialogKind::Save)) {
+            if (!showFileDialog(CommonDialog1, FileDialogKind::Save)) {
                 mdlGlobal.DefinitionPath.clear();
                 return;
             }
@@ -109,5 +92,5 @@ void frmKenaris::mnuSaveDef_Click()
             // Written whole in one step, so no other handler can run in the middle of it.
             saveDefinitionFile(mdlGlobal.DefinitionPath, mdlGlobal, List[2]->count());
         },
-        vbOKOnly, WindowTitle);
+        vbOKOnly, QString());
 }

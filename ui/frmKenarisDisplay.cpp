@@ -55,4 +55,4 @@ void runHandler(const std::function<void()> &body, int style, const QString &tit
     if (const std::optional<QString> text = failureOf(body)) MsgBox(*text, style, title);
 }
 
-void runHandler(const std::function<void()> &body) { runHandler(body, vbExclamation, QStringLiteral("ケナリス")); }
+void runHandler(const std::function<void()> &body) { runHandler(body, vbExclamation, QString()); }

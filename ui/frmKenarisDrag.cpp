@@ -75,7 +75,7 @@ void frmKenaris::List_DragDrop(int16_t Index, QObject *, float, float)
     runHandler([this] {
         std::optional<std::vector<OutputItem>> &layout = mdlGlobal.OutputLayout;
         if (!layout || layout->size() <= 1) {
-            MsgBox(QStringLiteral("ファイルを指定してください"), vbOKOnly, QStringLiteral("ケナリス"));
+            MsgBox(QStringLiteral("ファイルを指定してください"), vbOKOnly);
             return;
         }
         const int field = fieldNumberOf(Label1->caption());

@@ -50,7 +50,7 @@ void frmKenaris::cmd読込_Click()
                       .arg(file)
                       .arg(mdlGlobal.Selection->field)
                       .arg(decodeCp932(mdlGlobal.Selection->text));
-    if (failure) MsgBox(*failure, vbExclamation, QStringLiteral("ケナリス"));
+    if (failure) MsgBox(*failure, vbExclamation);
 }
 
 void frmKenaris::cmdSave_Click()

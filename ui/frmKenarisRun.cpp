@@ -3,6 +3,7 @@
 #include "frmKenaris.h"
 
 #include "ComposePlan.h"
+#include "ConvertSource.h"
 #include "ErrorText.h"
 #include "FileChecks.h"
 #include "MsgBox.h"
@@ -92,8 +93,7 @@ void frmKenaris::cmd開始_Click()
 {
     // A second run would delete the file the first one is still writing.
     if (converting_) {
-        MsgBox(QStringLiteral("変換中です。今の変換が終わってから、もう一度「変換開始」を押してください。"), vbExclamation,
-               QStringLiteral("ケナリス"));
+        MsgBox(QStringLiteral("変換中です。今の変換が終わってから、もう一度「変換開始」を押してください。"), vbExclamation);
         return;
     }
     converting_ = true;
@@ -102,7 +102,7 @@ void frmKenaris::cmd開始_Click()
     const std::optional<QString> failure = failureOf(
         [&] {
             if (List[2]->count() == 0) {
-                MsgBox(QStringLiteral("出力データを指定してください。"), vbExclamation, QStringLiteral("ケナリス"));
+                MsgBox(QStringLiteral("出力データを指定してください。"), vbExclamation);
                 return;
             }
             if (InputPath.empty()) {
@@ -115,10 +115,8 @@ void frmKenaris::cmd開始_Click()
                 if (mdlGlobal.OutputPath.empty()) return;
                 txtOutFile->setText(QString::fromStdString(mdlGlobal.OutputPath));
             }
-            checkSourceReadable(InputPath); // before the old output is deleted
-            prepareOutput(InputPath, mdlGlobal.OutputPath, definitionFiles());
             ConversionProgress progress(*this, InputPath);
-            result = runConversion(InputPath, progress);
+            result = convertSource(InputPath, progress, definitionFiles());
             stopReason = progress.stopReason();
         },
         [](const CoreError &error) { return describeRunFailure(error); });
@@ -127,9 +125,9 @@ void frmKenaris::cmd開始_Click()
     if (closing_) return; // the program is ending: nothing more to tell
     if (result) txt件数->setText(QString::number(result->count())); // the exact total, also 0 for an empty source
     if (failure)
-        MsgBox(*failure, vbExclamation, QStringLiteral("ケナリス"));
+        MsgBox(*failure, vbExclamation);
     else if (stopReason)
-        MsgBox(*stopReason, vbExclamation, QStringLiteral("ケナリス"));
+        MsgBox(*stopReason, vbExclamation);
     else if (result && !result->stopped)
         MsgBox(QString::fromStdString(runReport(result->targets.front(), mdlGlobal.Selection.has_value())), vbOKOnly,
                QStringLiteral("変換終了"));

@@ -4,9 +4,9 @@
 // fail with the same error for the first record.
 
 #include "ComposePlan.h"
+#include "ConvertSource.h"
 #include "CoreError.h"
 #include "FuzzInput.h"
-#include "RecordLoop.h"
 #include "Slicing.h"
 #include "WidthText.h"
 
@@ -19,13 +19,6 @@
 #include <vector>
 
 namespace {
-
-struct Environment : RunEnvironment {
-    LayoutModel model;
-    std::string delimiterText;
-    const LayoutModel &layout(size_t) const override { return model; }
-    std::string_view delimiter(size_t) const override { return delimiterText; }
-};
 
 std::string scratchPath(const char *name)
 {
@@ -86,37 +79,38 @@ std::string readFile(const std::string &path)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     FuzzInput input(data, size);
-    Environment env;
+    LayoutModel model;
+    std::string delimiterText;
     const int fields = input.byte() % 12;
     for (int i = 0; i < fields; ++i) {
         // Mostly small numbers, sometimes any text.
         const uint8_t kind = input.byte();
         std::string width = kind < 200 ? std::to_string(kind % 9) : input.text(8);
-        env.model.FieldTable.push_back({width, ""});
+        model.FieldTable.push_back({width, ""});
     }
-    env.model.FieldTable.push_back({});
-    env.model.FieldCount = int16_t(int(input.byte() % 16) - 2);
+    model.FieldTable.push_back({});
+    model.FieldCount = int16_t(int(input.byte() % 16) - 2);
     if (input.byte() % 8) {
         const size_t slots = input.byte() % 14;
-        env.model.OutputLayout.emplace(slots + 1, OutputItem{-1});
+        model.OutputLayout.emplace(slots + 1, OutputItem{-1});
         for (size_t i = 1; i <= slots; ++i)
-            (*env.model.OutputLayout)[i].SourceField = int16_t(int(input.byte() % 16) - 2);
+            (*model.OutputLayout)[i].SourceField = int16_t(int(input.byte() % 16) - 2);
     }
-    env.delimiterText = input.byte() % 2 ? "," : "\t";
-    env.model.Unit = input.byte() % 2 ? WidthUnit::Bytes : WidthUnit::Characters;
+    delimiterText = input.byte() % 2 ? "," : "\t";
+    model.Unit = input.byte() % 2 ? WidthUnit::Bytes : WidthUnit::Characters;
     const std::string_view source = input.rest();
 
     const std::string sourcePath = scratchPath("in"), outputPath = scratchPath("out");
     std::ofstream(sourcePath, std::ios::binary).write(source.data(), std::streamsize(source.size()));
     ::unlink(outputPath.c_str());
-    env.model.OutputPath = outputPath;
+    model.OutputPath = outputPath;
 
     std::string expected;
     std::optional<CoreError::Kind> expectedFailure;
     int32_t linesDone = 0;
     for (const std::string &line : plainLines(source)) {
         try {
-            if (auto out = plainCompose(env.model, line, env.delimiterText)) expected += *out + "\r\n";
+            if (auto out = plainCompose(model, line, delimiterText)) expected += *out + "\r\n";
         } catch (const CoreError &error) {
             expectedFailure = error.kind();
             break;
@@ -125,7 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     try {
-        const RunResult result = runConversion(sourcePath, env);
+        FixedRunEnvironment environment({model}, delimiterText);
+        const RunResult result = convertSource(sourcePath, environment);
         if (expectedFailure || result.count() != linesDone) std::abort();
     } catch (const CoreError &error) {
         if (!expectedFailure || error.kind() != *expectedFailure || error.record != linesDone + 1) std::abort();
