@@ -89,8 +89,13 @@ const std::vector<uint16_t> &doubleByteForms()
 {
     static const std::vector<uint16_t> forms = [] {
         std::vector<uint16_t> table(0x10000, 0);
-        for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-            if (!isLeadByte(uint8_t(lead))) continue;
+        // The first form in byte order, except that the NEC-selected IBM extensions (rows 0xED and
+        // 0xEE) come last: as Windows writes them, in the IBM extensions (0xFA-0xFC).
+        std::vector<unsigned> leads;
+        for (unsigned lead = 0x81; lead <= 0xFC; ++lead)
+            if (isLeadByte(uint8_t(lead)) && lead != 0xED && lead != 0xEE) leads.push_back(lead);
+        leads.insert(leads.end(), {0xED, 0xEE});
+        for (const unsigned lead : leads) {
             for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
                 const uint16_t code = table::doubleByte[table::leadIndex(uint8_t(lead))][table::trailIndex(uint8_t(trail))];
                 if (code && !table[code]) table[code] = uint16_t(lead << 8 | trail);

@@ -63,7 +63,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(EncodeRow{"ascii", U'A', "A"}, EncodeRow{"half_width_kana", U'ｱ', "\xB1"},
                     EncodeRow{"kanji", U'漢', "\x8A\xBF"},
                     EncodeRow{"jis_form_before_nec_and_ibm", U'∵', "\x81\xE6"},
-                    EncodeRow{"nec_selected_before_ibm", U'纊', "\xED\x40"},
+                    EncodeRow{"ibm_before_nec_selected", U'纊', "\xFA\x5C"},
+                    EncodeRow{"nec_row_13_before_ibm", U'Ⅰ', "\x87\x54"},
                     EncodeRow{"jis_form_before_ibm_twins", U'￢', "\x81\xCA"}, EncodeRow{"yen_sign_has_none", U'¥', ""},
                     EncodeRow{"outside_the_basic_plane", U'\U0001F600', ""}),
     [](const testing::TestParamInfo<EncodeRow> &row) { return std::string(row.param.what); });
