@@ -35,8 +35,8 @@ TEST(Batch, ConvertsAndReportsTheCount)
 TEST(Batch, TabOptionSeparatesWithTab)
 {
     TempDir dir;
-    const BatchOutcome outcome = runBatch(dir, {"--tab", dir.write("layout.def", ThreeFields),
-                                           dir.write("in.txt", ThreeRecords), dir.file("out.tsv")});
+    const BatchOutcome outcome = runBatch(
+        dir, {"--tab", dir.write("layout.def", ThreeFields), dir.write("in.txt", ThreeRecords), dir.file("out.tsv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(TempDir::read(dir.file("out.tsv")), "XYZ56789\tABC\r\nhijklmno\tabc\r\n\txy\r\n");
 }
@@ -102,8 +102,8 @@ TEST(Batch, WriteFailureKeepsTheWholeLinesBeforeIt)
         expected += number + ",abc\r\n";
     }
     const std::string output = dir.file("out.csv");
-    const BatchOutcome outcome =
-        runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", source), output}, {.fileSizeLimit = 4000});
+    const BatchOutcome outcome = runBatch(
+        dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", source), output}, {.fileSizeLimit = 4000});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.out, "");
     EXPECT_TRUE(contains(outcome.err, "件目のレコードで変換を中止しました。")) << outcome.err;

@@ -28,10 +28,10 @@ struct BatchOutcome {
 };
 
 struct BatchOptions {
-    rlim_t fileSizeLimit = 0; // bytes; 0 for none
-    bool unprivileged = false; // run as user and group 65534 when the tests run as root
+    rlim_t fileSizeLimit = 0;                     // bytes; 0 for none
+    bool unprivileged = false;                    // run as user and group 65534 when the tests run as root
     std::function<void(pid_t)> whileRunning = {}; // runs after the start; the process is waited for afterwards
-    std::string input = "/dev/null"; // the file standard input reads
+    std::string input = "/dev/null";              // the file standard input reads
 };
 
 // The user that an unprivileged run becomes when the tests run as root.

@@ -13,7 +13,10 @@ class ScratchFolder {
 public:
     std::string path(const char *name) const { return folder_.file(name); }
 
-    std::string write(const char *name, const QByteArray &bytes) const { return folder_.write(name, bytes.toStdString()); }
+    std::string write(const char *name, const QByteArray &bytes) const
+    {
+        return folder_.write(name, bytes.toStdString());
+    }
 
     static QByteArray read(const std::string &path) { return QByteArray::fromStdString(TempDir::read(path)); }
 
