@@ -1,18 +1,15 @@
 // kenaris-batch as a script meets it: real files, exit codes, standard output and error.
 
-#include "RunBatch.h"
+#include "BatchProcess.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <sys/stat.h>
 #include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <vector>
 
 namespace {
@@ -27,7 +24,7 @@ TEST(Batch, ConvertsAndReportsTheCount)
 {
     TempDir dir;
     const std::string output = dir.write("out.csv", "old content that must go\r\n");
-    const Outcome outcome =
+    const BatchOutcome outcome =
         runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", ThreeRecords), output});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 3件\n");
@@ -38,8 +35,8 @@ TEST(Batch, ConvertsAndReportsTheCount)
 TEST(Batch, TabOptionSeparatesWithTab)
 {
     TempDir dir;
-    const Outcome outcome = runBatch(dir, {"--tab", dir.write("layout.def", ThreeFields),
-                                           dir.write("in.txt", ThreeRecords), dir.file("out.tsv")});
+    const BatchOutcome outcome = runBatch(
+        dir, {"--tab", dir.write("layout.def", ThreeFields), dir.write("in.txt", ThreeRecords), dir.file("out.tsv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(TempDir::read(dir.file("out.tsv")), "XYZ56789\tABC\r\nhijklmno\tabc\r\n\txy\r\n");
 }
@@ -51,7 +48,7 @@ TEST(Batch, ByteDefinitionCutsAtBytes)
     const std::string line = "\x82\xA0\x82\xA2" "AB\r\n";
     const std::string source = dir.write("in.txt", line);
     const std::string byteDefinition = "FIX\r\nBYTE\r\nOUT\r\n2\r\n1\r\nLEN\r\n2 a\r\n2 b\r\n";
-    Outcome outcome = runBatch(dir, {dir.write("bytes.def", byteDefinition), source, dir.file("out.csv")});
+    BatchOutcome outcome = runBatch(dir, {dir.write("bytes.def", byteDefinition), source, dir.file("out.csv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(TempDir::read(dir.file("out.csv")), "\x82\xA2,\x82\xA0\r\n");
 
@@ -66,7 +63,7 @@ TEST(Batch, OutputOptionsFollowTheDefinitionFile)
     TempDir dir;
     const std::string definition = "FIX\r\nTRIM\r\nQUOTE\r\nUTF8 BOM\r\nOUT\r\n2\r\n1\r\nLEN\r\n3 a\r\n5 b\r\n";
     const std::string source = "1,2\x81\x40\x94\x6E \x81\x40\r\n \x80 \x85\x40\x81\x40 \r\n";
-    const Outcome outcome = runBatch(dir, {dir.write("layout.def", definition), dir.write("in.txt", source), dir.file("out.csv")});
+    const BatchOutcome outcome = runBatch(dir, {dir.write("layout.def", definition), dir.write("in.txt", source), dir.file("out.csv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 2件\n変換できない文字 2 個（最初は 2 件目）\n");
     EXPECT_EQ(TempDir::read(dir.file("out.csv")), "\xEF\xBB\xBF馬,\"1,2\"\r\n\uFFFD,\uFFFD\r\n");
@@ -76,7 +73,7 @@ TEST(Batch, EmptySourceReportsZero)
 {
     TempDir dir;
     const std::string output = dir.write("out.csv", "old\r\n");
-    const Outcome outcome = runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", ""), output});
+    const BatchOutcome outcome = runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", ""), output});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 0件\n");
     EXPECT_FALSE(exists(output)); // the old output is deleted, as by the window
@@ -87,7 +84,7 @@ TEST(Batch, ConversionFailureNamesRecordAndCause)
     TempDir dir;
     // Field 2's width is a full-width digit in CP932; the message shows it decoded.
     const std::string definition = "FIX\r\nOUT\r\n2\r\nLEN\r\n3 a\r\n\x82\x52 b\r\n";
-    const Outcome outcome =
+    const BatchOutcome outcome =
         runBatch(dir, {dir.write("layout.def", definition), dir.write("in.txt", ThreeRecords), dir.file("out.csv")});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.out, "");
@@ -105,8 +102,8 @@ TEST(Batch, WriteFailureKeepsTheWholeLinesBeforeIt)
         expected += number + ",abc\r\n";
     }
     const std::string output = dir.file("out.csv");
-    const Outcome outcome =
-        runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", source), output}, 4000);
+    const BatchOutcome outcome = runBatch(
+        dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", source), output}, {.fileSizeLimit = 4000});
     EXPECT_EQ(outcome.exitCode, 1);
     EXPECT_EQ(outcome.out, "");
     EXPECT_TRUE(contains(outcome.err, "件目のレコードで変換を中止しました。")) << outcome.err;
@@ -137,19 +134,19 @@ TEST(Batch, RefusalsChangeNothing)
         {"FIX\r\nLEN\r\n3 a\r\n", "出力データが指定されていません。"},
     };
     for (const auto &row : rows) {
-        const Outcome outcome = runBatch(dir, {dir.write("layout.def", row.definition), source, output});
+        const BatchOutcome outcome = runBatch(dir, {dir.write("layout.def", row.definition), source, output});
         EXPECT_EQ(outcome.exitCode, 2) << row.definition;
         EXPECT_TRUE(contains(outcome.err, row.message)) << outcome.err;
         EXPECT_EQ(outcome.out, "");
         EXPECT_EQ(TempDir::read(output), "old\r\n");
     }
 
-    const Outcome same = runBatch(dir, {dir.write("layout.def", ThreeFields), source, source});
+    const BatchOutcome same = runBatch(dir, {dir.write("layout.def", ThreeFields), source, source});
     EXPECT_EQ(same.exitCode, 2);
     EXPECT_TRUE(contains(same.err, "変換元ファイルと同じです")) << same.err;
     EXPECT_EQ(TempDir::read(source), ThreeRecords);
 
-    const Outcome overDefinition = runBatch(dir, {dir.file("layout.def"), source, dir.file("layout.def")});
+    const BatchOutcome overDefinition = runBatch(dir, {dir.file("layout.def"), source, dir.file("layout.def")});
     EXPECT_EQ(overDefinition.exitCode, 2);
     EXPECT_TRUE(contains(overDefinition.err, "定義ファイルと同じです")) << overDefinition.err;
     EXPECT_EQ(TempDir::read(dir.file("layout.def")), ThreeFields);
@@ -160,7 +157,7 @@ TEST(Batch, StandardStreamsAndLinks)
     TempDir dir;
     const std::string definition = dir.write("layout.def", ThreeFields);
     // "-" reads standard input and writes standard output; the report goes to standard error.
-    const Outcome filter = runBatch(dir, {definition, "-", "-"}, 0, dir.write("in.txt", ThreeRecords));
+    const BatchOutcome filter = runBatch(dir, {definition, "-", "-"}, {.input = dir.write("in.txt", ThreeRecords)});
     EXPECT_EQ(filter.exitCode, 0) << filter.err;
     EXPECT_EQ(filter.out, "XYZ56789,ABC\r\nhijklmno,abc\r\n,xy\r\n");
     EXPECT_EQ(filter.err, " 3件\n");
@@ -168,7 +165,7 @@ TEST(Batch, StandardStreamsAndLinks)
     // An output named through a link is written where the link points; the link stays.
     const std::string target = dir.write("target.csv", "old\r\n");
     std::filesystem::create_symlink(target, dir.file("link.csv"));
-    const Outcome linked = runBatch(dir, {definition, dir.file("in.txt"), dir.file("link.csv")});
+    const BatchOutcome linked = runBatch(dir, {definition, dir.file("in.txt"), dir.file("link.csv")});
     EXPECT_EQ(linked.exitCode, 0) << linked.err;
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.csv")));
     EXPECT_EQ(TempDir::read(target), filter.out);
@@ -179,19 +176,17 @@ TEST(Batch, APipeSourceWaitsForItsWriter)
     TempDir dir;
     const std::string pipe = dir.file("in.fifo");
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    const pid_t writer = fork();
-    if (writer == 0) { // starts after the batch has opened (or is opening) the pipe
-        usleep(200 * 1000);
+    bool whole = false;
+    const auto writer = [&](pid_t) { // opening blocks until the batch opens (or has opened) the pipe
         const int fd = open(pipe.c_str(), O_WRONLY);
-        const bool whole = fd >= 0 && write(fd, ThreeRecords.data(), ThreeRecords.size()) == ssize_t(ThreeRecords.size());
-        _exit(whole ? 0 : 1);
-    }
-    const Outcome outcome = runBatch(dir, {dir.write("layout.def", ThreeFields), pipe, dir.file("out.csv")});
-    int status = 0;
-    waitpid(writer, &status, 0);
+        whole = fd >= 0 && write(fd, ThreeRecords.data(), ThreeRecords.size()) == ssize_t(ThreeRecords.size());
+        if (fd >= 0) close(fd);
+    };
+    const BatchOutcome outcome =
+        runBatch(dir, {dir.write("layout.def", ThreeFields), pipe, dir.file("out.csv")}, {.whileRunning = writer});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 3件\n");
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(whole);
 }
 
 TEST(Batch, UnreadableFilesFailBeforeTheOutputIsTouched)
@@ -200,7 +195,7 @@ TEST(Batch, UnreadableFilesFailBeforeTheOutputIsTouched)
     const std::string output = dir.write("out.csv", "old\r\n");
     const std::string definition = dir.write("layout.def", ThreeFields);
 
-    Outcome outcome = runBatch(dir, {dir.file("absent.def"), dir.write("in.txt", ThreeRecords), output});
+    BatchOutcome outcome = runBatch(dir, {dir.file("absent.def"), dir.write("in.txt", ThreeRecords), output});
     EXPECT_EQ(outcome.exitCode, 2); // nothing was done
     EXPECT_TRUE(contains(outcome.err, "ケナリスの定義ファイルではありません。")) << outcome.err;
     EXPECT_TRUE(contains(outcome.err, dir.file("absent.def"))) << outcome.err;
@@ -223,13 +218,13 @@ TEST(Batch, WrongArgumentsShowUsage)
         {}, {"a.def", "in.txt"}, {"a.def", "in.txt", "out.csv", "more"}, {"--comma", "a.def", "in.txt", "out.csv"},
         {"a.def", "", "out.csv"}};
     for (const auto &arguments : calls) {
-        const Outcome outcome = runBatch(dir, arguments);
+        const BatchOutcome outcome = runBatch(dir, arguments);
         EXPECT_EQ(outcome.exitCode, 2) << arguments.size();
         EXPECT_TRUE(contains(outcome.err, "使い方: kenaris-batch [--tab] 定義ファイル 変換元ファイル 出力ファイル"))
             << outcome.err;
         EXPECT_EQ(outcome.out, "");
     }
-    const Outcome help = runBatch(dir, {"--help"});
+    const BatchOutcome help = runBatch(dir, {"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(contains(help.out, "使い方:"));
 }

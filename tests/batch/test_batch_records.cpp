@@ -3,7 +3,7 @@
 // deleted.
 
 #include "BankFile.h"
-#include "RunBatch.h"
+#include "BatchProcess.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +30,7 @@ TEST_P(BankFile, SeveralLayoutsInOnePass)
 {
     BankFiles files(GetParam());
     const std::string dataOut = files.dir.write("data.csv", "old\r\n");
-    const Outcome outcome = runBatch(files.dir, {files.data, files.source, dataOut, files.trailer,
+    const BatchOutcome outcome = runBatch(files.dir, {files.data, files.source, dataOut, files.trailer,
                                                  files.dir.file("trailer.csv"), files.all, files.dir.file("all.csv")});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 6件 " + dataOut + "\n 2件 " + files.dir.file("trailer.csv") + "\n 12件 " +
@@ -47,7 +47,7 @@ TEST_P(BankFile, SeveralLayoutsInOnePass)
 TEST_P(BankFile, OneLayoutReportsTheRecordsNotSelected)
 {
     BankFiles files(GetParam());
-    const Outcome outcome = runBatch(files.dir, {files.data, files.source, files.dir.file("data.csv")});
+    const BatchOutcome outcome = runBatch(files.dir, {files.data, files.source, files.dir.file("data.csv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 6件\n対象外 6 件\n");
 }
@@ -79,7 +79,7 @@ TEST_P(Refused, BeforeAnythingIsDeleted)
         else if (argument == "OTHER") arguments.push_back(other);
         else arguments.push_back(files.dir.file(argument));
     }
-    const Outcome outcome = runBatch(files.dir, arguments);
+    const BatchOutcome outcome = runBatch(files.dir, arguments);
     EXPECT_EQ(outcome.exitCode, 2);
     EXPECT_NE(outcome.err.find(GetParam().message), std::string::npos) << GetParam().name << ": " << outcome.err;
     EXPECT_EQ(TempDir::read(old), "old\r\n");

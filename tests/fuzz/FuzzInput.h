@@ -21,7 +21,8 @@ public:
     // A short text of at most `limit` bytes, its length taken from the input.
     std::string text(size_t limit)
     {
-        const size_t length = std::min<size_t>(byte() % (limit + 1), rest_.size());
+        const size_t wanted = byte() % (limit + 1); // before measuring what is left: it takes a byte
+        const size_t length = std::min(wanted, rest_.size());
         std::string value(rest_.substr(0, length));
         rest_.remove_prefix(length);
         return value;

@@ -1,5 +1,7 @@
-// Runs a fuzz target over saved inputs, so that every case the fuzzer ever found is checked
-// again in each test run, with or without libFuzzer.
+// Runs a fuzz target over its saved corpus: the named seeds, and the inputs fuzzing runs found
+// that reach code no other saved input reaches (CMakeLists.txt says how they join it). So every
+// case worth keeping that the fuzzer found is checked again in each test run, with or without
+// libFuzzer.
 
 #include <cstdint>
 #include <cstdio>

@@ -26,7 +26,8 @@ std::string scratchPath(const char *name)
     return std::string(dir ? dir : "/tmp") + "/kenaris-fuzz-" + std::to_string(getpid()) + "-" + name;
 }
 
-// Splits like the reader: CR, CR LF or LF end a line.
+// Splits like the reader: CR, CR LF or LF end a line; an end-of-file mark (0x1A) alone after the
+// last line end is no line.
 std::vector<std::string> plainLines(std::string_view bytes)
 {
     std::vector<std::string> lines;
@@ -40,7 +41,6 @@ std::vector<std::string> plainLines(std::string_view bytes)
             line += bytes[i];
         }
     }
-    // An end-of-file mark alone after the last line end is no line.
     if (!line.empty() && line != "\x1A") lines.push_back(line);
     return lines;
 }

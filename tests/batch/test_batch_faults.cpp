@@ -1,0 +1,242 @@
+// kenaris-batch under faults, as a real process on real files: no room for the output, an
+// output that cannot be created, a source that cannot be read or that shrinks while it is read,
+// binary data, a 100 MB line and the largest field table. Each ends with the right exit code
+// and a Japanese message on standard error, and the output holds whole lines only.
+
+#include "BatchProcess.h"
+#include "FaultData.h"
+#include "mdlGlobal.h"
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+
+namespace {
+
+using namespace faultdata;
+
+size_t lineCount(const std::string &bytes) { return size_t(std::count(bytes.begin(), bytes.end(), '\n')); }
+
+// The record a failure message names ("N 件目のレコードで…").
+int namedRecord(const std::string &message) { return std::atoi(message.c_str()); }
+
+// What was written is a beginning of the expected output made of whole lines.
+void expectWholeLinesOf(const std::string &written, const std::string &expected)
+{
+    EXPECT_EQ(written, expected.substr(0, written.size()));
+    if (!written.empty()) {
+        EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
+    }
+}
+
+// A scratch folder that user 65534 may enter and read, with the start-up layout saved in it.
+class BatchFaults : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        openToEveryone(dir.file(""), true);
+        definition = put("layout.def", SecondAndFirstDefinition);
+    }
+    std::string put(const std::string &name, const std::string &bytes)
+    {
+        const std::string path = dir.write(name, bytes);
+        openToEveryone(path, false);
+        return path;
+    }
+
+    TempDir dir;
+    std::string definition;
+};
+
+TEST_F(BatchFaults, NoRoomForTheOutputKeepsWholeLinesAndNamesTheFirstMissingRecord)
+{
+    const std::string source = put("in.txt", numberedLines(2000));
+    const std::string expected = secondAndFirstField(TempDir::read(source));
+    const struct {
+        const char *name;
+        std::string output;
+        rlim_t limit;
+    } rows[] = {
+        {"full disk", "/dev/full", 0},
+        {"file-size limit", dir.file("out.csv"), 4000},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const BatchOutcome outcome = runBatch(dir, {definition, source, row.output}, {.fileSizeLimit = row.limit, .unprivileged = false, .whileRunning = {}});
+        ASSERT_EQ(outcome.setupProblem, "");
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_TRUE(contains(outcome.err, "件目のレコードで変換を中止しました。")) << outcome.err;
+        EXPECT_TRUE(contains(outcome.err, "ファイル「" + row.output + "」に書き込めません。")) << outcome.err;
+        const std::string written = row.limit ? TempDir::read(row.output) : std::string();
+        expectWholeLinesOf(written, expected);
+        // Every record before the one named is in the file: the user can tell where to go on.
+        EXPECT_EQ(namedRecord(outcome.err), int(lineCount(written)) + 1) << outcome.err;
+    }
+}
+
+TEST_F(BatchFaults, OutputThatCannotBeCreatedIsReportedAtTheFirstRecord)
+{
+    const std::string source = put("in.txt", numberedLines(20));
+    ::mkdir(dir.file("locked").c_str(), 0555);
+    ::mkdir(dir.file("folder").c_str(), 0755);
+    put("plain.txt", "not a folder");
+    const struct {
+        const char *name;
+        std::string output;
+        bool unprivileged;
+    } rows[] = {
+        {"folder without write permission", dir.file("locked/out.csv"), true},
+        {"below a regular file", dir.file("plain.txt/out.csv"), false},
+        {"a folder as the output", dir.file("folder"), false},
+    };
+    std::string notProven; // rows whose fault could not be set up on this machine
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const BatchOutcome outcome = runBatch(dir, {definition, source, row.output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
+        if (!outcome.setupProblem.empty()) {
+            notProven += std::string(row.name) + ": " + outcome.setupProblem;
+            continue;
+        }
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_TRUE(contains(outcome.err, "1 件目のレコードで変換を中止しました。")) << outcome.err;
+        EXPECT_TRUE(contains(outcome.err, "ファイル「" + row.output + "」を開けません。")) << outcome.err;
+    }
+    EXPECT_EQ(TempDir::read(dir.file("plain.txt")), "not a folder");
+    if (!notProven.empty()) GTEST_SKIP() << notProven;
+}
+
+TEST_F(BatchFaults, SourceThatCannotBeReadIsReported)
+{
+    const std::string output = put("out.csv", "earlier output\r\n");
+    const std::string locked = put("locked.txt", numberedLines(3));
+    ::chmod(locked.c_str(), 0);
+    const struct {
+        const char *name;
+        std::string source;
+        bool unprivileged;
+        std::string message;
+        bool outputKept; // a source that cannot even be opened leaves the old output alone
+    } rows[] = {
+        {"no read permission", locked, true, "ファイル「" + locked + "」を開けません。", true},
+        {"a folder as the source", dir.file(""), false, "を開けません。", true},
+        {"reading fails", "/proc/self/mem", false, "ファイル「/proc/self/mem」を読み込めません。", false},
+    };
+    std::string notProven; // rows whose fault could not be set up on this machine
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        const BatchOutcome outcome = runBatch(dir, {definition, row.source, output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
+        if (!outcome.setupProblem.empty()) {
+            notProven += std::string(row.name) + ": " + outcome.setupProblem;
+            continue;
+        }
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_TRUE(contains(outcome.err, row.message)) << outcome.err;
+        if (row.outputKept) {
+            EXPECT_EQ(TempDir::read(output), "earlier output\r\n");
+        }
+    }
+    if (!notProven.empty()) GTEST_SKIP() << notProven;
+}
+
+// The output is a pipe the test reads: while the test does not read, the run waits with the
+// source read only in part; then the source is cut short under it.
+TEST_F(BatchFaults, SourceThatShrinksWhileReadStopsTheRun)
+{
+    const std::string original = numberedLines(400000); // 4.8 MB: far more than the run reads ahead
+    const std::string source = put("in.txt", original);
+    const std::string output = dir.file("out.fifo");
+    ASSERT_EQ(::mkfifo(output.c_str(), 0666), 0);
+    const int pipe = ::open(output.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(pipe, 0);
+    std::string written;
+    bool sawOutput = false;
+    const BatchOutcome outcome = runBatch(dir, {definition, source, output}, {.fileSizeLimit = 0, .unprivileged = false, .whileRunning = [&](pid_t) {
+        struct pollfd ready = {pipe, POLLIN, 0};
+        sawOutput = ::poll(&ready, 1, 60'000) == 1 && (ready.revents & POLLIN);
+        ::truncate(source.c_str(), 1000); // within the first read, in the middle of a line
+        ::fcntl(pipe, F_SETFL, 0);
+        char chunk[65536];
+        for (ssize_t got; (got = ::read(pipe, chunk, sizeof chunk)) != 0;)
+            if (got > 0) written.append(chunk, size_t(got));
+            else if (errno != EINTR) break;
+    }});
+    ::close(pipe);
+    ASSERT_TRUE(sawOutput) << outcome.err;
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_TRUE(contains(outcome.err, "件目のレコードで変換を中止しました。")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "ファイル「" + source + "」が読み込みの途中で短くなりました。")) << outcome.err;
+    EXPECT_FALSE(written.empty());
+    expectWholeLinesOf(written, secondAndFirstField(original));
+    EXPECT_EQ(namedRecord(outcome.err), int(lineCount(written)) + 1) << outcome.err;
+}
+
+TEST_F(BatchFaults, FileThatTellsNoSizeIsNotTakenForAShrunkOne)
+{
+    // Files in /proc report a size of 0 however much they hold.
+    const BatchOutcome outcome = runBatch(dir, {definition, "/proc/version", dir.file("out.csv")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, " 1件\n");
+    EXPECT_EQ(lineCount(TempDir::read(dir.file("out.csv"))), 1u);
+}
+
+TEST_F(BatchFaults, BinarySourceIsCutByteForByte)
+{
+    const std::string bytes = binarySource();
+    const BatchOutcome outcome = runBatch(dir, {definition, put("in.bin", bytes), dir.file("out.csv")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_EQ(outcome.out, " " + std::to_string(splitLines(bytes).size()) + "件\n");
+    EXPECT_EQ(TempDir::read(dir.file("out.csv")), secondAndFirstField(bytes));
+}
+
+TEST_F(BatchFaults, HundredMegabyteLine)
+{
+    const std::string source = put("huge.txt", hugeLineSource());
+    const BatchOutcome outcome = runBatch(dir, {definition, source, dir.file("out.csv")});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, " 2件\n");
+    EXPECT_EQ(TempDir::read(dir.file("out.csv")), HugeLineOutput);
+    // A guard against copies of the line piling up, not a measurement: the line is held a
+    // few times at most.
+    RecordProperty("peak_memory_kib", std::to_string(outcome.peakMemoryKiB));
+    EXPECT_LT(outcome.peakMemoryKiB, 1024L * 1024) << "peak memory in KiB";
+}
+
+TEST_F(BatchFaults, LargestFieldTableConvertsAndOneMoreIsRefused)
+{
+    const std::string bytes = wideSource(MaxFields + 5);
+    const std::string source = put("wide.txt", bytes);
+    const std::string output = dir.file("out.csv");
+    BatchOutcome outcome = runBatch(dir, {put("widest.def", widestDefinition(MaxFields, MaxFields)), source, output});
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, " 2件\n");
+    EXPECT_EQ(TempDir::read(output), wideOutput(MaxFields, bytes));
+
+    const struct {
+        const char *name;
+        std::string definition;
+    } refused[] = {
+        {"one field too many", widestDefinition(MaxFields + 1, 2)},
+        {"one output position too many", widestDefinition(3, MaxFields + 1)},
+    };
+    for (const auto &row : refused) {
+        SCOPED_TRACE(row.name);
+        outcome = runBatch(dir, {put("too-wide.def", row.definition), source, output});
+        EXPECT_EQ(outcome.exitCode, 2);
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_TRUE(contains(outcome.err, "32767")) << outcome.err;
+        EXPECT_TRUE(contains(outcome.err, dir.file("too-wide.def"))) << outcome.err;
+        EXPECT_EQ(TempDir::read(output), wideOutput(MaxFields, bytes)); // nothing done
+    }
+}
+
+} // namespace
