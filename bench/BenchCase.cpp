@@ -49,21 +49,27 @@ Stage gawkStage(const BenchCase &benchCase)
 
 BenchCase startupLayoutCase(long long records)
 {
-    return {"characters, start-up layout", "startup", {{3, 3, 3, 4, 4, 8, 5}, WidthUnit::Characters, records, 1},
+    return {"characters, start-up layout",
+            "startup",
+            {{3, 3, 3, 4, 4, 8, 5}, WidthUnit::Characters, records, 1},
             {7, 1, 2, 3, 4, 5, 6}};
 }
 
 BenchCase wideRecordCase(long long records)
 {
     constexpr int Fields = 200;
-    return {"characters, wide records", "wide",
-            {std::vector<int>(Fields, 10), WidthUnit::Characters, records, 2}, shuffledFields(Fields, 3)};
+    return {"characters, wide records",
+            "wide",
+            {std::vector<int>(Fields, 10), WidthUnit::Characters, records, 2},
+            shuffledFields(Fields, 3)};
 }
 
 BenchCase byteLayoutCase(long long records)
 {
     // The start-up layout counted in bytes: two bytes for each character.
-    return {"bytes, start-up layout doubled", "bytes", {{6, 6, 6, 8, 8, 16, 10}, WidthUnit::Bytes, records, 4},
+    return {"bytes, start-up layout doubled",
+            "bytes",
+            {{6, 6, 6, 8, 8, 16, 10}, WidthUnit::Bytes, records, 4},
             {7, 1, 2, 3, 4, 5, 6}};
 }
 

@@ -11,7 +11,7 @@
 
 struct BenchCase {
     std::string title;
-    std::string fileStem;      // names the case's files in the scratch folder
+    std::string fileStem; // names the case's files in the scratch folder
     SourceShape source;
     std::vector<int> outputOrder; // field numbers, in output order
 };

@@ -49,5 +49,7 @@ void printGoals(const std::vector<GoalLine> &goals)
                 "measured", "goal", "");
     for (const GoalLine &goal : goals)
         std::printf("  %-52s %-18s %-18s %s\n", goal.what.c_str(), goal.measured.c_str(), goal.goal.c_str(),
-                    !goal.met ? "skipped" : *goal.met ? "met" : "MISSED");
+                    !goal.met   ? "skipped"
+                    : *goal.met ? "met"
+                                : "MISSED");
 }

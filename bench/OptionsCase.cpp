@@ -60,7 +60,8 @@ void checkAgainstPipeline(const BenchCase &benchCase, const Variant &variant, co
     const std::vector<Stage> stages = referencePipeline(benchCase, variant.options, fromPlainOutput);
     const std::string expected = output + ".expected";
     const PipelineOutcome outcome = runPipeline(stages, fromPlainOutput ? plainOutput : sourcePath, expected);
-    if (!outcome.failure.empty()) throw std::runtime_error(variant.label + ": the check's pipeline failed: " + outcome.failure);
+    if (!outcome.failure.empty())
+        throw std::runtime_error(variant.label + ": the check's pipeline failed: " + outcome.failure);
     const long long difference = firstDifference(output, expected);
     if (difference >= 0)
         throw std::runtime_error(variant.label + ": the output " + output + " differs from the pipeline's " + expected +

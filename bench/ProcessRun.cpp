@@ -15,10 +15,7 @@
 
 namespace {
 
-std::string systemFailure(const std::string &what)
-{
-    return what + ": " + std::strerror(errno);
-}
+std::string systemFailure(const std::string &what) { return what + ": " + std::strerror(errno); }
 
 void closeIfOpen(int &fd)
 {

@@ -7,13 +7,13 @@
 #include <vector>
 
 struct Stage {
-    std::vector<std::string> arguments; // the program first, looked up on PATH
+    std::vector<std::string> arguments;                           // the program first, looked up on PATH
     std::vector<std::pair<std::string, std::string>> environment; // set for this program only
 };
 
 struct PipelineOutcome {
-    std::string failure;    // empty when every stage succeeded
-    double cpuSeconds = 0;  // user and system time of all stages together
+    std::string failure;   // empty when every stage succeeded
+    double cpuSeconds = 0; // user and system time of all stages together
 };
 
 // Runs the stages joined by pipes: the first reads `inputPath`, the last writes `outputPath`

@@ -107,14 +107,15 @@ void runRecordCase(long long records, const std::string &folder, int runs, int g
     goals.push_back({"bank: record mode vs lines, data selected", formatted("%.2fx lines' time", recordsVsLines),
                      "<= 1.00x", recordsVsLines <= 1.0});
     const double passVsRuns = contenders[3].best / contenders[4].best;
-    goals.push_back({"bank: 3 layouts in one pass vs 3 runs", formatted("%.2fx the runs' time", passVsRuns),
-                     "< 1.00x", passVsRuns < 1.0});
+    goals.push_back({"bank: 3 layouts in one pass vs 3 runs", formatted("%.2fx the runs' time", passVsRuns), "< 1.00x",
+                     passVsRuns < 1.0});
 
     BenchCase memoryCase{"bank records, data selected", "bank", {}, {}};
     memoryCase.source.records = records;
     const char *what = "the record-length conversion";
     const MemoryFigures memory = runMemoryCase(
-        memoryCase, packed, folder, growth, what, [](const BenchCase &grown, const std::string &source, const std::string &output) {
+        memoryCase, packed, folder, growth, what,
+        [](const BenchCase &grown, const std::string &source, const std::string &output) {
             const TargetCounts counts = convertInOnePass({bankLayout(output, "2", {2, 9, 10}, true)}, source).front();
             return counts.converted + counts.notSelected == grown.source.records;
         });

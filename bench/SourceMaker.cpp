@@ -29,14 +29,14 @@ public:
     int append(std::string &out, int bytesLeft)
     {
         const unsigned pick = random_.below(100);
-        if (pick < 35 && bytesLeft >= 2) { // kanji: lead 0x89-0x97 holds JIS rows 17-46, all assigned
+        if (pick < 35 && bytesLeft >= 2) {             // kanji: lead 0x89-0x97 holds JIS rows 17-46, all assigned
             const unsigned trail = random_.below(188); // 0x40-0x7E, 0x80-0xFC
             out.push_back(char(0x89 + random_.below(0x97 - 0x89 + 1)));
             out.push_back(char(trail < 63 ? 0x40 + trail : 0x80 + (trail - 63)));
             return 2;
         }
         if (pick < 55) out.push_back(char(0xA1 + random_.below(0xDF - 0xA1 + 1))); // half-width kana
-        else out.push_back(char(0x20 + random_.below(0x7E - 0x20 + 1)));         // printable ASCII
+        else out.push_back(char(0x20 + random_.below(0x7E - 0x20 + 1)));           // printable ASCII
         return 1;
     }
 

@@ -59,9 +59,10 @@ SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder,
                               [&, peer] { return runOrThrow(peer, sourcePath, stem + ".peer"); }});
     }
     if (onPath("cp"))
-        contenders.push_back({"cp", stem + ".copy", [&] {
-                                  return runOrThrow({{{"cp", sourcePath, stem + ".copy"}, {}}}, "/dev/null", "/dev/null");
-                              }});
+        contenders.push_back(
+            {"cp", stem + ".copy", [&] {
+                 return runOrThrow({{{"cp", sourcePath, stem + ".copy"}, {}}}, "/dev/null", "/dev/null");
+             }});
 
     const std::string userCopy = stem + ".usercopy";
     contenders.push_back({"user-space copy (1 MiB read/write)", userCopy, [&] {

@@ -25,7 +25,7 @@ void printRow(const Contender &contender, unsigned long long bytes)
 {
     // A long program name gets a line of its own above its figures.
     const char *format = contender.label.size() > 40 ? "  %s\n  %40s %9.3f s %9.1f MB/s %9.3f s\n"
-                                                      : "  %-40s%s %9.3f s %9.1f MB/s %9.3f s\n";
+                                                     : "  %-40s%s %9.3f s %9.1f MB/s %9.3f s\n";
     std::printf(format, contender.label.c_str(), "", contender.best, double(bytes) / 1e6 / contender.best,
                 contender.bestCpu);
 }

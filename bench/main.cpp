@@ -23,13 +23,13 @@
 
 namespace {
 
-constexpr double PeerGoal = 25;        // at least this many times faster than the gawk peer
-constexpr double CopyGoal = 5;         // at most this many times cp's time
+constexpr double PeerGoal = 25; // at least this many times faster than the gawk peer
+constexpr double CopyGoal = 5;  // at most this many times cp's time
 // At most this many times the plain copy through user space: character mode, then byte mode and
 // wide records.
 constexpr double CharacterUserCopyGoal = 1.5;
 constexpr double UserCopyGoal = 1.3;
-constexpr int SkippedExitCode = 77;    // what CTest reads as a skipped test
+constexpr int SkippedExitCode = 77; // what CTest reads as a skipped test
 
 struct Options {
     long long records = 1000000;
@@ -125,7 +125,8 @@ int runBenchmark(const Options &options, TempFolder &folder)
     const MemoryFigures memory =
         runMemoryCase(startup, startupSource, folder.path(), options.growth, conversion, convertEveryRecord);
     goals.push_back(memoryGoal(memory, conversion));
-    for (const GoalLine &goal : runOptionsCase(startup, startupSource, folder.path(), options.runs)) goals.push_back(goal);
+    for (const GoalLine &goal : runOptionsCase(startup, startupSource, folder.path(), options.runs))
+        goals.push_back(goal);
 
     for (const BenchCase &benchCase : {wideRecordCase(options.wideRecords), byteLayoutCase(options.records)}) {
         std::string source;

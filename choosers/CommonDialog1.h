@@ -18,7 +18,10 @@ public:
     int Number;
 };
 
-enum class FileDialogKind { Open, Save };
+enum class FileDialogKind {
+    Open,
+    Save
+};
 
 // What a dialog was shown with.
 struct FileDialogRequest {

@@ -33,10 +33,8 @@ public:
             const int before = int(starts_.size()) - 1;
             try {
                 const long long next = starts_.back() + fieldWidth(model_, before);
-                if (next > 32767 || next < -32768)
-                    stop_ = fieldError(CoreError::Kind::StartOverflow, model_, 0, 0);
-                else
-                    starts_.push_back(next);
+                if (next > 32767 || next < -32768) stop_ = fieldError(CoreError::Kind::StartOverflow, model_, 0, 0);
+                else starts_.push_back(next);
             } catch (const CoreError &error) {
                 stop_ = error;
             }
@@ -143,8 +141,7 @@ ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &field
     std::sort(boundaries_.begin(), boundaries_.end());
     boundaries_.erase(std::unique(boundaries_.begin(), boundaries_.end()), boundaries_.end());
     auto indexOf = [this](long long unitPosition) {
-        return size_t(std::lower_bound(boundaries_.begin(), boundaries_.end(), unitPosition) -
-                      boundaries_.begin());
+        return size_t(std::lower_bound(boundaries_.begin(), boundaries_.end(), unitPosition) - boundaries_.begin());
     };
     for (const Piece &piece : pieces) columns_.push_back({indexOf(piece.start0), indexOf(piece.end0)});
     offsets_.resize(boundaries_.size());
@@ -183,10 +180,8 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
     if (columns_.empty()) return false;
     locateBoundaries(line);
 
-    if (options_.reshapesColumns())
-        appendFormatted(line, delimiter, out, undecodable);
-    else
-        appendPlain(line, delimiter, out);
+    if (options_.reshapesColumns()) appendFormatted(line, delimiter, out, undecodable);
+    else appendPlain(line, delimiter, out);
     return true;
 }
 
@@ -248,8 +243,7 @@ void ComposePlan::appendFormatted(std::string_view line, std::string_view delimi
         if (i) to = copyDelimiter(to, delimiter);
         const size_t begin = offsets[columns[i].firstBoundary];
         const std::string_view column = line.substr(begin, offsets[columns[i].lastBoundary] - begin);
-        if (reshapes)
-            to = writeColumn(column, options, delimiter, to, undecodable);
+        if (reshapes) to = writeColumn(column, options, delimiter, to, undecodable);
         else // the usual line: trimmed at most
             to = copyPiece(to, end, line, options.trim ? trimBlanks(column) : column);
     }

@@ -68,5 +68,5 @@ private:
     std::vector<Column> columns_;
     std::optional<CoreError> failure_;
     mutable std::vector<size_t> offsets_; // byte offset of each boundary in the line in hand
-    mutable std::string scratch_;          // the CP932 line before it is made UTF-8
+    mutable std::string scratch_;         // the CP932 line before it is made UTF-8
 };

@@ -19,5 +19,6 @@ RunResult convertSource(const std::string &inputPath, RunEnvironment &environmen
 bool isRefusal(const CoreError &error)
 {
     using Kind = CoreError::Kind;
-    return error.kind() == Kind::SameFile || error.kind() == Kind::OutputIsDefinition || error.kind() == Kind::SameOutput;
+    return error.kind() == Kind::SameFile || error.kind() == Kind::OutputIsDefinition ||
+           error.kind() == Kind::SameOutput;
 }

@@ -101,7 +101,8 @@ const std::vector<uint16_t> &doubleByteForms()
         leads.insert(leads.end(), {0xED, 0xEE});
         for (const unsigned lead : leads) {
             for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
-                const uint16_t code = table::doubleByte[table::leadIndex(uint8_t(lead))][table::trailIndex(uint8_t(trail))];
+                const uint16_t code =
+                    table::doubleByte[table::leadIndex(uint8_t(lead))][table::trailIndex(uint8_t(trail))];
                 if (code && !table[code]) table[code] = uint16_t(lead << 8 | trail);
             }
         }

@@ -28,12 +28,18 @@ std::string lineFaultText(CoreError::LineFault fault)
 {
     using Fault = CoreError::LineFault;
     switch (fault) {
-    case Fault::MissingNumber: return "キーワードの後に数値がありません。";
-    case Fault::RecordLengthRange: return "レコード長は 1～32767 の数値で指定します。";
-    case Fault::FieldNumberRange: return "フィールド番号は 1～32767 の数値で指定します。";
-    case Fault::MissingText: return "フィールド番号の後に、空白 1 つと比べる文字列がありません。";
-    case Fault::ExtraText: return "キーワードの後に余分な文字があります。";
-    case Fault::None: break;
+    case Fault::MissingNumber:
+        return "キーワードの後に数値がありません。";
+    case Fault::RecordLengthRange:
+        return "レコード長は 1～32767 の数値で指定します。";
+    case Fault::FieldNumberRange:
+        return "フィールド番号は 1～32767 の数値で指定します。";
+    case Fault::MissingText:
+        return "フィールド番号の後に、空白 1 つと比べる文字列がありません。";
+    case Fault::ExtraText:
+        return "キーワードの後に余分な文字があります。";
+    case Fault::None:
+        break;
     }
     return "読み取れません。";
 }
@@ -48,8 +54,7 @@ std::string describeError(const CoreError &error)
     case Kind::WidthNotANumber:
         return atPosition(error) + fieldWithWidth(error) + "は数値ではありません。";
     case Kind::WidthOverflow:
-        return atPosition(error) + fieldWithWidth(error) +
-               "が範囲 (-32768～32767) を超えています。";
+        return atPosition(error) + fieldWithWidth(error) + "が範囲 (-32768～32767) を超えています。";
     case Kind::NegativeWidth:
         return atPosition(error) + fieldWithWidth(error) + "が負の値です。";
     case Kind::StartBelowOne:
@@ -79,16 +84,17 @@ std::string describeError(const CoreError &error)
     case Kind::OutputIsDefinition:
         return "出力ファイル" + quoted(error.path) + "は定義ファイルと同じです。別のファイルを指定してください。";
     case Kind::SameOutput:
-        return "出力ファイル" + quoted(error.path) + "はほかの出力ファイルと同じです。出力ごとに別のファイルを指定してください。";
+        return "出力ファイル" + quoted(error.path) +
+               "はほかの出力ファイルと同じです。出力ごとに別のファイルを指定してください。";
     case Kind::EmptyPipe:
         return "ファイル" + quoted(error.path) +
                "は名前付きパイプで、データが届いていません。書き込む側を先に始めてから変換してください。";
     case Kind::TooManyEntries:
-        return "定義ファイル" + quoted(error.path) + "には項目が多すぎます。フィールドも出力データも、それぞれ 32767 個までです。";
+        return "定義ファイル" + quoted(error.path) +
+               "には項目が多すぎます。フィールドも出力データも、それぞれ 32767 個までです。";
     case Kind::MalformedKeywordLine:
-        return "定義ファイル" + quoted(error.path) + "の " +
-               std::to_string(error.line) + " 行目" + quoted(cp932::toUtf8(error.lineText)) +
-               "が正しくありません。" + lineFaultText(error.lineFault);
+        return "定義ファイル" + quoted(error.path) + "の " + std::to_string(error.line) + " 行目" +
+               quoted(cp932::toUtf8(error.lineText)) + "が正しくありません。" + lineFaultText(error.lineFault);
     }
     return error.what();
 }

@@ -23,15 +23,17 @@ CoreError refusal(CoreError::Kind kind, const std::string &outputPath)
 bool isSameFile(const std::string &a, const std::string &b)
 {
     if (isStandardStream(a) || isStandardStream(b)) return false;
-    struct stat first {}, second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    struct stat first {
+    }, second{};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
 }
 
 void deleteOldOutput(const std::string &path)
 {
     if (isStandardStream(path)) return;
-    struct stat name {}, target {};
+    struct stat name {
+    }, target{};
     if (::lstat(path.c_str(), &name) != 0 || ::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return;
     // Deleting a link would leave the file it points to as it was and put a new file in the
     // link's place: the output named through a link is the file the link points to.
@@ -69,8 +71,8 @@ void checkDistinctOutputs(const std::vector<std::string> &outputPaths)
         for (size_t earlier = 0; earlier < later; ++earlier) {
             const std::string &a = outputPaths[earlier], &b = outputPaths[later];
             const bool bothStandard = isStandardStream(a) && isStandardStream(b);
-            const bool oneFile = !isStandardStream(a) && !isStandardStream(b) &&
-                                 (isSameFile(a, b) || landing(a) == landing(b));
+            const bool oneFile =
+                !isStandardStream(a) && !isStandardStream(b) && (isSameFile(a, b) || landing(a) == landing(b));
             if (bothStandard || oneFile) throw refusal(CoreError::Kind::SameOutput, b);
         }
 }

@@ -14,7 +14,10 @@
 // Whether opening a named pipe waits for its writer. A window must never block, so without
 // waiting a pipe whose writer has not started reads as nothing, which is reported (EmptyPipe)
 // rather than taken for an empty source; a filter waits, as every Unix filter does.
-enum class PipeOpen { NoWait, Wait };
+enum class PipeOpen {
+    NoWait,
+    Wait
+};
 
 class LineReader {
 public:
@@ -38,22 +41,22 @@ public:
 private:
     bool nextLine(std::string_view &line);
     bool nextRecord(std::string_view &record);
-    bool fill(); // reads more bytes behind the unread ones; false at the end of the file
+    bool fill();                        // reads more bytes behind the unread ones; false at the end of the file
     bool onlyEndOfFileMarkLeft() const; // once the end of the file has been read
     void checkNotShrunk() const;
     void checkPipeHadWriter() const;
 
     std::string path_;
     int fd_ = -1;
-    bool ownsFd_ = true;      // standard input stays open
+    bool ownsFd_ = true;        // standard input stays open
     bool unwaitedPipe_ = false; // a named pipe opened without waiting for its writer
     std::vector<char> buffer_;
     std::vector<char> spare_; // the buffer before the last move of the unread bytes
-    size_t begin_ = 0; // first unread byte
-    size_t end_ = 0;   // one past the last byte read
+    size_t begin_ = 0;        // first unread byte
+    size_t end_ = 0;          // one past the last byte read
     bool atEnd_ = false;
     size_t recordLength_ = 0; // 0: records are lines
     unsigned long long consumed_ = 0;
-    unsigned long long bytesRead_ = 0; // from the file so far
+    unsigned long long bytesRead_ = 0;  // from the file so far
     unsigned long long sizeAtOpen_ = 0; // of a regular file
 };

@@ -51,22 +51,17 @@ std::string_view trimBlankEnds(std::string_view column)
 {
     size_t begin = 0;
     for (;;) {
-        if (begin < column.size() && column[begin] == HalfWidthBlank)
-            begin += 1;
-        else if (fullWidthBlankAt(column, begin))
-            begin += 2;
-        else
-            break;
+        if (begin < column.size() && column[begin] == HalfWidthBlank) begin += 1;
+        else if (fullWidthBlankAt(column, begin)) begin += 2;
+        else break;
     }
     // A 0x20 is never a trail byte, so it is a character of its own wherever it stands.
     size_t end = column.size();
     for (;;) {
-        if (end > begin && column[end - 1] == HalfWidthBlank)
-            end -= 1;
+        if (end > begin && column[end - 1] == HalfWidthBlank) end -= 1;
         else if (end >= begin + 2 && fullWidthBlankAt(column, end - 2) && characterStartsAt(column, begin, end - 2))
             end -= 2;
-        else
-            break;
+        else break;
     }
     return column.substr(begin, end - begin);
 }
@@ -85,8 +80,9 @@ bool needsQuotes(std::string_view column, std::string_view delimiter)
                                    _mm_set1_epi8('\n')};
         const auto hit = [&](size_t at) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(column.data() + at));
-            const __m128i any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, targets[0]), _mm_cmpeq_epi8(v, targets[1])),
-                                             _mm_or_si128(_mm_cmpeq_epi8(v, targets[2]), _mm_cmpeq_epi8(v, targets[3])));
+            const __m128i any =
+                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, targets[0]), _mm_cmpeq_epi8(v, targets[1])),
+                             _mm_or_si128(_mm_cmpeq_epi8(v, targets[2]), _mm_cmpeq_epi8(v, targets[3])));
             return _mm_movemask_epi8(any) != 0;
         };
         for (size_t at = 0; at + 16 <= column.size(); at += 16)

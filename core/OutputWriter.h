@@ -94,5 +94,5 @@ private:
     int32_t lastRecord_ = 0;
     std::pair<size_t, size_t> lastLine_{0, 0}; // where the last line added lies in the buffer
     bool lastLineFlushed_ = true;
-    std::string flushedLastLine_;              // the last line once the buffer has been flushed
+    std::string flushedLastLine_; // the last line once the buffer has been flushed
 };

@@ -15,10 +15,10 @@
 #include <vector>
 
 struct RunProgress {
-    int32_t count = 0;            // records the first layout converted
-    std::string_view sourceLine;  // the last record read
-    std::string_view outputLine;  // the first layout's last line composed (may be older than sourceLine)
-    bool anyOutput = false;       // whether the first layout has composed a line at all
+    int32_t count = 0;           // records the first layout converted
+    std::string_view sourceLine; // the last record read
+    std::string_view outputLine; // the first layout's last line composed (may be older than sourceLine)
+    bool anyOutput = false;      // whether the first layout has composed a line at all
 };
 
 class RunEnvironment {
@@ -40,14 +40,14 @@ public:
 
 struct TargetCounts {
     int32_t converted = 0;
-    int32_t notSelected = 0;             // records read that the layout's selection skipped
-    long long undecodable = 0;           // characters UTF-8 output wrote as U+FFFD
-    int32_t firstUndecodableRecord = 0;  // the source record holding the first of them
+    int32_t notSelected = 0;            // records read that the layout's selection skipped
+    long long undecodable = 0;          // characters UTF-8 output wrote as U+FFFD
+    int32_t firstUndecodableRecord = 0; // the source record holding the first of them
 };
 
 struct RunResult {
     std::vector<TargetCounts> targets; // in the order of the environment's targets
-    bool stopped = false; // ended early by betweenRecords
+    bool stopped = false;              // ended early by betweenRecords
 
     // The first (or only) layout's counts.
     int32_t count() const { return targets.front().converted; }

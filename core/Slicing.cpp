@@ -12,8 +12,7 @@ namespace {
 // Byte offset of unit `units` counted from byte `from` (clamped to the end of the line).
 size_t offsetAfter(std::string_view line, size_t from, long long units, WidthUnit unit)
 {
-    if (unit == WidthUnit::Bytes)
-        return from + size_t(std::min<long long>(units, (long long)(line.size() - from)));
+    if (unit == WidthUnit::Bytes) return from + size_t(std::min<long long>(units, (long long)(line.size() - from)));
     long long stepped = 0;
     return cp932::advanceChars(line, from, units, stepped);
 }
@@ -28,8 +27,7 @@ std::string_view cutPiece(std::string_view line, long long start, long long widt
     return line.substr(begin, end - begin);
 }
 
-void splitSample(std::string_view line, const LayoutModel &model,
-                 const std::function<void(std::string_view)> &emit)
+void splitSample(std::string_view line, const LayoutModel &model, const std::function<void(std::string_view)> &emit)
 {
     const int bound = std::min<int>(model.FieldCount, model.fieldsInTable());
     size_t at = 0; // byte offset of the running start position

@@ -14,5 +14,4 @@ std::string_view cutPiece(std::string_view line, long long start, long long widt
 // Cuts `line` into consecutive fields 1, 2, ... up to FieldCount (and never past the last field
 // of the table), handing each piece to `emit`. Stops at the first empty piece. Throws CoreError
 // for a width that cannot be used; the pieces handed out before it stand.
-void splitSample(std::string_view line, const LayoutModel &model,
-                 const std::function<void(std::string_view)> &emit);
+void splitSample(std::string_view line, const LayoutModel &model, const std::function<void(std::string_view)> &emit);

@@ -31,7 +31,6 @@ bool isPlainDecimal(std::string_view s)
     return i == s.size();
 }
 
-
 // Rough power of ten of a plain decimal too large or too small for a double: positive for
 // huge values, negative for values that round to zero.
 long long decimalOrder(std::string_view s)
@@ -49,8 +48,8 @@ long long decimalOrder(std::string_view s)
     const size_t point = std::min(mantissa.find('.'), mantissa.size());
     const size_t firstNonZero = mantissa.find_first_of("123456789");
     if (firstNonZero == std::string_view::npos) return -1; // zero
-    const long long order = firstNonZero < point ? (long long)(point - firstNonZero)
-                                                 : -(long long)(firstNonZero - point - 1);
+    const long long order =
+        firstNonZero < point ? (long long)(point - firstNonZero) : -(long long)(firstNonZero - point - 1);
     return order + exponent;
 }
 
@@ -86,7 +85,8 @@ int16_t fieldWidth(const LayoutModel &model, int field)
     const std::string &text = model.FieldTable[size_t(field - 1)].Width;
     int16_t width = 0;
     switch (parseWidthText(text, width)) {
-    case WidthParse::Ok: return width;
+    case WidthParse::Ok:
+        return width;
     case WidthParse::NotANumber: {
         CoreError error(CoreError::Kind::WidthNotANumber);
         error.field = field;

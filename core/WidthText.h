@@ -7,7 +7,11 @@
 #include <cstdint>
 #include <string_view>
 
-enum class WidthParse { Ok, NotANumber, Overflow };
+enum class WidthParse {
+    Ok,
+    NotANumber,
+    Overflow
+};
 
 WidthParse parseWidthText(std::string_view text, int16_t &value);
 

@@ -19,7 +19,10 @@ struct OutputItem {
 };
 
 // What widths and positions count.
-enum class WidthUnit { Characters, Bytes };
+enum class WidthUnit {
+    Characters,
+    Bytes
+};
 
 // How output columns are written; all off, they are the source's bytes as they are.
 struct OutputOptions {

@@ -8,8 +8,7 @@ void applyDefinition(const Definition &definition, LayoutModel &model)
         const OutputItem unused = hadLayout ? model.OutputLayout->front() : OutputItem{};
         std::vector<OutputItem> layout{unused};
         layout.reserve(definition.outputs.size() + 1);
-        for (const DefinitionOutput &output : definition.outputs)
-            layout.push_back({output.SourceField});
+        for (const DefinitionOutput &output : definition.outputs) layout.push_back({output.SourceField});
         model.OutputLayout = std::move(layout);
     }
     if (!definition.fields.empty()) {

@@ -9,10 +9,7 @@
 
 namespace {
 
-bool beginsWith(std::string_view line, std::string_view keyword)
-{
-    return line.substr(0, keyword.size()) == keyword;
-}
+bool beginsWith(std::string_view line, std::string_view keyword) { return line.substr(0, keyword.size()) == keyword; }
 
 DefinitionOutput outputEntry(std::string_view line)
 {

@@ -22,7 +22,10 @@ std::string_view withoutTrailingBlanks(std::string_view text)
     return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
 }
 
-Fault nothingMore(std::string_view rest) { return withoutTrailingBlanks(rest).empty() ? Fault::None : Fault::ExtraText; }
+Fault nothingMore(std::string_view rest)
+{
+    return withoutTrailingBlanks(rest).empty() ? Fault::None : Fault::ExtraText;
+}
 
 // A blank, then a whole number in 1..max; `rest` keeps what follows the number.
 Fault leadingNumber(std::string_view &rest, int16_t &number, int max, Fault outOfRange)
@@ -54,9 +57,7 @@ const KeywordLine Keywords[] = {
          if (fault == Fault::None) settings.Unit = WidthUnit::Bytes;
          return fault;
      },
-     [](const LayoutSettings &settings) {
-         return std::string(settings.Unit == WidthUnit::Bytes ? "BYTE" : "");
-     }},
+     [](const LayoutSettings &settings) { return std::string(settings.Unit == WidthUnit::Bytes ? "BYTE" : ""); }},
     {"RECORD",
      [](std::string_view rest, LayoutSettings &settings) {
          int16_t length = 0;

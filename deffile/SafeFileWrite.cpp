@@ -97,9 +97,7 @@ void syncFolder(const std::string &folder)
 
 void replaceFileContents(const std::string &path, std::string_view bytes)
 {
-    const auto failed = [&path] {
-        return CoreError::fileError(CoreError::Kind::FileWrite, path, errno);
-    };
+    const auto failed = [&path] { return CoreError::fileError(CoreError::Kind::FileWrite, path, errno); };
 
     const std::string target = followLinks(path);
     if (target.empty()) throw failed();
@@ -115,8 +113,7 @@ void replaceFileContents(const std::string &path, std::string_view bytes)
         (void)!::fchown(temporary.fd(), old.st_uid, old.st_gid);
     }
     if (::fchmod(temporary.fd(), mode) != 0) throw failed();
-    if (!writeAll(temporary.fd(), bytes) || ::fsync(temporary.fd()) != 0 || !temporary.close())
-        throw failed();
+    if (!writeAll(temporary.fd(), bytes) || ::fsync(temporary.fd()) != 0 || !temporary.close()) throw failed();
     if (::rename(temporary.path().c_str(), target.c_str()) != 0) throw failed();
     temporary.renamed();
     syncFolder(folder);

@@ -65,7 +65,10 @@ void PreviewTableModel::show(std::vector<SampleRecord> records, const LayoutMode
 
 int PreviewTableModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(records_.size()); }
 
-int PreviewTableModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(headers_.size()); }
+int PreviewTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(headers_.size());
+}
 
 QVariant PreviewTableModel::data(const QModelIndex &index, int role) const
 {

@@ -126,10 +126,11 @@ void frmFIX::Form_Activate()
     const int fields = mdlGlobal.fieldsInTable();
     int index = 0;
     try {
-        for (; index < fields; ++index)
-            lstDELI->addItem(itemText(mdlGlobal.FieldTable[size_t(index)]));
+        for (; index < fields; ++index) lstDELI->addItem(itemText(mdlGlobal.FieldTable[size_t(index)]));
     } catch (const std::exception &error) {
-        MsgBox(QStringLiteral("文字長の一覧を表示できませんでした（%1 番目の文字長）。\r\n%2").arg(index + 1).arg(reasonOf(error)),
+        MsgBox(QStringLiteral("文字長の一覧を表示できませんでした（%1 番目の文字長）。\r\n%2")
+                   .arg(index + 1)
+                   .arg(reasonOf(error)),
                vbOKOnly);
     }
 }
@@ -138,7 +139,8 @@ void frmFIX::cmdAdd_Click()
 {
     std::vector<FieldEntry> &table = mdlGlobal.FieldTable;
     if (mdlGlobal.fieldsInTable() >= MaxFields) {
-        MsgBox(QStringLiteral("文字長は %1 個までしか指定できません。\r\nこれ以上追加することはできません。").arg(MaxFields),
+        MsgBox(QStringLiteral("文字長は %1 個までしか指定できません。\r\nこれ以上追加することはできません。")
+                   .arg(MaxFields),
                vbExclamation, Caption);
         return;
     }
@@ -168,8 +170,8 @@ void frmFIX::cmdDel_Click()
     const QList<QListWidgetItem *> selected = lstDELI->selectedItems();
     if (selected.isEmpty()) return;
     if (mdlGlobal.fieldsInTable() <= 1) {
-        MsgBox(QStringLiteral("すべての文字長を削除することはできません。\r\nひとつは指定してください。"), vbExclamation,
-               Caption);
+        MsgBox(QStringLiteral("すべての文字長を削除することはできません。\r\nひとつは指定してください。"),
+               vbExclamation, Caption);
         return;
     }
     const int s = lstDELI->row(selected.first());

@@ -47,7 +47,7 @@ public:
     QLineEdit *txtDELI = nullptr;
     std::array<QLabel *, 10> Label{};
     QPushButton *cmd開始 = nullptr;
-    DragLabel *Label1 = nullptr; // never shown: carries the drag text and the drag outline
+    DragLabel *Label1 = nullptr;    // never shown: carries the drag text and the drag outline
     QPushButton *cmd読込 = nullptr; // never shown
     QPushButton *cmdFile = nullptr;
     QPushButton *cmdSave = nullptr;
@@ -73,10 +73,10 @@ public:
     QAction *mnuPreview = nullptr;
     QAction *mnuRecordLength = nullptr;
     QAction *mnuSelection = nullptr;
-    QAction *mnuTrim = nullptr;  // the layout's output options, checked while on
+    QAction *mnuTrim = nullptr; // the layout's output options, checked while on
     QAction *mnuQuote = nullptr;
     QAction *mnuUtf8 = nullptr;
-    QAction *mnuBom = nullptr;   // enabled only while mnuUtf8 is checked
+    QAction *mnuBom = nullptr; // enabled only while mnuUtf8 is checked
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }

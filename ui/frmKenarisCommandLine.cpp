@@ -24,7 +24,8 @@ bool namesDefinition(const std::string &argument)
 
 void refuseArguments(const QString &reason)
 {
-    MsgBox(QStringLiteral("起動時に指定されたファイルを開けません。\n%1\n使い方: kenaris [定義ファイル.def] [変換元ファイル]")
+    MsgBox(QStringLiteral(
+               "起動時に指定されたファイルを開けません。\n%1\n使い方: kenaris [定義ファイル.def] [変換元ファイル]")
                .arg(reason),
            vbExclamation);
 }
@@ -39,12 +40,14 @@ void frmKenaris::openCommandLineFiles(const std::vector<std::string> &arguments)
     for (const std::string &argument : arguments) {
         const QString shown = QString::fromStdString(argument);
         if (argument.empty()) return refuseArguments(QStringLiteral("空のファイル名が指定されました。"));
-        if (argument[0] == '-') return refuseArguments(QStringLiteral("不明なオプション「%1」が指定されました。").arg(shown));
+        if (argument[0] == '-')
+            return refuseArguments(QStringLiteral("不明なオプション「%1」が指定されました。").arg(shown));
         std::string &slot = namesDefinition(argument) ? layout : source;
         if (!slot.empty())
-            return refuseArguments(QStringLiteral("%1が 2 つ指定されました（「%2」と「%3」）。")
-                                       .arg(&slot == &layout ? QStringLiteral("定義ファイル") : QStringLiteral("変換元ファイル"),
-                                            QString::fromStdString(slot), shown));
+            return refuseArguments(
+                QStringLiteral("%1が 2 つ指定されました（「%2」と「%3」）。")
+                    .arg(&slot == &layout ? QStringLiteral("定義ファイル") : QStringLiteral("変換元ファイル"),
+                         QString::fromStdString(slot), shown));
         slot = argument;
     }
     if (layout.empty() && source.empty()) return;

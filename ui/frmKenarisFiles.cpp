@@ -46,7 +46,8 @@ void frmKenaris::cmd読込_Click()
     if (!failure && recordsRead == 0)
         failure = QStringLiteral("ファイル「%1」には行がひとつもないため、項目を表示できません。").arg(file);
     else if (!failure && first.empty())
-        failure = QStringLiteral("ファイル「%1」には対象レコード (フィールド %2 が「%3」のレコード) がひとつもないため、項目を表示できません。")
+        failure = QStringLiteral("ファイル「%1」には対象レコード (フィールド %2 が「%3」のレコード) "
+                                 "がひとつもないため、項目を表示できません。")
                       .arg(file)
                       .arg(mdlGlobal.Selection->field)
                       .arg(decodeCp932(mdlGlobal.Selection->text));

@@ -141,14 +141,14 @@ void frmKenaris::placeControls()
         int left, top, width, height; // twips
     };
     const Place places[] = {
-        {txtCSV[0], 1320, 360, 5415, 270},  {List[0], 1320, 3840, 1575, 2220},  {txtDELI, 1320, 1080, 975, 270},
-        {Label[0], 120, 360, 735, 255},     {Label[1], 120, 1080, 735, 255},    {Label[2], 1320, 3600, 735, 255},
-        {cmd開始, 4200, 6360, 1095, 495},   {txtCSV[1], 1320, 720, 5415, 270},  {Label[4], 120, 720, 735, 255},
-        {List[2], 3240, 3840, 1575, 2220},  {Label[5], 3240, 3600, 975, 255},   {Label1, 360, 4080, 855, 375},
-        {cmd読込, 3000, 6360, 1095, 495},   {cmdFile, 600, 6360, 1095, 495},    {cmdSave, 1800, 6360, 1095, 495},
-        {txtInFile, 1320, 1440, 5415, 270}, {Label[6], 120, 1440, 855, 255},    {txtOutFile, 1320, 1800, 5415, 270},
+        {txtCSV[0], 1320, 360, 5415, 270},  {List[0], 1320, 3840, 1575, 2220},    {txtDELI, 1320, 1080, 975, 270},
+        {Label[0], 120, 360, 735, 255},     {Label[1], 120, 1080, 735, 255},      {Label[2], 1320, 3600, 735, 255},
+        {cmd開始, 4200, 6360, 1095, 495},   {txtCSV[1], 1320, 720, 5415, 270},    {Label[4], 120, 720, 735, 255},
+        {List[2], 3240, 3840, 1575, 2220},  {Label[5], 3240, 3600, 975, 255},     {Label1, 360, 4080, 855, 375},
+        {cmd読込, 3000, 6360, 1095, 495},   {cmdFile, 600, 6360, 1095, 495},      {cmdSave, 1800, 6360, 1095, 495},
+        {txtInFile, 1320, 1440, 5415, 270}, {Label[6], 120, 1440, 855, 255},      {txtOutFile, 1320, 1800, 5415, 270},
         {Label[7], 120, 1800, 1095, 255},   {fra区切文字, 1320, 2760, 5295, 615}, {Option1[0], 240, 240, 1335, 255},
-        {Option1[1], 1800, 240, 1215, 255}, {Label[8], 120, 3000, 1095, 255},   {txt件数, 1320, 2280, 975, 270},
+        {Option1[1], 1800, 240, 1215, 255}, {Label[8], 120, 3000, 1095, 255},     {txt件数, 1320, 2280, 975, 270},
         {Label[9], 120, 2280, 735, 255},    {cmdClose, 5400, 6360, 1095, 495},
     };
     for (const Place &place : places)
@@ -188,8 +188,8 @@ void frmKenaris::createMenus()
 void frmKenaris::setTabOrder()
 {
     // Labels and hidden controls take no focus; of the option buttons Qt visits the checked one.
-    QWidget *const order[] = {txtCSV[0], List[0],    txtDELI,   cmd開始,    txtCSV[1], List[2], cmdFile,
-                              cmdSave,   txtInFile,  txtOutFile, Option1[0], Option1[1], txt件数, cmdClose};
+    QWidget *const order[] = {txtCSV[0], List[0],   txtDELI,    cmd開始,    txtCSV[1],  List[2], cmdFile,
+                              cmdSave,   txtInFile, txtOutFile, Option1[0], Option1[1], txt件数, cmdClose};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 

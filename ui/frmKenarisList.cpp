@@ -76,18 +76,14 @@ void KenarisList::keyPressEvent(QKeyEvent *event)
 
 void KenarisList::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (accepts(*event))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    if (accepts(*event)) event->acceptProposedAction();
+    else event->ignore();
 }
 
 void KenarisList::dragMoveEvent(QDragMoveEvent *event)
 {
-    if (accepts(*event))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    if (accepts(*event)) event->acceptProposedAction();
+    else event->ignore();
 }
 
 void KenarisList::dropEvent(QDropEvent *event)

@@ -12,7 +12,8 @@ void frmKenaris::mnuRecordLength_Click()
     runHandler([this] {
         // A running conversion cuts the source by the length it started with.
         if (converting_) {
-            MsgBox(QStringLiteral("変換中はレコード長を変えられません。変換が終わってから指定してください。"), vbExclamation);
+            MsgBox(QStringLiteral("変換中はレコード長を変えられません。変換が終わってから指定してください。"),
+                   vbExclamation);
             return;
         }
         if (!recordLength_) recordLength_ = new frmRecordLength(this);

@@ -70,12 +70,14 @@ private:
     {
         const std::string &chosen = mdlGlobal.OutputPath;
         if (chosen == outputPath_ || isSameFile(chosen, outputPath_)) return true;
-        const QString stopped = QStringLiteral("%1 件目のレコードまで変換したところで変換を中止しました。\n").arg(count);
+        const QString stopped =
+            QStringLiteral("%1 件目のレコードまで変換したところで変換を中止しました。\n").arg(count);
         if (chosen.empty()) {
             stopReason_ = stopped + QStringLiteral("変換中に出力ファイルの指定が取り消されました。");
             return false;
         }
-        if (const std::optional<QString> failure = failureOf([&] { prepareOutput(inputPath_, chosen, definitionFiles()); })) {
+        if (const std::optional<QString> failure =
+                failureOf([&] { prepareOutput(inputPath_, chosen, definitionFiles()); })) {
             stopReason_ = stopped + *failure;
             return false;
         }
@@ -93,7 +95,8 @@ void frmKenaris::cmd開始_Click()
 {
     // A second run would delete the file the first one is still writing.
     if (converting_) {
-        MsgBox(QStringLiteral("変換中です。今の変換が終わってから、もう一度「変換開始」を押してください。"), vbExclamation);
+        MsgBox(QStringLiteral("変換中です。今の変換が終わってから、もう一度「変換開始」を押してください。"),
+               vbExclamation);
         return;
     }
     converting_ = true;
@@ -122,12 +125,10 @@ void frmKenaris::cmd開始_Click()
         [](const CoreError &error) { return describeRunFailure(error); });
     converting_ = false;
 
-    if (closing_) return; // the program is ending: nothing more to tell
+    if (closing_) return;                                           // the program is ending: nothing more to tell
     if (result) txt件数->setText(QString::number(result->count())); // the exact total, also 0 for an empty source
-    if (failure)
-        MsgBox(*failure, vbExclamation);
-    else if (stopReason)
-        MsgBox(*stopReason, vbExclamation);
+    if (failure) MsgBox(*failure, vbExclamation);
+    else if (stopReason) MsgBox(*stopReason, vbExclamation);
     else if (result && !result->stopped)
         MsgBox(QString::fromStdString(runReport(result->targets.front(), mdlGlobal.Selection.has_value())), vbOKOnly,
                QStringLiteral("変換終了"));

@@ -27,7 +27,8 @@ constexpr int FollowIntervalMs = 250;
 // What the table shows follows from these parts of the layout.
 bool sameCut(const LayoutModel &a, const LayoutModel &b)
 {
-    return static_cast<const LayoutSettings &>(a) == b && a.FieldTable == b.FieldTable && a.OutputLayout == b.OutputLayout;
+    return static_cast<const LayoutSettings &>(a) == b && a.FieldTable == b.FieldTable &&
+           a.OutputLayout == b.OutputLayout;
 }
 
 // Which records are shown follows from these: the record length, the selection, and the widths
@@ -83,28 +84,30 @@ void frmPreview::refresh()
     shownLayout_ = mdlGlobal;
     shownPath_ = inputPath_;
     shown_ = true;
-    if (readAgain)
-        reread();
-    else
-        model_->show(model_->records(), mdlGlobal);
+    if (readAgain) reread();
+    else model_->show(model_->records(), mdlGlobal);
     const int columns = model_->columnCount();
-    for (int column = 0; column < std::min(columns, ColumnsSizedToContent); ++column) table_->resizeColumnToContents(column);
+    for (int column = 0; column < std::min(columns, ColumnsSizedToContent); ++column)
+        table_->resizeColumnToContents(column);
     showStatus();
 }
 
 void frmPreview::reread()
 {
     std::vector<SampleRecord> records;
-    readFailure_ =
-        shownPath_.empty() ? std::nullopt : failureOf([&] { records = readSampleRecords(shownPath_, mdlGlobal, ShownRecords); });
+    readFailure_ = shownPath_.empty()
+                       ? std::nullopt
+                       : failureOf([&] { records = readSampleRecords(shownPath_, mdlGlobal, ShownRecords); });
     model_->show(std::move(records), mdlGlobal);
 }
 
 void frmPreview::showStatus()
 {
     if (shownPath_.empty()) {
-        status_->setText(QStringLiteral("変換元ファイルが指定されていません。「元ファイル」で指定すると、先頭の %1 件をここに表示します。")
-                             .arg(ShownRecords));
+        status_->setText(
+            QStringLiteral(
+                "変換元ファイルが指定されていません。「元ファイル」で指定すると、先頭の %1 件をここに表示します。")
+                .arg(ShownRecords));
         return;
     }
     if (readFailure_) {
@@ -113,8 +116,9 @@ void frmPreview::showStatus()
     }
     const std::vector<SampleRecord> &records = model_->records();
     if (records.empty()) {
-        status_->setText(mdlGlobal.Selection ? QStringLiteral("変換元ファイルには、対象レコードの指定に合うレコードがありません。")
-                                             : QStringLiteral("変換元ファイルにはレコードがありません。"));
+        status_->setText(mdlGlobal.Selection
+                             ? QStringLiteral("変換元ファイルには、対象レコードの指定に合うレコードがありません。")
+                             : QStringLiteral("変換元ファイルにはレコードがありません。"));
         return;
     }
     const WidthUnit unit = mdlGlobal.Unit;
@@ -125,11 +129,14 @@ void frmPreview::showStatus()
         text += QStringLiteral("レイアウトの合計 %1 %3／先頭レコード %2 %3").arg(*total).arg(firstLength).arg(unitName);
         if (*total != firstLength) text += QStringLiteral("（一致しません）");
     } else {
-        text += QStringLiteral("先頭レコード %1 %2（使えない文字長があるため、レイアウトの合計は出せません）").arg(firstLength).arg(unitName);
+        text += QStringLiteral("先頭レコード %1 %2（使えない文字長があるため、レイアウトの合計は出せません）")
+                    .arg(firstLength)
+                    .arg(unitName);
     }
     if (unit == WidthUnit::Characters) {
-        const auto differing = std::count_if(records.begin(), records.end(),
-                                             [&](const SampleRecord &record) { return unitsIn(record.bytes, unit) != firstLength; });
+        const auto differing = std::count_if(records.begin(), records.end(), [&](const SampleRecord &record) {
+            return unitsIn(record.bytes, unit) != firstLength;
+        });
         text += QStringLiteral("　先頭レコードと文字数が違うレコード %1 件").arg(differing);
     }
     status_->setText(text);

@@ -32,7 +32,8 @@ frmRecordLength::frmRecordLength(QWidget *parent) : QDialog(parent)
 {
     setWindowTitle(Caption);
     auto *layout = new QVBoxLayout(this);
-    auto *label = new QLabel(QStringLiteral("1 レコードのバイト数 (1～32767)。空欄にすると 1 行を 1 レコードとして読みます。"));
+    auto *label =
+        new QLabel(QStringLiteral("1 レコードのバイト数 (1～32767)。空欄にすると 1 行を 1 レコードとして読みます。"));
     label->setWordWrap(true);
     txtLength = new QLineEdit;
     txtLength->setObjectName(QStringLiteral("txtLength"));
@@ -58,7 +59,8 @@ void frmRecordLength::cmdOK_Click()
 {
     const std::optional<int16_t> length = typedLength(txtLength->text());
     if (!length) {
-        MsgBox(QStringLiteral("レコード長「%1」は使えません。\r\n1～32767 の数値を入力するか、1 行を 1 レコードとするときは空欄にしてください。")
+        MsgBox(QStringLiteral("レコード長「%1」は使えません。\r\n1～32767 の数値を入力するか、1 行を 1 "
+                              "レコードとするときは空欄にしてください。")
                    .arg(txtLength->text()),
                vbExclamation, Caption);
         txtLength->setFocus();

@@ -66,7 +66,8 @@ void frmSelection::cmdOK_Click()
         accept();
         return;
     }
-    const std::optional<std::string> text = typedBytes(*txtText, QStringLiteral("内容"), QStringLiteral("指定"), Caption);
+    const std::optional<std::string> text =
+        typedBytes(*txtText, QStringLiteral("内容"), QStringLiteral("指定"), Caption);
     if (!text) {
         txtText->setFocus();
         return;

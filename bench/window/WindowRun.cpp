@@ -66,8 +66,8 @@ void checkFinalReport(const QList<ShownMessage> &messages, long long records)
     std::string shown;
     for (const ShownMessage &message : messages)
         shown += " [" + message.title.toStdString() + ": " + message.text.toStdString() + "]";
-    fail("expected the one message \"" + expected.toStdString() + "\" titled 変換終了, but "
-         + (messages.isEmpty() ? std::string("none was shown") : "these were shown:" + shown));
+    fail("expected the one message \"" + expected.toStdString() + "\" titled 変換終了, but " +
+         (messages.isEmpty() ? std::string("none was shown") : "these were shown:" + shown));
 }
 
 } // namespace

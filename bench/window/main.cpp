@@ -135,8 +135,8 @@ int runBenchmark(const Options &options, TempFolder &folder)
 
     // The children make their own QApplication: none may exist yet in the process they are forked from.
     const char *windowRun = "the window run";
-    const MemoryFigures memory = runMemoryCase(benchCase, source, folder.path(), options.growth, windowRun,
-                                               convertThroughWindowInChild);
+    const MemoryFigures memory =
+        runMemoryCase(benchCase, source, folder.path(), options.growth, windowRun, convertThroughWindowInChild);
 
     const BenchApplication application;
     const std::string coreOutput = folder.path() + "/" + benchCase.fileStem + ".kenaris";
@@ -177,5 +177,6 @@ int main(int argc, char **argv)
     }
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0); // no screen needed; a platform given by the caller stays
 
-    return runInScratchFolder("kenaris-bench-window", [&](TempFolder &folder) { return runBenchmark(options, folder); });
+    return runInScratchFolder("kenaris-bench-window",
+                              [&](TempFolder &folder) { return runBenchmark(options, folder); });
 }

@@ -45,7 +45,8 @@ TEST(Batch, ByteDefinitionCutsAtBytes)
 {
     TempDir dir;
     // Two double-byte characters then AB: in bytes, widths 2 and 2 give one character each.
-    const std::string line = "\x82\xA0\x82\xA2" "AB\r\n";
+    const std::string line = "\x82\xA0\x82\xA2"
+                             "AB\r\n";
     const std::string source = dir.write("in.txt", line);
     const std::string byteDefinition = "FIX\r\nBYTE\r\nOUT\r\n2\r\n1\r\nLEN\r\n2 a\r\n2 b\r\n";
     BatchOutcome outcome = runBatch(dir, {dir.write("bytes.def", byteDefinition), source, dir.file("out.csv")});
@@ -63,7 +64,8 @@ TEST(Batch, OutputOptionsFollowTheDefinitionFile)
     TempDir dir;
     const std::string definition = "FIX\r\nTRIM\r\nQUOTE\r\nUTF8 BOM\r\nOUT\r\n2\r\n1\r\nLEN\r\n3 a\r\n5 b\r\n";
     const std::string source = "1,2\x81\x40\x94\x6E \x81\x40\r\n \x80 \x85\x40\x81\x40 \r\n";
-    const BatchOutcome outcome = runBatch(dir, {dir.write("layout.def", definition), dir.write("in.txt", source), dir.file("out.csv")});
+    const BatchOutcome outcome =
+        runBatch(dir, {dir.write("layout.def", definition), dir.write("in.txt", source), dir.file("out.csv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 2件\n変換できない文字 2 個（最初は 2 件目）\n");
     EXPECT_EQ(TempDir::read(dir.file("out.csv")), "\xEF\xBB\xBF馬,\"1,2\"\r\n\uFFFD,\uFFFD\r\n");
@@ -214,9 +216,11 @@ TEST(Batch, UnreadableFilesFailBeforeTheOutputIsTouched)
 TEST(Batch, WrongArgumentsShowUsage)
 {
     TempDir dir;
-    const std::vector<std::vector<std::string>> calls = {
-        {}, {"a.def", "in.txt"}, {"a.def", "in.txt", "out.csv", "more"}, {"--comma", "a.def", "in.txt", "out.csv"},
-        {"a.def", "", "out.csv"}};
+    const std::vector<std::vector<std::string>> calls = {{},
+                                                         {"a.def", "in.txt"},
+                                                         {"a.def", "in.txt", "out.csv", "more"},
+                                                         {"--comma", "a.def", "in.txt", "out.csv"},
+                                                         {"a.def", "", "out.csv"}};
     for (const auto &arguments : calls) {
         const BatchOutcome outcome = runBatch(dir, arguments);
         EXPECT_EQ(outcome.exitCode, 2) << arguments.size();

@@ -67,7 +67,8 @@ TEST_F(BatchFaults, NoRoomForTheOutputKeepsWholeLinesAndNamesTheFirstMissingReco
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const BatchOutcome outcome = runBatch(dir, {definition, source, row.output}, {.fileSizeLimit = row.limit, .unprivileged = false, .whileRunning = {}});
+        const BatchOutcome outcome = runBatch(dir, {definition, source, row.output},
+                                              {.fileSizeLimit = row.limit, .unprivileged = false, .whileRunning = {}});
         ASSERT_EQ(outcome.setupProblem, "");
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_EQ(outcome.out, "");
@@ -98,7 +99,9 @@ TEST_F(BatchFaults, OutputThatCannotBeCreatedIsReportedAtTheFirstRecord)
     std::string notProven; // rows whose fault could not be set up on this machine
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const BatchOutcome outcome = runBatch(dir, {definition, source, row.output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
+        const BatchOutcome outcome =
+            runBatch(dir, {definition, source, row.output},
+                     {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
         if (!outcome.setupProblem.empty()) {
             notProven += std::string(row.name) + ": " + outcome.setupProblem;
             continue;
@@ -131,7 +134,9 @@ TEST_F(BatchFaults, SourceThatCannotBeReadIsReported)
     std::string notProven; // rows whose fault could not be set up on this machine
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const BatchOutcome outcome = runBatch(dir, {definition, row.source, output}, {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
+        const BatchOutcome outcome =
+            runBatch(dir, {definition, row.source, output},
+                     {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
         if (!outcome.setupProblem.empty()) {
             notProven += std::string(row.name) + ": " + outcome.setupProblem;
             continue;
@@ -158,16 +163,18 @@ TEST_F(BatchFaults, SourceThatShrinksWhileReadStopsTheRun)
     ASSERT_GE(pipe, 0);
     std::string written;
     bool sawOutput = false;
-    const BatchOutcome outcome = runBatch(dir, {definition, source, output}, {.fileSizeLimit = 0, .unprivileged = false, .whileRunning = [&](pid_t) {
-        struct pollfd ready = {pipe, POLLIN, 0};
-        sawOutput = ::poll(&ready, 1, 60'000) == 1 && (ready.revents & POLLIN);
-        ::truncate(source.c_str(), 1000); // within the first read, in the middle of a line
-        ::fcntl(pipe, F_SETFL, 0);
-        char chunk[65536];
-        for (ssize_t got; (got = ::read(pipe, chunk, sizeof chunk)) != 0;)
-            if (got > 0) written.append(chunk, size_t(got));
-            else if (errno != EINTR) break;
-    }});
+    const BatchOutcome outcome =
+        runBatch(dir, {definition, source, output},
+                 {.fileSizeLimit = 0, .unprivileged = false, .whileRunning = [&](pid_t) {
+                      struct pollfd ready = {pipe, POLLIN, 0};
+                      sawOutput = ::poll(&ready, 1, 60'000) == 1 && (ready.revents & POLLIN);
+                      ::truncate(source.c_str(), 1000); // within the first read, in the middle of a line
+                      ::fcntl(pipe, F_SETFL, 0);
+                      char chunk[65536];
+                      for (ssize_t got; (got = ::read(pipe, chunk, sizeof chunk)) != 0;)
+                          if (got > 0) written.append(chunk, size_t(got));
+                          else if (errno != EINTR) break;
+                  }});
     ::close(pipe);
     ASSERT_TRUE(sawOutput) << outcome.err;
     EXPECT_EQ(outcome.exitCode, 1);

@@ -30,8 +30,9 @@ TEST_P(BankFile, SeveralLayoutsInOnePass)
 {
     BankFiles files(GetParam());
     const std::string dataOut = files.dir.write("data.csv", "old\r\n");
-    const BatchOutcome outcome = runBatch(files.dir, {files.data, files.source, dataOut, files.trailer,
-                                                 files.dir.file("trailer.csv"), files.all, files.dir.file("all.csv")});
+    const BatchOutcome outcome =
+        runBatch(files.dir, {files.data, files.source, dataOut, files.trailer, files.dir.file("trailer.csv"), files.all,
+                             files.dir.file("all.csv")});
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 6件 " + dataOut + "\n 2件 " + files.dir.file("trailer.csv") + "\n 12件 " +
                                files.dir.file("all.csv") + "\n");
@@ -89,11 +90,15 @@ TEST_P(Refused, BeforeAnythingIsDeleted)
 INSTANTIATE_TEST_SUITE_P(
     Rows, Refused,
     testing::Values(
-        RefusalRow{"record lengths differ", {"DATA", "SRC", "OLD", "LINES", "OTHER"}, "1 行 1 レコード) はレコード長が違う"},
-        RefusalRow{"one output twice through a link", {"DATA", "SRC", "OLD", "ALL", "link.csv"}, "ほかの出力ファイルと同じ"},
-        RefusalRow{"a new output twice", {"DATA", "SRC", "OLD", "ALL", "new.csv", "DATA", "./new.csv"},
+        RefusalRow{
+            "record lengths differ", {"DATA", "SRC", "OLD", "LINES", "OTHER"}, "1 行 1 レコード) はレコード長が違う"},
+        RefusalRow{
+            "one output twice through a link", {"DATA", "SRC", "OLD", "ALL", "link.csv"}, "ほかの出力ファイルと同じ"},
+        RefusalRow{"a new output twice",
+                   {"DATA", "SRC", "OLD", "ALL", "new.csv", "DATA", "./new.csv"},
                    "ほかの出力ファイルと同じ"},
-        RefusalRow{"an output is another layout's definition", {"DATA", "SRC", "OLD", "ALL", "all.def"}, "定義ファイルと同じ"},
+        RefusalRow{
+            "an output is another layout's definition", {"DATA", "SRC", "OLD", "ALL", "all.def"}, "定義ファイルと同じ"},
         RefusalRow{"an output is the source", {"DATA", "SRC", "OTHER", "ALL", "bank.dat"}, "変換元ファイルと同じ"}));
 
 } // namespace

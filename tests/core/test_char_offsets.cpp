@@ -42,16 +42,15 @@ TEST_P(CharOffsets, AgreeWithTheCharacterWalk)
         // Lengths cluster around the block edges; some texts span several blocks.
         const size_t length = iteration % 3 == 0 ? random() % 200 : 64 * (1 + random() % 3) + random() % 5 - 2;
         std::string text(length, '\0');
-        for (char &c : text)
-            c = char(pool.bytes.empty() ? random() : pool.bytes[random() % pool.bytes.size()]);
+        for (char &c : text) c = char(pool.bytes.empty() ? random() : pool.bytes[random() % pool.bytes.size()]);
 
         std::vector<long long> indices;
         for (long long at = random() % 3; at <= charCount(text) + 2; at += 1 + random() % 4) indices.push_back(at);
         std::vector<size_t> offsets(indices.size());
         cp932::charOffsets(text, indices.data(), indices.size(), offsets.data());
         for (size_t i = 0; i < indices.size(); ++i)
-            ASSERT_EQ(offsets[i], walk(text, indices[i])) << pool.name << ", text of " << length
-                                                           << " bytes, character " << indices[i];
+            ASSERT_EQ(offsets[i], walk(text, indices[i]))
+                << pool.name << ", text of " << length << " bytes, character " << indices[i];
     }
 }
 
@@ -59,8 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
     Pools, CharOffsets,
     testing::Values(BytePool{"any byte", {}},
                     // Each range edge of the rule, CR and NUL.
-                    BytePool{"edges", {0x00, 0x0D, 0x3F, 0x40, 0x41, 0x7E, 0x7F, 0x80, 0x81, 0x9F, 0xA0, 0xA1, 0xDF,
-                                       0xE0, 0xFC, 0xFD, 0xFF}},
+                    BytePool{"edges",
+                             {0x00, 0x0D, 0x3F, 0x40, 0x41, 0x7E, 0x7F, 0x80, 0x81, 0x9F, 0xA0, 0xA1, 0xDF, 0xE0, 0xFC,
+                              0xFD, 0xFF}},
                     // Long runs where every byte could begin a pair: the pairing depends on where the run began.
                     BytePool{"lead bytes that are also trail bytes", {0x81, 0x82, 0x9F, 0xE0, 0xFC, 0x41}},
                     BytePool{"text", {0x41, 0x20, 0xB1, 0xDF, 0x88, 0x9F, 0x89, 0x5C, 0x97, 0xFC}}),
@@ -74,7 +74,8 @@ TEST(CharOffsets, EmptyTextAndIndicesPastTheEnd)
     EXPECT_EQ(std::vector<size_t>(offsets, offsets + 3), std::vector<size_t>({0, 0, 0}));
 
     // "ｱ", a kanji, "A", and a lead byte with nothing after it.
-    const std::string text = "\xB1\x88\x9F" "A\x81";
+    const std::string text = "\xB1\x88\x9F"
+                             "A\x81";
     const long long all[] = {0, 1, 2, 3, 4, 40000};
     size_t at[6] = {};
     cp932::charOffsets(text, all, 6, at);

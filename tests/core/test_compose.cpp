@@ -39,7 +39,7 @@ TEST(Compose, FieldsInOutputOrderFromTheirFixedPositions)
 {
     const LayoutModel model = startupWithOutput({2, 1});
     EXPECT_EQ(compose(model, "ABCDEFGHIJ"), "DEF,ABC");
-    EXPECT_EQ(compose(model, "AB"), ",AB");  // an empty field keeps its delimiter
+    EXPECT_EQ(compose(model, "AB"), ",AB"); // an empty field keeps its delimiter
     EXPECT_EQ(compose(model, ""), ",");
     EXPECT_EQ(compose(model, "ABCDEFGHIJ", "\t"), "DEF\tABC");
     EXPECT_EQ(compose(startupWithOutput({3, 3, 7}), std::string("ab,de\"gh i") + "jklmnopqrstuvwxyz0123"),

@@ -29,8 +29,8 @@ TEST(LineReader, LineEnds)
     EXPECT_EQ(readAll("a\nb\n"), (Lines{"a", "b"}));
     EXPECT_EQ(readAll("a\r\nb\rc\nd"), (Lines{"a", "b", "c", "d"})); // mixed, last without terminator
     EXPECT_EQ(readAll("\r\n\r\n"), (Lines{"", ""}));
-    EXPECT_EQ(readAll("\n\r"), (Lines{"", ""})); // LF, then a lone CR at the very end
-    EXPECT_EQ(readAll("a\n\rb"), (Lines{"a", "", "b"}));  // LF CR is two line ends
+    EXPECT_EQ(readAll("\n\r"), (Lines{"", ""}));         // LF, then a lone CR at the very end
+    EXPECT_EQ(readAll("a\n\rb"), (Lines{"a", "", "b"})); // LF CR is two line ends
     EXPECT_EQ(readAll("x"), (Lines{"x"}));
     EXPECT_EQ(readAll(std::string("a\0b\r\n", 5)), (Lines{std::string("a\0b", 3)}));
 }
@@ -48,18 +48,20 @@ TEST_P(ReadRecords, CutsRecordsAndDropsTheEndOfFileMark)
     EXPECT_EQ(readAll(GetParam().bytes, GetParam().recordLength), GetParam().records);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ReadRecords,
-    testing::Values(
-        // Records of n bytes, with or without a line end after each; a short last record.
-        RecordRow{"abcdefgh", 3, {"abc", "def", "gh"}}, RecordRow{"abc\r\ndef\nghi\rjk\r\n", 3, {"abc", "def", "ghi", "jk"}},
-        RecordRow{"ab\ncd\r\n", 3, {"ab\n", "cd"}}, // a line end inside a record is data
-        RecordRow{"abc\r\n\r\n", 3, {"abc", ""}}, RecordRow{"", 3, {}},
-        // The end-of-file mark alone at the very end is no record; anywhere else it is data.
-        RecordRow{"abc\x1A", 3, {"abc"}}, RecordRow{"abc\r\n\x1A", 3, {"abc"}}, RecordRow{"\x1A", 3, {}}, RecordRow{"ab\r\n\x1A", 3, {"ab"}},
-        RecordRow{"a\x1A", 1, {"a"}}, RecordRow{"ab\x1A", 3, {"ab\x1A"}}, RecordRow{"\x1A\x1A", 3, {"\x1A\x1A"}},
-        RecordRow{"\x1A\r\n", 3, {"\x1A"}}, RecordRow{"a\r\n\x1A", 0, {"a"}}, RecordRow{"a\x1A", 0, {"a\x1A"}},
-        RecordRow{"\x1A", 0, {}}, RecordRow{"\x1A\r\n", 0, {"\x1A"}}, RecordRow{"a\r\x1A\n", 0, {"a", "\x1A"}}));
+INSTANTIATE_TEST_SUITE_P(Rows, ReadRecords,
+                         testing::Values(
+                             // Records of n bytes, with or without a line end after each; a short last record.
+                             RecordRow{"abcdefgh", 3, {"abc", "def", "gh"}},
+                             RecordRow{"abc\r\ndef\nghi\rjk\r\n", 3, {"abc", "def", "ghi", "jk"}},
+                             RecordRow{"ab\ncd\r\n", 3, {"ab\n", "cd"}}, // a line end inside a record is data
+                             RecordRow{"abc\r\n\r\n", 3, {"abc", ""}}, RecordRow{"", 3, {}},
+                             // The end-of-file mark alone at the very end is no record; anywhere else it is data.
+                             RecordRow{"abc\x1A", 3, {"abc"}}, RecordRow{"abc\r\n\x1A", 3, {"abc"}},
+                             RecordRow{"\x1A", 3, {}}, RecordRow{"ab\r\n\x1A", 3, {"ab"}}, RecordRow{"a\x1A", 1, {"a"}},
+                             RecordRow{"ab\x1A", 3, {"ab\x1A"}}, RecordRow{"\x1A\x1A", 3, {"\x1A\x1A"}},
+                             RecordRow{"\x1A\r\n", 3, {"\x1A"}}, RecordRow{"a\r\n\x1A", 0, {"a"}},
+                             RecordRow{"a\x1A", 0, {"a\x1A"}}, RecordRow{"\x1A", 0, {}},
+                             RecordRow{"\x1A\r\n", 0, {"\x1A"}}, RecordRow{"a\r\x1A\n", 0, {"a", "\x1A"}}));
 
 TEST(LineReader, TheLastRecordStaysWhenOnlyTheMarkFollows)
 {

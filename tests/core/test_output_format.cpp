@@ -19,20 +19,20 @@ class TrimBlanks : public testing::TestWithParam<TrimRow> {};
 
 TEST_P(TrimBlanks, AtBothEndsByCharacters) { EXPECT_EQ(trimBlanks(GetParam().column), GetParam().trimmed); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, TrimBlanks,
-    testing::Values(TrimRow{"half_width", "  12 3  ", "12 3"},
-                    TrimRow{"full_width", "\x81\x40\x81\x40\x94\x6E\x81\x40 ", "\x94\x6E"},
-                    TrimRow{"trail_0x81_then_at_sign", "\x81\x81\x40", "\x81\x81\x40"},
-                    TrimRow{"character_then_full_width_blank", "\x81\x81\x81\x40", "\x81\x81"},
-                    TrimRow{"two_pairs_then_at_sign", "\x88\x81\x81\x81\x40", "\x88\x81\x81\x81\x40"},
-                    TrimRow{"pair_then_full_width_blank", "\x88\x81\x81\x40", "\x88\x81"},
-                    TrimRow{"kana_then_full_width_blank", "\xB1\x81\x40", "\xB1"},
-                    TrimRow{"lone_lead_before_blank", "\x81 ", "\x81"},
-                    TrimRow{"blanks_only", " \x81\x40 \x81\x40", ""}, TrimRow{"empty", "", ""},
-                    TrimRow{"cut_trail_byte_first", "\x40\x81\x40", "@"},
-                    TrimRow{"cut_lead_byte_last", " a \x81", "a \x81"}),
-    [](const testing::TestParamInfo<TrimRow> &row) { return std::string(row.param.what); });
+INSTANTIATE_TEST_SUITE_P(Rows, TrimBlanks,
+                         testing::Values(TrimRow{"half_width", "  12 3  ", "12 3"},
+                                         TrimRow{"full_width", "\x81\x40\x81\x40\x94\x6E\x81\x40 ", "\x94\x6E"},
+                                         TrimRow{"trail_0x81_then_at_sign", "\x81\x81\x40", "\x81\x81\x40"},
+                                         TrimRow{"character_then_full_width_blank", "\x81\x81\x81\x40", "\x81\x81"},
+                                         TrimRow{"two_pairs_then_at_sign", "\x88\x81\x81\x81\x40",
+                                                 "\x88\x81\x81\x81\x40"},
+                                         TrimRow{"pair_then_full_width_blank", "\x88\x81\x81\x40", "\x88\x81"},
+                                         TrimRow{"kana_then_full_width_blank", "\xB1\x81\x40", "\xB1"},
+                                         TrimRow{"lone_lead_before_blank", "\x81 ", "\x81"},
+                                         TrimRow{"blanks_only", " \x81\x40 \x81\x40", ""}, TrimRow{"empty", "", ""},
+                                         TrimRow{"cut_trail_byte_first", "\x40\x81\x40", "@"},
+                                         TrimRow{"cut_lead_byte_last", " a \x81", "a \x81"}),
+                         [](const testing::TestParamInfo<TrimRow> &row) { return std::string(row.param.what); });
 
 struct ColumnRow {
     const char *what;
@@ -46,8 +46,7 @@ struct ColumnRow {
 class WrittenColumn : public testing::TestWithParam<ColumnRow> {};
 
 // Appends the column to `out` in the room writeColumn asks for; returns what it could not decode.
-size_t appendColumn(std::string_view column, const OutputOptions &options, std::string_view delimiter,
-                    std::string &out)
+size_t appendColumn(std::string_view column, const OutputOptions &options, std::string_view delimiter, std::string &out)
 {
     const size_t at = out.size();
     out.resize(at + columnRoom(column.size()));
@@ -78,7 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
                     ColumnRow{"carriage_return", Quote, ",", "a\rb", "\"a\rb\"", 0},
                     ColumnRow{"line_feed", Quote, ",", "a\nb", "\"a\nb\"", 0},
                     ColumnRow{"nothing_to_quote", Quote, ",", " a b ", " a b ", 0},
-                    ColumnRow{"long_comma_near_the_end", Quote, ",", "abcdefghijklmnopq,s", "\"abcdefghijklmnopq,s\"", 0},
+                    ColumnRow{"long_comma_near_the_end", Quote, ",", "abcdefghijklmnopq,s", "\"abcdefghijklmnopq,s\"",
+                              0},
                     ColumnRow{"long_nothing_to_quote", Quote, ",", std::string(40, 'x'), std::string(40, 'x'), 0},
                     ColumnRow{"utf8", Utf8, ",", "\x87\x40\xFA\x40\xB6\xC5 ", "①ⅰｶﾅ ", 0},
                     ColumnRow{"utf8_invalid", Utf8, ",", "A\x80\x85\x40\x82", "A\uFFFD\uFFFD\uFFFD", 3},
@@ -104,12 +104,16 @@ TEST(OutputFormat, ByteModeColumnsAreTrimmedAsTextsOfTheirOwn)
     size_t undecodable = 0;
     // The cut parts the pair 0x88 0x81: the first column is a lone lead byte, the second starts
     // with 0x81 0x40, a blank of its own.
-    ASSERT_TRUE(ComposePlan(model).compose("\x88\x81\x40" "A", ",", out, undecodable));
+    ASSERT_TRUE(ComposePlan(model).compose("\x88\x81\x40"
+                                           "A",
+                                           ",", out, undecodable));
     EXPECT_EQ(out, "\uFFFD,A");
     EXPECT_EQ(undecodable, 1u);
     // A delimiter that could end a character joined to the lead byte is kept apart from it.
     out.clear();
-    ASSERT_TRUE(ComposePlan(model).compose("\x88\x81\x40" "A", "@", out, undecodable));
+    ASSERT_TRUE(ComposePlan(model).compose("\x88\x81\x40"
+                                           "A",
+                                           "@", out, undecodable));
     EXPECT_EQ(out, "\uFFFD@A");
     EXPECT_EQ(undecodable, 2u);
 }

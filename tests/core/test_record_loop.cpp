@@ -203,8 +203,7 @@ TEST(RecordLoop, NamedPipesNobodyServesDoNotBlock)
         FAIL() << "an unserved pipe converted as empty";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::EmptyPipe);
-        EXPECT_EQ(describeRunFailure(error).find("件目"),
-                  std::string::npos);
+        EXPECT_EQ(describeRunFailure(error).find("件目"), std::string::npos);
     }
     TestEnvironment toPipe(dir.file("out.fifo"), {1});
     try {

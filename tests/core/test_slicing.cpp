@@ -8,10 +8,10 @@
 namespace {
 
 // CP932 bytes used below.
-const std::string Kan = "\x8A\xBF";    // 漢
-const std::string Hyo = "\x95\x5C";    // 表: its trail byte is a backslash
-const std::string HalfA = "\xB1";      // ｱ (half-width katakana, one byte)
-const std::string LoneLead = "\x82";   // a lead byte with nothing valid after it
+const std::string Kan = "\x8A\xBF";  // 漢
+const std::string Hyo = "\x95\x5C";  // 表: its trail byte is a backslash
+const std::string HalfA = "\xB1";    // ｱ (half-width katakana, one byte)
+const std::string LoneLead = "\x82"; // a lead byte with nothing valid after it
 
 std::vector<std::string> split(const std::string &line, const LayoutModel &model)
 {
@@ -45,7 +45,8 @@ TEST(CutPiece, InvalidBytesAreCharactersOfTheirOwnAndCopiedUnchanged)
 {
     // 0x80, 0xA0 and 0xFD-0xFF stand alone; a lead byte before a non-trail byte stands alone;
     // a lead byte at the end of the line stands alone; NUL is ordinary.
-    const std::string line = std::string("\x80\xA0\xFD\xFE\xFF", 5) + LoneLead + "\x7F" + std::string(1, '\0') + LoneLead;
+    const std::string line =
+        std::string("\x80\xA0\xFD\xFE\xFF", 5) + LoneLead + "\x7F" + std::string(1, '\0') + LoneLead;
     for (long long at = 1; at <= 9; ++at)
         EXPECT_EQ(cutPiece(line, at, 1, WidthUnit::Characters), line.substr(size_t(at - 1), 1)) << at;
     EXPECT_EQ(cutPiece(line, 1, 100, WidthUnit::Characters), line);
@@ -71,7 +72,7 @@ TEST(SampleSplit, ListsTheFieldsTheLineReaches)
     const LayoutModel model = LayoutModel::startup();
     EXPECT_EQ(split("ABCDEFGHIJ", model), (std::vector<std::string>{"ABC", "DEF", "GHI", "J"}));
     EXPECT_TRUE(split("", model).empty());
-    EXPECT_EQ(split(std::string(40, 'x'), model).size(), 7u); // never past FieldCount
+    EXPECT_EQ(split(std::string(40, 'x'), model).size(), 7u);                    // never past FieldCount
     EXPECT_EQ(split("  A   ", model), (std::vector<std::string>{"  A", "   "})); // blanks kept
 }
 

@@ -123,8 +123,8 @@ TEST(DefinitionReader, SectionsMayBeMissingOrEmpty)
 TEST(DefinitionReader, LinesEndAtCrCrLfOrLf)
 {
     for (const std::string end : {"\r\n", "\r", "\n"}) {
-        const Definition definition = readValid("FIX" + end + "OUT" + end + "2" + end + "1" + end + "LEN" + end +
-                                                "3 a" + end + "4 b" + end);
+        const Definition definition =
+            readValid("FIX" + end + "OUT" + end + "2" + end + "1" + end + "LEN" + end + "3 a" + end + "4 b" + end);
         EXPECT_EQ(sourceFields(definition), (std::vector<int16_t>{2, 1})) << int(end[0]);
         ASSERT_EQ(definition.fields.size(), 2u) << int(end[0]);
         EXPECT_EQ(definition.fields[1].Name, "b");

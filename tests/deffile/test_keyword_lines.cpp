@@ -103,7 +103,8 @@ TEST(KeywordLines, WrittenInOrderOnlyWhenInUseAndReadBack)
     model.RecordLength = 120;
     model.Selection = RecordSelection{1, TypeWithBlanks};
     const std::string bytes = composeDefinition(model, 1);
-    EXPECT_EQ(bytes, "FIX\r\nBYTE\r\nRECORD 120\r\nSELECT 1 " + TypeWithBlanks + "\r\nOUT\r\n2\r\nLEN\r\n1 type\r\n119 rest\r\n");
+    EXPECT_EQ(bytes, "FIX\r\nBYTE\r\nRECORD 120\r\nSELECT 1 " + TypeWithBlanks +
+                         "\r\nOUT\r\n2\r\nLEN\r\n1 type\r\n119 rest\r\n");
 
     TempDir dir;
     const std::optional<Definition> definition = readDefinitionFile(dir.write("layout.def", bytes));

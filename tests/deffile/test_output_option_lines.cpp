@@ -69,10 +69,10 @@ TEST_P(OutputOptionFile, WrittenAfterSelectOnlyWhenOnAndReadBackByteForByte)
     EXPECT_EQ(composeDefinition(loaded, 1), bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, OutputOptionFile,
-    testing::Values(RoundTripRow{{}, ""}, RoundTripRow{{.bom = true}, ""},
-                    RoundTripRow{{.trim = true, .utf8 = true}, "TRIM\r\nUTF8\r\n"},
-                    RoundTripRow{{.trim = true, .quote = true, .utf8 = true, .bom = true}, "TRIM\r\nQUOTE\r\nUTF8 BOM\r\n"}));
+INSTANTIATE_TEST_SUITE_P(Rows, OutputOptionFile,
+                         testing::Values(RoundTripRow{{}, ""}, RoundTripRow{{.bom = true}, ""},
+                                         RoundTripRow{{.trim = true, .utf8 = true}, "TRIM\r\nUTF8\r\n"},
+                                         RoundTripRow{{.trim = true, .quote = true, .utf8 = true, .bom = true},
+                                                      "TRIM\r\nQUOTE\r\nUTF8 BOM\r\n"}));
 
 } // namespace

@@ -37,7 +37,8 @@ std::optional<Definition> readBytes(const std::string &bytes)
 bool carriesEveryText(const LayoutModel &model)
 {
     for (const FieldEntry &field : model.FieldTable)
-        if (field.Width.find_first_of(" \r\n") != std::string::npos || field.Name.find_first_of("\r\n") != std::string::npos)
+        if (field.Width.find_first_of(" \r\n") != std::string::npos ||
+            field.Name.find_first_of("\r\n") != std::string::npos)
             return false;
     return true;
 }

@@ -94,8 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (input.byte() % 8) {
         const size_t slots = input.byte() % 14;
         model.OutputLayout.emplace(slots + 1, OutputItem{-1});
-        for (size_t i = 1; i <= slots; ++i)
-            (*model.OutputLayout)[i].SourceField = int16_t(int(input.byte() % 16) - 2);
+        for (size_t i = 1; i <= slots; ++i) (*model.OutputLayout)[i].SourceField = int16_t(int(input.byte() % 16) - 2);
     }
     delimiterText = input.byte() % 2 ? "," : "\t";
     model.Unit = input.byte() % 2 ? WidthUnit::Bytes : WidthUnit::Characters;

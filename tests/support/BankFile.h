@@ -9,8 +9,8 @@ namespace bank {
 inline constexpr int RecordLength = 120;
 
 // Half-width kana in CP932 (one byte each).
-inline const std::string BankName = "\xB6\xC5\xD8\xBD\xB7\xDE\xDD\xBA\xB3";   // ｶﾅﾘｽｷﾞﾝｺｳ
-inline const std::string Recipient = "\xD4\xCF\xC0\xDE \xC0\xDB\xB3";        // ﾔﾏﾀﾞ ﾀﾛｳ
+inline const std::string BankName = "\xB6\xC5\xD8\xBD\xB7\xDE\xDD\xBA\xB3"; // ｶﾅﾘｽｷﾞﾝｺｳ
+inline const std::string Recipient = "\xD4\xCF\xC0\xDE \xC0\xDB\xB3";       // ﾔﾏﾀﾞ ﾀﾛｳ
 
 inline std::string padded(std::string text, size_t width) { return text.append(width - text.size(), ' '); }
 
@@ -24,9 +24,9 @@ inline std::string number(long long value, size_t width)
 // recipient, amount, then blanks: 1+4+15+3+15+4+1+7+30+10+30 bytes.
 inline std::string dataRecord(int index)
 {
-    return "2" + number(1 + index % 9, 4) + padded(BankName, 15) + number((100 + index) % 1000, 3) + padded("\xCB\xDE\xAC\xDD", 15) +
-           "0000" + "1" + number(1000000 + index, 7) + padded(Recipient, 30) + number(1000LL * (index + 1), 10) +
-           std::string(30, ' ');
+    return "2" + number(1 + index % 9, 4) + padded(BankName, 15) + number((100 + index) % 1000, 3) +
+           padded("\xCB\xDE\xAC\xDD", 15) + "0000" + "1" + number(1000000 + index, 7) + padded(Recipient, 30) +
+           number(1000LL * (index + 1), 10) + std::string(30, ' ');
 }
 
 inline std::string headerRecord() { return padded("1210" + number(1234567890, 10) + padded(BankName, 40), 120); }

@@ -91,7 +91,4 @@ inline BatchOutcome runBatch(const TempDir &dir, const std::vector<std::string> 
 inline bool contains(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
 // Lets user 65534 into the scratch folder and read the files the test gives it.
-inline void openToEveryone(const std::string &path, bool folder)
-{
-    ::chmod(path.c_str(), folder ? 0755 : 0644);
-}
+inline void openToEveryone(const std::string &path, bool folder) { ::chmod(path.c_str(), folder ? 0755 : 0644); }

@@ -110,7 +110,8 @@ inline std::string hugeLineSource()
     bytes += "\r\nXYZUVW";
     return bytes;
 }
-inline const std::string HugeLineOutput = "\x82\xA0" "AB,ABC\r\nUVW,XYZ\r\n";
+inline const std::string HugeLineOutput = "\x82\xA0"
+                                          "AB,ABC\r\nUVW,XYZ\r\n";
 
 // The largest field table: `MaxFields` fields of width 1, each an output column in order.
 inline std::string widestDefinition(int fields, int outputs)

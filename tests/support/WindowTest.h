@@ -69,7 +69,8 @@ inline std::vector<int> layoutSlots()
 {
     std::vector<int> positions;
     if (mdlGlobal.OutputLayout)
-        for (size_t i = 1; i < mdlGlobal.OutputLayout->size(); ++i) positions.push_back((*mdlGlobal.OutputLayout)[i].SourceField);
+        for (size_t i = 1; i < mdlGlobal.OutputLayout->size(); ++i)
+            positions.push_back((*mdlGlobal.OutputLayout)[i].SourceField);
     return positions;
 }
 

@@ -106,10 +106,8 @@ static void whenDialogOpens(const std::function<void(QFileDialog *)> &answer)
 {
     QTimer::singleShot(0, [answer] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (dialog)
-            answer(dialog);
-        else
-            whenDialogOpens(answer);
+        if (dialog) answer(dialog);
+        else whenDialogOpens(answer);
     });
 }
 

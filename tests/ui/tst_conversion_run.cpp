@@ -53,10 +53,7 @@ void ConversionRunTest::init()
     output_ = folder_->path("out.csv");
 }
 
-void ConversionRunTest::cleanup()
-{
-    closeWindow();
-}
+void ConversionRunTest::cleanup() { closeWindow(); }
 
 void ConversionRunTest::prepare(const QByteArray &source)
 {
@@ -122,7 +119,8 @@ void ConversionRunTest::sameFileIsRefused()
     window_->cmd開始->click();
 
     QCOMPARE(recorder.messages.size(), 1);
-    QVERIFY2(recorder.messages[0].text.contains(QStringLiteral("変換元ファイルと同じ")), qPrintable(recorder.messages[0].text));
+    QVERIFY2(recorder.messages[0].text.contains(QStringLiteral("変換元ファイルと同じ")),
+             qPrintable(recorder.messages[0].text));
     QCOMPARE(recorder.messages[0].style, vbExclamation);
     QCOMPARE(ScratchFolder::read(source_), QByteArray("ABCDEFGHIJ\r\n"));
 }
@@ -197,7 +195,8 @@ void ConversionRunTest::failureNamesTheRecordAndKeepsEarlierLines()
     const ShownMessage &shown = recorder.messages[0];
     const int done = window_->txt件数->text().toInt();
     QVERIFY(done > 0 && done < 1000);
-    QVERIFY2(shown.text.startsWith(QStringLiteral("%1 件目").arg(done + 1)) && shown.text.contains(QStringLiteral("「abc」")),
+    QVERIFY2(shown.text.startsWith(QStringLiteral("%1 件目").arg(done + 1)) &&
+                 shown.text.contains(QStringLiteral("「abc」")),
              qPrintable(shown.text));
     QCOMPARE(shown.style, vbExclamation);
     QCOMPARE(shown.title, QStringLiteral("ケナリス"));
@@ -214,7 +213,8 @@ void ConversionRunTest::unopenableOutputIsReported()
     MessageRecorder recorder;
     window_->cmd開始->click();
     QCOMPARE(recorder.messages.size(), 1);
-    QVERIFY2(recorder.messages[0].text.contains(QString::fromStdString(mdlGlobal.OutputPath)), qPrintable(recorder.messages[0].text));
+    QVERIFY2(recorder.messages[0].text.contains(QString::fromStdString(mdlGlobal.OutputPath)),
+             qPrintable(recorder.messages[0].text));
     QCOMPARE(recorder.messages[0].style, vbExclamation);
 }
 
@@ -245,7 +245,8 @@ void ConversionRunTest::composesOneLine()
     window_->Out1LineFIX(line.toStdString());
     QCOMPARE(window_->txtCSV[0]->text(), QString::fromLatin1(line));
     QCOMPARE(ScratchFolder::read(output_), written);
-    QCOMPARE(window_->txtCSV[1]->text(), firstSlotEmpty ? QStringLiteral("before") : QString::fromLatin1(written.chopped(2)));
+    QCOMPARE(window_->txtCSV[1]->text(),
+             firstSlotEmpty ? QStringLiteral("before") : QString::fromLatin1(written.chopped(2)));
 }
 
 void ConversionRunTest::secondPressIsRefusedWhileRunning()
@@ -309,9 +310,12 @@ void ConversionRunTest::newOutputFileDuringTheRun_data()
 {
     QTest::addColumn<QString>("choice");
     QTest::addColumn<QString>("stopMessage");
-    QTest::newRow("another file") << "second.csv" << "";
-    QTest::newRow("the source") << "source.txt" << "変換元ファイルと同じ";
-    QTest::newRow("cancelled") << "" << "取り消されました";
+    QTest::newRow("another file") << "second.csv"
+                                  << "";
+    QTest::newRow("the source") << "source.txt"
+                                << "変換元ファイルと同じ";
+    QTest::newRow("cancelled") << ""
+                               << "取り消されました";
 }
 
 void ConversionRunTest::newOutputFileDuringTheRun()

@@ -23,7 +23,8 @@ std::string cp932Text(const QString &text) { return *encodeCp932(text); }
 // "FIX", "OUT", 3, 1, "LEN" and three fields of widths 3, 4 and 8 named データ1 to データ3.
 QByteArray exampleFile(const QByteArray &firstLine = "FIX")
 {
-    return firstLine + "\r\nOUT\r\n3\r\n1\r\nLEN\r\n" + cp932(QStringLiteral("3 データ1\r\n4 データ2\r\n8 データ3\r\n"));
+    return firstLine + "\r\nOUT\r\n3\r\n1\r\nLEN\r\n" +
+           cp932(QStringLiteral("3 データ1\r\n4 データ2\r\n8 データ3\r\n"));
 }
 
 std::vector<std::string> widthsOf(const LayoutModel &model)
@@ -88,18 +89,11 @@ private:
     void previewExample();
     void load(const std::string &path);
     void save(const std::string &path);
-
 };
 
-void DefinitionFilesTest::init()
-{
-    openWindow();
-}
+void DefinitionFilesTest::init() { openWindow(); }
 
-void DefinitionFilesTest::cleanup()
-{
-    closeWindow();
-}
+void DefinitionFilesTest::cleanup() { closeWindow(); }
 
 void DefinitionFilesTest::previewExample()
 {
@@ -129,10 +123,10 @@ void DefinitionFilesTest::dialogPropertiesAndProposedNames()
     const std::string first = folder_->path("first.def");
     const std::string second = folder_->path("second.def");
 
-    save(first);    // proposes the new name; keeps the source chooser's filter
-    load(first);    // its own filter and pattern
-    save(second);   // proposes the loaded file, with the filter the load set
-    save(first);    // proposes the file saved last
+    save(first);  // proposes the new name; keeps the source chooser's filter
+    load(first);  // its own filter and pattern
+    save(second); // proposes the loaded file, with the filter the load set
+    save(first);  // proposes the file saved last
     answerer_.answers.push_back({});
     window_->mnuOpenDef->trigger(); // cancelled: the next save proposes the new name again
     save(second);
@@ -383,8 +377,9 @@ void DefinitionFilesTest::failedSaveKeepsTheOldFile()
 
     QCOMPARE(recorder.messages.size(), 1);
     const ShownMessage &shown = recorder.messages[0];
-    QVERIFY2(shown.text.startsWith(QStringLiteral("ファイル「%1」に書き込めません。(").arg(QString::fromStdString(path))),
-             qPrintable(shown.text));
+    QVERIFY2(
+        shown.text.startsWith(QStringLiteral("ファイル「%1」に書き込めません。(").arg(QString::fromStdString(path))),
+        qPrintable(shown.text));
     QVERIFY2(!shown.text.endsWith(QStringLiteral("()")), qPrintable(shown.text)); // the system's reason
     QCOMPARE(shown.style, vbOKOnly);
     QCOMPARE(shown.title, Title);
@@ -417,7 +412,9 @@ void DefinitionFilesTest::unitChangesSplitAndOutput_data()
     QTest::addColumn<QStringList>("sample");
     QTest::addColumn<QByteArray>("output");
     // "AB漢字C" in CP932 is 41 42 8A BF 8E 9A 43; widths 3, 3, 3.
-    QTest::newRow("characters") << false << QStringList{"AB漢", "字C"} << QByteArray("\x8e\x9a" "C,AB\x8a\xbf\r\n");
+    QTest::newRow("characters") << false << QStringList{"AB漢", "字C"}
+                                << QByteArray("\x8e\x9a"
+                                              "C,AB\x8a\xbf\r\n");
     // The first piece ends inside 漢: its lead byte shows as U+FFFD, its trail byte reads as ｿ.
     QTest::newRow("bytes") << true << QStringList{QStringLiteral("AB\uFFFD"), QStringLiteral("ｿ字"), "C"}
                            << QByteArray("\xbf\x8e\x9a,AB\x8a\r\n");
@@ -431,7 +428,9 @@ void DefinitionFilesTest::unitChangesSplitAndOutput()
     mdlGlobal.FieldTable = {{"3", "a"}, {"3", "b"}, {"3", "c"}, {}};
     mdlGlobal.FieldCount = 3;
     if (inBytes) window_->mnuByteUnit->trigger();
-    chooseSource(*window_, answerer_, folder_->write("source.txt", "AB\x8a\xbf\x8e\x9a" "C\r\n"));
+    chooseSource(*window_, answerer_,
+                 folder_->write("source.txt", "AB\x8a\xbf\x8e\x9a"
+                                              "C\r\n"));
     QCOMPARE(itemTexts(window_->List[0]), sample);
 
     dragToOutput(*window_, 1);

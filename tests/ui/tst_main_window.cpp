@@ -33,8 +33,8 @@ void MainWindowTest::startsWithDefaults()
     mdlGlobal.OutputPath = "left over";
     frmKenaris window;
     QCOMPARE(window.windowTitle(), QStringLiteral("ケナリス"));
-    for (QLineEdit *box : {window.txtCSV[0], window.txtCSV[1], window.txtDELI, window.txtInFile, window.txtOutFile,
-                           window.txt件数})
+    for (QLineEdit *box :
+         {window.txtCSV[0], window.txtCSV[1], window.txtDELI, window.txtInFile, window.txtOutFile, window.txt件数})
         QVERIFY2(box->text().isEmpty(), qPrintable(box->objectName()));
     QCOMPARE(window.List[0]->count(), 0);
     QCOMPARE(window.List[2]->count(), 0);
@@ -47,7 +47,8 @@ void MainWindowTest::startsWithDefaults()
     QCOMPARE(mdlGlobal.FieldTable.size(), size_t(8));
     const char *widths[] = {"3", "3", "3", "4", "4", "8", "5", ""};
     for (size_t i = 0; i < 8; ++i) QCOMPARE(mdlGlobal.FieldTable[i].Width, std::string(widths[i]));
-    QCOMPARE(mdlGlobal.FieldTable[0].Name, std::string("\x83\x66\x81\x5B\x83\x5E" "1"));
+    QCOMPARE(mdlGlobal.FieldTable[0].Name, std::string("\x83\x66\x81\x5B\x83\x5E"
+                                                       "1"));
     QVERIFY(mdlGlobal.FieldTable[7].Name.empty());
     QVERIFY(!mdlGlobal.OutputLayout);
     QVERIFY(mdlGlobal.OutputPath.empty());
@@ -70,8 +71,8 @@ void MainWindowTest::followsTheDesignGeometry()
     QCOMPARE(window.Option1[1]->parentWidget(), window.fra区切文字);
     QCOMPARE(window.cmdClose->text(), QStringLiteral("閉じる"));
 
-    for (QLineEdit *box : {window.txtCSV[0], window.txtCSV[1], window.txtDELI, window.txtInFile, window.txtOutFile,
-                           window.txt件数}) {
+    for (QLineEdit *box :
+         {window.txtCSV[0], window.txtCSV[1], window.txtDELI, window.txtInFile, window.txtOutFile, window.txt件数}) {
         QVERIFY(box->isReadOnly());
         QCOMPARE(box->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
     }
@@ -94,8 +95,8 @@ void MainWindowTest::tabVisitsTheControlsInOrder()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited << QApplication::focusWidget()->objectName();
     }
-    const QStringList expected{"txtCSV_0", "List_0",     "txtDELI",   "cmd開始",   "txtCSV_1", "List_2",   "cmdFile",
-                               "cmdSave",  "txtInFile", "txtOutFile", "Option1_0", "txt件数", "cmdClose", "txtCSV_0"};
+    const QStringList expected{"txtCSV_0", "List_0",    "txtDELI",    "cmd開始",   "txtCSV_1", "List_2",   "cmdFile",
+                               "cmdSave",  "txtInFile", "txtOutFile", "Option1_0", "txt件数",  "cmdClose", "txtCSV_0"};
     QCOMPARE(visited, expected);
 }
 
@@ -192,12 +193,9 @@ void MainWindowTest::closingEndsWithTheWidthDialog()
     window.mnuDELI->trigger();
     QVERIFY(window.fixDialog()->isVisible());
 
-    if (way == "cmdClose")
-        window.cmdClose->click();
-    else if (way == "mnuExit")
-        window.mnuExit->trigger();
-    else
-        window.close();
+    if (way == "cmdClose") window.cmdClose->click();
+    else if (way == "mnuExit") window.mnuExit->trigger();
+    else window.close();
 
     QVERIFY(!window.isVisible());
     QVERIFY(!window.fixDialog()->isVisible());

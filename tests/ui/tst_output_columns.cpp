@@ -30,18 +30,11 @@ private:
     void previewSample(const QByteArray &line, int capacity = 7);
     void dropFields(const std::vector<int> &fields);
     QDrag *lastDrag() const;
-
 };
 
-void OutputColumnsTest::init()
-{
-    openWindow();
-}
+void OutputColumnsTest::init() { openWindow(); }
 
-void OutputColumnsTest::cleanup()
-{
-    closeWindow();
-}
+void OutputColumnsTest::cleanup() { closeWindow(); }
 
 void OutputColumnsTest::previewSample(const QByteArray &line, int capacity)
 {
@@ -176,7 +169,8 @@ static std::unique_ptr<QMimeData> dragTextOf(const frmKenaris &window)
 
 void OutputColumnsTest::dropReachesTheHandlerThroughTheList()
 {
-    previewSample(QByteArray("\x83\x66\x81\x5B\x83\x5E" "XYZ")); // "データ" then XYZ
+    previewSample(QByteArray("\x83\x66\x81\x5B\x83\x5E"
+                             "XYZ")); // "データ" then XYZ
     const int bottom = window_->List[2]->viewport()->height() - 5;
     pressSampleItem(*window_, 1);
     // Anywhere over the list: the column always goes to the end.
@@ -245,12 +239,13 @@ void OutputColumnsTest::deleteClosesTheGap_data()
     QTest::addColumn<std::vector<int>>("positions");
     QTest::newRow("first of three") << 7 << std::vector<int>{3, 1, 5} << 0 << "List_2" << Qt::KeyboardModifiers()
                                     << std::vector<int>{1, 5, -1, -1, -1, -1, -1};
-    QTest::newRow("last of a full layout") << 3 << std::vector<int>{2, 3, 1} << 2 << "List_2" << Qt::KeyboardModifiers()
-                                           << std::vector<int>{2, 3, -1};
+    QTest::newRow("last of a full layout")
+        << 3 << std::vector<int>{2, 3, 1} << 2 << "List_2" << Qt::KeyboardModifiers() << std::vector<int>{2, 3, -1};
     QTest::newRow("with Shift") << 7 << std::vector<int>{3, 1, 5} << 1 << "List_2"
-                                << Qt::KeyboardModifiers(Qt::ShiftModifier) << std::vector<int>{3, 5, -1, -1, -1, -1, -1};
-    QTest::newRow("after an enlarged layout") << 3 << std::vector<int>{1, 2, 3, 3} << 0 << "List_2" << Qt::KeyboardModifiers()
-                                              << std::vector<int>{2, 3, 3, -1};
+                                << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                                << std::vector<int>{3, 5, -1, -1, -1, -1, -1};
+    QTest::newRow("after an enlarged layout") << 3 << std::vector<int>{1, 2, 3, 3} << 0 << "List_2"
+                                              << Qt::KeyboardModifiers() << std::vector<int>{2, 3, 3, -1};
     QTest::newRow("nothing selected") << 7 << std::vector<int>{3, 1, 5} << -1 << "List_2" << Qt::KeyboardModifiers()
                                       << std::vector<int>{3, 1, 5, -1, -1, -1, -1};
     QTest::newRow("in the sample list") << 7 << std::vector<int>{3, 1, 5} << 0 << "List_0" << Qt::KeyboardModifiers()
@@ -280,7 +275,10 @@ void OutputColumnsTest::deleteClosesTheGap()
     QCOMPARE(layoutSlots(), positions);
     QStringList expected;
     for (int field : positions)
-        if (field != -1) expected << QStringLiteral("%1;%2").arg(field, 2, 10, QLatin1Char('0')).arg(window_->List[0]->item(field - 1)->text());
+        if (field != -1)
+            expected << QStringLiteral("%1;%2")
+                            .arg(field, 2, 10, QLatin1Char('0'))
+                            .arg(window_->List[0]->item(field - 1)->text());
     QCOMPARE(itemTexts(output), expected);
     QCOMPARE(window_->List[0]->count(), samples);
 }

@@ -49,8 +49,8 @@ void OutputOptionsTest::menuItemsFollowTheLayout()
         QVERIFY(!item->isChecked());
         texts << item->text();
     }
-    QCOMPARE(texts, (QStringList{"前後の空白を除く(&T)", "区切文字を含む項目を引用符で囲む(&Q)", "出力を UTF-8 にする(&U)",
-                                 "UTF-8 に BOM を付ける"}));
+    QCOMPARE(texts, (QStringList{"前後の空白を除く(&T)", "区切文字を含む項目を引用符で囲む(&Q)",
+                                 "出力を UTF-8 にする(&U)", "UTF-8 に BOM を付ける"}));
     QVERIFY(!window_->mnuBom->isEnabled());
 
     check({window_->mnuTrim, window_->mnuUtf8});
@@ -67,8 +67,7 @@ void OutputOptionsTest::aDefinitionLoadSetsThem()
 {
     prepare("ABCDEFGHIJ\r\n");
     check({window_->mnuQuote});
-    answerer_.answers.push_back(
-        folder_->write("layout.def", "FIX\r\nTRIM\r\nUTF8 BOM\r\nOUT\r\n1\r\nLEN\r\n3 a\r\n"));
+    answerer_.answers.push_back(folder_->write("layout.def", "FIX\r\nTRIM\r\nUTF8 BOM\r\nOUT\r\n1\r\nLEN\r\n3 a\r\n"));
     window_->mnuOpenDef->trigger();
 
     QVERIFY(mdlGlobal.Output == (OutputOptions{.trim = true, .utf8 = true, .bom = true}));
@@ -84,11 +83,12 @@ void OutputOptionsTest::shownAsWritten_data()
     QTest::addColumn<QString>("shown");
     QTest::addColumn<QByteArray>("written");
     // Fields of 3 characters: "1,2" and a horse's name between full-width blanks.
-    QTest::newRow("plain") << QStringList{} << QStringLiteral("　馬　,1,2") << QByteArray("\x81\x40\x94\x6E\x81\x40,1,2\r\n");
-    QTest::newRow("trimmed and quoted") << QStringList{"mnuTrim", "mnuQuote"}
-                                        << QStringLiteral("馬,\"1,2\"") << QByteArray("\x94\x6E,\"1,2\"\r\n");
-    QTest::newRow("utf8 with a mark") << QStringList{"mnuUtf8", "mnuBom"}
-                                      << QStringLiteral("　馬　,1,2") << QByteArray("\xEF\xBB\xBF　馬　,1,2\r\n");
+    QTest::newRow("plain") << QStringList{} << QStringLiteral("　馬　,1,2")
+                           << QByteArray("\x81\x40\x94\x6E\x81\x40,1,2\r\n");
+    QTest::newRow("trimmed and quoted") << QStringList{"mnuTrim", "mnuQuote"} << QStringLiteral("馬,\"1,2\"")
+                                        << QByteArray("\x94\x6E,\"1,2\"\r\n");
+    QTest::newRow("utf8 with a mark") << QStringList{"mnuUtf8", "mnuBom"} << QStringLiteral("　馬　,1,2")
+                                      << QByteArray("\xEF\xBB\xBF　馬　,1,2\r\n");
 }
 
 void OutputOptionsTest::shownAsWritten()
@@ -110,7 +110,8 @@ void OutputOptionsTest::runShowsUtf8AndReportsWhatCannotBeDecoded()
     window_->cmd開始->click();
 
     QCOMPARE(window_->txtCSV[1]->text(), QStringLiteral(",\uFFFDあ"));
-    QCOMPARE(ScratchFolder::read(mdlGlobal.OutputPath), QByteArray("漢,ABC\r\nxyz,\uFFFD\uFFFD\uFFFD\r\n,\uFFFDあ\r\n"));
+    QCOMPARE(ScratchFolder::read(mdlGlobal.OutputPath),
+             QByteArray("漢,ABC\r\nxyz,\uFFFD\uFFFD\uFFFD\r\n,\uFFFDあ\r\n"));
     QCOMPARE(messages_->messages.size(), 1);
     QCOMPARE(messages_->messages[0].text, QStringLiteral(" 3件\n変換できない文字 4 個（最初は 2 件目）"));
     messages_->messages.clear();

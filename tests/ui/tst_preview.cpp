@@ -9,14 +9,8 @@
 class PreviewTest : public WindowTestBase {
     Q_OBJECT
 private slots:
-    void init()
-    {
-        openWindow();
-    }
-    void cleanup()
-    {
-        closeWindow();
-    }
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     void listsTheFieldsOfTheFirstLine_data();
     void listsTheFieldsOfTheFirstLine();
@@ -39,8 +33,8 @@ void PreviewTest::listsTheFieldsOfTheFirstLine_data()
     QTest::addColumn<QStringList>("items");
     QTest::newRow("short line") << QByteArray("ABCDEFGHIJ\r\nsecond line that is much longer than the first\r\n")
                                 << QStringList{"ABC", "DEF", "GHI", "J"};
-    QTest::newRow("30 characters and more")
-        << QByteArray("AAABBBCCCDDDDEEEEFFFFFFFFGGGGGextra") << QStringList{"AAA", "BBB", "CCC", "DDDD", "EEEE", "FFFFFFFF", "GGGGG"};
+    QTest::newRow("30 characters and more") << QByteArray("AAABBBCCCDDDDEEEEFFFFFFFFGGGGGextra")
+                                            << QStringList{"AAA", "BBB", "CCC", "DDDD", "EEEE", "FFFFFFFF", "GGGGG"};
     QTest::newRow("empty first line") << QByteArray("\r\nABCDEF\r\n") << QStringList{};
     QTest::newRow("CR alone ends the line") << QByteArray("ABCD\rEFGH") << QStringList{"ABC", "D"};
     QTest::newRow("double-byte characters count once")
@@ -65,9 +59,12 @@ void PreviewTest::listsTheFieldsOfTheFirstLine()
 void PreviewTest::keepsTheBytesOfEachItem()
 {
     // 0x80 is no CP932 character: it shows as a replacement mark, the bytes stay as they were.
-    chooseSource(*window_, answerer_, folder_.write("source.txt", QByteArray("\x80" "AB\x83\x66XY")));
+    chooseSource(*window_, answerer_,
+                 folder_.write("source.txt", QByteArray("\x80"
+                                                        "AB\x83\x66XY")));
     QCOMPARE(itemTexts(window_->List[0]), (QStringList{QStringLiteral("\uFFFDAB"), QStringLiteral("デXY")}));
-    QCOMPARE(window_->List[0]->itemBytes(0), std::string("\x80" "AB"));
+    QCOMPARE(window_->List[0]->itemBytes(0), std::string("\x80"
+                                                         "AB"));
     QCOMPARE(window_->List[0]->itemBytes(1), std::string("\x83\x66XY"));
 }
 
@@ -118,7 +115,8 @@ void PreviewTest::unreadableSourceIsReported()
     chooseSource(*window_, answerer_, source);
     QCOMPARE(recorder.messages.size(), 1);
     const ShownMessage &shown = recorder.messages[0];
-    QVERIFY2(shown.text.contains(reason) && shown.text.contains(QString::fromStdString(source)), qPrintable(shown.text));
+    QVERIFY2(shown.text.contains(reason) && shown.text.contains(QString::fromStdString(source)),
+             qPrintable(shown.text));
     QCOMPARE(shown.style, vbExclamation);
     QCOMPARE(shown.title, QStringLiteral("ケナリス"));
     QCOMPARE(window_->List[0]->count(), 0);
@@ -168,8 +166,8 @@ void PreviewTest::commandLineOpensTheNamedFiles()
     folder_.write("LAYOUT.DEF", layout);
     std::vector<std::string> files;
     for (const QString &argument : arguments)
-        files.push_back(argument == "SRC" ? source
-                        : argument == "DEF" ? folder_.path("layout.def")
+        files.push_back(argument == "SRC"          ? source
+                        : argument == "DEF"        ? folder_.path("layout.def")
                         : argument.startsWith('-') ? argument.toStdString()
                                                    : folder_.path(argument.toUtf8().constData()));
     answerer_.answers.push_back(source);
@@ -181,7 +179,8 @@ void PreviewTest::commandLineOpensTheNamedFiles()
     QCOMPARE(itemTexts(window_->List[2]), loaded ? QStringList{"02;DEF"} : QStringList{});
     QCOMPARE(mdlGlobal.FieldCount, int16_t(loaded ? 2 : 7));
     QCOMPARE(recorder.messages.size(), refusal.isEmpty() ? 0 : 1);
-    if (!refusal.isEmpty()) QVERIFY2(recorder.messages[0].text.contains(refusal), qPrintable(recorder.messages[0].text));
+    if (!refusal.isEmpty())
+        QVERIFY2(recorder.messages[0].text.contains(refusal), qPrintable(recorder.messages[0].text));
 }
 
 QTEST_MAIN(PreviewTest)

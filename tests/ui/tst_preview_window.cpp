@@ -29,7 +29,8 @@ private:
     {
         QStringList cells;
         const QAbstractItemModel *model = preview->table()->model();
-        for (int column = 0; column < model->columnCount(); ++column) cells << model->index(row, column).data().toString();
+        for (int column = 0; column < model->columnCount(); ++column)
+            cells << model->index(row, column).data().toString();
         return cells.join(QLatin1Char('|'));
     }
 };
@@ -45,21 +46,26 @@ void PreviewWindowTest::cellsShowEachFieldAsTheConversionCutsIt_data()
     QTest::addColumn<QByteArray>("selectedType"); // field 1's text, when a selection is in force
     QTest::addColumn<int>("firstNumber");
     // 漢字 then half-width カナ, a short record, then one of other length.
-    QTest::newRow("characters") << false << QStringList{"2", "3", "1"}
-                                << QByteArray("\x8A\xBF\x8E\x9A\xB6\xC5" "AB\r\nX\r\n" "123456\r\n")
-                                << QStringList{"漢字|ｶﾅA|B", "X||", "12|345|6"}
-                                << "表示 3 件　レイアウトの合計 6 文字／先頭レコード 6 文字　先頭レコードと文字数が違うレコード 1 件"
-                                << 0 << QByteArray() << 1;
-    QTest::newRow("bytes cut a character in half") << true << QStringList{"1", "2"} << QByteArray("\x8A\xBF" "A\r\n")
-                                                   << QStringList{"\uFFFD|ｿA"}
-                                                   << "表示 1 件　レイアウトの合計 3 バイト／先頭レコード 3 バイト"
-                                                   << 0 << QByteArray() << 1;
+    QTest::newRow("characters")
+        << false << QStringList{"2", "3", "1"}
+        << QByteArray("\x8A\xBF\x8E\x9A\xB6\xC5"
+                      "AB\r\nX\r\n"
+                      "123456\r\n")
+        << QStringList{"漢字|ｶﾅA|B", "X||", "12|345|6"}
+        << "表示 3 件　レイアウトの合計 6 文字／先頭レコード 6 文字　先頭レコードと文字数が違うレコード 1 件" << 0
+        << QByteArray() << 1;
+    QTest::newRow("bytes cut a character in half")
+        << true << QStringList{"1", "2"}
+        << QByteArray("\x8A\xBF"
+                      "A\r\n")
+        << QStringList{"\uFFFD|ｿA"} << "表示 1 件　レイアウトの合計 3 バイト／先頭レコード 3 バイト" << 0
+        << QByteArray() << 1;
     QTest::newRow("a width that cannot be used") << false << QStringList{"1", "x", "1"} << QByteArray("ABC")
                                                  << QStringList{"A|フィールド 2 の文字長「x」は数値ではありません。|"}
                                                  << "使えない文字長があるため" << 0 << QByteArray() << 1;
-    QTest::newRow("records of 4 bytes, type D only") << true << QStringList{"1", "3"} << QByteArray("HAAADBBBHCCCDEEE")
-                                                     << QStringList{"D|BBB", "D|EEE"} << "表示 2 件" << 4 << QByteArray("D")
-                                                     << 2;
+    QTest::newRow("records of 4 bytes, type D only")
+        << true << QStringList{"1", "3"} << QByteArray("HAAADBBBHCCCDEEE") << QStringList{"D|BBB", "D|EEE"}
+        << "表示 2 件" << 4 << QByteArray("D") << 2;
 }
 
 void PreviewWindowTest::cellsShowEachFieldAsTheConversionCutsIt()
@@ -103,7 +109,8 @@ void PreviewWindowTest::followsTheLayoutAndMarksOutputFields()
     QVERIFY(model->headerData(1, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
     QVERIFY(!model->headerData(0, Qt::Horizontal, Qt::FontRole).value<QFont>().bold());
 
-    mdlGlobal.FieldTable[0].Width = std::string(1, '1'); // as the width dialog changes it (a literal trips GCC 12's -Wrestrict)
+    mdlGlobal.FieldTable[0].Width =
+        std::string(1, '1'); // as the width dialog changes it (a literal trips GCC 12's -Wrestrict)
     QTRY_COMPARE(rowText(preview, 0), QStringLiteral("A|BCD|EFG|HIJ|||"));
 }
 

@@ -56,8 +56,10 @@ void RecordsTest::select(int comboIndex, const QString &text)
 
 void RecordsTest::useBankLayout(const std::string &keywordLines)
 {
-    chooseSource(*window_, answerer_, folder_->write("bank.txt", QByteArray::fromStdString(bank::file(1, 3, false, true))));
-    answerer_.answers.push_back(folder_->write("bank.def", QByteArray::fromStdString(bank::definition(keywordLines, "9\r\n10\r\n"))));
+    chooseSource(*window_, answerer_,
+                 folder_->write("bank.txt", QByteArray::fromStdString(bank::file(1, 3, false, true))));
+    answerer_.answers.push_back(
+        folder_->write("bank.def", QByteArray::fromStdString(bank::definition(keywordLines, "9\r\n10\r\n"))));
     window_->mnuOpenDef->trigger();
 }
 
@@ -110,7 +112,7 @@ void RecordsTest::selectionDialogListsTheFieldsAndApplies()
     QVERIFY(mdlGlobal.Selection);
     QCOMPARE(int(mdlGlobal.Selection->field), 9);
     QCOMPARE(mdlGlobal.Selection->text, bank::Recipient); // half-width kana, one byte each
-    window_->mnuSelection->trigger(); // shows the selection in force
+    window_->mnuSelection->trigger();                     // shows the selection in force
     QCOMPARE(window_->selectionDialog()->cboField->currentIndex(), 9);
     QCOMPARE(window_->selectionDialog()->txtText->text(), QStringLiteral("ﾔﾏﾀﾞ ﾀﾛｳ"));
     window_->selectionDialog()->cmdCancel->click();
@@ -134,7 +136,8 @@ void RecordsTest::previewShowsTheFirstDataRecord()
     mdlGlobal.Unit = WidthUnit::Bytes;
     setRecordLength(QStringLiteral("120"));
     select(1, QStringLiteral("2"));
-    chooseSource(*window_, answerer_, folder_->write("bank.txt", QByteArray::fromStdString(bank::file(2, 2, lineEnds, true))));
+    chooseSource(*window_, answerer_,
+                 folder_->write("bank.txt", QByteArray::fromStdString(bank::file(2, 2, lineEnds, true))));
     QCOMPARE(itemTexts(window_->List[0]), (QStringList{"2", "0001", decodeCp932(bank::BankName) + "      "}));
     QVERIFY(window_->txtCSV[0]->text().isEmpty()); // the preview shows no line
     QCOMPARE(layoutSlots(), std::vector<int>(3, -1));
@@ -145,11 +148,13 @@ void RecordsTest::previewWithoutASelectedRecordSaysSo()
     MessageRecorder recorder;
     setRecordLength(QStringLiteral("120"));
     select(1, QStringLiteral("7"));
-    chooseSource(*window_, answerer_, folder_->write("bank.txt", QByteArray::fromStdString(bank::file(1, 2, false, false))));
+    chooseSource(*window_, answerer_,
+                 folder_->write("bank.txt", QByteArray::fromStdString(bank::file(1, 2, false, false))));
     QCOMPARE(window_->List[0]->count(), 0);
     QCOMPARE(layoutSlots(), std::vector<int>(7, -1)); // the lists and the layout agree
     QCOMPARE(recorder.messages.size(), 1);
-    QVERIFY(recorder.messages[0].text.contains(QStringLiteral("対象レコード (フィールド 1 が「7」のレコード) がひとつもない")));
+    QVERIFY(recorder.messages[0].text.contains(
+        QStringLiteral("対象レコード (フィールド 1 が「7」のレコード) がひとつもない")));
 }
 
 void RecordsTest::reportCountsTheRecordsNotSelected()
@@ -189,8 +194,9 @@ void RecordsTest::malformedKeywordLineChangesNothing()
     answerer_.answers.push_back(folder_->write("bad.def", "FIX\r\nRECORD 0\r\nOUT\r\n1\r\nLEN\r\n3 a\r\n"));
     window_->mnuOpenDef->trigger();
     QCOMPARE(recorder.messages.size(), 1);
-    QVERIFY2(recorder.messages[0].text.startsWith(QStringLiteral("ケナリスの定義ファイルではありません。\n定義ファイル")),
-             qPrintable(recorder.messages[0].text));
+    QVERIFY2(
+        recorder.messages[0].text.startsWith(QStringLiteral("ケナリスの定義ファイルではありません。\n定義ファイル")),
+        qPrintable(recorder.messages[0].text));
     QCOMPARE(int(mdlGlobal.RecordLength), 120);
     QCOMPARE(mdlGlobal.FieldCount, 11);
     QCOMPARE(window_->List[2]->count(), 2);

@@ -138,10 +138,13 @@ private slots:
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("nameBytes");
-        QTest::newRow("6 X") << "6" << "X" << QByteArray("X");
-        QTest::newRow("both empty") << "" << "" << QByteArray();
+        QTest::newRow("6 X") << "6"
+                             << "X" << QByteArray("X");
+        QTest::newRow("both empty") << ""
+                                    << "" << QByteArray();
         QTest::newRow("no length limit") << "1" << QString(40000, u'N') << QByteArray(40000, 'N');
-        QTest::newRow("kept as typed") << " 2.5 " << "氏名" << QByteArray("\x8E\x81\x96\xBC"); // CP932
+        QTest::newRow("kept as typed") << " 2.5 "
+                                       << "氏名" << QByteArray("\x8E\x81\x96\xBC"); // CP932
     }
     void addAppendsAFieldAndCountsItOnClose()
     {
@@ -154,7 +157,7 @@ private slots:
         QCOMPARE(items(), startupItems() << width + "   " + name);
         const QRect added = list()->visualItemRect(list()->item(7));
         QVERIFY(added.top() >= 0 && added.bottom() < list()->viewport()->height()); // in sight
-        QCOMPARE(mdlGlobal.FieldTable.size(), size_t(9)); // highest index 8
+        QCOMPARE(mdlGlobal.FieldTable.size(), size_t(9));                           // highest index 8
         QCOMPARE(mdlGlobal.FieldTable[7].Width, width.toStdString());
         QCOMPARE(mdlGlobal.FieldTable[7].Name, nameBytes.toStdString());
         QVERIFY(mdlGlobal.FieldTable[8].Width.empty() && mdlGlobal.FieldTable[8].Name.empty());
@@ -196,10 +199,8 @@ private slots:
         QFETCH(QString, how);
         open();
         select(row);
-        if (how == "button")
-            click("cmdDel");
-        else
-            QTest::keyClick(list(), Qt::Key_Delete, how == "Delete" ? Qt::NoModifier : Qt::ShiftModifier);
+        if (how == "button") click("cmdDel");
+        else QTest::keyClick(list(), Qt::Key_Delete, how == "Delete" ? Qt::NoModifier : Qt::ShiftModifier);
 
         QStringList expected = startupItems();
         expected.removeAt(row);
@@ -324,9 +325,15 @@ private slots:
         QTest::addColumn<QString>("width");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("mentioned");
-        QTest::newRow("accent in the width") << "6é" << "X" << "文字長の欄にある文字「é」（U+00E9）";
-        QTest::newRow("emoji in the name") << "6" << "A😀" << "名前の欄にある文字「😀」（U+1F600）";
-        QTest::newRow("pasted line break") << "6" << "A\r\nB" << "名前の欄に改行";
+        QTest::newRow("accent in the width") << "6é"
+                                             << "X"
+                                             << "文字長の欄にある文字「é」（U+00E9）";
+        QTest::newRow("emoji in the name") << "6"
+                                           << "A😀"
+                                           << "名前の欄にある文字「😀」（U+1F600）";
+        QTest::newRow("pasted line break") << "6"
+                                           << "A\r\nB"
+                                           << "名前の欄に改行";
     }
     void textsThatWouldNotSurviveADefinitionFileAreRefused()
     {

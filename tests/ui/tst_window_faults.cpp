@@ -57,10 +57,7 @@ private:
 
 void WindowFaultsTest::initTestCase() { keepRunningOnFailedWrites(); } // as the program does at start
 
-void WindowFaultsTest::init()
-{
-    openWindow();
-}
+void WindowFaultsTest::init() { openWindow(); }
 
 void WindowFaultsTest::cleanup() { closeWindow(false); } // each test checks the messages it expects
 
@@ -83,7 +80,8 @@ QString WindowFaultsTest::warning()
 {
     if (messages_->messages.size() != 1) return QStringLiteral("(%1 messages)").arg(messages_->messages.size());
     const ShownMessage shown = messages_->messages.takeFirst();
-    if (shown.style != vbExclamation || shown.title != QStringLiteral("ケナリス")) return QStringLiteral("(not a warning)");
+    if (shown.style != vbExclamation || shown.title != QStringLiteral("ケナリス"))
+        return QStringLiteral("(not a warning)");
     return shown.text;
 }
 
@@ -183,9 +181,12 @@ void WindowFaultsTest::sourceThatCannotBeRead_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
     QTest::addColumn<bool>("outputKept"); // a source that cannot be opened leaves the old output alone
-    QTest::newRow("no read permission") << "locked" << "を開けません。" << true;
-    QTest::newRow("a folder as the source") << "folder" << "を" << true;
-    QTest::newRow("reading fails") << "/proc/self/mem" << "を読み込めません。" << false;
+    QTest::newRow("no read permission") << "locked"
+                                        << "を開けません。" << true;
+    QTest::newRow("a folder as the source") << "folder"
+                                            << "を" << true;
+    QTest::newRow("reading fails") << "/proc/self/mem"
+                                   << "を読み込めません。" << false;
 }
 
 void WindowFaultsTest::sourceThatCannotBeRead()
@@ -237,8 +238,10 @@ void WindowFaultsTest::sourceThatShrinksDuringTheRun()
 
     const QString text = warning();
     QVERIFY2(text.contains(QStringLiteral("件目のレコードで変換を中止しました。")), qPrintable(text));
-    QVERIFY2(text.contains(QStringLiteral("ファイル「%1」が読み込みの途中で短くなりました。").arg(QString::fromStdString(source))),
-             qPrintable(text));
+    QVERIFY2(
+        text.contains(
+            QStringLiteral("ファイル「%1」が読み込みの途中で短くなりました。").arg(QString::fromStdString(source))),
+        qPrintable(text));
     const QByteArray written = ScratchFolder::read(output);
     const QByteArray expected = QByteArray::fromStdString(secondAndFirstField(original));
     QVERIFY(written.count('\n') > 0);
@@ -273,10 +276,12 @@ void WindowFaultsTest::definitionSavedIntoALockedFolder()
     const ShownMessage shown = messages_->messages.takeFirst();
     QCOMPARE(shown.style, vbOKOnly);
     QCOMPARE(shown.title, QStringLiteral("ケナリス"));
-    QVERIFY2(shown.text.startsWith(QStringLiteral("ファイル「%1」に書き込めません。(").arg(QString::fromStdString(path))),
-             qPrintable(shown.text));
+    QVERIFY2(
+        shown.text.startsWith(QStringLiteral("ファイル「%1」に書き込めません。(").arg(QString::fromStdString(path))),
+        qPrintable(shown.text));
     QCOMPARE(ScratchFolder::read(path), old);
-    QCOMPARE(QDir(QString::fromStdString(folder_->path("locked"))).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+    QCOMPARE(QDir(QString::fromStdString(folder_->path("locked")))
+                 .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("layout.def")});
     QCOMPARE(mdlGlobal.DefinitionPath, path);
 
@@ -332,7 +337,8 @@ void WindowFaultsTest::largestFieldTable()
 {
     const std::string bytes = wideSource(MaxFields + 5);
     const std::string source = folder_->write("wide.txt", QByteArray::fromStdString(bytes));
-    const std::string widest = folder_->write("widest.def", QByteArray::fromStdString(widestDefinition(MaxFields, MaxFields)));
+    const std::string widest =
+        folder_->write("widest.def", QByteArray::fromStdString(widestDefinition(MaxFields, MaxFields)));
     const auto load = [this](const std::string &path) {
         answerer_.answers.push_back(path);
         window_->mnuOpenDef->trigger();
@@ -349,7 +355,8 @@ void WindowFaultsTest::largestFieldTable()
     // One field more is refused, and the table stays as it was.
     load(folder_->write("too-wide.def", QByteArray::fromStdString(widestDefinition(MaxFields + 1, 2))));
     const QString text = warning();
-    QVERIFY2(text.startsWith(QStringLiteral("ケナリスの定義ファイルではありません。\n")) && text.contains(QStringLiteral("32767")),
+    QVERIFY2(text.startsWith(QStringLiteral("ケナリスの定義ファイルではありません。\n")) &&
+                 text.contains(QStringLiteral("32767")),
              qPrintable(text));
     QCOMPARE(mdlGlobal.FieldCount, int16_t(MaxFields));
 
@@ -383,7 +390,8 @@ void WindowFaultsTest::theProgramOutlivesAFileSizeLimit()
         QFile status(QStringLiteral("/proc/%1/status").arg(program.processId()));
         if (!status.open(QIODevice::ReadOnly)) return false;
         for (const QByteArray &line : status.readAll().split('\n'))
-            if (line.startsWith("SigIgn:")) return bool((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGXFSZ - 1)) & 1);
+            if (line.startsWith("SigIgn:"))
+                return bool((line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGXFSZ - 1)) & 1);
         return false;
     };
     QTRY_VERIFY_WITH_TIMEOUT(ignoresFileSizeSignal(), 10000);
