@@ -33,7 +33,7 @@ LayoutModel bankLayout(const std::string &outputPath, const char *type, std::vec
     LayoutModel model;
     int number = 1;
     for (const char *width : {"1", "4", "15", "3", "15", "4", "1", "7", "30", "10", "30"})
-        model.FieldTable.push_back({width, "f" + std::to_string(number++)});
+        model.FieldTable.push_back({width, std::string("f").append(std::to_string(number++))});
     model.FieldTable.push_back({});
     model.FieldCount = int16_t(model.FieldTable.size() - 1);
     model.OutputLayout.emplace(1, OutputItem{0});

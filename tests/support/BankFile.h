@@ -24,13 +24,16 @@ inline std::string number(long long value, size_t width)
 // recipient, amount, then blanks: 1+4+15+3+15+4+1+7+30+10+30 bytes.
 inline std::string dataRecord(int index)
 {
-    return "2" + number(1 + index % 9, 4) + padded(BankName, 15) + number((100 + index) % 1000, 3) +
+    return std::string("2") + number(1 + index % 9, 4) + padded(BankName, 15) + number((100 + index) % 1000, 3) +
            padded("\xCB\xDE\xAC\xDD", 15) + "0000" + "1" + number(1000000 + index, 7) + padded(Recipient, 30) +
            number(1000LL * (index + 1), 10) + std::string(30, ' ');
 }
 
-inline std::string headerRecord() { return padded("1210" + number(1234567890, 10) + padded(BankName, 40), 120); }
-inline std::string trailerRecord(int count) { return padded("8" + number(count, 6) + number(0, 12), 120); }
+inline std::string headerRecord()
+{
+    return padded(std::string("1210") + number(1234567890, 10) + padded(BankName, 40), 120);
+}
+inline std::string trailerRecord(int count) { return padded(std::string("8") + number(count, 6) + number(0, 12), 120); }
 inline std::string endRecord() { return padded("9", 120); }
 
 // `groups` runs of header, `dataPerGroup` data records, trailer and end record.
