@@ -1,6 +1,7 @@
 #include "frmFIX.h"
 
 #include "Cp932Text.h"
+#include "KeyCodes.h"
 #include "MsgBox.h"
 #include "ReturnWatcher.h"
 #include "TypedBytes.h"
@@ -113,7 +114,7 @@ bool frmFIX::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == lstDELI && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        lstDELI_KeyDown(key->key(), key->modifiers());
+        lstDELI_KeyDown(keyCodeOf(*key), key->modifiers());
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -185,7 +186,7 @@ void frmFIX::cmdDel_Click()
 void frmFIX::lstDELI_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)
 {
     Q_UNUSED(Shift); // Delete removes with any shift state
-    if (KeyCode == Qt::Key_Delete) cmdDel_Click();
+    if (KeyCode == vbKeyDelete) cmdDel_Click();
 }
 
 void frmFIX::cmdClose_Click()

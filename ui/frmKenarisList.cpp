@@ -1,24 +1,12 @@
 #include "frmKenarisList.h"
 
 #include "Cp932Text.h"
+#include "KeyCodes.h"
 
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-
-namespace {
-
-// The key codes the handlers know: letters and digits as they are, Delete as 46.
-int keyCodeOf(const QKeyEvent &event)
-{
-    const int key = event.key();
-    if (key == Qt::Key_Delete) return vbKeyDelete;
-    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z)) return key;
-    return 0;
-}
-
-} // namespace
 
 std::string dragText(int fieldNumber, std::string_view itemText)
 {

@@ -3,15 +3,14 @@
 // bytes themselves, so that texts built from an item lose nothing. The list hands its presses,
 // keys and drops to the window's handlers.
 
+#include "KeyCodes.h"
+
 #include <QListWidget>
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
-
-// Key code of the Delete key as the handlers receive it.
-inline constexpr int16_t vbKeyDelete = 46;
 
 // The one kind of data a drag between the lists carries: the drag text's bytes.
 inline constexpr char DragTextMimeType[] = "application/x-kenaris-drag-text";

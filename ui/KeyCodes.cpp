@@ -1,0 +1,11 @@
+#include "KeyCodes.h"
+
+#include <QKeyEvent>
+
+int keyCodeOf(const QKeyEvent &event)
+{
+    const int key = event.key();
+    if (key == Qt::Key_Delete) return vbKeyDelete;
+    if ((key >= Qt::Key_0 && key <= Qt::Key_9) || (key >= Qt::Key_A && key <= Qt::Key_Z)) return key;
+    return 0;
+}
