@@ -10,25 +10,6 @@
 
 namespace {
 
-struct OptionRow {
-    const char *line;
-    OutputOptions options;
-};
-
-class OutputOptionLine : public testing::TestWithParam<OptionRow> {};
-
-TEST_P(OutputOptionLine, ReadsIntoTheSettings)
-{
-    LayoutSettings settings;
-    EXPECT_TRUE(readKeywordLine(GetParam().line, settings));
-    EXPECT_EQ(settings.Output, GetParam().options);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, OutputOptionLine,
-                         testing::Values(OptionRow{"TRIM", {.trim = true}}, OptionRow{"QUOTE  ", {.quote = true}},
-                                         OptionRow{"UTF8", {.utf8 = true}},
-                                         OptionRow{"UTF8 BOM ", {.utf8 = true, .bom = true}}));
-
 TEST(OutputOptionLines, OtherTextAfterTheKeywordRefusesTheLine)
 {
     for (const char *line : {"TRIM x", "QUOTE 1", "UTF8 BO", "UTF8 BOM x", "UTF8  BOM"}) {

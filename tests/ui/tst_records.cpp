@@ -25,8 +25,6 @@ private slots:
     void previewShowsTheFirstDataRecord();
     void previewWithoutASelectedRecordSaysSo();
     void reportCountsTheRecordsNotSelected();
-    void settingsAreSaved();
-    void malformedKeywordLineChangesNothing();
 
 private:
     // Chooses a bank file, then loads the data record layout with `keywordLines`.
@@ -173,33 +171,6 @@ void RecordsTest::reportCountsTheRecordsNotSelected()
     select(0, QString()); // every record: the report has one line
     window_->cmd開始->click();
     QCOMPARE(recorder.messages.last().text, QStringLiteral(" 6件"));
-}
-
-void RecordsTest::settingsAreSaved()
-{
-    useBankLayout();
-    setRecordLength(QStringLiteral("120"));
-    select(1, QStringLiteral("2"));
-    dragToOutput(*window_, 0);
-    answerer_.answers.push_back(folder_->path("saved.def"));
-    window_->mnuSaveDef->trigger();
-    const QByteArray saved = ScratchFolder::read(folder_->path("saved.def"));
-    QVERIFY(saved.startsWith("FIX\r\nBYTE\r\nRECORD 120\r\nSELECT 1 2\r\nOUT\r\n"));
-}
-
-void RecordsTest::malformedKeywordLineChangesNothing()
-{
-    useBankLayout("RECORD 120\r\n");
-    MessageRecorder recorder;
-    answerer_.answers.push_back(folder_->write("bad.def", "FIX\r\nRECORD 0\r\nOUT\r\n1\r\nLEN\r\n3 a\r\n"));
-    window_->mnuOpenDef->trigger();
-    QCOMPARE(recorder.messages.size(), 1);
-    QVERIFY2(
-        recorder.messages[0].text.startsWith(QStringLiteral("ケナリスの定義ファイルではありません。\n定義ファイル")),
-        qPrintable(recorder.messages[0].text));
-    QCOMPARE(int(mdlGlobal.RecordLength), 120);
-    QCOMPARE(mdlGlobal.FieldCount, 11);
-    QCOMPARE(window_->List[2]->count(), 2);
 }
 
 QTEST_MAIN(RecordsTest)
