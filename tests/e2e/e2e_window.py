@@ -113,6 +113,14 @@ class Session:
         """Clicks an empty spot of the main window, making it the active window for the keyboard."""
         self.display.click(self.main.x + self.main.scale_px(6000), self.main.y + self.main.top + self.main.scale_px(4500))
 
+    def open_from_edit_menu(self, access_key):
+        """Picks an item of the 編集 menu by its access key; returns the window it opens."""
+        self.pointer_on_main()
+        known = set(self.display.windows(self.process.pid))
+        self.display.key("alt+e")
+        self.display.key(access_key)
+        return self.new_window(known)
+
     def list_rows(self, name, shot):
         """The items a list shows: lines of dark text, and the selected item drawn on the selection colour."""
         left, top, width, height = self.main.rect(name)
@@ -183,11 +191,7 @@ def run(program, out_dir):
         check(converted == b"GHI\tDEF\r\n678\t345\r\n", f"the output file holds fields 3 and 2, TAB-separated ({converted!r})")
 
         # The field width dialog: add a field and close it.
-        session.pointer_on_main()
-        known = set(display.windows(pid))
-        display.key("alt+e")
-        display.key("d")
-        fix_id, fix_geometry = session.new_window(known)
+        fix_id, fix_geometry = session.open_from_edit_menu("d")
         check(fix_geometry[0] == "固定長データの指定", "文字長の指定(&D) opens the field width dialog")
         fix = Window(fix_id, fix_geometry, (4125, 4080))
         display.click(*fix.centre("txtFIXED"))
@@ -231,11 +235,7 @@ def run(program, out_dir):
         check(converted == b"ABC\r\n012\r\n", f"the loaded layout converts field 1 only ({converted!r})")
 
         # The preview window shows the records cut into fields; it closes with the program.
-        session.pointer_on_main()
-        known = set(display.windows(pid))
-        display.key("alt+e")
-        display.key("p")
-        preview_id, preview_geometry = session.new_window(known)
+        preview_id, preview_geometry = session.open_from_edit_menu("p")
         check(preview_geometry[0] == "プレビュー", "プレビュー(&P)... opens the preview window")
         time.sleep(0.5)
         display.screenshot(os.path.join(out_dir, "preview-window.png"), preview_id)
