@@ -79,11 +79,10 @@ void frmPreview::hideEvent(QHideEvent *event)
 
 void frmPreview::refresh()
 {
-    if (shown_ && inputPath_ == shownPath_ && sameCut(mdlGlobal, shownLayout_)) return;
-    const bool readAgain = !shown_ || inputPath_ != shownPath_ || !sameRecords(mdlGlobal, shownLayout_);
+    if (shownLayout_ && inputPath_ == shownPath_ && sameCut(mdlGlobal, *shownLayout_)) return;
+    const bool readAgain = !shownLayout_ || inputPath_ != shownPath_ || !sameRecords(mdlGlobal, *shownLayout_);
     shownLayout_ = mdlGlobal;
     shownPath_ = inputPath_;
-    shown_ = true;
     if (readAgain) reread();
     else model_->show(model_->records(), mdlGlobal);
     const int columns = model_->columnCount();

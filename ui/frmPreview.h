@@ -41,9 +41,8 @@ private:
 
     const std::string &inputPath_;
     std::string shownPath_;
-    std::optional<QString> readFailure_; // why the source could not be read
-    LayoutModel shownLayout_;            // the layout the table was last cut by
-    bool shown_ = false;                 // the table has been filled at least once
+    std::optional<QString> readFailure_;     // why the source could not be read
+    std::optional<LayoutModel> shownLayout_; // the layout the table was last cut by, once filled
     PreviewTableModel *model_;
     QTableView *table_;
     QLabel *status_;
