@@ -33,7 +33,7 @@ public:
             const int before = int(starts_.size()) - 1;
             try {
                 const long long next = starts_.back() + fieldWidth(model_, before);
-                if (next > 32767 || next < -32768) stop_ = fieldError(CoreError::Kind::StartOverflow, model_, 0, 0);
+                if (next > Int16Max || next < Int16Min) stop_ = fieldError(CoreError::Kind::StartOverflow, model_, 0, 0);
                 else starts_.push_back(next);
             } catch (const CoreError &error) {
                 stop_ = error;

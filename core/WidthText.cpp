@@ -75,7 +75,7 @@ WidthParse parseWidthText(std::string_view text, int16_t &value)
     }
     if (error != std::errc() || end != text.data() + text.size()) return WidthParse::NotANumber;
     const double rounded = std::nearbyint(negative ? -magnitude : magnitude); // ties to even
-    if (!(rounded >= -32768.0 && rounded <= 32767.0)) return WidthParse::Overflow;
+    if (!(rounded >= Int16Min && rounded <= Int16Max)) return WidthParse::Overflow;
     value = static_cast<int16_t>(rounded);
     return WidthParse::Ok;
 }

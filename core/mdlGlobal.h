@@ -3,9 +3,14 @@
 // Texts are kept as the bytes of the file's code page (CP932); nothing here decodes them.
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
+
+// The layout counts widths, starts, field numbers and positions as 16-bit values.
+inline constexpr int Int16Max = std::numeric_limits<int16_t>::max();
+inline constexpr int Int16Min = std::numeric_limits<int16_t>::min();
 
 struct FieldEntry {
     std::string Width; // as the user typed it; converted to a number on every use
@@ -43,7 +48,7 @@ struct RecordSelection {
 };
 
 // Longest record a layout may give (a 16-bit count of units).
-inline constexpr int MaxRecordLength = 32767;
+inline constexpr int MaxRecordLength = Int16Max;
 
 // The settings a definition file keeps as keyword lines between FIX and OUT.
 struct LayoutSettings {
@@ -72,7 +77,7 @@ struct LayoutModel : LayoutSettings {
 };
 
 // Field numbers and table indices are 16-bit: the table holds at most this many fields.
-inline constexpr int MaxFields = 32767;
+inline constexpr int MaxFields = Int16Max;
 
 // The program-wide model the windows work on.
 extern LayoutModel mdlGlobal;

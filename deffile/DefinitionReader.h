@@ -14,7 +14,7 @@
 #include <string>
 
 // Entries a file may hold in each section: positions and field numbers are 16-bit.
-inline constexpr int MaxDefinitionEntries = 32767;
+inline constexpr int MaxDefinitionEntries = Int16Max;
 
 // The definition stored in the file at `path`, or nothing when it is not a definition file
 // (empty, or first line not "FIX"). Throws CoreError (FileOpen, FileRead, FileShrank) when the

@@ -57,7 +57,7 @@ std::optional<std::string> plainCompose(const LayoutModel &model, const std::str
         int start = 1;
         for (int before = 1; before < field; ++before) {
             start += fieldWidth(model, before);
-            if (start > 32767 || start < -32768) throw CoreError(CoreError::Kind::StartOverflow);
+            if (start > Int16Max || start < Int16Min) throw CoreError(CoreError::Kind::StartOverflow);
         }
         if (width < 0) throw CoreError(CoreError::Kind::NegativeWidth);
         if (start < 1) throw CoreError(CoreError::Kind::StartBelowOne);
