@@ -116,7 +116,7 @@ int failed(const BatchJob &job, const CoreError &error)
         return ExitRefused;
     }
     const bool sourceUnreadable =
-        error.kind() == CoreError::Kind::FileOpen && error.record == 0 && error.path == job.sourcePath;
+        error.kind() == CoreError::Kind::FileOpen && error.record() == 0 && error.path() == job.sourcePath;
     say(sourceUnreadable ? "変換元ファイルを読み込めません。\n" + describeError(error) : describeRunFailure(error));
     return ExitFailed;
 }

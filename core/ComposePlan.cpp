@@ -11,16 +11,6 @@
 
 namespace {
 
-CoreError fieldError(CoreError::Kind kind, const LayoutModel &model, int field, int position)
-{
-    CoreError error(kind);
-    error.field = field;
-    error.position = position;
-    if (field >= 1) error.widthText = model.FieldTable[size_t(field - 1)].Width;
-    error.unitIsBytes = model.Unit == WidthUnit::Bytes;
-    return error;
-}
-
 // Starts of fields (1 plus the widths before them, summed as a 16-bit value), summed once
 // from field 1 on as far as a layout needs them.
 class FieldStarts {
@@ -33,7 +23,8 @@ public:
             const int before = int(starts_.size()) - 1;
             try {
                 const long long next = starts_.back() + fieldWidth(model_, before);
-                if (next > Int16Max || next < Int16Min) stop_ = fieldError(CoreError::Kind::StartOverflow, model_, 0, 0);
+                // The field is named below: the first one asked for past this start.
+                if (next > Int16Max || next < Int16Min) stop_ = CoreError::startOverflow(0, model_.Unit);
                 else starts_.push_back(next);
             } catch (const CoreError &error) {
                 stop_ = error;
@@ -41,12 +32,8 @@ public:
         }
         if (int(starts_.size()) > field) return starts_[size_t(field)];
         CoreError error = *stop_;
-        if (error.kind() == CoreError::Kind::StartOverflow) {
-            error.field = field;
-            error.widthText = model_.FieldTable[size_t(field - 1)].Width;
-        }
-        error.position = position;
-        throw error;
+        if (error.kind() == CoreError::Kind::StartOverflow) error = CoreError::startOverflow(field, model_.Unit);
+        throw error.withPosition(position);
     }
 
 private:
@@ -107,30 +94,21 @@ ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &field
         for (size_t index = 0; index < fields.size(); ++index) {
             const int position = firstPosition > 0 ? firstPosition + int(index) : 0;
             const int field = fields[index];
-            if (field < 1 || field > model.fieldsInTable()) {
-                CoreError error(CoreError::Kind::NoSuchField);
-                error.field = field;
-                error.position = position;
-                throw error;
-            }
+            if (field < 1 || field > model.fieldsInTable()) throw CoreError::noSuchField(field).withPosition(position);
             int16_t width = 0;
             try {
                 width = fieldWidth(model, field);
             } catch (CoreError &error) {
-                error.position = position;
+                error.withPosition(position);
                 throw;
             }
             const long long start = starts.startOf(field, position);
-            if (width < 0) throw fieldError(CoreError::Kind::NegativeWidth, model, field, position);
-            if (start < 1) {
-                CoreError error = fieldError(CoreError::Kind::StartBelowOne, model, field, position);
-                error.start = start;
-                throw error;
-            }
+            if (width < 0)
+                throw CoreError::negativeWidth(field, model.FieldTable[size_t(field - 1)].Width).withPosition(position);
+            if (start < 1) throw CoreError::startBelowOne(field, start).withPosition(position);
             pieces.push_back({start - 1, start - 1 + width});
         }
-    } catch (CoreError &error) {
-        error.unitIsBytes = model.Unit == WidthUnit::Bytes;
+    } catch (const CoreError &error) {
         failure_ = error;
     }
 

@@ -1,6 +1,7 @@
 #include "CoreError.h"
 
 #include <cstring>
+#include <utility>
 
 const char *CoreError::what() const noexcept
 {
@@ -45,10 +46,115 @@ const char *CoreError::what() const noexcept
     return "conversion error";
 }
 
+CoreError CoreError::widthNotANumber(int field, std::string widthText)
+{
+    return ofWidth(Kind::WidthNotANumber, field, std::move(widthText));
+}
+
+CoreError CoreError::widthOverflow(int field, std::string widthText)
+{
+    return ofWidth(Kind::WidthOverflow, field, std::move(widthText));
+}
+
+CoreError CoreError::negativeWidth(int field, std::string widthText)
+{
+    return ofWidth(Kind::NegativeWidth, field, std::move(widthText));
+}
+
+CoreError CoreError::startBelowOne(int field, long long start)
+{
+    CoreError error(Kind::StartBelowOne);
+    error.field_ = field;
+    error.start_ = start;
+    return error;
+}
+
+CoreError CoreError::startOverflow(int field, WidthUnit unit)
+{
+    CoreError error(Kind::StartOverflow);
+    error.field_ = field;
+    error.unit_ = unit;
+    return error;
+}
+
+CoreError CoreError::noSuchField(int field)
+{
+    CoreError error(Kind::NoSuchField);
+    error.field_ = field;
+    return error;
+}
+
+CoreError CoreError::countOverflow() { return CoreError(Kind::CountOverflow); }
+
 CoreError CoreError::fileError(Kind kind, const std::string &path, int errnoValue)
 {
+    CoreError error = aboutFile(kind, path);
+    error.reason_ = std::strerror(errnoValue);
+    return error;
+}
+
+CoreError CoreError::fileShrank(std::string path) { return aboutFile(Kind::FileShrank, std::move(path)); }
+
+CoreError CoreError::sameFile(std::string outputPath) { return aboutFile(Kind::SameFile, std::move(outputPath)); }
+
+CoreError CoreError::outputIsDefinition(std::string outputPath)
+{
+    return aboutFile(Kind::OutputIsDefinition, std::move(outputPath));
+}
+
+CoreError CoreError::sameOutput(std::string outputPath) { return aboutFile(Kind::SameOutput, std::move(outputPath)); }
+
+CoreError CoreError::emptyPipe(std::string path) { return aboutFile(Kind::EmptyPipe, std::move(path)); }
+
+CoreError CoreError::tooManyEntries(std::string definitionPath)
+{
+    return aboutFile(Kind::TooManyEntries, std::move(definitionPath));
+}
+
+CoreError CoreError::malformedKeywordLine(std::string lineText, LineFault fault)
+{
+    CoreError error(Kind::MalformedKeywordLine);
+    error.lineText_ = std::move(lineText);
+    error.lineFault_ = fault;
+    return error;
+}
+
+CoreError &CoreError::withPosition(int position)
+{
+    position_ = position;
+    return *this;
+}
+
+CoreError &CoreError::withSelection()
+{
+    inSelection_ = true;
+    return *this;
+}
+
+CoreError &CoreError::withRecord(int32_t record)
+{
+    record_ = record;
+    return *this;
+}
+
+CoreError &CoreError::withDefinitionLine(std::string path, int line)
+{
+    path_ = std::move(path);
+    line_ = line;
+    return *this;
+}
+
+CoreError CoreError::ofWidth(Kind kind, int field, std::string widthText)
+{
     CoreError error(kind);
-    error.path = path;
-    error.reason = std::strerror(errnoValue);
+    error.field_ = field;
+    error.widthText_ = std::move(widthText);
+    return error;
+}
+
+CoreError CoreError::aboutFile(Kind kind, std::string path)
+{
+    CoreError error(kind);
+    error.path_ = std::move(path);
     return error;
 }

@@ -2,6 +2,8 @@
 // Failures of the conversion core. Each carries its kind and the facts a message needs;
 // ErrorText turns them into the sentence a user reads.
 
+#include "mdlGlobal.h"
+
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -39,27 +41,66 @@ public:
         ExtraText,         // something after a keyword that takes nothing (more)
     };
 
-    explicit CoreError(Kind kind) : kind_(kind) {}
+    // Each kind is made by its own function, which takes exactly the facts its sentence uses.
+    // Widths are the width texts as stored (CP932 bytes); fields are 1-based.
+    static CoreError widthNotANumber(int field, std::string widthText);
+    static CoreError widthOverflow(int field, std::string widthText);
+    static CoreError negativeWidth(int field, std::string widthText);
+    static CoreError startBelowOne(int field, long long start);
+    static CoreError startOverflow(int field, WidthUnit unit); // the sentence names the unit
+    static CoreError noSuchField(int field);
+    static CoreError countOverflow();
+    // FileOpen, FileRead, FileWrite or FileDelete: the file and the system's reason.
+    static CoreError fileError(Kind kind, const std::string &path, int errnoValue);
+    static CoreError fileShrank(std::string path);
+    static CoreError sameFile(std::string outputPath);
+    static CoreError outputIsDefinition(std::string outputPath);
+    static CoreError sameOutput(std::string outputPath);
+    static CoreError emptyPipe(std::string path);
+    static CoreError tooManyEntries(std::string definitionPath);
+    // The line's text (CP932 bytes) and why it cannot be read; withDefinitionLine adds where.
+    static CoreError malformedKeywordLine(std::string lineText, LineFault fault);
+
+    // Facts only a caller higher up knows, added as the error passes through it: the output
+    // position whose field failed, the selection's field, the record in hand, the line's place.
+    CoreError &withPosition(int position);
+    CoreError &withSelection();
+    CoreError &withRecord(int32_t record);
+    CoreError &withDefinitionLine(std::string path, int line);
 
     Kind kind() const { return kind_; }
     const char *what() const noexcept override;
 
     // Facts; which of them are set depends on the kind.
-    int field = 0;            // field number (1-based)
-    int position = 0;         // output position (1-based)
-    bool inSelection = false; // the field is the one the record selection compares
-    std::string widthText;    // the width text as stored (CP932 bytes)
-    long long start = 0;      // start position that failed
-    std::string path;         // file concerned
-    std::string reason;       // the system's description
-    int32_t record = 0;       // record in hand when a run failed; 0 outside a run
-    bool unitIsBytes = false;
-    int line = 0;         // line number in a definition file (1-based)
-    std::string lineText; // that line (CP932 bytes)
-    LineFault lineFault = LineFault::None;
-
-    static CoreError fileError(Kind kind, const std::string &path, int errnoValue);
+    int field() const { return field_; }
+    int position() const { return position_; } // 0: none
+    bool inSelection() const { return inSelection_; }
+    const std::string &widthText() const { return widthText_; }
+    long long start() const { return start_; }
+    WidthUnit unit() const { return unit_; }
+    const std::string &path() const { return path_; }
+    const std::string &reason() const { return reason_; }
+    int32_t record() const { return record_; } // 0 outside a run
+    int line() const { return line_; }         // 1-based line of a definition file
+    const std::string &lineText() const { return lineText_; }
+    LineFault lineFault() const { return lineFault_; }
 
 private:
+    explicit CoreError(Kind kind) : kind_(kind) {}
+    static CoreError ofWidth(Kind kind, int field, std::string widthText);
+    static CoreError aboutFile(Kind kind, std::string path);
+
     Kind kind_;
+    int field_ = 0;
+    int position_ = 0;
+    bool inSelection_ = false; // the field is the one the record selection compares
+    std::string widthText_;
+    long long start_ = 0;
+    WidthUnit unit_ = WidthUnit::Characters;
+    std::string path_;
+    std::string reason_;
+    int32_t record_ = 0;
+    int line_ = 0;
+    std::string lineText_;
+    LineFault lineFault_ = LineFault::None;
 };

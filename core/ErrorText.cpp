@@ -9,7 +9,7 @@ std::string quoted(const std::string &text) { return "「" + text + "」"; }
 
 std::string fieldWithWidth(const CoreError &error)
 {
-    return "フィールド " + std::to_string(error.field) + " の文字長" + quoted(cp932::toUtf8(error.widthText));
+    return "フィールド " + std::to_string(error.field()) + " の文字長" + quoted(cp932::toUtf8(error.widthText()));
 }
 
 // A file by its name; standard input and output by what they are.
@@ -20,8 +20,8 @@ std::string fileNamed(const std::string &path, const char *standardStream)
 
 std::string atPosition(const CoreError &error)
 {
-    if (error.position > 0) return "出力位置 " + std::to_string(error.position) + " の";
-    return error.inSelection ? "対象レコードの指定の" : std::string();
+    if (error.position() > 0) return "出力位置 " + std::to_string(error.position()) + " の";
+    return error.inSelection() ? "対象レコードの指定の" : std::string();
 }
 
 std::string lineFaultText(CoreError::LineFault fault)
@@ -48,7 +48,7 @@ std::string lineFaultText(CoreError::LineFault fault)
 
 std::string describeError(const CoreError &error)
 {
-    const char *unit = error.unitIsBytes ? "バイト" : "文字";
+    const char *unit = error.unit() == WidthUnit::Bytes ? "バイト" : "文字";
     using Kind = CoreError::Kind;
     switch (error.kind()) {
     case Kind::WidthNotANumber:
@@ -58,43 +58,43 @@ std::string describeError(const CoreError &error)
     case Kind::NegativeWidth:
         return atPosition(error) + fieldWithWidth(error) + "が負の値です。";
     case Kind::StartBelowOne:
-        return atPosition(error) + "フィールド " + std::to_string(error.field) + " の開始位置 (" +
-               std::to_string(error.start) + ") が 1 より前になります。前のフィールドの文字長を確かめてください。";
+        return atPosition(error) + "フィールド " + std::to_string(error.field()) + " の開始位置 (" +
+               std::to_string(error.start()) + ") が 1 より前になります。前のフィールドの文字長を確かめてください。";
     case Kind::StartOverflow:
-        return atPosition(error) + "フィールド " + std::to_string(error.field) + " の開始位置が 32767 " + unit +
+        return atPosition(error) + "フィールド " + std::to_string(error.field()) + " の開始位置が 32767 " + unit +
                "目を超えています。";
     case Kind::NoSuchField:
-        return atPosition(error) + "フィールド番号 " + std::to_string(error.field) +
+        return atPosition(error) + "フィールド番号 " + std::to_string(error.field()) +
                " に当たるフィールドがありません。";
     case Kind::CountOverflow:
         return "レコード数が 2147483647 件を超えるため、これ以上変換できません。";
     case Kind::FileOpen:
-        return "ファイル" + quoted(error.path) + "を開けません。(" + error.reason + ")";
+        return "ファイル" + quoted(error.path()) + "を開けません。(" + error.reason() + ")";
     case Kind::FileRead:
-        return fileNamed(error.path, "標準入力") + "を読み込めません。(" + error.reason + ")";
+        return fileNamed(error.path(), "標準入力") + "を読み込めません。(" + error.reason() + ")";
     case Kind::FileWrite:
-        return fileNamed(error.path, "標準出力") + "に書き込めません。(" + error.reason + ")";
+        return fileNamed(error.path(), "標準出力") + "に書き込めません。(" + error.reason() + ")";
     case Kind::FileShrank:
-        return "ファイル" + quoted(error.path) +
+        return "ファイル" + quoted(error.path()) +
                "が読み込みの途中で短くなりました。ほかのプログラムが書き換えた可能性があるため、変換を続けられません。";
     case Kind::FileDelete:
-        return "以前の出力ファイル" + quoted(error.path) + "を削除できません。(" + error.reason + ")";
+        return "以前の出力ファイル" + quoted(error.path()) + "を削除できません。(" + error.reason() + ")";
     case Kind::SameFile:
-        return "出力ファイル" + quoted(error.path) + "は変換元ファイルと同じです。別のファイルを指定してください。";
+        return "出力ファイル" + quoted(error.path()) + "は変換元ファイルと同じです。別のファイルを指定してください。";
     case Kind::OutputIsDefinition:
-        return "出力ファイル" + quoted(error.path) + "は定義ファイルと同じです。別のファイルを指定してください。";
+        return "出力ファイル" + quoted(error.path()) + "は定義ファイルと同じです。別のファイルを指定してください。";
     case Kind::SameOutput:
-        return "出力ファイル" + quoted(error.path) +
+        return "出力ファイル" + quoted(error.path()) +
                "はほかの出力ファイルと同じです。出力ごとに別のファイルを指定してください。";
     case Kind::EmptyPipe:
-        return "ファイル" + quoted(error.path) +
+        return "ファイル" + quoted(error.path()) +
                "は名前付きパイプで、データが届いていません。書き込む側を先に始めてから変換してください。";
     case Kind::TooManyEntries:
-        return "定義ファイル" + quoted(error.path) +
+        return "定義ファイル" + quoted(error.path()) +
                "には項目が多すぎます。フィールドも出力データも、それぞれ 32767 個までです。";
     case Kind::MalformedKeywordLine:
-        return "定義ファイル" + quoted(error.path) + "の " + std::to_string(error.line) + " 行目" +
-               quoted(cp932::toUtf8(error.lineText)) + "が正しくありません。" + lineFaultText(error.lineFault);
+        return "定義ファイル" + quoted(error.path()) + "の " + std::to_string(error.line()) + " 行目" +
+               quoted(cp932::toUtf8(error.lineText())) + "が正しくありません。" + lineFaultText(error.lineFault());
     }
     return error.what();
 }
@@ -103,6 +103,6 @@ std::string describeRunFailure(const CoreError &error)
 {
     const std::string cause = describeError(error);
     // An empty pipe has no record to name.
-    if (error.record <= 0 || error.kind() == CoreError::Kind::EmptyPipe) return cause;
-    return std::to_string(error.record) + " 件目のレコードで変換を中止しました。\n" + cause;
+    if (error.record() <= 0 || error.kind() == CoreError::Kind::EmptyPipe) return cause;
+    return std::to_string(error.record()) + " 件目のレコードで変換を中止しました。\n" + cause;
 }

@@ -22,8 +22,8 @@ FieldGrid::FieldGrid(const LayoutModel &model) : fields_(model.fieldsInTable())
     plan_ = std::make_unique<ComposePlan>(everyFieldOut(model, fields_));
     if (plan_->failure()) {
         failure_ = plan_->failure();
-        const int usable = failure_->position - 1; // with every field out, position p is field p
-        failure_->position = 0;
+        const int usable = failure_->position() - 1; // with every field out, position p is field p
+        failure_->withPosition(0);                   // the grid names the field alone
         plan_ = std::make_unique<ComposePlan>(everyFieldOut(model, usable));
         return;
     }

@@ -9,17 +9,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-CoreError refusal(CoreError::Kind kind, const std::string &outputPath)
-{
-    CoreError error(kind);
-    error.path = outputPath;
-    return error;
-}
-
-} // namespace
-
 bool isSameFile(const std::string &a, const std::string &b)
 {
     if (isStandardStream(a) || isStandardStream(b)) return false;
@@ -54,9 +43,9 @@ void checkOutput(const std::string &inputPath, const std::string &outputPath,
                  const std::vector<std::string> &definitionPaths)
 {
     if (isStandardStream(outputPath)) return;
-    if (isSameFile(inputPath, outputPath)) throw refusal(CoreError::Kind::SameFile, outputPath);
+    if (isSameFile(inputPath, outputPath)) throw CoreError::sameFile(outputPath);
     for (const std::string &definitionPath : definitionPaths)
-        if (isSameFile(definitionPath, outputPath)) throw refusal(CoreError::Kind::OutputIsDefinition, outputPath);
+        if (isSameFile(definitionPath, outputPath)) throw CoreError::outputIsDefinition(outputPath);
 }
 
 void checkDistinctOutputs(const std::vector<std::string> &outputPaths)
@@ -73,7 +62,7 @@ void checkDistinctOutputs(const std::vector<std::string> &outputPaths)
             const bool bothStandard = isStandardStream(a) && isStandardStream(b);
             const bool oneFile =
                 !isStandardStream(a) && !isStandardStream(b) && (isSameFile(a, b) || landing(a) == landing(b));
-            if (bothStandard || oneFile) throw refusal(CoreError::Kind::SameOutput, b);
+            if (bothStandard || oneFile) throw CoreError::sameOutput(b);
         }
 }
 

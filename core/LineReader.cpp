@@ -106,20 +106,14 @@ void LineReader::checkNotShrunk() const
     struct stat info {};
     if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return;
     const auto size = (unsigned long long)info.st_size;
-    if (size < bytesRead_ && size < sizeAtOpen_) {
-        CoreError error(CoreError::Kind::FileShrank);
-        error.path = path_;
-        throw error;
-    }
+    if (size < bytesRead_ && size < sizeAtOpen_) throw CoreError::fileShrank(path_);
 }
 
 void LineReader::checkPipeHadWriter() const
 {
     // Nothing at all from a pipe opened without waiting: most likely its writer had not started.
     if (!unwaitedPipe_ || bytesRead_ > 0) return;
-    CoreError error(CoreError::Kind::EmptyPipe);
-    error.path = path_;
-    throw error;
+    throw CoreError::emptyPipe(path_);
 }
 
 bool LineReader::nextLine(std::string_view &line)

@@ -52,7 +52,7 @@ void OutputWriter::flush()
         if (sized && keep < written) (void)!::ftruncate(fd_, before.st_size + off_t(keep));
         CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
         // Lines hold no CR or LF of their own, so each CR LF kept is one whole line.
-        error.record = recordOfLine(size_t(std::count(buffer_.begin(), buffer_.begin() + long(keep), '\n')));
+        error.withRecord(recordOfLine(size_t(std::count(buffer_.begin(), buffer_.begin() + long(keep), '\n'))));
         clearBuffer();
         throw error;
     }
@@ -84,7 +84,7 @@ void OutputWriter::open()
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | noWait, 0666);
     if (fd_ < 0) {
         CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
-        error.record = recordOfLine(0);
+        error.withRecord(recordOfLine(0));
         clearBuffer();
         throw error;
     }

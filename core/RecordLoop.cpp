@@ -45,7 +45,7 @@ struct Target {
 
 void checkRoomForOneMore(int32_t count)
 {
-    if (count == std::numeric_limits<int32_t>::max()) throw CoreError(CoreError::Kind::CountOverflow);
+    if (count == std::numeric_limits<int32_t>::max()) throw CoreError::countOverflow();
 }
 
 } // namespace
@@ -83,7 +83,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             recordValid = true;
             return more;
         } catch (CoreError &error) {
-            error.record = recordsRead == std::numeric_limits<int32_t>::max() ? recordsRead : recordsRead + 1;
+            error.withRecord(recordsRead == std::numeric_limits<int32_t>::max() ? recordsRead : recordsRead + 1);
             throw;
         }
     };
@@ -129,7 +129,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         }
         for (const std::unique_ptr<Target> &target : targets) target->writer.flush();
     } catch (CoreError &error) {
-        if (error.record == 0) error.record = recordsRead;
+        if (error.record() == 0) error.withRecord(recordsRead);
         for (const std::unique_ptr<Target> &target : targets) {
             try {
                 target->writer.flush(); // the lines before the failing record
@@ -138,7 +138,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             }
         }
         RunProgress atFailure = progress();
-        atFailure.count = std::min(atFailure.count, error.record - 1); // the first layout's lines on disk
+        atFailure.count = std::min(atFailure.count, error.record() - 1); // the first layout's lines on disk
         environment.failed(atFailure);
         throw;
     }

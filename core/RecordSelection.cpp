@@ -7,6 +7,6 @@ SelectionPlan::SelectionPlan(const LayoutModel &model)
     text_ = model.Selection->text;
     if (field_->failure()) {
         failure_ = *field_->failure();
-        failure_->inSelection = true;
+        failure_->withSelection();
     }
 }

@@ -33,12 +33,7 @@ void splitSample(std::string_view line, const LayoutModel &model, const std::fun
     size_t at = 0; // byte offset of the running start position
     for (int field = 1; field <= bound; ++field) {
         const int16_t width = fieldWidth(model, field);
-        if (width < 0) {
-            CoreError error(CoreError::Kind::NegativeWidth);
-            error.field = field;
-            error.widthText = model.FieldTable[size_t(field - 1)].Width;
-            throw error;
-        }
+        if (width < 0) throw CoreError::negativeWidth(field, model.FieldTable[size_t(field - 1)].Width);
         const size_t end = offsetAfter(line, at, width, model.Unit);
         if (end == at) return; // an empty piece ends the list
         emit(line.substr(at, end - at));

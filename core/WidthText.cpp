@@ -87,18 +87,10 @@ int16_t fieldWidth(const LayoutModel &model, int field)
     switch (parseWidthText(text, width)) {
     case WidthParse::Ok:
         return width;
-    case WidthParse::NotANumber: {
-        CoreError error(CoreError::Kind::WidthNotANumber);
-        error.field = field;
-        error.widthText = text;
-        throw error;
-    }
-    case WidthParse::Overflow: {
-        CoreError error(CoreError::Kind::WidthOverflow);
-        error.field = field;
-        error.widthText = text;
-        throw error;
-    }
+    case WidthParse::NotANumber:
+        throw CoreError::widthNotANumber(field, text);
+    case WidthParse::Overflow:
+        throw CoreError::widthOverflow(field, text);
     }
     return 0;
 }

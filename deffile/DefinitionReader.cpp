@@ -21,10 +21,7 @@ DefinitionOutput outputEntry(std::string_view line)
 // The model cannot hold one more entry: the file is refused, with the reason.
 void checkRoomForEntry(size_t entries, const std::string &path)
 {
-    if (entries < MaxDefinitionEntries) return;
-    CoreError error(CoreError::Kind::TooManyEntries);
-    error.path = path;
-    throw error;
+    if (entries >= MaxDefinitionEntries) throw CoreError::tooManyEntries(path);
 }
 
 FieldEntry fieldEntry(std::string_view line)
@@ -64,8 +61,7 @@ std::optional<Definition> readDefinitionFile(const std::string &path)
         try {
             readKeywordLine(line, definition.settings);
         } catch (CoreError &error) {
-            error.path = path;
-            error.line = lineNumber;
+            error.withDefinitionLine(path, lineNumber);
             throw;
         }
         more = reader.next(line);

@@ -109,12 +109,7 @@ bool readKeywordLine(std::string_view line, LayoutSettings &settings)
         if (firstWord != keyword.keyword) continue;
         LayoutSettings read = settings; // a line that cannot be read changes nothing
         const Fault fault = keyword.read(line.substr(keyword.keyword.size()), read);
-        if (fault != Fault::None) {
-            CoreError error(CoreError::Kind::MalformedKeywordLine);
-            error.lineText = std::string(line);
-            error.lineFault = fault;
-            throw error;
-        }
+        if (fault != Fault::None) throw CoreError::malformedKeywordLine(std::string(line), fault);
         settings = std::move(read);
         return true;
     }

@@ -42,7 +42,7 @@ void PreviewTableModel::show(std::vector<SampleRecord> records, const LayoutMode
     }
     failingField_.reset();
     if (grid.failure()) {
-        failingField_ = grid.failure()->field >= 1 ? grid.failure()->field - 1 : 0;
+        failingField_ = grid.failure()->field() >= 1 ? grid.failure()->field() - 1 : 0;
         failureText_ = QString::fromStdString(describeError(*grid.failure()));
     }
     totalWidth_ = grid.totalWidth();

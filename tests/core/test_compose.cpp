@@ -32,7 +32,7 @@ CoreError failureOf(const LayoutModel &model)
         return error;
     }
     ADD_FAILURE() << "no error";
-    return CoreError(CoreError::Kind::CountOverflow);
+    return CoreError::countOverflow();
 }
 
 TEST(Compose, FieldsInOutputOrderFromTheirFixedPositions)
@@ -90,22 +90,22 @@ TEST(Compose, UnusableLayoutsFailNamingPositionAndField)
     {
         const CoreError error = failureOf(startupWithOutput({1, 9}));
         EXPECT_EQ(error.kind(), CoreError::Kind::NoSuchField);
-        EXPECT_EQ(error.position, 2);
-        EXPECT_EQ(error.field, 9);
+        EXPECT_EQ(error.position(), 2);
+        EXPECT_EQ(error.field(), 9);
     }
     for (int16_t field : {0, -2}) {
         const CoreError error = failureOf(startupWithOutput({field}));
         EXPECT_EQ(error.kind(), CoreError::Kind::NoSuchField);
-        EXPECT_EQ(error.field, field);
+        EXPECT_EQ(error.field(), field);
     }
     {
         LayoutModel model = startupWithOutput({5});
         model.FieldTable[1].Width = "abc"; // a field before the one output
         const CoreError error = failureOf(model);
         EXPECT_EQ(error.kind(), CoreError::Kind::WidthNotANumber);
-        EXPECT_EQ(error.field, 2);
-        EXPECT_EQ(error.position, 1);
-        EXPECT_EQ(error.widthText, "abc");
+        EXPECT_EQ(error.field(), 2);
+        EXPECT_EQ(error.position(), 1);
+        EXPECT_EQ(error.widthText(), "abc");
     }
     {
         LayoutModel model = startupWithOutput({2});
@@ -115,7 +115,7 @@ TEST(Compose, UnusableLayoutsFailNamingPositionAndField)
         model.FieldTable[0].Width = "-5";
         const CoreError error = failureOf(model);
         EXPECT_EQ(error.kind(), CoreError::Kind::StartBelowOne);
-        EXPECT_EQ(error.start, -4);
+        EXPECT_EQ(error.start(), -4);
     }
     {
         // The start is summed as a 16-bit value: it fails as soon as the sum passes 32767.
@@ -124,7 +124,7 @@ TEST(Compose, UnusableLayoutsFailNamingPositionAndField)
         model.FieldTable[1].Width = "-32768";
         const CoreError error = failureOf(model);
         EXPECT_EQ(error.kind(), CoreError::Kind::StartOverflow);
-        EXPECT_EQ(error.field, 3);
+        EXPECT_EQ(error.field(), 3);
         model.FieldTable[0].Width = "32766"; // start of field 2 is 32767: still fine
         model.FieldTable[1].Width = "0";
         EXPECT_EQ(compose(model, "AB"), "");

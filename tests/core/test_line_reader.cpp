@@ -112,8 +112,8 @@ TEST(LineReader, AMissingFileCannotBeOpened)
         FAIL() << "opened";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
-        EXPECT_EQ(error.path, dir.file("missing.txt"));
-        EXPECT_FALSE(error.reason.empty());
+        EXPECT_EQ(error.path(), dir.file("missing.txt"));
+        EXPECT_FALSE(error.reason().empty());
     }
 }
 

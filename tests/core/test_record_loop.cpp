@@ -144,7 +144,7 @@ TEST(RecordLoop, AFailureNamesTheRecordAndKeepsTheLinesBeforeIt)
         FAIL() << "no error";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::WidthNotANumber);
-        EXPECT_EQ(error.record, 257);
+        EXPECT_EQ(error.record(), 257);
         const std::string text = describeRunFailure(error);
         EXPECT_NE(text.find("257 件目"), std::string::npos) << text;
         EXPECT_NE(text.find("フィールド 1"), std::string::npos) << text;
@@ -165,7 +165,7 @@ TEST(RecordLoop, FileFailures)
             FAIL() << "no error";
         } catch (const CoreError &error) {
             EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
-            EXPECT_EQ(error.path, dir.file("missing.txt"));
+            EXPECT_EQ(error.path(), dir.file("missing.txt"));
         }
     }
     {
@@ -175,8 +175,8 @@ TEST(RecordLoop, FileFailures)
             FAIL() << "no error";
         } catch (const CoreError &error) {
             EXPECT_EQ(error.kind(), CoreError::Kind::FileWrite);
-            EXPECT_EQ(error.path, "/dev/full");
-            EXPECT_EQ(error.record, 1);
+            EXPECT_EQ(error.path(), "/dev/full");
+            EXPECT_EQ(error.record(), 1);
         }
     }
     {
@@ -187,7 +187,7 @@ TEST(RecordLoop, FileFailures)
             FAIL() << "no error";
         } catch (const CoreError &error) {
             EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
-            EXPECT_EQ(error.record, 1);
+            EXPECT_EQ(error.record(), 1);
         }
     }
 }
@@ -211,7 +211,7 @@ TEST(RecordLoop, NamedPipesNobodyServesDoNotBlock)
         FAIL() << "wrote to a pipe nobody reads";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
-        EXPECT_EQ(error.record, 1);
+        EXPECT_EQ(error.record(), 1);
     }
 }
 
@@ -265,7 +265,7 @@ TEST(RecordLoop, FailuresNameTheSourceRecordPastSkippedOnes)
         FAIL() << "no error";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::FileWrite);
-        EXPECT_EQ(error.record, 3);
+        EXPECT_EQ(error.record(), 3);
     }
 }
 

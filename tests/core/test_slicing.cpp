@@ -106,7 +106,7 @@ TEST(SampleSplit, AFailingWidthKeepsThePiecesBeforeIt)
         FAIL() << "no error";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::NegativeWidth);
-        EXPECT_EQ(error.field, 2);
+        EXPECT_EQ(error.field(), 2);
     }
     EXPECT_EQ(pieces, (std::vector<std::string>{"AB"}));
     EXPECT_THROW(split("ABCDEF", withWidths({"2", "zz"})), CoreError);

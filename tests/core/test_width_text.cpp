@@ -60,15 +60,15 @@ TEST(FieldWidth, FailuresNameTheFieldAndItsText)
         FAIL() << "no error";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::WidthNotANumber);
-        EXPECT_EQ(error.field, 3);
-        EXPECT_EQ(error.widthText, "x3");
+        EXPECT_EQ(error.field(), 3);
+        EXPECT_EQ(error.widthText(), "x3");
     }
     try {
         fieldWidth(model, 5);
         FAIL() << "no error";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::WidthOverflow);
-        EXPECT_EQ(error.field, 5);
+        EXPECT_EQ(error.field(), 5);
     }
 }
 

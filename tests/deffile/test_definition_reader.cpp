@@ -62,7 +62,7 @@ TEST(DefinitionReader, MissingFileIsAnOpenFailure)
         FAIL() << "no failure";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::FileOpen);
-        EXPECT_FALSE(error.reason.empty());
+        EXPECT_FALSE(error.reason().empty());
     }
 }
 

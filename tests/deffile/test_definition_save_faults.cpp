@@ -40,8 +40,8 @@ TEST(DefinitionSaveFaults, FolderThatCannotBeWrittenKeepsTheOldFile)
     ASSERT_TRUE(failure) << "saved into a folder without write permission";
     EXPECT_EQ(failure->kind(), CoreError::Kind::FileWrite);
     const std::string message = describeError(*failure);
-    EXPECT_EQ(message, "ファイル「" + path + "」に書き込めません。(" + failure->reason + ")");
-    EXPECT_FALSE(failure->reason.empty());
+    EXPECT_EQ(message, "ファイル「" + path + "」に書き込めません。(" + failure->reason() + ")");
+    EXPECT_FALSE(failure->reason().empty());
     EXPECT_EQ(TempDir::read(path), old);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
 }

@@ -102,8 +102,8 @@ void expectWriteFailure(const std::string &path, const LayoutModel &model)
         FAIL() << "saved to " << path;
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::FileWrite);
-        EXPECT_EQ(error.path, path);
-        EXPECT_FALSE(error.reason.empty());
+        EXPECT_EQ(error.path(), path);
+        EXPECT_FALSE(error.reason().empty());
     }
 }
 

@@ -70,9 +70,9 @@ TEST_P(MalformedKeywordLine, RefusesTheFile)
         FAIL() << "read without a failure: " << row.file;
     } catch (const CoreError &error) {
         ASSERT_EQ(error.kind(), CoreError::Kind::MalformedKeywordLine);
-        EXPECT_EQ(error.line, row.line);
-        EXPECT_EQ(error.lineText, row.lineText);
-        EXPECT_EQ(error.lineFault, row.fault);
+        EXPECT_EQ(error.line(), row.line);
+        EXPECT_EQ(error.lineText(), row.lineText);
+        EXPECT_EQ(error.lineFault(), row.fault);
         const std::string text = describeError(error);
         EXPECT_NE(text.find(std::to_string(row.line) + " 行目「" + row.lineText + "」"), std::string::npos) << text;
         EXPECT_NE(text.find(path), std::string::npos) << text;

@@ -18,7 +18,7 @@ TEST(OutputOptionLines, OtherTextAfterTheKeywordRefusesTheLine)
             readKeywordLine(line, settings);
             ADD_FAILURE() << "read: " << line;
         } catch (const CoreError &error) {
-            EXPECT_EQ(error.lineFault, CoreError::LineFault::ExtraText) << line;
+            EXPECT_EQ(error.lineFault(), CoreError::LineFault::ExtraText) << line;
             EXPECT_EQ(settings.Output, OutputOptions{}) << line;
         }
     }

@@ -52,15 +52,15 @@ std::optional<std::string> plainCompose(const LayoutModel &model, const std::str
     for (int position = 1; model.OutputLayout && size_t(position) < model.OutputLayout->size(); ++position) {
         const int field = (*model.OutputLayout)[size_t(position)].SourceField;
         if (field == -1) break;
-        if (field < 1 || field > model.fieldsInTable()) throw CoreError(CoreError::Kind::NoSuchField);
+        if (field < 1 || field > model.fieldsInTable()) throw CoreError::noSuchField(field);
         const int width = fieldWidth(model, field);
         int start = 1;
         for (int before = 1; before < field; ++before) {
             start += fieldWidth(model, before);
-            if (start > Int16Max || start < Int16Min) throw CoreError(CoreError::Kind::StartOverflow);
+            if (start > Int16Max || start < Int16Min) throw CoreError::startOverflow(field, model.Unit);
         }
-        if (width < 0) throw CoreError(CoreError::Kind::NegativeWidth);
-        if (start < 1) throw CoreError(CoreError::Kind::StartBelowOne);
+        if (width < 0) throw CoreError::negativeWidth(field, model.FieldTable[size_t(field - 1)].Width);
+        if (start < 1) throw CoreError::startBelowOne(field, start);
         out += cutPiece(line, start, width, model.Unit);
         out += delimiter;
     }
@@ -123,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const RunResult result = convertSource(sourcePath, environment);
         if (expectedFailure || result.count() != linesDone) std::abort();
     } catch (const CoreError &error) {
-        if (!expectedFailure || error.kind() != *expectedFailure || error.record != linesDone + 1) std::abort();
+        if (!expectedFailure || error.kind() != *expectedFailure || error.record() != linesDone + 1) std::abort();
     }
     if (readFile(outputPath) != expected) std::abort();
     ::unlink(sourcePath.c_str());
