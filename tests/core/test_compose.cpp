@@ -1,7 +1,9 @@
 #include "ComposePlan.h"
+#include "ErrorText.h"
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -125,6 +127,12 @@ TEST(Compose, UnusableLayoutsFailNamingPositionAndField)
         const CoreError error = failureOf(model);
         EXPECT_EQ(error.kind(), CoreError::Kind::StartOverflow);
         EXPECT_EQ(error.field(), 3);
+        // The sentence counts in the layout's unit.
+        for (const auto &[unit, words] :
+             {std::pair{WidthUnit::Characters, "32767 文字目"}, std::pair{WidthUnit::Bytes, "32767 バイト目"}}) {
+            model.Unit = unit;
+            EXPECT_NE(describeError(failureOf(model)).find(words), std::string::npos) << words;
+        }
         model.FieldTable[0].Width = "32766"; // start of field 2 is 32767: still fine
         model.FieldTable[1].Width = "0";
         EXPECT_EQ(compose(model, "AB"), "");
