@@ -187,22 +187,28 @@ void ComposePlan::appendFormatted(std::string_view line, std::string_view delimi
                                   size_t &undecodable) const
 {
     OutputOptions options = options_;
-    // Most lines hold nothing to quote: one look at the whole line spares a look at each column.
-    options.quote = options.quote && needsQuotes(line, delimiter);
+    // Most lines hold nothing to quote: one look at the whole line spares a look at each column,
+    // and where it finds something, tells which columns hold it.
+    const bool marked = options.quote && delimiter.size() == 1;
+    if (marked) quoteMarks_.mark(line, delimiter.front());
+    options.quote = marked ? quoteMarks_.any() : options.quote && needsQuotes(line, delimiter);
     // UTF-8 is faster made of the whole line at once; that gives the columns' own characters
     // when the delimiter's bytes (like the quotes) can neither begin nor end a double-byte one.
     const bool encodeLine = options.utf8 && outsideCharacters(delimiter);
     if (encodeLine) {
         options.utf8 = false;
         scratch_.clear();
-        if (!options.trim && !options.quote) { // the plain line, encoded
-            appendPlain(line, delimiter, scratch_);
-            undecodable += cp932::appendUtf8(scratch_, out);
-            return;
-        }
     }
     std::string &target = encodeLine ? scratch_ : out;
+    if (options.trim || options.quote || options.utf8)
+        appendColumns(line, delimiter, options, marked, target, undecodable);
+    else appendPlain(line, delimiter, target); // nothing on this line to reshape
+    if (encodeLine) undecodable += cp932::appendUtf8(scratch_, out);
+}
 
+void ComposePlan::appendColumns(std::string_view line, std::string_view delimiter, const OutputOptions &options,
+                                bool marked, std::string &target, size_t &undecodable) const
+{
     // As in the plain copy, one resize: to the most the columns can take, then to what they took.
     const size_t *const offsets = offsets_.data();
     const Column *const columns = columns_.data();
@@ -220,11 +226,15 @@ void ComposePlan::appendFormatted(std::string_view line, std::string_view delimi
     for (size_t i = 0; i < count; ++i) {
         if (i) to = copyDelimiter(to, delimiter);
         const size_t begin = offsets[columns[i].firstBoundary];
-        const std::string_view column = line.substr(begin, offsets[columns[i].lastBoundary] - begin);
-        if (reshapes) to = writeColumn(column, options, delimiter, to, undecodable);
-        else // the usual line: trimmed at most
+        const size_t columnEnd = offsets[columns[i].lastBoundary];
+        const std::string_view column = line.substr(begin, columnEnd - begin);
+        OutputOptions columnOptions = options;
+        // Trimming takes blanks only: what calls for quotes stays in the column.
+        if (marked && options.quote) columnOptions.quote = quoteMarks_.within(begin, columnEnd);
+        if (columnOptions.quote || columnOptions.utf8)
+            to = writeColumn(column, columnOptions, delimiter, to, undecodable);
+        else // the usual column: trimmed at most
             to = copyPiece(to, end, line, options.trim ? trimBlanks(column) : column);
     }
     target.resize(size_t(to - target.data()));
-    if (encodeLine) undecodable += cp932::appendUtf8(scratch_, out);
 }

@@ -4,6 +4,7 @@
 // same as converting every width from its text at every record.
 
 #include "CoreError.h"
+#include "OutputFormat.h"
 #include "mdlGlobal.h"
 
 #include <optional>
@@ -51,9 +52,12 @@ private:
     };
     // The columns cut and joined, each as it is: the fast path.
     void appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const;
-    // The columns as the options write them.
+    // The line as the options write it.
     void appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
                          size_t &undecodable) const;
+    // Each column as `options` write it; with `marked`, quoted as the line's quote marks say.
+    void appendColumns(std::string_view line, std::string_view delimiter, const OutputOptions &options, bool marked,
+                       std::string &target, size_t &undecodable) const;
     void locateBoundaries(std::string_view line) const; // fills offsets_
     // The column's piece of `line`, once its boundaries are located.
     std::string_view pieceOf(std::string_view line, const Column &column) const
@@ -69,4 +73,5 @@ private:
     std::optional<CoreError> failure_;
     mutable std::vector<size_t> offsets_; // byte offset of each boundary in the line in hand
     mutable std::string scratch_;         // the CP932 line before it is made UTF-8
+    mutable QuoteMarks quoteMarks_;       // of the line in hand
 };

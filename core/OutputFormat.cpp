@@ -66,31 +66,75 @@ std::string_view trimBlankEnds(std::string_view column)
     return column.substr(begin, end - begin);
 }
 
+namespace {
+
+bool callsForQuotes(char c, char separator) { return c == separator || c == '"' || c == '\r' || c == '\n'; }
+
+#if defined(__SSE2__)
+// The bytes of the sixteen from `at` on that call for quotes, as bits.
+unsigned quoteBits16(const char *at, char separator)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(separator)), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+    return unsigned(_mm_movemask_epi8(any));
+}
+#endif
+
+} // namespace
+
 bool needsQuotes(std::string_view column, std::string_view delimiter)
 {
     if (delimiter.size() != 1)
         return column.find_first_of("\"\r\n") != std::string_view::npos ||
                (!delimiter.empty() && column.find(delimiter) != std::string_view::npos);
     const char separator = delimiter.front();
-    const auto special = [separator](char c) { return c == separator || c == '"' || c == '\r' || c == '\n'; };
 #if defined(__SSE2__)
     // Sixteen bytes at a time, the last sixteen overlapping those before: whole lines are checked.
     if (column.size() >= 16) {
-        const __m128i targets[] = {_mm_set1_epi8(separator), _mm_set1_epi8('"'), _mm_set1_epi8('\r'),
-                                   _mm_set1_epi8('\n')};
-        const auto hit = [&](size_t at) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(column.data() + at));
-            const __m128i any =
-                _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, targets[0]), _mm_cmpeq_epi8(v, targets[1])),
-                             _mm_or_si128(_mm_cmpeq_epi8(v, targets[2]), _mm_cmpeq_epi8(v, targets[3])));
-            return _mm_movemask_epi8(any) != 0;
-        };
         for (size_t at = 0; at + 16 <= column.size(); at += 16)
-            if (hit(at)) return true;
-        return hit(column.size() - 16);
+            if (quoteBits16(column.data() + at, separator)) return true;
+        return quoteBits16(column.data() + column.size() - 16, separator) != 0;
     }
 #endif
-    return std::any_of(column.begin(), column.end(), special);
+    return std::any_of(column.begin(), column.end(), [separator](char c) { return callsForQuotes(c, separator); });
+}
+
+void QuoteMarks::mark(std::string_view line, char separator)
+{
+    const size_t size = line.size();
+    words_.assign((size + 63) / 64, 0);
+    any_ = false;
+    // Bits of at most sixteen bytes from `at` on, which lie in one word.
+    const auto put = [this](size_t at, unsigned bits) {
+        if (!bits) return;
+        words_[at / 64] |= uint64_t(bits) << (at % 64);
+        any_ = true;
+    };
+    size_t at = 0;
+#if defined(__SSE2__)
+    if (size >= 16) {
+        for (; at + 16 <= size; at += 16) put(at, quoteBits16(line.data() + at, separator));
+        // The rest, as the end of the last sixteen bytes.
+        if (at < size) put(at, quoteBits16(line.data() + size - 16, separator) >> (16 - (size - at)));
+        return;
+    }
+#endif
+    for (; at < size; ++at) put(at, callsForQuotes(line[at], separator));
+}
+
+bool QuoteMarks::within(size_t begin, size_t end) const
+{
+    if (begin >= end) return false;
+    const size_t first = begin / 64, last = (end - 1) / 64;
+    for (size_t word = first; word <= last; ++word) {
+        uint64_t bits = words_[word];
+        if (word == first) bits &= ~uint64_t(0) << (begin % 64);
+        if (word == last) bits &= ~uint64_t(0) >> (63 - (end - 1) % 64);
+        if (bits) return true;
+    }
+    return false;
 }
 
 bool outsideCharacters(std::string_view text)

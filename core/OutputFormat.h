@@ -4,8 +4,10 @@
 #include "mdlGlobal.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
@@ -24,6 +26,20 @@ inline std::string_view trimBlanks(std::string_view column)
 
 // Whether `column` must be written in double quotes: it holds the delimiter, '"', CR or LF.
 bool needsQuotes(std::string_view column, std::string_view delimiter);
+
+// The bytes of a line that call for quotes (a one-byte delimiter, '"', CR, LF), found once for
+// the line, so that whether a column needs quotes is a look at the bits of its range.
+class QuoteMarks {
+public:
+    void mark(std::string_view line, char separator);
+    bool any() const { return any_; }
+    // Whether a byte from `begin` up to `end` (offsets into the line) calls for quotes.
+    bool within(size_t begin, size_t end) const;
+
+private:
+    std::vector<uint64_t> words_; // bit i of word w: byte 64 w + i
+    bool any_ = false;
+};
 
 // Whether no byte of `text` can begin or end a double-byte character (all lie below 0x40), so
 // that text joined to a column never changes how the column's bytes fall into characters.

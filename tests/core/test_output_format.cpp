@@ -126,8 +126,12 @@ TEST(OutputFormat, QuotesOnlyTheColumnsThatNeedThemOnLinesOfAnyLength)
     model.OutputLayout = {{0}, {2}, {1}};
     model.Output = {.quote = true};
     const std::string longer(68, 'y');
-    for (const auto &[line, written] : {std::pair<std::string, std::string>{"a\"bcd", "bcd,\"a\"\"\""},
-                                        {"x," + longer + ",z", "\"" + longer + ",z\",\"x,\""}}) {
+    // A quote in the 65th byte: the first past a 64-byte stretch of the line.
+    const std::string quoteAt64 = std::string(62, 'y') + "\"" + std::string(7, 'y');
+    for (const auto &[line, written] :
+         {std::pair<std::string, std::string>{"a\"bcd", "bcd,\"a\"\"\""},
+          {"x," + longer + ",z", "\"" + longer + ",z\",\"x,\""},
+          {"ab" + quoteAt64, "\"" + std::string(62, 'y') + "\"\"" + std::string(7, 'y') + "\",ab"}}) {
         std::string out;
         ASSERT_TRUE(ComposePlan(model).compose(line, ",", out));
         EXPECT_EQ(out, written) << line;
