@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -121,10 +122,16 @@ char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable)
     const Utf8Cell *const cells = utf8Cells().data();
     const uint32_t *const finders = cellFinders().data();
     size_t marks = 0;
+    // The cell is read once, as a word: its length and mark then come from the word, not from a
+    // second read that would have to wait for the write before it.
+    constexpr unsigned FourthByteShift = std::endian::native == std::endian::little ? 24 : 0;
     const auto put = [&](const Utf8Cell &cell) {
-        std::memcpy(to, &cell, 4); // the fourth byte lands in the spare room and is written over
-        to += cell.lengthAndMark & 3;
-        marks += cell.lengthAndMark >> 7;
+        uint32_t word;
+        std::memcpy(&word, &cell, 4);
+        std::memcpy(to, &word, 4); // the fourth byte lands in the spare room and is written over
+        const uint32_t lengthAndMark = (word >> FourthByteShift) & 0xFF;
+        to += lengthAndMark & 3;
+        marks += lengthAndMark >> 7;
     };
     uint64_t secondByteFirst = 0;
     for (size_t base = 0; base < bytes.size(); base += 64) {
