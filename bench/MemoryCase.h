@@ -3,22 +3,20 @@
 
 #include "BenchCase.h"
 #include "BenchReport.h"
-#include "ProcessRun.h"
 
 #include <functional>
 #include <string>
 
 struct MemoryFigures {
-    ChildFigures single; // on the case's source
-    ChildFigures grown;  // on `growth` copies of it
-    unsigned long long singleBytes = 0;
+    long long singlePeakKiB = 0; // the child's maximum resident set on the case's source
+    long long grownPeakKiB = 0;  // on `growth` copies of it
     int growth = 0;
 };
 
-// One conversion as the child makes it: `benchCase` tells the records the source holds. Returns
-// whether every record was converted; may throw.
+// One conversion as the child makes it: `benchCase` tells the records the source holds. Throws
+// when not every record was converted.
 using ChildConversion =
-    std::function<bool(const BenchCase &benchCase, const std::string &source, const std::string &output)>;
+    std::function<void(const BenchCase &benchCase, const std::string &source, const std::string &output)>;
 
 // Converts `sourcePath` and a file of `growth` copies of it with `convert`, each in a child
 // process, prints and returns the figures; `what` names the conversion in the report. Throws

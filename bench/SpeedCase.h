@@ -10,8 +10,8 @@
 struct SpeedFigures {
     unsigned long long sourceBytes = 0;
     double coreSeconds = 0;
-    std::optional<double> peerSeconds; // absent when the peer's programs are missing
-    std::optional<double> copySeconds; // absent when cp is missing
+    std::optional<double> peerSeconds; // absent when gawk is missing
+    double copySeconds = 0;            // cp
     double userCopySeconds = 0;        // the 1 MiB read() and write() loop
 };
 

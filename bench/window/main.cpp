@@ -6,25 +6,20 @@
 #include "BenchApplication.h"
 #include "BenchCase.h"
 #include "BenchReport.h"
-#include "Conversion.h"
-#include "FileBytes.h"
 #include "MemoryCase.h"
 #include "NumberOption.h"
-#include "ProcessRun.h"
-#include "SourceMaker.h"
-#include "Stopwatch.h"
+#include "Shell.h"
 #include "TempFolder.h"
+#include "TimedRounds.h"
 #include "WindowRun.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
-#include <memory>
 #include <stdexcept>
+#include <filesystem>
+#include <optional>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -33,8 +28,8 @@ constexpr double WindowGoal = 1.1; // the window's run takes at most this many t
 
 struct Options {
     long long records = 1000000;
-    int runs = 3;
-    int growth = 10;
+    long long runs = 3;
+    long long growth = 10;
 };
 
 const char Usage[] =
@@ -61,99 +56,53 @@ Options parseOptions(int argc, char **argv)
     return options;
 }
 
-struct BestTime {
-    double seconds = std::numeric_limits<double>::infinity();
-    double cpuSeconds = std::numeric_limits<double>::infinity();
-
-    void add(double wall, double cpu)
-    {
-        seconds = std::min(seconds, wall);
-        cpuSeconds = std::min(cpuSeconds, cpu);
-    }
-};
-
-void printHeader(const Options &options, const std::string &folder)
+void printHeader(int runs, const std::string &folder)
 {
     std::printf("kenaris-bench-window: the whole run through the main window against the core's record loop\n%s\n",
                 describeMachine().c_str());
     std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, taken in "
                 "turns; processor = user + system time\n",
-                options.runs);
+                runs);
     std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s\n",
                 loadAverage().c_str(), folder.c_str());
 }
 
-// The core's record loop alone, with a pause every 30 ms that does nothing.
-void timeCore(const BenchCase &benchCase, const std::string &source, const std::string &output, BestTime &best)
+int runBenchmark(const Options &options, const std::string &folder)
 {
-    removeFile(output);
-    ::sync();
-    const double cpuBefore = ownCpuSeconds();
-    const Stopwatch watch;
-    const long long records = convertWithCore(benchCase, source, output);
-    best.add(watch.seconds(), ownCpuSeconds() - cpuBefore);
-    if (records != benchCase.source.records)
-        throw std::runtime_error("the core read " + std::to_string(records) + " records instead of " +
-                                 std::to_string(benchCase.source.records));
-}
-
-void timeWindow(const BenchCase &benchCase, const std::string &source, const std::string &output,
-                const std::string &coreOutput, BestTime &best)
-{
-    const WindowRunFigures figures = convertThroughWindow(benchCase, source, output);
-    best.add(figures.seconds, figures.cpuSeconds);
-    const long long difference = firstDifference(output, coreOutput);
-    if (difference >= 0)
-        throw std::runtime_error("the window's output " + output + " differs from the core's " + coreOutput +
-                                 " at byte offset " + std::to_string(difference));
-}
-
-// In a child process: makes the child's own QApplication.
-bool convertThroughWindowInChild(const BenchCase &benchCase, const std::string &source, const std::string &output)
-{
-    const BenchApplication application;
-    convertThroughWindow(benchCase, source, output);
-    return true;
-}
-
-void printRow(const char *label, const BestTime &best, unsigned long long bytes)
-{
-    std::printf("  %-44s %9.3f s %9.1f MB/s %9.3f s\n", label, best.seconds, double(bytes) / 1e6 / best.seconds,
-                best.cpuSeconds);
-}
-
-int runBenchmark(const Options &options, TempFolder &folder)
-{
-    printHeader(options, folder.path());
+    const int runs = int(options.runs);
+    printHeader(runs, folder);
     const BenchCase benchCase = startupLayoutCase(options.records);
-    const std::string source = folder.path() + "/" + benchCase.fileStem + ".src";
+    const std::string source = folder + "/" + benchCase.fileStem + ".src";
     const unsigned long long sourceBytes = writeSource(source, benchCase.source);
     std::printf("\n== %s: %lld records, output %s, delimiter \"%s\"; source %.1f MB\n", benchCase.title.c_str(),
                 benchCase.source.records, describeOutputOrder(benchCase).c_str(), BenchDelimiter,
                 double(sourceBytes) / 1e6);
-    std::fflush(stdout);
 
     // The children make their own QApplication: none may exist yet in the process they are forked from.
     const char *windowRun = "the window run";
     const MemoryFigures memory =
-        runMemoryCase(benchCase, source, folder.path(), options.growth, windowRun, convertThroughWindowInChild);
+        runMemoryCase(benchCase, source, folder, int(options.growth), windowRun,
+                      [](const BenchCase &grown, const std::string &from, const std::string &output) {
+                          const BenchApplication application;
+                          WindowRun(grown, from, output).start();
+                      });
 
     const BenchApplication application;
-    const std::string coreOutput = folder.path() + "/" + benchCase.fileStem + ".kenaris";
-    const std::string windowOutput = folder.path() + "/" + benchCase.fileStem + ".window";
-    BestTime core, window;
-    for (int round = 0; round < options.runs; ++round) {
-        timeCore(benchCase, source, coreOutput, core);
-        timeWindow(benchCase, source, windowOutput, coreOutput, window);
-    }
-    std::printf("\n== speed: %s, best of %d\n  %-44s %11s %14s %11s\n", benchCase.title.c_str(), options.runs, "",
-                "wall", "", "processor");
-    printRow("core: runConversion, idle pause every 30 ms", core, sourceBytes);
-    printRow("window: start button, offscreen, seams", window, sourceBytes);
-    std::printf("  window's output byte-identical to the core's: yes (%llu bytes); final report \" %lld件\": yes\n",
-                fileSize(windowOutput), benchCase.source.records);
+    const std::string coreOutput = folder + "/" + benchCase.fileStem + ".kenaris";
+    const std::string windowOutput = folder + "/" + benchCase.fileStem + ".window";
+    std::optional<WindowRun> window; // the old window goes before the next one is made
+    std::vector<Contender> contenders{{"core: runConversion, idle pause every 30 ms", coreOutput,
+                                       [&] { convertEveryRecord(benchCase, source, coreOutput); }},
+                                      {"window: start button, offscreen, seams", windowOutput, [&] { window->start(); },
+                                       [&] { window.emplace(benchCase, source, windowOutput); }}};
+    timeInRounds(contenders, runs);
+    requireSameBytes(windowOutput, coreOutput, "the window's output");
+    std::printf("\n== speed: %s, best of %d\n", benchCase.title.c_str(), runs);
+    printTable(contenders, sourceBytes);
+    std::printf("  window's output byte-identical to the core's: yes (%ju bytes); final report \" %lld件\": yes\n",
+                std::uintmax_t(std::filesystem::file_size(windowOutput)), benchCase.source.records);
 
-    const double ratio = window.seconds / core.seconds;
+    const double ratio = contenders[1].best.seconds / contenders[0].best.seconds;
     printGoals({{"whole run through the window / core's record loop", formatted("%.2fx", ratio),
                  formatted("<= %.1fx", WindowGoal), ratio <= WindowGoal},
                 memoryGoal(memory, windowRun)});
@@ -178,5 +127,5 @@ int main(int argc, char **argv)
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0); // no screen needed; a platform given by the caller stays
 
     return runInScratchFolder("kenaris-bench-window",
-                              [&](TempFolder &folder) { return runBenchmark(options, folder); });
+                              [&](TempFolder &folder) { return runBenchmark(options, folder.path()); });
 }
