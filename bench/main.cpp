@@ -4,19 +4,16 @@
 // an independent pipeline.
 
 #include "BenchCase.h"
+#include "BenchMain.h"
 #include "BenchReport.h"
 #include "MemoryCase.h"
-#include "NumberOption.h"
 #include "OptionsCase.h"
 #include "RecordCase.h"
 #include "Shell.h"
 #include "SpeedCase.h"
-#include "TempFolder.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -49,31 +46,6 @@ const char Usage[] =
     "  --growth N        the memory case converts the source and N copies of it (default 10)\n"
     "  --require-peers   exit with 77 (skipped) when gawk or python3 is missing\n";
 
-Options parseOptions(int argc, char **argv)
-{
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--require-peers") {
-            options.requirePeers = true;
-            continue;
-        }
-        if (i + 1 >= argc) throw std::invalid_argument("unknown option or missing value: " + option);
-        const long long value = positiveNumber(argv[i], argv[i + 1]);
-        ++i;
-        if (option == "--records") options.records = value;
-        else if (option == "--wide-records") options.wideRecords = value;
-        else if (option == "--bank-records") options.bankRecords = value;
-        else if (option == "--runs" && value <= 100) options.runs = int(value);
-        else if (option == "--growth" && value <= 1000) options.growth = int(value);
-        else throw std::invalid_argument("unknown option or value out of range: " + option);
-    }
-    if (options.records > MaxRecords / options.growth || options.bankRecords > MaxRecords / options.growth ||
-        options.wideRecords > MaxRecords)
-        throw std::invalid_argument("the memory case would convert more than 2147483647 records");
-    return options;
-}
-
 void printHeader(int runs, const std::string &folder)
 {
     std::printf("kenaris-bench: the conversion core against gawk, cp and a plain copy through user space\n%s\n",
@@ -81,7 +53,8 @@ void printHeader(int runs, const std::string &folder)
     std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, "
                 "processor = user + system time (all stages of a pipeline)\n",
                 runs);
-    std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s\n",
+    std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s "
+                "(left behind if the run is interrupted)\n",
                 loadAverage().c_str(), folder.c_str());
 }
 
@@ -135,23 +108,20 @@ int runBenchmark(const Options &options, const std::string &folder)
 
 int main(int argc, char **argv)
 {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("%s", Usage);
-        return 0;
-    }
     Options options;
-    try {
-        options = parseOptions(argc, argv);
-    } catch (const std::invalid_argument &error) {
-        std::fprintf(stderr, "kenaris-bench: %s\n%s", error.what(), Usage);
-        return 2;
-    }
+    readOptions(argc, argv, Usage,
+                {{"--records", &options.records, MaxRecords},
+                 {"--wide-records", &options.wideRecords, MaxRecords},
+                 {"--bank-records", &options.bankRecords, MaxRecords},
+                 {"--runs", &options.runs, 100},
+                 {"--growth", &options.growth, 1000}},
+                {{"--require-peers", &options.requirePeers}});
+    if (std::max(options.records, options.bankRecords) > MaxRecords / options.growth)
+        failUsage(Usage, "the memory case would convert more than 2147483647 records");
     if (options.requirePeers && !(onPath("gawk") && onPath("python3"))) {
         std::printf(
             "kenaris-bench: gawk or python3 is missing; nothing compared (Debian: apt-get install gawk python3)\n");
         return SkippedExitCode;
     }
-
-    return runInScratchFolder("kenaris-bench",
-                              [&](TempFolder &folder) { return runBenchmark(options, folder.path()); });
+    return runInScratchFolder([&](const std::string &folder) { return runBenchmark(options, folder); });
 }

@@ -5,18 +5,15 @@
 
 #include "BenchApplication.h"
 #include "BenchCase.h"
+#include "BenchMain.h"
 #include "BenchReport.h"
 #include "MemoryCase.h"
-#include "NumberOption.h"
 #include "Shell.h"
-#include "TempFolder.h"
 #include "TimedRounds.h"
 #include "WindowRun.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <stdexcept>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -38,24 +35,6 @@ const char Usage[] =
     "  --runs N     timed runs of the core and of the window, taken in turns; the best counts (default 3)\n"
     "  --growth N   the memory case runs the window on the source and on N copies of it (default 10)\n";
 
-Options parseOptions(int argc, char **argv)
-{
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (i + 1 >= argc) throw std::invalid_argument("unknown option or missing value: " + option);
-        const long long value = positiveNumber(argv[i], argv[i + 1]);
-        ++i;
-        if (option == "--records") options.records = value;
-        else if (option == "--runs" && value <= 100) options.runs = int(value);
-        else if (option == "--growth" && value <= 1000) options.growth = int(value);
-        else throw std::invalid_argument("unknown option or value out of range: " + option);
-    }
-    if (options.records > MaxRecords / options.growth)
-        throw std::invalid_argument("the memory case would convert more than 2147483647 records");
-    return options;
-}
-
 void printHeader(int runs, const std::string &folder)
 {
     std::printf("kenaris-bench-window: the whole run through the main window against the core's record loop\n%s\n",
@@ -63,7 +42,8 @@ void printHeader(int runs, const std::string &folder)
     std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, taken in "
                 "turns; processor = user + system time\n",
                 runs);
-    std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s\n",
+    std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s "
+                "(left behind if the run is interrupted)\n",
                 loadAverage().c_str(), folder.c_str());
 }
 
@@ -113,19 +93,13 @@ int runBenchmark(const Options &options, const std::string &folder)
 
 int main(int argc, char **argv)
 {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("%s", Usage);
-        return 0;
-    }
     Options options;
-    try {
-        options = parseOptions(argc, argv);
-    } catch (const std::invalid_argument &error) {
-        std::fprintf(stderr, "kenaris-bench-window: %s\n%s", error.what(), Usage);
-        return 2;
-    }
+    readOptions(argc, argv, Usage,
+                {{"--records", &options.records, MaxRecords},
+                 {"--runs", &options.runs, 100},
+                 {"--growth", &options.growth, 1000}});
+    if (options.records > MaxRecords / options.growth)
+        failUsage(Usage, "the memory case would convert more than 2147483647 records");
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0); // no screen needed; a platform given by the caller stays
-
-    return runInScratchFolder("kenaris-bench-window",
-                              [&](TempFolder &folder) { return runBenchmark(options, folder.path()); });
+    return runInScratchFolder([&](const std::string &folder) { return runBenchmark(options, folder); });
 }
