@@ -94,6 +94,11 @@ BenchCase byteLayoutCase(long long records)
             {7, 1, 2, 3, 4, 5, 6}};
 }
 
+std::string sourcePathIn(const std::string &folder, const BenchCase &benchCase)
+{
+    return folder + "/" + benchCase.fileStem + ".src";
+}
+
 std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath)
 {
     try {

@@ -20,6 +20,9 @@ BenchCase startupLayoutCase(long long records);
 BenchCase wideRecordCase(long long records);
 BenchCase byteLayoutCase(long long records);
 
+// Where the case's source is made in `folder`.
+std::string sourcePathIn(const std::string &folder, const BenchCase &benchCase);
+
 // Converts `sourcePath` with every layout in one pass by convertSource, each into its
 // OutputPath; returns each layout's counts. A failure of the core becomes std::runtime_error.
 std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath);

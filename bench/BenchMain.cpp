@@ -33,8 +33,8 @@ void readOptions(int argc, char **argv, const char *usage, const std::vector<Num
             char *end = nullptr;
             *number.value = std::strtoll(argv[i], &end, 10);
             if (*argv[i] == '\0' || *end != '\0' || *number.value < 1 || *number.value > number.max)
-                failUsage(usage, option + " needs a whole number from 1 to " + std::to_string(number.max) +
-                                     ", not \"" + argv[i] + "\"");
+                failUsage(usage, option + " needs a whole number from 1 to " + std::to_string(number.max) + ", not \"" +
+                                     argv[i] + "\"");
             known = true;
         }
         if (!known) failUsage(usage, "unknown option " + option);

@@ -57,8 +57,8 @@ void printRow(const std::string &label, unsigned long long bytes, const ChildFig
 
 } // namespace
 
-MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder,
-                            int growth, const std::string &what, const ChildConversion &convert)
+GoalLine runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder, int growth,
+                       const std::string &what, const ChildConversion &convert)
 {
     std::printf("\n== peak memory: %s, %s in a child process (maximum resident set)\n", benchCase.title.c_str(),
                 what.c_str());
@@ -81,12 +81,7 @@ MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourc
                                  std::to_string(grown.outputBytes) + " bytes instead of " +
                                  std::to_string(single.outputBytes * (unsigned long long)growth));
     printRow(std::to_string(growth) + "x", sourceBytes * (unsigned long long)growth, grown);
-    return {single.peakResidentKiB, grown.peakResidentKiB, growth};
-}
-
-GoalLine memoryGoal(const MemoryFigures &figures, const std::string &what)
-{
-    const double growthMiB = double(figures.grownPeakKiB - figures.singlePeakKiB) / 1024;
-    return {"peak memory growth of " + what + ", source -> " + std::to_string(figures.growth) + "x",
+    const double growthMiB = double(grown.peakResidentKiB - single.peakResidentKiB) / 1024;
+    return {"peak memory growth of " + what + ", source -> " + std::to_string(growth) + "x",
             formatted("%+.1f MiB", growthMiB), formatted("<= %.0f MiB", MemoryGoalMiB), growthMiB <= MemoryGoalMiB};
 }

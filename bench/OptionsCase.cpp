@@ -43,9 +43,9 @@ std::string referencePipeline(const BenchCase &benchCase, const OutputOptions &o
 
 } // namespace
 
-std::vector<GoalLine> runOptionsCase(const BenchCase &benchCase, const std::string &sourcePath,
-                                     const std::string &folder, int runs)
+void runOptionsCase(const BenchCase &benchCase, const std::string &folder, int runs, std::vector<GoalLine> &goals)
 {
+    const std::string sourcePath = sourcePathIn(folder, benchCase);
     const std::vector<Variant> variants{
         {"plain (no option)", "plain", {}, 0},
         {"TRIM", "trim", {.trim = true}, AloneGoal},
@@ -70,7 +70,6 @@ std::vector<GoalLine> runOptionsCase(const BenchCase &benchCase, const std::stri
 
     const bool checkable = onPath("python3");
     if (!checkable) std::printf("  NOTE: outputs not checked: python3 is not on PATH\n");
-    std::vector<GoalLine> goals;
     for (size_t i = 1; i < variants.size(); ++i) {
         const Variant &variant = variants[i];
         const std::string &output = contenders[i].output, expected = output + ".expected";
@@ -88,5 +87,4 @@ std::vector<GoalLine> runOptionsCase(const BenchCase &benchCase, const std::stri
                          formatted("<= %.1fx plain", variant.goal), slowdown <= variant.goal});
     }
     for (const Contender &contender : contenders) std::filesystem::remove(contender.output);
-    return goals;
 }

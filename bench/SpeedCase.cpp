@@ -14,6 +14,9 @@
 
 namespace {
 
+constexpr double PeerGoal = 25; // at least this many times faster than the gawk peer
+constexpr double CopyGoal = 5;  // at most this many times cp's time
+
 // A loop of 1 MiB read() and write(): what merely moving the bytes through a program costs.
 void copyThroughUserSpace(const std::string &from, const std::string &to)
 {
@@ -32,41 +35,39 @@ void copyThroughUserSpace(const std::string &from, const std::string &to)
 
 } // namespace
 
-SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, std::string &sourcePath)
+void runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, double userCopyGoal,
+                  std::vector<GoalLine> &goals)
 {
     const SourceShape &shape = benchCase.source;
     int recordWidth = 0;
     for (const int width : shape.widths) recordWidth += width;
-    const std::string stem = folder + "/" + benchCase.fileStem;
-    sourcePath = stem + ".src";
-    SpeedFigures figures;
-    figures.sourceBytes = writeSource(sourcePath, shape);
+    const std::string source = sourcePathIn(folder, benchCase), stem = folder + "/" + benchCase.fileStem;
+    const unsigned long long sourceBytes = writeSource(source, shape);
     std::printf("\n== %s\n  %lld records of %d %s in %zu fields, output %s, delimiter \"%s\"; source %.1f MB\n",
                 benchCase.title.c_str(), shape.records, recordWidth,
                 shape.unit == WidthUnit::Bytes ? "bytes" : "characters", shape.widths.size(),
-                describeOutputOrder(benchCase).c_str(), BenchDelimiter, double(figures.sourceBytes) / 1e6);
+                describeOutputOrder(benchCase).c_str(), BenchDelimiter, double(sourceBytes) / 1e6);
 
     const std::string core = stem + ".kenaris", peer = stem + ".peer", copy = stem + ".copy";
     std::vector<Contender> contenders{
-        {"kenaris (runConversion)", core, [&] { convertEveryRecord(benchCase, sourcePath, core); }},
-        {"cp", copy, [&] { runShell("cp -- " + shellWord(sourcePath) + " " + shellWord(copy)); }},
+        {"kenaris (runConversion)", core, [&] { convertEveryRecord(benchCase, source, core); }},
+        {"cp", copy, [&] { runShell("cp -- " + shellWord(source) + " " + shellWord(copy)); }},
         {"user-space copy (1 MiB read/write)", stem + ".usercopy",
-         [&] { copyThroughUserSpace(sourcePath, stem + ".usercopy"); }}};
+         [&] { copyThroughUserSpace(source, stem + ".usercopy"); }}};
     const bool peerFound = onPath("gawk");
     if (peerFound)
         contenders.insert(contenders.begin() + 1, {"gawk peer: " + describePeer(benchCase), peer,
-                                                   [&] { runShell(gawkPeerCommand(benchCase, sourcePath, peer)); }});
+                                                   [&] { runShell(gawkPeerCommand(benchCase, source, peer)); }});
     timeInRounds(contenders, runs);
-    printTable(contenders, figures.sourceBytes);
+    printTable(contenders, sourceBytes);
     if (!peerFound) std::printf("  NOTE: gawk peer skipped, gawk is not on PATH (Debian: apt-get install gawk)\n");
 
-    figures.coreSeconds = contenders.front().best.seconds;
-    if (peerFound) figures.peerSeconds = contenders[1].best.seconds;
-    figures.copySeconds = contenders.end()[-2].best.seconds;
-    figures.userCopySeconds = contenders.back().best.seconds;
-    std::printf("  kenaris: %.2fx the user-space copy's time, %.2fx cp's",
-                figures.coreSeconds / figures.userCopySeconds, figures.coreSeconds / figures.copySeconds);
-    if (peerFound) std::printf(", %.1fx faster than the gawk peer", *figures.peerSeconds / figures.coreSeconds);
+    const double coreSeconds = contenders.front().best.seconds;
+    const double userCopyRatio = coreSeconds / contenders.back().best.seconds;
+    const double copyRatio = coreSeconds / contenders.end()[-2].best.seconds;
+    const double peerSpeedup = peerFound ? contenders[1].best.seconds / coreSeconds : 0;
+    std::printf("  kenaris: %.2fx the user-space copy's time, %.2fx cp's", userCopyRatio, copyRatio);
+    if (peerFound) std::printf(", %.1fx faster than the gawk peer", peerSpeedup);
     std::printf("\n");
     if (peerFound) {
         requireSameBytes(core, peer, benchCase.title + ": the conversion's output");
@@ -74,5 +75,14 @@ SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder,
                     std::uintmax_t(std::filesystem::file_size(core)));
     }
     for (const Contender &contender : contenders) std::filesystem::remove(contender.output);
-    return figures;
+
+    const std::string &title = benchCase.title;
+    goals.push_back({title + ": time vs user-space copy", formatted("%.2fx the copy's", userCopyRatio),
+                     formatted("<= %.1fx the copy's", userCopyGoal), userCopyRatio <= userCopyGoal});
+    goals.push_back({title + ": speed vs gawk peer",
+                     peerFound ? formatted("%.1fx faster", peerSpeedup) : "not measured",
+                     formatted(">= %.0fx faster", PeerGoal),
+                     peerFound ? std::optional<bool>(peerSpeedup >= PeerGoal) : std::nullopt});
+    goals.push_back({title + ": time vs cp", formatted("%.2fx cp's time", copyRatio),
+                     formatted("<= %.0fx cp's time", CopyGoal), copyRatio <= CopyGoal});
 }

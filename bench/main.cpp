@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr double PeerGoal = 25; // at least this many times faster than the gawk peer
-constexpr double CopyGoal = 5;  // at most this many times cp's time
 // At most this many times the plain copy through user space: character mode, then byte mode and
 // wide records.
 constexpr double CharacterUserCopyGoal = 1.5;
@@ -46,59 +44,21 @@ const char Usage[] =
     "  --growth N        the memory case converts the source and N copies of it (default 10)\n"
     "  --require-peers   exit with 77 (skipped) when gawk or python3 is missing\n";
 
-void printHeader(int runs, const std::string &folder)
-{
-    std::printf("kenaris-bench: the conversion core against gawk, cp and a plain copy through user space\n%s\n",
-                describeMachine().c_str());
-    std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, "
-                "processor = user + system time (all stages of a pipeline)\n",
-                runs);
-    std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s "
-                "(left behind if the run is interrupted)\n",
-                loadAverage().c_str(), folder.c_str());
-}
-
-void addSpeedGoals(std::vector<GoalLine> &goals, const std::string &title, const SpeedFigures &figures,
-                   double userCopyGoal)
-{
-    const double userCopyRatio = figures.coreSeconds / figures.userCopySeconds;
-    goals.push_back({title + ": time vs user-space copy", formatted("%.2fx the copy's", userCopyRatio),
-                     formatted("<= %.1fx the copy's", userCopyGoal), userCopyRatio <= userCopyGoal});
-    if (figures.peerSeconds) {
-        const double speedup = *figures.peerSeconds / figures.coreSeconds;
-        goals.push_back({title + ": speed vs gawk peer", formatted("%.1fx faster", speedup),
-                         formatted(">= %.0fx faster", PeerGoal), speedup >= PeerGoal});
-    } else {
-        goals.push_back({title + ": speed vs gawk peer", "not measured", formatted(">= %.0fx faster", PeerGoal), {}});
-    }
-    const double slowdown = figures.coreSeconds / figures.copySeconds;
-    goals.push_back({title + ": time vs cp", formatted("%.2fx cp's time", slowdown),
-                     formatted("<= %.0fx cp's time", CopyGoal), slowdown <= CopyGoal});
-}
-
 int runBenchmark(const Options &options, const std::string &folder)
 {
     const int runs = int(options.runs), growth = int(options.growth);
-    printHeader(runs, folder);
+    printHeader("kenaris-bench: the conversion core against gawk, cp and a plain copy through user space", runs,
+                folder);
     std::vector<GoalLine> goals;
-
     const BenchCase startup = startupLayoutCase(options.records);
-    std::string startupSource;
-    addSpeedGoals(goals, startup.title, runSpeedCase(startup, folder, runs, startupSource), CharacterUserCopyGoal);
-
-    const char *conversion = "the conversion";
-    const MemoryFigures memory =
-        runMemoryCase(startup, startupSource, folder, growth, conversion,
-                      [](const BenchCase &benchCase, const std::string &source, const std::string &output) {
-                          convertEveryRecord(benchCase, source, output);
-                      });
-    goals.push_back(memoryGoal(memory, conversion));
-    for (const GoalLine &goal : runOptionsCase(startup, startupSource, folder, runs)) goals.push_back(goal);
-
-    for (const BenchCase &benchCase : {wideRecordCase(options.wideRecords), byteLayoutCase(options.records)}) {
-        std::string source;
-        addSpeedGoals(goals, benchCase.title, runSpeedCase(benchCase, folder, runs, source), UserCopyGoal);
-    }
+    runSpeedCase(startup, folder, runs, CharacterUserCopyGoal, goals);
+    goals.push_back(runMemoryCase(startup, sourcePathIn(folder, startup), folder, growth, "the conversion",
+                                  [](const BenchCase &benchCase, const std::string &source, const std::string &output) {
+                                      convertEveryRecord(benchCase, source, output);
+                                  }));
+    runOptionsCase(startup, folder, runs, goals);
+    runSpeedCase(wideRecordCase(options.wideRecords), folder, runs, UserCopyGoal, goals);
+    runSpeedCase(byteLayoutCase(options.records), folder, runs, UserCopyGoal, goals);
     runRecordCase(options.bankRecords, folder, runs, growth, goals);
     printGoals(goals);
     return 0;

@@ -35,33 +35,21 @@ const char Usage[] =
     "  --runs N     timed runs of the core and of the window, taken in turns; the best counts (default 3)\n"
     "  --growth N   the memory case runs the window on the source and on N copies of it (default 10)\n";
 
-void printHeader(int runs, const std::string &folder)
-{
-    std::printf("kenaris-bench-window: the whole run through the main window against the core's record loop\n%s\n",
-                describeMachine().c_str());
-    std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, taken in "
-                "turns; processor = user + system time\n",
-                runs);
-    std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s "
-                "(left behind if the run is interrupted)\n",
-                loadAverage().c_str(), folder.c_str());
-}
-
 int runBenchmark(const Options &options, const std::string &folder)
 {
     const int runs = int(options.runs);
-    printHeader(runs, folder);
+    printHeader("kenaris-bench-window: the whole run through the main window against the core's record loop", runs,
+                folder);
     const BenchCase benchCase = startupLayoutCase(options.records);
-    const std::string source = folder + "/" + benchCase.fileStem + ".src";
+    const std::string source = sourcePathIn(folder, benchCase);
     const unsigned long long sourceBytes = writeSource(source, benchCase.source);
     std::printf("\n== %s: %lld records, output %s, delimiter \"%s\"; source %.1f MB\n", benchCase.title.c_str(),
                 benchCase.source.records, describeOutputOrder(benchCase).c_str(), BenchDelimiter,
                 double(sourceBytes) / 1e6);
 
     // The children make their own QApplication: none may exist yet in the process they are forked from.
-    const char *windowRun = "the window run";
-    const MemoryFigures memory =
-        runMemoryCase(benchCase, source, folder, int(options.growth), windowRun,
+    const GoalLine memoryGoal =
+        runMemoryCase(benchCase, source, folder, int(options.growth), "the window run",
                       [](const BenchCase &grown, const std::string &from, const std::string &output) {
                           const BenchApplication application;
                           WindowRun(grown, from, output).start();
@@ -85,7 +73,7 @@ int runBenchmark(const Options &options, const std::string &folder)
     const double ratio = contenders[1].best.seconds / contenders[0].best.seconds;
     printGoals({{"whole run through the window / core's record loop", formatted("%.2fx", ratio),
                  formatted("<= %.1fx", WindowGoal), ratio <= WindowGoal},
-                memoryGoal(memory, windowRun)});
+                memoryGoal});
     return 0;
 }
 
