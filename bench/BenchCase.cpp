@@ -1,5 +1,11 @@
 #include "BenchCase.h"
 
+#include "ConvertSource.h"
+#include "ErrorText.h"
+#include "Shell.h"
+
+#include <stdexcept>
+
 #include <numeric>
 
 namespace {
@@ -34,15 +40,30 @@ std::string gawkProgram(const BenchCase &benchCase)
            joined(benchCase.outputOrder, ", ", "$") + " }";
 }
 
-Stage gawkStage(const BenchCase &benchCase)
+// gawk with its locale: character widths are counted in UTF-8, byte widths (-b) in the raw bytes.
+std::string gawkCommand(const BenchCase &benchCase)
 {
     const bool bytes = benchCase.source.unit == WidthUnit::Bytes;
-    Stage stage{{"gawk"}, {{"LC_ALL", bytes ? "C" : "C.UTF-8"}}};
-    if (bytes) stage.arguments.push_back("-b");
-    stage.arguments.push_back("-v");
-    stage.arguments.push_back("FIELDWIDTHS=" + joined(benchCase.source.widths, " "));
-    stage.arguments.push_back(gawkProgram(benchCase));
-    return stage;
+    return std::string(bytes ? "LC_ALL=C gawk -b" : "LC_ALL=C.UTF-8 gawk") + " -v " +
+           shellWord("FIELDWIDTHS=" + joined(benchCase.source.widths, " ")) + " " + shellWord(gawkProgram(benchCase));
+}
+
+LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath, const OutputOptions &options)
+{
+    LayoutModel model;
+    int number = 1;
+    for (const int width : benchCase.source.widths)
+        model.FieldTable.push_back({std::to_string(width), "field" + std::to_string(number++)});
+    model.FieldTable.push_back({}); // spare slot
+    model.FieldCount = int16_t(benchCase.source.widths.size());
+    std::vector<OutputItem> layout(1); // position 0 is never used
+    for (const int field : benchCase.outputOrder) layout.push_back({int16_t(field)});
+    if (int(layout.size()) <= model.FieldCount) layout.push_back({-1});
+    model.OutputLayout = layout;
+    model.OutputPath = outputPath;
+    model.Unit = benchCase.source.unit;
+    model.Output = options;
+    return model;
 }
 
 } // namespace
@@ -73,21 +94,29 @@ BenchCase byteLayoutCase(long long records)
             {7, 1, 2, 3, 4, 5, 6}};
 }
 
-LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath)
+std::string sourcePathIn(const std::string &folder, const BenchCase &benchCase)
 {
-    LayoutModel model;
-    int number = 1;
-    for (const int width : benchCase.source.widths)
-        model.FieldTable.push_back({std::to_string(width), "field" + std::to_string(number++)});
-    model.FieldTable.push_back({}); // spare slot
-    model.FieldCount = int16_t(benchCase.source.widths.size());
-    std::vector<OutputItem> layout(1); // position 0 is never used
-    for (const int field : benchCase.outputOrder) layout.push_back({int16_t(field)});
-    if (int(layout.size()) <= model.FieldCount) layout.push_back({-1});
-    model.OutputLayout = layout;
-    model.OutputPath = outputPath;
-    model.Unit = benchCase.source.unit;
-    return model;
+    return folder + "/" + benchCase.fileStem + ".src";
+}
+
+std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath)
+{
+    try {
+        FixedRunEnvironment environment(layouts, BenchDelimiter);
+        return convertSource(sourcePath, environment).targets;
+    } catch (const CoreError &error) {
+        // The bench's width texts are ASCII: their bytes read the same in UTF-8.
+        throw std::runtime_error(describeRunFailure(error));
+    }
+}
+
+void convertEveryRecord(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath,
+                        const OutputOptions &options)
+{
+    const long long records = convertInOnePass({layoutFor(benchCase, outputPath, options)}, sourcePath)[0].converted;
+    if (records != benchCase.source.records)
+        throw std::runtime_error(benchCase.title + ": the core converted " + std::to_string(records) +
+                                 " records instead of " + std::to_string(benchCase.source.records));
 }
 
 std::string describeOutputOrder(const BenchCase &benchCase)
@@ -97,18 +126,11 @@ std::string describeOutputOrder(const BenchCase &benchCase)
                              : order;
 }
 
-std::vector<Stage> gawkPeer(const BenchCase &benchCase)
+std::string gawkPeerCommand(const BenchCase &benchCase, const std::string &source, const std::string &output)
 {
-    if (benchCase.source.unit == WidthUnit::Bytes) return {gawkStage(benchCase)};
-    return {{{"iconv", "-f", "CP932", "-t", "UTF-8"}, {}},
-            gawkStage(benchCase),
-            {{"iconv", "-f", "UTF-8", "-t", "CP932"}, {}}};
-}
-
-std::vector<std::string> gawkPeerPrograms(const BenchCase &benchCase)
-{
-    if (benchCase.source.unit == WidthUnit::Bytes) return {"gawk"};
-    return {"iconv", "gawk"};
+    const std::string input = std::string("<").append(shellWord(source)) + " ", into = " >" + shellWord(output);
+    if (benchCase.source.unit == WidthUnit::Bytes) return input + gawkCommand(benchCase) + into;
+    return input + "iconv -f CP932 -t UTF-8 | " + gawkCommand(benchCase) + " | iconv -f UTF-8 -t CP932" + into;
 }
 
 std::string describePeer(const BenchCase &benchCase)

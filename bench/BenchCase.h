@@ -1,8 +1,8 @@
 #pragma once
-// The cases the benchmark measures: a source shape, the layout that converts it, and the
-// gawk command that must produce the same bytes.
+// The cases the benchmark measures: a source shape, the layout that converts it through the
+// core's one entry point, and the gawk command that must produce the same bytes.
 
-#include "ProcessRun.h"
+#include "RecordLoop.h"
 #include "SourceMaker.h"
 #include "mdlGlobal.h"
 
@@ -20,17 +20,25 @@ BenchCase startupLayoutCase(long long records);
 BenchCase wideRecordCase(long long records);
 BenchCase byteLayoutCase(long long records);
 
-// The layout model of the case, writing to `outputPath`.
-LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath);
+// Where the case's source is made in `folder`.
+std::string sourcePathIn(const std::string &folder, const BenchCase &benchCase);
+
+// Converts `sourcePath` with every layout in one pass by convertSource, each into its
+// OutputPath; returns each layout's counts. A failure of the core becomes std::runtime_error.
+std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath);
+
+// Converts `sourcePath` into `outputPath` by the case's layout with `options`; throws
+// std::runtime_error unless every record of the case was converted.
+void convertEveryRecord(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath,
+                        const OutputOptions &options = {});
 
 // The output columns for the report: "7,1,2" or, when long, their number.
 std::string describeOutputOrder(const BenchCase &benchCase);
 
-// The peer: iconv | gawk | iconv for characters, gawk -b on the raw bytes for bytes.
-std::vector<Stage> gawkPeer(const BenchCase &benchCase);
-// The programs the peer needs.
-std::vector<std::string> gawkPeerPrograms(const BenchCase &benchCase);
-// The peer as a shell line, for the report.
+// The peer as a shell line reading `source` and writing `output`: iconv | gawk | iconv for
+// characters, gawk -b on the raw bytes for bytes.
+std::string gawkPeerCommand(const BenchCase &benchCase, const std::string &source, const std::string &output);
+// The peer in short, for the report.
 std::string describePeer(const BenchCase &benchCase);
 
 inline constexpr const char *BenchDelimiter = ",";

@@ -16,6 +16,13 @@ std::string processorName()
     return "unknown processor";
 }
 
+// The one-minute load average, or "unknown".
+std::string loadAverage()
+{
+    double load[1] = {0};
+    return ::getloadavg(load, 1) == 1 ? formatted("%.2f", load[0]) : "unknown";
+}
+
 } // namespace
 
 std::string formatted(const char *format, double value)
@@ -25,13 +32,7 @@ std::string formatted(const char *format, double value)
     return text;
 }
 
-std::string loadAverage()
-{
-    double load[1] = {0};
-    return ::getloadavg(load, 1) == 1 ? formatted("%.2f", load[0]) : "unknown";
-}
-
-std::string describeMachine()
+void printHeader(const std::string &title, int runs, const std::string &folder)
 {
     // This library is built with the programs' flags: what holds here holds for them.
 #ifdef __OPTIMIZE__
@@ -39,8 +40,14 @@ std::string describeMachine()
 #else
     const char *optimised = "NOT optimised: the figures mean little";
 #endif
-    return "machine: " + processorName() + ", " + std::to_string(std::thread::hardware_concurrency()) +
-           " hardware threads; build: " + KENARIS_BENCH_BUILD_TYPE + " (" + optimised + ")";
+    std::printf("%s\nmachine: %s, %u hardware threads; build: %s (%s)\n", title.c_str(), processorName().c_str(),
+                std::thread::hardware_concurrency(), KENARIS_BENCH_BUILD_TYPE, optimised);
+    std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, taken in "
+                "turns; processor = user + system time (all stages of a pipeline)\n",
+                runs);
+    std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s "
+                "(left behind if the run is interrupted)\n",
+                loadAverage().c_str(), folder.c_str());
 }
 
 void printGoals(const std::vector<GoalLine> &goals)

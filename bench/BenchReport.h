@@ -7,11 +7,9 @@
 
 std::string formatted(const char *format, double value);
 
-// The one-minute load average, or "unknown".
-std::string loadAverage();
-
-// "machine: <processor>, <n> hardware threads; build: <type> (optimised)".
-std::string describeMachine();
+// The report's first lines: `title`, the machine and the build, what the figures mean, the load
+// and the scratch folder.
+void printHeader(const std::string &title, int runs, const std::string &folder);
 
 struct GoalLine {
     std::string what;

@@ -1,66 +1,87 @@
 #include "MemoryCase.h"
 
-#include "FileBytes.h"
+#include "TimedRounds.h"
 
 #include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr double MemoryGoalMiB = 4; // growth of the peak from the source to `growth` copies of it
 
+struct ChildFigures {
+    long long peakResidentKiB = 0; // the child's maximum resident set size
+    double seconds = 0;            // wall-clock
+    unsigned long long outputBytes = 0;
+};
+
+// Converts in a forked child process, measured by the parent; the child reports its failure on stderr.
 ChildFigures convertInChild(const std::string &what, const ChildConversion &convert, const BenchCase &benchCase,
                             const std::string &source, const std::string &output)
 {
-    const ChildFigures figures = runInChild([&] { return convert(benchCase, source, output); });
-    if (!figures.succeeded) throw std::runtime_error(what + " on " + source + " in a child process failed");
+    std::fflush(nullptr); // the child must not write the parent's pending output again
+    int status = -1;
+    struct rusage usage {};
+    const Timing timing = measure([&] {
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            bool converted = false;
+            try {
+                convert(benchCase, source, output);
+                converted = true;
+            } catch (const std::exception &error) {
+                std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, error.what());
+            }
+            ::_exit(converted ? 0 : 1);
+        }
+        if (pid > 0) ::wait4(pid, &status, 0, &usage);
+    });
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error(what + " on " + source + " in a child process failed");
+    const ChildFigures figures{usage.ru_maxrss, timing.seconds, std::filesystem::file_size(output)};
+    std::filesystem::remove(output);
     return figures;
 }
 
-void printRow(const char *label, unsigned long long bytes, const ChildFigures &figures)
+void printRow(const std::string &label, unsigned long long bytes, const ChildFigures &figures)
 {
-    std::printf("  %-10s %9.1f MB source   peak %7.1f MiB   %7.3f s %9.1f MB/s\n", label, double(bytes) / 1e6,
+    std::printf("  %-10s %9.1f MB source   peak %7.1f MiB   %7.3f s %9.1f MB/s\n", label.c_str(), double(bytes) / 1e6,
                 double(figures.peakResidentKiB) / 1024, figures.seconds, double(bytes) / 1e6 / figures.seconds);
 }
 
 } // namespace
 
-MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder,
-                            int growth, const std::string &what, const ChildConversion &convert)
+GoalLine runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder, int growth,
+                       const std::string &what, const ChildConversion &convert)
 {
-    MemoryFigures figures;
-    figures.growth = growth;
-    figures.singleBytes = fileSize(sourcePath);
     std::printf("\n== peak memory: %s, %s in a child process (maximum resident set)\n", benchCase.title.c_str(),
                 what.c_str());
-
-    const std::string singleOutput = folder + "/memory-1x.kenaris";
-    figures.single = convertInChild(what, convert, benchCase, sourcePath, singleOutput);
-    const unsigned long long singleOutputBytes = fileSize(singleOutput);
-    removeFile(singleOutput);
-    printRow("1x", figures.singleBytes, figures.single);
+    const unsigned long long sourceBytes = std::filesystem::file_size(sourcePath);
+    const ChildFigures single = convertInChild(what, convert, benchCase, sourcePath, folder + "/memory-1x.kenaris");
+    printRow("1x", sourceBytes, single);
 
     const std::string grownSource = folder + "/memory-grown.src";
-    const std::string grownOutput = folder + "/memory-grown.kenaris";
-    writeRepeated(sourcePath, grownSource, growth);
+    {
+        std::ofstream grown(grownSource, std::ios::binary);
+        for (int copy = 0; copy < growth; ++copy) grown << std::ifstream(sourcePath, std::ios::binary).rdbuf();
+        if (!grown.flush()) throw std::runtime_error("cannot write " + grownSource);
+    }
     BenchCase grownCase = benchCase;
     grownCase.source.records *= growth;
-    figures.grown = convertInChild(what, convert, grownCase, grownSource, grownOutput);
-    const unsigned long long grownOutputBytes = fileSize(grownOutput);
-    removeFile(grownSource);
-    removeFile(grownOutput);
-    if (grownOutputBytes != singleOutputBytes * (unsigned long long)growth)
+    const ChildFigures grown = convertInChild(what, convert, grownCase, grownSource, folder + "/memory-grown.kenaris");
+    std::filesystem::remove(grownSource);
+    if (grown.outputBytes != single.outputBytes * (unsigned long long)growth)
         throw std::runtime_error("the output of " + std::to_string(growth) + " copies of the source holds " +
-                                 std::to_string(grownOutputBytes) + " bytes instead of " +
-                                 std::to_string(singleOutputBytes * (unsigned long long)growth));
-    const std::string label = std::to_string(growth) + "x";
-    printRow(label.c_str(), figures.singleBytes * (unsigned long long)growth, figures.grown);
-    return figures;
-}
-
-GoalLine memoryGoal(const MemoryFigures &figures, const std::string &what)
-{
-    const double growthMiB = double(figures.grown.peakResidentKiB - figures.single.peakResidentKiB) / 1024;
-    return {"peak memory growth of " + what + ", source -> " + std::to_string(figures.growth) + "x",
+                                 std::to_string(grown.outputBytes) + " bytes instead of " +
+                                 std::to_string(single.outputBytes * (unsigned long long)growth));
+    printRow(std::to_string(growth) + "x", sourceBytes * (unsigned long long)growth, grown);
+    const double growthMiB = double(grown.peakResidentKiB - single.peakResidentKiB) / 1024;
+    return {"peak memory growth of " + what + ", source -> " + std::to_string(growth) + "x",
             formatted("%+.1f MiB", growthMiB), formatted("<= %.0f MiB", MemoryGoalMiB), growthMiB <= MemoryGoalMiB};
 }

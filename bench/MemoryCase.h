@@ -3,28 +3,18 @@
 
 #include "BenchCase.h"
 #include "BenchReport.h"
-#include "ProcessRun.h"
 
 #include <functional>
 #include <string>
 
-struct MemoryFigures {
-    ChildFigures single; // on the case's source
-    ChildFigures grown;  // on `growth` copies of it
-    unsigned long long singleBytes = 0;
-    int growth = 0;
-};
-
-// One conversion as the child makes it: `benchCase` tells the records the source holds. Returns
-// whether every record was converted; may throw.
+// One conversion as the child makes it: `benchCase` tells the records the source holds. Throws
+// when not every record was converted.
 using ChildConversion =
-    std::function<bool(const BenchCase &benchCase, const std::string &source, const std::string &output)>;
+    std::function<void(const BenchCase &benchCase, const std::string &source, const std::string &output)>;
 
 // Converts `sourcePath` and a file of `growth` copies of it with `convert`, each in a child
-// process, prints and returns the figures; `what` names the conversion in the report. Throws
-// std::runtime_error when a child fails or the larger output is not `growth` copies long.
-MemoryFigures runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder,
-                            int growth, const std::string &what, const ChildConversion &convert);
-
-// The goal: the peak barely grows with the source.
-GoalLine memoryGoal(const MemoryFigures &figures, const std::string &what);
+// process, prints the figures and returns the goal: the peak barely grows with the source.
+// `what` names the conversion in the report. Throws std::runtime_error when a child fails or the
+// larger output is not `growth` copies long.
+GoalLine runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder, int growth,
+                       const std::string &what, const ChildConversion &convert);

@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-// Converts `sourcePath` (the case's source, already made) plainly and with each option alone
-// and all together, `runs` rounds; prints the figures and returns the goal lines. Throws
-// std::runtime_error when an output differs from its pipeline's or a program fails.
-std::vector<GoalLine> runOptionsCase(const BenchCase &benchCase, const std::string &sourcePath,
-                                     const std::string &folder, int runs);
+// Converts the case's source, already made, plainly and with each option alone and all together,
+// `runs` rounds; prints the figures and adds the goals. Throws std::runtime_error when an output
+// differs from its pipeline's or a program fails.
+void runOptionsCase(const BenchCase &benchCase, const std::string &folder, int runs, std::vector<GoalLine> &goals);

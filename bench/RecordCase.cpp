@@ -1,12 +1,14 @@
 #include "RecordCase.h"
 
 #include "BankFile.h"
-#include "Conversion.h"
-#include "FileBytes.h"
+#include "BenchCase.h"
 #include "MemoryCase.h"
+#include "Shell.h"
 #include "TimedRounds.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 namespace {
@@ -15,16 +17,17 @@ constexpr int GroupSize = 1000; // a header, 997 data records, a trailer and an 
 
 void writeBankSource(const std::string &path, long long records, bool lineEnds)
 {
-    FileSink sink(path);
+    std::ofstream sink(path, std::ios::binary);
     for (long long index = 0; index < records; ++index) {
         const int place = int(index % GroupSize);
-        if (place == 0) sink.write(bank::headerRecord());
-        else if (place == GroupSize - 2) sink.write(bank::trailerRecord(GroupSize - 3));
-        else if (place == GroupSize - 1) sink.write(bank::endRecord());
-        else sink.write(bank::dataRecord(place - 1));
-        if (lineEnds) sink.write("\r\n");
+        if (place == 0) sink << bank::headerRecord();
+        else if (place == GroupSize - 2) sink << bank::trailerRecord(GroupSize - 3);
+        else if (place == GroupSize - 1) sink << bank::endRecord();
+        else sink << bank::dataRecord(place - 1);
+        if (lineEnds) sink << "\r\n";
     }
     sink.close();
+    if (!sink) throw std::runtime_error("cannot write " + path);
 }
 
 // The bank fields in bytes, converting `outputs` of the records whose type is `type`.
@@ -51,13 +54,6 @@ std::vector<LayoutModel> headerDataTrailer(const std::string &stem)
             bankLayout(stem + ".trailer", "8", {1, 2}, true)};
 }
 
-double timed(const std::vector<LayoutModel> &layouts, const std::string &source)
-{
-    const double cpuBefore = ownCpuSeconds();
-    convertInOnePass(layouts, source);
-    return ownCpuSeconds() - cpuBefore;
-}
-
 } // namespace
 
 void runRecordCase(long long records, const std::string &folder, int runs, int growth, std::vector<GoalLine> &goals)
@@ -66,11 +62,10 @@ void runRecordCase(long long records, const std::string &folder, int runs, int g
     const std::string packed = stem + "-records.src", lines = stem + "-lines.src";
     writeBankSource(packed, records, false);
     writeBankSource(lines, records, true);
-    const unsigned long long bytes = fileSize(packed);
+    const unsigned long long bytes = std::filesystem::file_size(packed);
     std::printf("\n== bank records: %lld records of 120 bytes, 1 header, 997 data, 1 trailer, 1 end in 1000; "
                 "%.1f MB without line ends, %.1f MB with CR LF\n",
-                records, double(bytes) / 1e6, double(fileSize(lines)) / 1e6);
-    std::fflush(stdout);
+                records, double(bytes) / 1e6, double(std::filesystem::file_size(lines)) / 1e6);
 
     const LayoutModel dataByRecords = bankLayout(stem + ".records-data", "2", {2, 9, 10}, true);
     const LayoutModel dataByLines = bankLayout(stem + ".lines-data", "2", {2, 9, 10}, false);
@@ -78,47 +73,44 @@ void runRecordCase(long long records, const std::string &folder, int runs, int g
     const std::vector<LayoutModel> onePass = headerDataTrailer(stem + ".pass");
     const std::vector<LayoutModel> separate = headerDataTrailer(stem + ".runs");
     std::vector<Contender> contenders{
-        {"record length 120, data selected", dataByRecords.OutputPath, [&] { return timed({dataByRecords}, packed); }},
-        {"lines (CR LF), data selected", dataByLines.OutputPath, [&] { return timed({dataByLines}, lines); }},
-        {"lines (CR LF), every record", everyLine.OutputPath, [&] { return timed({everyLine}, lines); }},
-        {"one pass: header, data, trailer", onePass[1].OutputPath, [&] { return timed(onePass, packed); }},
+        {"record length 120, data selected", dataByRecords.OutputPath,
+         [&] { convertInOnePass({dataByRecords}, packed); }},
+        {"lines (CR LF), data selected", dataByLines.OutputPath, [&] { convertInOnePass({dataByLines}, lines); }},
+        {"lines (CR LF), every record", everyLine.OutputPath, [&] { convertInOnePass({everyLine}, lines); }},
+        {"one pass: header, data, trailer", onePass[1].OutputPath, [&] { convertInOnePass(onePass, packed); }},
         {"three runs: header, data, trailer", separate[1].OutputPath, [&] {
-             double cpu = 0;
-             for (const LayoutModel &layout : separate) cpu += timed({layout}, packed);
-             return cpu;
+             for (const LayoutModel &layout : separate) convertInOnePass({layout}, packed);
          }}};
     timeInRounds(contenders, runs);
-    std::printf("  %-40s %11s %14s %11s\n", "", "wall", "", "processor");
-    for (const Contender &contender : contenders) printRow(contender, bytes);
+    printTable(contenders, bytes);
 
-    const long long difference = firstDifference(dataByRecords.OutputPath, dataByLines.OutputPath);
-    const long long passDifference = firstDifference(onePass[1].OutputPath, dataByRecords.OutputPath);
-    if (difference >= 0 || passDifference >= 0)
-        throw std::runtime_error("bank records: the data records converted by record length differ from those "
-                                 "converted by lines or in one pass");
-    std::printf("  data output identical in record mode, line mode and one pass: yes (%llu bytes)\n",
-                fileSize(dataByRecords.OutputPath));
-    for (const LayoutModel &layout : {dataByRecords, dataByLines, everyLine}) removeFile(layout.OutputPath);
+    const std::string byRecords = "bank records: the data records converted by record length";
+    requireSameBytes(dataByRecords.OutputPath, dataByLines.OutputPath, byRecords);
+    requireSameBytes(onePass[1].OutputPath, dataByRecords.OutputPath, byRecords);
+    std::printf("  data output identical in record mode, line mode and one pass: yes (%ju bytes)\n",
+                std::uintmax_t(std::filesystem::file_size(dataByRecords.OutputPath)));
+    for (const LayoutModel &layout : {dataByRecords, dataByLines, everyLine})
+        std::filesystem::remove(layout.OutputPath);
     for (const std::vector<LayoutModel> *set : {&onePass, &separate})
-        for (const LayoutModel &layout : *set) removeFile(layout.OutputPath);
-    removeFile(lines);
+        for (const LayoutModel &layout : *set) std::filesystem::remove(layout.OutputPath);
+    std::filesystem::remove(lines);
 
-    const double recordsVsLines = contenders[0].best / contenders[1].best;
+    const double recordsVsLines = contenders[0].best.seconds / contenders[1].best.seconds;
     goals.push_back({"bank: record mode vs lines, data selected", formatted("%.2fx lines' time", recordsVsLines),
                      "<= 1.00x", recordsVsLines <= 1.0});
-    const double passVsRuns = contenders[3].best / contenders[4].best;
+    const double passVsRuns = contenders[3].best.seconds / contenders[4].best.seconds;
     goals.push_back({"bank: 3 layouts in one pass vs 3 runs", formatted("%.2fx the runs' time", passVsRuns), "< 1.00x",
                      passVsRuns < 1.0});
 
     BenchCase memoryCase{"bank records, data selected", "bank", {}, {}};
     memoryCase.source.records = records;
     const char *what = "the record-length conversion";
-    const MemoryFigures memory = runMemoryCase(
+    goals.push_back(runMemoryCase(
         memoryCase, packed, folder, growth, what,
         [](const BenchCase &grown, const std::string &source, const std::string &output) {
             const TargetCounts counts = convertInOnePass({bankLayout(output, "2", {2, 9, 10}, true)}, source).front();
-            return counts.converted + counts.notSelected == grown.source.records;
-        });
-    goals.push_back(memoryGoal(memory, what));
-    removeFile(packed);
+            if (counts.converted + counts.notSelected != grown.source.records)
+                throw std::runtime_error("bank records: not every record was read");
+        }));
+    std::filesystem::remove(packed);
 }

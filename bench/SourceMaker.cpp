@@ -1,6 +1,7 @@
 #include "SourceMaker.h"
 
-#include "FileBytes.h"
+#include <fstream>
+#include <stdexcept>
 
 namespace {
 
@@ -48,7 +49,8 @@ private:
 
 unsigned long long writeSource(const std::string &path, const SourceShape &shape)
 {
-    FileSink sink(path);
+    std::ofstream sink(path, std::ios::binary);
+    unsigned long long written = 0;
     CharacterMix mix(shape.seed);
     std::string record;
     for (long long r = 0; r < shape.records; ++r) {
@@ -61,7 +63,9 @@ unsigned long long writeSource(const std::string &path, const SourceShape &shape
             }
         }
         record.append("\r\n");
-        sink.write(record);
+        sink << record;
+        written += record.size();
     }
-    return sink.close();
+    if (!sink.flush()) throw std::runtime_error("cannot write " + path);
+    return written;
 }

@@ -1,103 +1,88 @@
 #include "SpeedCase.h"
 
-#include "Conversion.h"
-#include "FileBytes.h"
+#include "Shell.h"
 #include "TimedRounds.h"
 
+#include <cerrno>
 #include <cstdio>
-#include <functional>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <stdexcept>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 
-std::string missingPrograms(const std::vector<std::string> &programs)
-{
-    std::string missing;
-    for (const std::string &program : programs)
-        if (!onPath(program)) missing += missing.empty() ? program : ", " + program;
-    return missing;
-}
+constexpr double PeerGoal = 25; // at least this many times faster than the gawk peer
+constexpr double CopyGoal = 5;  // at most this many times cp's time
 
-double runOrThrow(const std::vector<Stage> &stages, const std::string &input, const std::string &output)
+// A loop of 1 MiB read() and write(): what merely moving the bytes through a program costs.
+void copyThroughUserSpace(const std::string &from, const std::string &to)
 {
-    const PipelineOutcome outcome = runPipeline(stages, input, output);
-    if (!outcome.failure.empty()) throw std::runtime_error(outcome.failure);
-    return outcome.cpuSeconds;
+    const int input = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    const int output = ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    std::vector<char> buffer(1 << 20);
+    ssize_t got = -1;
+    bool written = input >= 0 && output >= 0;
+    while (written && (got = ::read(input, buffer.data(), buffer.size())) > 0)
+        written = ::write(output, buffer.data(), size_t(got)) == got;
+    const int failure = errno;
+    if (input >= 0) ::close(input);
+    if ((output >= 0 && ::close(output) != 0) || !written || got != 0)
+        throw std::runtime_error("the user-space copy of " + from + " to " + to + " failed: " + std::strerror(failure));
 }
 
 } // namespace
 
-SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, std::string &sourcePath)
+void runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, double userCopyGoal,
+                  std::vector<GoalLine> &goals)
 {
     const SourceShape &shape = benchCase.source;
     int recordWidth = 0;
     for (const int width : shape.widths) recordWidth += width;
-    const std::string stem = folder + "/" + benchCase.fileStem;
-    sourcePath = stem + ".src";
-    SpeedFigures figures;
-    figures.sourceBytes = writeSource(sourcePath, shape);
+    const std::string source = sourcePathIn(folder, benchCase), stem = folder + "/" + benchCase.fileStem;
+    const unsigned long long sourceBytes = writeSource(source, shape);
     std::printf("\n== %s\n  %lld records of %d %s in %zu fields, output %s, delimiter \"%s\"; source %.1f MB\n",
                 benchCase.title.c_str(), shape.records, recordWidth,
                 shape.unit == WidthUnit::Bytes ? "bytes" : "characters", shape.widths.size(),
-                describeOutputOrder(benchCase).c_str(), BenchDelimiter, double(figures.sourceBytes) / 1e6);
-    std::fflush(stdout);
+                describeOutputOrder(benchCase).c_str(), BenchDelimiter, double(sourceBytes) / 1e6);
 
-    std::vector<Contender> contenders;
-    contenders.push_back({"kenaris (runConversion)", stem + ".kenaris", [&] {
-                              const double cpuBefore = ownCpuSeconds();
-                              const long long records = convertWithCore(benchCase, sourcePath, stem + ".kenaris");
-                              if (records != shape.records)
-                                  throw std::runtime_error(benchCase.title + ": the conversion read " +
-                                                           std::to_string(records) + " records instead of " +
-                                                           std::to_string(shape.records));
-                              return ownCpuSeconds() - cpuBefore;
-                          }});
-    const std::string missing = missingPrograms(gawkPeerPrograms(benchCase));
-    if (missing.empty()) {
-        const std::vector<Stage> peer = gawkPeer(benchCase);
-        contenders.push_back({"gawk peer: " + describePeer(benchCase), stem + ".peer",
-                              [&, peer] { return runOrThrow(peer, sourcePath, stem + ".peer"); }});
-    }
-    if (onPath("cp"))
-        contenders.push_back(
-            {"cp", stem + ".copy", [&] {
-                 return runOrThrow({{{"cp", sourcePath, stem + ".copy"}, {}}}, "/dev/null", "/dev/null");
-             }});
-
-    const std::string userCopy = stem + ".usercopy";
-    contenders.push_back({"user-space copy (1 MiB read/write)", userCopy, [&] {
-                              const double cpuBefore = ownCpuSeconds();
-                              copyThroughUserSpace(sourcePath, userCopy);
-                              return ownCpuSeconds() - cpuBefore;
-                          }});
-
+    const std::string core = stem + ".kenaris", peer = stem + ".peer", copy = stem + ".copy";
+    std::vector<Contender> contenders{
+        {"kenaris (runConversion)", core, [&] { convertEveryRecord(benchCase, source, core); }},
+        {"cp", copy, [&] { runShell("cp -- " + shellWord(source) + " " + shellWord(copy)); }},
+        {"user-space copy (1 MiB read/write)", stem + ".usercopy",
+         [&] { copyThroughUserSpace(source, stem + ".usercopy"); }}};
+    const bool peerFound = onPath("gawk");
+    if (peerFound)
+        contenders.insert(contenders.begin() + 1, {"gawk peer: " + describePeer(benchCase), peer,
+                                                   [&] { runShell(gawkPeerCommand(benchCase, source, peer)); }});
     timeInRounds(contenders, runs);
-    std::printf("  %-40s %11s %14s %11s\n", "", "wall", "", "processor");
-    for (const Contender &contender : contenders) printRow(contender, figures.sourceBytes);
-    if (!missing.empty())
-        std::printf("  NOTE: gawk peer skipped, not on PATH: %s (Debian: apt-get install gawk)\n", missing.c_str());
-    if (!onPath("cp")) std::printf("  NOTE: cp not on PATH, no copy timed\n");
+    printTable(contenders, sourceBytes);
+    if (!peerFound) std::printf("  NOTE: gawk peer skipped, gawk is not on PATH (Debian: apt-get install gawk)\n");
 
-    figures.coreSeconds = contenders[0].best;
-    for (const Contender &contender : contenders) {
-        if (contender.output == stem + ".peer") figures.peerSeconds = contender.best;
-        if (contender.output == stem + ".copy") figures.copySeconds = contender.best;
-        if (contender.output == userCopy) figures.userCopySeconds = contender.best;
-    }
-    std::printf("  kenaris: %.2fx the user-space copy's time", figures.coreSeconds / figures.userCopySeconds);
-    if (figures.copySeconds) std::printf(", %.2fx cp's", figures.coreSeconds / *figures.copySeconds);
-    if (figures.peerSeconds)
-        std::printf(", %.1fx faster than the gawk peer", *figures.peerSeconds / figures.coreSeconds);
+    const double coreSeconds = contenders.front().best.seconds;
+    const double userCopyRatio = coreSeconds / contenders.back().best.seconds;
+    const double copyRatio = coreSeconds / contenders.end()[-2].best.seconds;
+    const double peerSpeedup = peerFound ? contenders[1].best.seconds / coreSeconds : 0;
+    std::printf("  kenaris: %.2fx the user-space copy's time, %.2fx cp's", userCopyRatio, copyRatio);
+    if (peerFound) std::printf(", %.1fx faster than the gawk peer", peerSpeedup);
     std::printf("\n");
-    if (figures.peerSeconds) {
-        const long long difference = firstDifference(stem + ".kenaris", stem + ".peer");
-        if (difference >= 0)
-            throw std::runtime_error(benchCase.title + ": the conversion's output " + stem +
-                                     ".kenaris differs from the peer's " + stem + ".peer at byte offset " +
-                                     std::to_string(difference));
-        std::printf("  output byte-identical to the peer's: yes (%llu bytes)\n", fileSize(stem + ".kenaris"));
+    if (peerFound) {
+        requireSameBytes(core, peer, benchCase.title + ": the conversion's output");
+        std::printf("  output byte-identical to the peer's: yes (%ju bytes)\n",
+                    std::uintmax_t(std::filesystem::file_size(core)));
     }
-    std::fflush(stdout);
-    for (const Contender &contender : contenders) removeFile(contender.output);
-    return figures;
+    for (const Contender &contender : contenders) std::filesystem::remove(contender.output);
+
+    const std::string &title = benchCase.title;
+    goals.push_back({title + ": time vs user-space copy", formatted("%.2fx the copy's", userCopyRatio),
+                     formatted("<= %.1fx the copy's", userCopyGoal), userCopyRatio <= userCopyGoal});
+    goals.push_back({title + ": speed vs gawk peer",
+                     peerFound ? formatted("%.1fx faster", peerSpeedup) : "not measured",
+                     formatted(">= %.0fx faster", PeerGoal),
+                     peerFound ? std::optional<bool>(peerSpeedup >= PeerGoal) : std::nullopt});
+    goals.push_back({title + ": time vs cp", formatted("%.2fx cp's time", copyRatio),
+                     formatted("<= %.0fx cp's time", CopyGoal), copyRatio <= CopyGoal});
 }

@@ -3,19 +3,14 @@
 // generated source.
 
 #include "BenchCase.h"
+#include "BenchReport.h"
 
-#include <optional>
 #include <string>
+#include <vector>
 
-struct SpeedFigures {
-    unsigned long long sourceBytes = 0;
-    double coreSeconds = 0;
-    std::optional<double> peerSeconds; // absent when the peer's programs are missing
-    std::optional<double> copySeconds; // absent when cp is missing
-    double userCopySeconds = 0;        // the 1 MiB read() and write() loop
-};
-
-// Makes the case's source in `folder` (kept as `sourcePath` for later cases), prints and returns
-// the best of `runs` timings of each program. Throws std::runtime_error when the conversion's
-// output differs from the peer's or a program fails.
-SpeedFigures runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, std::string &sourcePath);
+// Makes the case's source (kept at sourcePathIn(folder, benchCase) for later cases), prints the
+// best of `runs` timings of each program and adds the goals: at most `userCopyGoal` times the
+// user-space copy's time, against the gawk peer and against cp. Throws std::runtime_error when
+// the conversion's output differs from the peer's or a program fails.
+void runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, double userCopyGoal,
+                  std::vector<GoalLine> &goals);

@@ -4,27 +4,21 @@
 // an independent pipeline.
 
 #include "BenchCase.h"
+#include "BenchMain.h"
 #include "BenchReport.h"
-#include "Conversion.h"
 #include "MemoryCase.h"
-#include "NumberOption.h"
 #include "OptionsCase.h"
-#include "ProcessRun.h"
 #include "RecordCase.h"
+#include "Shell.h"
 #include "SpeedCase.h"
-#include "TempFolder.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <memory>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace {
 
-constexpr double PeerGoal = 25; // at least this many times faster than the gawk peer
-constexpr double CopyGoal = 5;  // at most this many times cp's time
 // At most this many times the plain copy through user space: character mode, then byte mode and
 // wide records.
 constexpr double CharacterUserCopyGoal = 1.5;
@@ -35,8 +29,8 @@ struct Options {
     long long records = 1000000;
     long long wideRecords = 100000;
     long long bankRecords = 1000000;
-    int runs = 3;
-    int growth = 10;
+    long long runs = 3;
+    long long growth = 10;
     bool requirePeers = false;
 };
 
@@ -48,92 +42,24 @@ const char Usage[] =
     "  --bank-records N  records of 120 bytes in the bank pattern (default 1000000)\n"
     "  --runs N          timed runs of each program; the best counts (default 3)\n"
     "  --growth N        the memory case converts the source and N copies of it (default 10)\n"
-    "  --require-peers   exit with 77 (skipped) when gawk, iconv or python3 is missing\n";
+    "  --require-peers   exit with 77 (skipped) when gawk or python3 is missing\n";
 
-Options parseOptions(int argc, char **argv)
+int runBenchmark(const Options &options, const std::string &folder)
 {
-    Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (option == "--require-peers") {
-            options.requirePeers = true;
-            continue;
-        }
-        if (i + 1 >= argc) throw std::invalid_argument("unknown option or missing value: " + option);
-        const long long value = positiveNumber(argv[i], argv[i + 1]);
-        ++i;
-        if (option == "--records") options.records = value;
-        else if (option == "--wide-records") options.wideRecords = value;
-        else if (option == "--bank-records") options.bankRecords = value;
-        else if (option == "--runs" && value <= 100) options.runs = int(value);
-        else if (option == "--growth" && value <= 1000) options.growth = int(value);
-        else throw std::invalid_argument("unknown option or value out of range: " + option);
-    }
-    if (options.records > MaxRecords / options.growth || options.bankRecords > MaxRecords / options.growth ||
-        options.wideRecords > MaxRecords)
-        throw std::invalid_argument("the memory case would convert more than 2147483647 records");
-    return options;
-}
-
-void printHeader(const Options &options, const std::string &folder)
-{
-    std::printf("kenaris-bench: the conversion core against gawk, cp and a plain copy through user space\n%s\n",
-                describeMachine().c_str());
-    std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, "
-                "processor = user + system time (all stages of a pipeline)\n",
-                options.runs);
-    std::printf("load average at the start: %s (other work on the machine slows every figure); scratch folder %s\n",
-                loadAverage().c_str(), folder.c_str());
-}
-
-void addSpeedGoals(std::vector<GoalLine> &goals, const std::string &title, const SpeedFigures &figures,
-                   double userCopyGoal)
-{
-    const double userCopyRatio = figures.coreSeconds / figures.userCopySeconds;
-    goals.push_back({title + ": time vs user-space copy", formatted("%.2fx the copy's", userCopyRatio),
-                     formatted("<= %.1fx the copy's", userCopyGoal), userCopyRatio <= userCopyGoal});
-    if (figures.peerSeconds) {
-        const double speedup = *figures.peerSeconds / figures.coreSeconds;
-        goals.push_back({title + ": speed vs gawk peer", formatted("%.1fx faster", speedup),
-                         formatted(">= %.0fx faster", PeerGoal), speedup >= PeerGoal});
-    } else {
-        goals.push_back({title + ": speed vs gawk peer", "not measured", formatted(">= %.0fx faster", PeerGoal), {}});
-    }
-    if (figures.copySeconds) {
-        const double slowdown = figures.coreSeconds / *figures.copySeconds;
-        goals.push_back({title + ": time vs cp", formatted("%.2fx cp's time", slowdown),
-                         formatted("<= %.0fx cp's time", CopyGoal), slowdown <= CopyGoal});
-    }
-}
-
-bool convertEveryRecord(const BenchCase &benchCase, const std::string &source, const std::string &output)
-{
-    return convertWithCore(benchCase, source, output) == benchCase.source.records;
-}
-
-int runBenchmark(const Options &options, TempFolder &folder)
-{
-    printHeader(options, folder.path());
+    const int runs = int(options.runs), growth = int(options.growth);
+    printHeader("kenaris-bench: the conversion core against gawk, cp and a plain copy through user space", runs,
+                folder);
     std::vector<GoalLine> goals;
-
     const BenchCase startup = startupLayoutCase(options.records);
-    std::string startupSource;
-    addSpeedGoals(goals, startup.title, runSpeedCase(startup, folder.path(), options.runs, startupSource),
-                  CharacterUserCopyGoal);
-
-    const char *conversion = "the conversion";
-    const MemoryFigures memory =
-        runMemoryCase(startup, startupSource, folder.path(), options.growth, conversion, convertEveryRecord);
-    goals.push_back(memoryGoal(memory, conversion));
-    for (const GoalLine &goal : runOptionsCase(startup, startupSource, folder.path(), options.runs))
-        goals.push_back(goal);
-
-    for (const BenchCase &benchCase : {wideRecordCase(options.wideRecords), byteLayoutCase(options.records)}) {
-        std::string source;
-        addSpeedGoals(goals, benchCase.title, runSpeedCase(benchCase, folder.path(), options.runs, source),
-                      UserCopyGoal);
-    }
-    runRecordCase(options.bankRecords, folder.path(), options.runs, options.growth, goals);
+    runSpeedCase(startup, folder, runs, CharacterUserCopyGoal, goals);
+    goals.push_back(runMemoryCase(startup, sourcePathIn(folder, startup), folder, growth, "the conversion",
+                                  [](const BenchCase &benchCase, const std::string &source, const std::string &output) {
+                                      convertEveryRecord(benchCase, source, output);
+                                  }));
+    runOptionsCase(startup, folder, runs, goals);
+    runSpeedCase(wideRecordCase(options.wideRecords), folder, runs, UserCopyGoal, goals);
+    runSpeedCase(byteLayoutCase(options.records), folder, runs, UserCopyGoal, goals);
+    runRecordCase(options.bankRecords, folder, runs, growth, goals);
     printGoals(goals);
     return 0;
 }
@@ -142,22 +68,20 @@ int runBenchmark(const Options &options, TempFolder &folder)
 
 int main(int argc, char **argv)
 {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("%s", Usage);
-        return 0;
-    }
     Options options;
-    try {
-        options = parseOptions(argc, argv);
-    } catch (const std::invalid_argument &error) {
-        std::fprintf(stderr, "kenaris-bench: %s\n%s", error.what(), Usage);
-        return 2;
-    }
-    if (options.requirePeers && !(onPath("gawk") && onPath("iconv") && onPath("cp") && onPath("python3"))) {
-        std::printf("kenaris-bench: gawk, iconv, cp or python3 is missing; nothing compared "
-                    "(Debian: apt-get install gawk python3)\n");
+    readOptions(argc, argv, Usage,
+                {{"--records", &options.records, MaxRecords},
+                 {"--wide-records", &options.wideRecords, MaxRecords},
+                 {"--bank-records", &options.bankRecords, MaxRecords},
+                 {"--runs", &options.runs, 100},
+                 {"--growth", &options.growth, 1000}},
+                {{"--require-peers", &options.requirePeers}});
+    if (std::max(options.records, options.bankRecords) > MaxRecords / options.growth)
+        failUsage(Usage, "the memory case would convert more than 2147483647 records");
+    if (options.requirePeers && !(onPath("gawk") && onPath("python3"))) {
+        std::printf(
+            "kenaris-bench: gawk or python3 is missing; nothing compared (Debian: apt-get install gawk python3)\n");
         return SkippedExitCode;
     }
-
-    return runInScratchFolder("kenaris-bench", [&](TempFolder &folder) { return runBenchmark(options, folder); });
+    return runInScratchFolder([&](const std::string &folder) { return runBenchmark(options, folder); });
 }

@@ -1,10 +1,5 @@
 #include "WindowRun.h"
 
-#include "FileBytes.h"
-#include "MsgBox.h"
-#include "ProcessRun.h"
-#include "Stopwatch.h"
-#include "frmKenaris.h"
 #include "frmKenarisDragLabel.h"
 #include "mdlGlobal.h"
 
@@ -13,19 +8,10 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include <memory>
 #include <stdexcept>
-#include <unistd.h>
 #include <utility>
 
 namespace {
-
-// Answers the next dialog with the path it was given; a dialog nobody expected is cancelled.
-class PathAnswerer : public FileDialogAnswerer {
-public:
-    std::string path;
-    std::string answer(const FileDialogRequest &) override { return std::exchange(path, {}); }
-};
 
 void fail(const std::string &what) { throw std::runtime_error("the window run: " + what); }
 
@@ -72,36 +58,30 @@ void checkFinalReport(const QList<ShownMessage> &messages, long long records)
 
 } // namespace
 
-WindowRunFigures convertThroughWindow(const BenchCase &benchCase, const std::string &sourcePath,
-                                      const std::string &outputPath)
+WindowRun::WindowRun(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath)
+    : records_(benchCase.source.records)
 {
-    MessageRecorder messages;
-    PathAnswerer answerer;
-    const auto window = std::make_unique<frmKenaris>();
-    window->CommonDialog1.setAnswerer(&answerer);
+    window_->CommonDialog1.setAnswerer(&answerer_);
     checkStartupLayout(benchCase);
-    waitUntilExposed(*window);
+    waitUntilExposed(*window_);
 
-    answerer.path = sourcePath;
-    window->cmdFile->click();
-    if (window->List[0]->count() != int(benchCase.source.widths.size()))
-        fail("the preview lists " + std::to_string(window->List[0]->count()) + " fields instead of " +
+    answerer_.path = sourcePath;
+    window_->cmdFile->click();
+    if (window_->List[0]->count() != int(benchCase.source.widths.size()))
+        fail("the preview lists " + std::to_string(window_->List[0]->count()) + " fields instead of " +
              std::to_string(benchCase.source.widths.size()));
-    for (const int field : benchCase.outputOrder) dragToOutput(*window, field);
-    if (window->List[2]->count() != int(benchCase.outputOrder.size()))
-        fail("the output list holds " + std::to_string(window->List[2]->count()) + " columns instead of " +
+    for (const int field : benchCase.outputOrder) dragToOutput(*window_, field);
+    if (window_->List[2]->count() != int(benchCase.outputOrder.size()))
+        fail("the output list holds " + std::to_string(window_->List[2]->count()) + " columns instead of " +
              std::to_string(benchCase.outputOrder.size()));
-    answerer.path = outputPath;
-    window->cmdSave->click();
+    answerer_.path = outputPath;
+    window_->cmdSave->click();
     if (mdlGlobal.OutputPath != outputPath) fail("the output file was not taken from the save dialog");
+}
 
-    // Every timed run starts without its old output and with no dirty pages left to write back.
-    removeFile(outputPath);
-    ::sync();
-    const double cpuBefore = ownCpuSeconds();
-    const Stopwatch watch;
-    window->cmd開始->click();
-    WindowRunFigures figures{watch.seconds(), ownCpuSeconds() - cpuBefore};
-    checkFinalReport(messages.messages, benchCase.source.records);
-    return figures;
+void WindowRun::start()
+{
+    messages_.messages.clear();
+    window_->cmd開始->click();
+    checkFinalReport(messages_.messages, records_);
 }

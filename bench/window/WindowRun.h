@@ -4,16 +4,36 @@
 // then "変換開始". The file dialogs are answered and the messages recorded instead of shown.
 
 #include "BenchCase.h"
+#include "MsgBox.h"
+#include "frmKenaris.h"
 
+#include <memory>
 #include <string>
+#include <utility>
 
-struct WindowRunFigures {
-    double seconds = 0;    // wall-clock of "変換開始" alone
-    double cpuSeconds = 0; // user and system time of it
+class WindowRun {
+public:
+    // Needs a QApplication. Shows the window and prepares the run up to the start button. Throws
+    // std::runtime_error when the window's start-up layout is not the case's, or the preview or
+    // the columns do not come out as a user would see them.
+    WindowRun(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath);
+    WindowRun(const WindowRun &) = delete;
+    WindowRun &operator=(const WindowRun &) = delete;
+
+    // Clicks "変換開始"; throws std::runtime_error unless the one message shown is the final
+    // report " <records>件".
+    void start();
+
+private:
+    // Answers the next dialog with the path it was given; a dialog nobody expected is cancelled.
+    class PathAnswerer : public FileDialogAnswerer {
+    public:
+        std::string path;
+        std::string answer(const FileDialogRequest &) override { return std::exchange(path, {}); }
+    };
+
+    long long records_;
+    MessageRecorder messages_;
+    PathAnswerer answerer_;
+    std::unique_ptr<frmKenaris> window_ = std::make_unique<frmKenaris>();
 };
-
-// Needs a QApplication. Removes an old output first. Throws std::runtime_error when the window's
-// start-up layout is not the case's, the preview or the columns do not come out as a user would
-// see them, or any message other than the final report " <records>件" is shown.
-WindowRunFigures convertThroughWindow(const BenchCase &benchCase, const std::string &sourcePath,
-                                      const std::string &outputPath);
