@@ -33,15 +33,12 @@ void stopOnSignals()
 
 void say(const std::string &message) { std::fprintf(stderr, "%s\n", message.c_str()); }
 
-class BatchEnvironment : public RunEnvironment {
+class BatchEnvironment : public FixedRunEnvironment {
 public:
-    BatchEnvironment(const std::vector<LayoutModel> &models, bool tab) : models_(models), delimiter_(tab ? "\t" : ",")
+    BatchEnvironment(const std::vector<LayoutModel> &models, bool tab) : FixedRunEnvironment(models, tab ? "\t" : ",")
     {
         pipeOpen = PipeOpen::Wait; // a filter waits for the other end of a named pipe
     }
-    size_t targets() const override { return models_.size(); }
-    const LayoutModel &layout(size_t target) const override { return models_[target]; }
-    std::string_view delimiter(size_t) const override { return delimiter_; }
     bool betweenRecords(const RunProgress &progress) override
     {
         progress_.show(progress.count);
@@ -50,8 +47,6 @@ public:
     ProgressLine &progress() { return progress_; }
 
 private:
-    const std::vector<LayoutModel> &models_;
-    std::string delimiter_;
     ProgressLine progress_;
 };
 

@@ -200,8 +200,7 @@ void ComposePlan::appendFormatted(std::string_view line, std::string_view delimi
         scratch_.clear();
     }
     std::string &target = encodeLine ? scratch_ : out;
-    if (options.trim || options.quote || options.utf8)
-        appendColumns(line, delimiter, options, marked, target, undecodable);
+    if (options.reshapesColumns()) appendColumns(line, delimiter, options, marked, target, undecodable);
     else appendPlain(line, delimiter, target); // nothing on this line to reshape
     if (encodeLine) undecodable += cp932::appendUtf8(scratch_, out);
 }

@@ -45,6 +45,20 @@ char *doubleQuotes(char *begin, char *end)
     return newEnd;
 }
 
+bool callsForQuotes(char c, char separator) { return c == separator || c == '"' || c == '\r' || c == '\n'; }
+
+#if defined(__SSE2__)
+// The bytes of the sixteen from `at` on that call for quotes, as bits.
+unsigned quoteBits16(const char *at, char separator)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
+    const __m128i any =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(separator)), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))),
+                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+    return unsigned(_mm_movemask_epi8(any));
+}
+#endif
+
 } // namespace
 
 std::string_view trimBlankEnds(std::string_view column)
@@ -65,24 +79,6 @@ std::string_view trimBlankEnds(std::string_view column)
     }
     return column.substr(begin, end - begin);
 }
-
-namespace {
-
-bool callsForQuotes(char c, char separator) { return c == separator || c == '"' || c == '\r' || c == '\n'; }
-
-#if defined(__SSE2__)
-// The bytes of the sixteen from `at` on that call for quotes, as bits.
-unsigned quoteBits16(const char *at, char separator)
-{
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at));
-    const __m128i any =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(separator)), _mm_cmpeq_epi8(v, _mm_set1_epi8('"'))),
-                     _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
-    return unsigned(_mm_movemask_epi8(any));
-}
-#endif
-
-} // namespace
 
 bool needsQuotes(std::string_view column, std::string_view delimiter)
 {
