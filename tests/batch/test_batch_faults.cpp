@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <poll.h>
 #include <sys/stat.h>
 
@@ -47,6 +49,18 @@ protected:
         const std::string path = dir.write(name, bytes);
         openToEveryone(path, false);
         return path;
+    }
+
+    // Runs kenaris-batch for the row `name`; nothing when its fault cannot be set up on this
+    // machine, which `notProven` then says.
+    std::optional<BatchOutcome> runRow(const char *name, const std::vector<std::string> &arguments, bool unprivileged,
+                                       std::string &notProven)
+    {
+        BatchOutcome outcome =
+            runBatch(dir, arguments, {.fileSizeLimit = 0, .unprivileged = unprivileged, .whileRunning = {}});
+        if (outcome.setupProblem.empty()) return outcome;
+        notProven += std::string(name) + ": " + outcome.setupProblem;
+        return std::nullopt;
     }
 
     TempDir dir;
@@ -99,13 +113,10 @@ TEST_F(BatchFaults, OutputThatCannotBeCreatedIsReportedAtTheFirstRecord)
     std::string notProven; // rows whose fault could not be set up on this machine
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const BatchOutcome outcome =
-            runBatch(dir, {definition, source, row.output},
-                     {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
-        if (!outcome.setupProblem.empty()) {
-            notProven += std::string(row.name) + ": " + outcome.setupProblem;
-            continue;
-        }
+        const std::optional<BatchOutcome> ran =
+            runRow(row.name, {definition, source, row.output}, row.unprivileged, notProven);
+        if (!ran) continue;
+        const BatchOutcome &outcome = *ran;
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_EQ(outcome.out, "");
         EXPECT_TRUE(contains(outcome.err, "1 件目のレコードで変換を中止しました。")) << outcome.err;
@@ -134,13 +145,10 @@ TEST_F(BatchFaults, SourceThatCannotBeReadIsReported)
     std::string notProven; // rows whose fault could not be set up on this machine
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const BatchOutcome outcome =
-            runBatch(dir, {definition, row.source, output},
-                     {.fileSizeLimit = 0, .unprivileged = row.unprivileged, .whileRunning = {}});
-        if (!outcome.setupProblem.empty()) {
-            notProven += std::string(row.name) + ": " + outcome.setupProblem;
-            continue;
-        }
+        const std::optional<BatchOutcome> ran =
+            runRow(row.name, {definition, row.source, output}, row.unprivileged, notProven);
+        if (!ran) continue;
+        const BatchOutcome &outcome = *ran;
         EXPECT_EQ(outcome.exitCode, 1);
         EXPECT_EQ(outcome.out, "");
         EXPECT_TRUE(contains(outcome.err, row.message)) << outcome.err;

@@ -93,32 +93,70 @@ INSTANTIATE_TEST_SUITE_P(
                     MalformedRow{"FIX\r\nSELECT 1\r\n", 2, "SELECT 1", Fault::MissingText},
                     MalformedRow{"FIX\r\nSELECT 0 2\r\n", 2, "SELECT 0 2", Fault::FieldNumberRange}));
 
-TEST(KeywordLines, WrittenInOrderOnlyWhenInUseAndReadBack)
+TEST(KeywordLines, OtherTextAfterAnOptionRefusesTheLine)
 {
+    for (const char *line : {"TRIM x", "QUOTE 1", "UTF8 BO", "UTF8 BOM x", "UTF8  BOM"}) {
+        LayoutSettings settings;
+        try {
+            readKeywordLine(line, settings);
+            ADD_FAILURE() << "read: " << line;
+        } catch (const CoreError &error) {
+            EXPECT_EQ(error.lineFault(), Fault::ExtraText) << line;
+            EXPECT_EQ(settings.Output, OutputOptions{}) << line;
+        }
+    }
+}
+
+struct RoundTripRow {
+    WidthUnit unit;
+    int16_t recordLength;
+    int16_t selectedField; // 0: no selection
+    std::string selectedText;
+    OutputOptions output;
+    std::string lines; // between FIX and OUT
+};
+
+class KeywordLinesInAFile : public testing::TestWithParam<RoundTripRow> {};
+
+TEST_P(KeywordLinesInAFile, WrittenInOrderOnlyWhenInUseAndReadBackByteForByte)
+{
+    const RoundTripRow &row = GetParam();
     LayoutModel model;
     model.FieldTable = {{"1", "type"}, {"119", "rest"}, {}};
     model.FieldCount = 2;
     model.OutputLayout.emplace(std::vector<OutputItem>{{0}, {2}});
-    model.Unit = WidthUnit::Bytes;
-    model.RecordLength = 120;
-    model.Selection = RecordSelection{1, TypeWithBlanks};
+    model.Unit = row.unit;
+    model.RecordLength = row.recordLength;
+    if (row.selectedField > 0) model.Selection = RecordSelection{row.selectedField, row.selectedText};
+    model.Output = row.output;
     const std::string bytes = composeDefinition(model, 1);
-    EXPECT_EQ(bytes, "FIX\r\nBYTE\r\nRECORD 120\r\nSELECT 1 " + TypeWithBlanks +
-                         "\r\nOUT\r\n2\r\nLEN\r\n1 type\r\n119 rest\r\n");
+    EXPECT_EQ(bytes, "FIX\r\n" + row.lines + "OUT\r\n2\r\nLEN\r\n1 type\r\n119 rest\r\n");
 
     TempDir dir;
     const std::optional<Definition> definition = readDefinitionFile(dir.write("layout.def", bytes));
     ASSERT_TRUE(definition);
     LayoutModel loaded = LayoutModel::startup();
     applyDefinition(*definition, loaded);
-    EXPECT_EQ(loaded.RecordLength, 120);
+    EXPECT_EQ(loaded.RecordLength, model.RecordLength);
     EXPECT_EQ(loaded.Selection, model.Selection);
     EXPECT_EQ(composeDefinition(loaded, 1), bytes);
-
-    model.Unit = WidthUnit::Characters;
-    model.RecordLength = 0;
-    model.Selection.reset();
-    EXPECT_EQ(composeDefinition(model, 1), "FIX\r\nOUT\r\n2\r\nLEN\r\n1 type\r\n119 rest\r\n");
 }
+
+constexpr WidthUnit Chars = WidthUnit::Characters;
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, KeywordLinesInAFile,
+    testing::Values(
+        RoundTripRow{
+            WidthUnit::Bytes, 120, 1, TypeWithBlanks, {}, "BYTE\r\nRECORD 120\r\nSELECT 1 " + TypeWithBlanks + "\r\n"},
+        RoundTripRow{Chars, 0, 0, "", {}, ""},
+        RoundTripRow{Chars, 0, 0, "", {.bom = true}, ""}, // a mark without UTF-8 is not written
+        RoundTripRow{Chars, 0, 0, "", {.trim = true, .utf8 = true}, "TRIM\r\nUTF8\r\n"},
+        RoundTripRow{Chars,
+                     0,
+                     1,
+                     "x",
+                     {.trim = true, .quote = true, .utf8 = true, .bom = true},
+                     "SELECT 1 x\r\nTRIM\r\nQUOTE\r\nUTF8 BOM\r\n"}));
 
 } // namespace
