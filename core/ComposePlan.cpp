@@ -156,11 +156,40 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
 {
     if (failure_) throw *failure_;
     if (columns_.empty()) return false;
-    locateBoundaries(line);
-
-    if (options_.reshapesColumns()) appendFormatted(line, delimiter, out, undecodable);
+    OutputOptions options = options_;
+    // By characters, every column is whole characters of the record: the record made UTF-8 once
+    // is cut, trimmed and quoted as the record would be. Not so by bytes, where a column may start
+    // inside a character, nor with a delimiter whose bytes could be part of a CP932 character.
+    const bool encodeRecord = options.utf8 && unit_ == WidthUnit::Characters && outsideCharacters(delimiter);
+    size_t undecodableInRecord = 0;
+    const size_t at = out.size();
+    if (encodeRecord) {
+        line = encodeRecordUtf8(line, undecodableInRecord);
+        options.utf8 = false;
+    } else {
+        locateBoundaries(line);
+    }
+    if (options.reshapesColumns()) appendFormatted(line, delimiter, options, encodeRecord, out, undecodable);
     else appendPlain(line, delimiter, out);
+    // Only what the columns took of the record counts.
+    if (undecodableInRecord) undecodable += cp932::countReplacements(std::string_view(out).substr(at));
     return true;
+}
+
+std::string_view ComposePlan::encodeRecordUtf8(std::string_view line, size_t &undecodable) const
+{
+    // The columns take no character past the last boundary.
+    const size_t wanted = size_t(boundaries_.back());
+    const size_t most = std::min(wanted + 63, line.size());
+    if (characterOffsets_.size() < most + 1) {
+        utf8Record_.resize(3 * most + 1);
+        characterOffsets_.resize(most + 1);
+    }
+    const size_t characters =
+        cp932::writeUtf8Indexed(line, wanted, utf8Record_.data(), characterOffsets_.data(), undecodable);
+    for (size_t i = 0; i < boundaries_.size(); ++i)
+        offsets_[i] = characterOffsets_[std::min(size_t(boundaries_[i]), characters)];
+    return std::string_view(utf8Record_.data(), characterOffsets_[characters]);
 }
 
 void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const
@@ -183,30 +212,30 @@ void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter,
     }
 }
 
-void ComposePlan::appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
-                                  size_t &undecodable) const
+void ComposePlan::appendFormatted(std::string_view line, std::string_view delimiter, OutputOptions options,
+                                  bool utf8Line, std::string &out, size_t &undecodable) const
 {
-    OutputOptions options = options_;
     // Most lines hold nothing to quote: one look at the whole line spares a look at each column,
     // and where it finds something, tells which columns hold it.
     const bool marked = options.quote && delimiter.size() == 1;
     if (marked) quoteMarks_.mark(line, delimiter.front());
     options.quote = marked ? quoteMarks_.any() : options.quote && needsQuotes(line, delimiter);
-    // UTF-8 is faster made of the whole line at once; that gives the columns' own characters
-    // when the delimiter's bytes (like the quotes) can neither begin nor end a double-byte one.
+    // By bytes, UTF-8 is faster made of the whole line at once; that gives the columns' own
+    // characters when the delimiter's bytes (like the quotes) can neither begin nor end a
+    // double-byte one.
     const bool encodeLine = options.utf8 && outsideCharacters(delimiter);
     if (encodeLine) {
         options.utf8 = false;
         scratch_.clear();
     }
     std::string &target = encodeLine ? scratch_ : out;
-    if (options.reshapesColumns()) appendColumns(line, delimiter, options, marked, target, undecodable);
+    if (options.reshapesColumns()) appendColumns(line, delimiter, options, marked, utf8Line, target, undecodable);
     else appendPlain(line, delimiter, target); // nothing on this line to reshape
     if (encodeLine) undecodable += cp932::appendUtf8(scratch_, out);
 }
 
 void ComposePlan::appendColumns(std::string_view line, std::string_view delimiter, const OutputOptions &options,
-                                bool marked, std::string &target, size_t &undecodable) const
+                                bool marked, bool utf8Line, std::string &target, size_t &undecodable) const
 {
     // As in the plain copy, one resize: to the most the columns can take, then to what they took.
     const size_t *const offsets = offsets_.data();
@@ -226,14 +255,16 @@ void ComposePlan::appendColumns(std::string_view line, std::string_view delimite
         if (i) to = copyDelimiter(to, delimiter);
         const size_t begin = offsets[columns[i].firstBoundary];
         const size_t columnEnd = offsets[columns[i].lastBoundary];
-        const std::string_view column = line.substr(begin, columnEnd - begin);
+        std::string_view column = line.substr(begin, columnEnd - begin);
+        if (options.trim) column = utf8Line ? trimUtf8Blanks(column) : trimBlanks(column);
         OutputOptions columnOptions = options;
+        columnOptions.trim = false;
         // Trimming takes blanks only: what calls for quotes stays in the column.
         if (marked && options.quote) columnOptions.quote = quoteMarks_.within(begin, columnEnd);
         if (columnOptions.quote || columnOptions.utf8)
             to = writeColumn(column, columnOptions, delimiter, to, undecodable);
         else // the usual column: trimmed at most
-            to = copyPiece(to, end, line, options.trim ? trimBlanks(column) : column);
+            to = copyPiece(to, end, line, column);
     }
     target.resize(size_t(to - target.data()));
 }

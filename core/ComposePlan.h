@@ -52,12 +52,15 @@ private:
     };
     // The columns cut and joined, each as it is: the fast path.
     void appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const;
-    // The line as the options write it.
-    void appendFormatted(std::string_view line, std::string_view delimiter, std::string &out,
-                         size_t &undecodable) const;
+    // The line as `options` write it; `utf8Line`: the line is the record already made UTF-8.
+    void appendFormatted(std::string_view line, std::string_view delimiter, OutputOptions options, bool utf8Line,
+                         std::string &out, size_t &undecodable) const;
+    // The record's characters as far as the columns take them, made UTF-8, with offsets_ located
+    // in it. Adds to `undecodable` the characters that could not be decoded.
+    std::string_view encodeRecordUtf8(std::string_view line, size_t &undecodable) const;
     // Each column as `options` write it; with `marked`, quoted as the line's quote marks say.
     void appendColumns(std::string_view line, std::string_view delimiter, const OutputOptions &options, bool marked,
-                       std::string &target, size_t &undecodable) const;
+                       bool utf8Line, std::string &target, size_t &undecodable) const;
     void locateBoundaries(std::string_view line) const; // fills offsets_
     // The column's piece of `line`, once its boundaries are located.
     std::string_view pieceOf(std::string_view line, const Column &column) const
@@ -71,7 +74,9 @@ private:
     std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
     std::vector<Column> columns_;
     std::optional<CoreError> failure_;
-    mutable std::vector<size_t> offsets_; // byte offset of each boundary in the line in hand
-    mutable std::string scratch_;         // the CP932 line before it is made UTF-8
-    mutable QuoteMarks quoteMarks_;       // of the line in hand
+    mutable std::vector<size_t> offsets_;            // byte offset of each boundary in the line in hand
+    mutable std::string scratch_;                    // the CP932 line before it is made UTF-8
+    mutable std::string utf8Record_;                 // the record made UTF-8, by characters
+    mutable std::vector<uint32_t> characterOffsets_; // where each character begins in utf8Record_
+    mutable QuoteMarks quoteMarks_;                  // of the line in hand
 };

@@ -18,75 +18,75 @@ constexpr char32_t Replacement = 0xFFFD;
 constexpr unsigned char FirstKana = 0xA1, LastKana = 0xDF;
 constexpr char32_t FirstKanaCode = 0xFF61;
 
-// The UTF-8 of one character (code points up to U+FFFF: every character of the table is one),
-// its length, and whether it stands for a character that could not be decoded.
-struct Utf8Cell {
-    char bytes[3];
-    uint8_t lengthAndMark; // bits 0-1: length; bit 7: written as U+FFFD
-};
-static_assert(sizeof(Utf8Cell) == 4);
+// The UTF-8 of one character (code points up to U+FFFF: every character of the table is one) in
+// the first three bytes of a word; the fourth byte holds its length (bits 6-7) and whether it
+// stands for a character that could not be decoded (bit 5).
+constexpr bool LittleEndian = std::endian::native == std::endian::little;
+constexpr unsigned TagShift = LittleEndian ? 24 : 0;
+constexpr uint32_t MarkBit = uint32_t(0x20) << TagShift;
 
-constexpr Utf8Cell cellOf(char32_t code)
+constexpr uint32_t cellOf(char32_t code)
 {
-    Utf8Cell cell{};
+    uint8_t bytes[4] = {};
     uint8_t length = 3;
     if (code < 0x80) {
-        cell.bytes[0] = char(code);
+        bytes[0] = uint8_t(code);
         length = 1;
     } else if (code < 0x800) {
-        cell.bytes[0] = char(0xC0 | (code >> 6));
-        cell.bytes[1] = char(0x80 | (code & 0x3F));
+        bytes[0] = uint8_t(0xC0 | (code >> 6));
+        bytes[1] = uint8_t(0x80 | (code & 0x3F));
         length = 2;
     } else {
-        cell.bytes[0] = char(0xE0 | (code >> 12));
-        cell.bytes[1] = char(0x80 | ((code >> 6) & 0x3F));
-        cell.bytes[2] = char(0x80 | (code & 0x3F));
+        bytes[0] = uint8_t(0xE0 | (code >> 12));
+        bytes[1] = uint8_t(0x80 | ((code >> 6) & 0x3F));
+        bytes[2] = uint8_t(0x80 | (code & 0x3F));
     }
-    cell.lengthAndMark = uint8_t(length | (code == Replacement ? 0x80 : 0));
-    return cell;
+    bytes[3] = uint8_t(length << 6 | (code == Replacement ? 0x20 : 0));
+    return LittleEndian ? uint32_t(bytes[0]) | bytes[1] << 8 | bytes[2] << 16 | uint32_t(bytes[3]) << 24
+                        : uint32_t(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
 }
 
-// The cells of the 256 single bytes, then for each lead byte a row of 256 cells by the byte after
-// it: the pair's character where that byte is a trail byte, else the lone lead byte's U+FFFD.
-// Made once.
-constexpr size_t PairCells = 256;
+constexpr size_t lengthOf(uint32_t cell) { return LittleEndian ? cell >> 30 : (cell >> 6) & 3; }
 
-const std::vector<Utf8Cell> &utf8Cells()
+// Two bytes as one word, in the machine's order: the index of the cells below.
+inline uint16_t twoBytesAt(const char *at)
 {
-    static const std::vector<Utf8Cell> cells = [] {
-        std::vector<Utf8Cell> made;
-        made.reserve(PairCells + table::LeadBytes * 256);
+    uint16_t two;
+    std::memcpy(&two, at, 2);
+    return two;
+}
+
+// The cell of the character that starts with byte `first` when `second` follows it: the pair's
+// character for a lead byte and a trail byte, else the first byte's own (U+FFFD for a lead byte
+// without its trail byte). Indexed by the two bytes read as one word, so that a character's cell
+// is one read away from its bytes. Made once.
+const std::vector<uint32_t> &cellsByTwoBytes()
+{
+    static const std::vector<uint32_t> cells = [] {
+        std::array<uint32_t, 256> single{};
         for (unsigned byte = 0; byte < 256; ++byte) {
             char32_t code = Replacement;
             if (byte < 0x80) code = byte;
             if (byte >= FirstKana && byte <= LastKana) code = FirstKanaCode + (byte - FirstKana);
-            made.push_back(cellOf(code));
+            single[byte] = cellOf(code);
         }
-        for (size_t lead = 0; lead < table::LeadBytes; ++lead)
-            for (unsigned next = 0; next < 256; ++next) {
-                const auto trail = uint8_t(next);
-                const uint16_t code = isTrailByte(trail) ? table::doubleByte[lead][table::trailIndex(trail)] : 0;
-                made.push_back(cellOf(code ? code : Replacement));
+        std::vector<uint32_t> made(256 * 256);
+        for (unsigned second = 0; second < 256; ++second)
+            for (unsigned first = 0; first < 256; ++first) {
+                uint32_t cell = single[first];
+                if (isLeadByte(uint8_t(first))) {
+                    const uint16_t code =
+                        isTrailByte(uint8_t(second))
+                            ? table::doubleByte[table::leadIndex(uint8_t(first))][table::trailIndex(uint8_t(second))]
+                            : 0;
+                    cell = cellOf(code ? code : Replacement);
+                }
+                const char two[2] = {char(first), char(second)};
+                made[twoBytesAt(two)] = cell;
             }
         return made;
     }();
     return cells;
-}
-
-// For each byte that starts a character, how to find its cell from the byte after it: bits 8 and
-// up hold the index of the byte's own cell or, for a lead byte, of its row; bits 0-7 the mask of
-// the byte after (0 for a byte that is a character by itself).
-const std::array<uint32_t, 256> &cellFinders()
-{
-    static const std::array<uint32_t, 256> finders = [] {
-        std::array<uint32_t, 256> made{};
-        for (unsigned byte = 0; byte < 256; ++byte)
-            made[byte] = isLeadByte(uint8_t(byte))
-                             ? uint32_t(PairCells + table::leadIndex(uint8_t(byte)) * 256) << 8 | 0xFF
-                             : uint32_t(byte) << 8;
-        return made;
-    }();
-    return finders;
 }
 
 // For each code point up to U+FFFF its double-byte form (lead << 8 | trail), 0 for none.
@@ -112,41 +112,87 @@ const std::vector<uint16_t> &doubleByteForms()
     return forms;
 }
 
-} // namespace
+// Writes the UTF-8 of characters found by their starts; a character's cell is one read, by its
+// first byte and the byte after it, with no branch. `Indexed`: notes where each one begins.
+template <bool Indexed> class Utf8Writer {
+public:
+    explicit Utf8Writer(char *to, uint32_t *offsets = nullptr)
+        : cells_(cellsByTwoBytes().data()), start_(to), to_(to), firstOffset_(offsets), offsets_(offsets)
+    {
+    }
 
-char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable)
+    // The characters starting at the bytes of `block` whose bits are set in `starts`; the byte
+    // after each start must be readable.
+    void putStarts(const char *block, uint64_t starts)
+    {
+        for (; starts; starts &= starts - 1) put(cells_[twoBytesAt(block + __builtin_ctzll(starts))]);
+    }
+    // The character of a text's last byte, which has no byte after it to read.
+    void putLast(char byte)
+    {
+        const char alone[2] = {byte, 0};
+        put(cells_[twoBytesAt(alone)]);
+    }
+    // The characters written so far (counted where indexed).
+    size_t characters() const { return size_t(offsets_ - firstOffset_); }
+    // Copies ASCII bytes, which are their own UTF-8.
+    void putAscii(const char *bytes, size_t size)
+    {
+        static_assert(!Indexed);
+        std::memcpy(to_, bytes, size);
+        to_ += size;
+    }
+    // The end of what was written (noted as the end of the last character); adds the characters
+    // that could not be decoded to `undecodable`.
+    char *finish(size_t &undecodable)
+    {
+        if constexpr (Indexed) *offsets_ = uint32_t(to_ - start_);
+        // Rare, so counted here rather than for each character.
+        if (allCells_ & MarkBit) undecodable += countReplacements(std::string_view(start_, size_t(to_ - start_)));
+        return to_;
+    }
+
+private:
+    void put(uint32_t cell)
+    {
+        if constexpr (Indexed) *offsets_++ = uint32_t(to_ - start_);
+        std::memcpy(to_, &cell, 4); // the fourth byte lands in the spare room and is written over
+        to_ += lengthOf(cell);
+        allCells_ |= cell;
+    }
+
+    const uint32_t *cells_;
+    char *start_;
+    char *to_;
+    const uint32_t *firstOffset_;
+    uint32_t *offsets_;
+    uint32_t allCells_ = 0;
+};
+
+bool allAscii(const char *block64)
 {
-    // Characters are found 64 bytes at a time (as in charOffsets), so that taking one is not held
-    // up by the length of the one before it; a character's cell is then found from its first
-    // byte and the byte after it, with no branch.
-    const Utf8Cell *const cells = utf8Cells().data();
-    const uint32_t *const finders = cellFinders().data();
-    size_t marks = 0;
-    // The cell is read once, as a word: its length and mark then come from the word, not from a
-    // second read that would have to wait for the write before it.
-    constexpr unsigned FourthByteShift = std::endian::native == std::endian::little ? 24 : 0;
-    const auto put = [&](const Utf8Cell &cell) {
-        uint32_t word;
-        std::memcpy(&word, &cell, 4);
-        std::memcpy(to, &word, 4); // the fourth byte lands in the spare room and is written over
-        const uint32_t lengthAndMark = (word >> FourthByteShift) & 0xFF;
-        to += lengthAndMark & 3;
-        marks += lengthAndMark >> 7;
-    };
+    uint64_t high = 0;
+    for (size_t i = 0; i < 64; i += 8) {
+        uint64_t eight;
+        std::memcpy(&eight, block64 + i, 8);
+        high |= eight & 0x8080808080808080ULL;
+    }
+    return !high;
+}
+
+// The UTF-8 of the characters of `bytes`, found 64 bytes at a time (as in charOffsets), so that
+// taking one is not held up by the length of the one before it. `moreWanted()` is asked before
+// each block.
+template <bool Indexed, class MoreWanted>
+char *encode(std::string_view bytes, Utf8Writer<Indexed> &writer, size_t &undecodable, MoreWanted &&moreWanted)
+{
     uint64_t secondByteFirst = 0;
-    for (size_t base = 0; base < bytes.size(); base += 64) {
+    for (size_t base = 0; base < bytes.size() && moreWanted(); base += 64) {
         const size_t size = std::min<size_t>(64, bytes.size() - base);
         const char *block = bytes.data() + base;
-        if (size == 64 && !secondByteFirst) {
-            uint64_t high = 0;
-            for (size_t i = 0; i < 64; i += 8) {
-                uint64_t eight;
-                std::memcpy(&eight, block + i, 8);
-                high |= eight & 0x8080808080808080ULL;
-            }
-            if (!high) { // sixty-four ASCII characters
-                std::memcpy(to, block, 64);
-                to += 64;
+        if constexpr (!Indexed) {
+            if (size == 64 && !secondByteFirst && allAscii(block)) {
+                writer.putAscii(block, 64);
                 continue;
             }
         }
@@ -155,15 +201,34 @@ char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable)
         const uint64_t starts = detail::characterStarts(block, size, byteAfter, secondByteFirst);
         // The text's last byte has no byte after it to read: a character of its own.
         const uint64_t lastByte = last ? uint64_t(1) << (size - 1) : 0;
-        for (uint64_t left = starts & ~lastByte; left; left &= left - 1) {
-            const unsigned i = unsigned(__builtin_ctzll(left));
-            const uint32_t finder = finders[static_cast<unsigned char>(block[i])];
-            put(cells[(finder >> 8) + (static_cast<unsigned char>(block[i + 1]) & finder)]);
-        }
-        if (starts & lastByte) put(cells[static_cast<unsigned char>(block[size - 1])]);
+        writer.putStarts(block, starts & ~lastByte);
+        if (starts & lastByte) writer.putLast(block[size - 1]);
     }
-    undecodable += marks;
-    return to;
+    return writer.finish(undecodable);
+}
+
+} // namespace
+
+char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable)
+{
+    Utf8Writer<false> writer(to);
+    return encode(bytes, writer, undecodable, [] { return true; });
+}
+
+size_t writeUtf8Indexed(std::string_view bytes, size_t wanted, char *to, uint32_t *offsets, size_t &undecodable)
+{
+    Utf8Writer<true> writer(to, offsets);
+    encode(bytes, writer, undecodable, [&] { return writer.characters() < wanted; });
+    return writer.characters();
+}
+
+size_t countReplacements(std::string_view utf8)
+{
+    constexpr std::string_view ReplacementUtf8 = "\xEF\xBF\xBD";
+    size_t count = 0;
+    for (size_t at = utf8.find(ReplacementUtf8); at != std::string_view::npos; at = utf8.find(ReplacementUtf8, at + 3))
+        ++count;
+    return count;
 }
 
 size_t appendUtf8(std::string_view bytes, std::string &out)

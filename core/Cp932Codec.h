@@ -3,6 +3,7 @@
 // characters by the character rule of Cp932.h, so what is shown is what is cut.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,16 @@ size_t appendUtf8(std::string_view bytes, std::string &out);
 // The same, written from `to` on, which must have room for 3 * bytes.size() + 1 bytes; returns
 // the end of what was written and adds the count of U+FFFD to `undecodable`.
 char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable);
+
+// The same for the characters of `bytes` in blocks of 64 bytes until `wanted` are written, noting
+// where the UTF-8 of each begins: offsets[k] for character k (counted from `to`), then the end of
+// the last one. `to` must have room for 3 * n + 1 bytes and `offsets` for n + 1 entries, where n
+// is the smaller of bytes.size() and `wanted` + 63. Returns the number of characters written.
+size_t writeUtf8Indexed(std::string_view bytes, size_t wanted, char *to, uint32_t *offsets, size_t &undecodable);
+
+// How many U+FFFD the UTF-8 text holds: no CP932 character is decoded to it, so in what the
+// functions above wrote, each one stands for a character that could not be decoded.
+size_t countReplacements(std::string_view utf8);
 
 // `bytes` as UTF-8, each character that cannot be decoded shown as U+FFFD.
 std::string toUtf8(std::string_view bytes);

@@ -80,6 +80,23 @@ std::string_view trimBlankEnds(std::string_view column)
     return column.substr(begin, end - begin);
 }
 
+std::string_view trimUtf8BlankEnds(std::string_view column)
+{
+    // UTF-8 finds its characters from either end: no look back is needed.
+    constexpr std::string_view FullWidthBlankUtf8 = "\xE3\x80\x80";
+    for (;;) {
+        if (column.starts_with(HalfWidthBlank)) column.remove_prefix(1);
+        else if (column.starts_with(FullWidthBlankUtf8)) column.remove_prefix(FullWidthBlankUtf8.size());
+        else break;
+    }
+    for (;;) {
+        if (column.ends_with(HalfWidthBlank)) column.remove_suffix(1);
+        else if (column.ends_with(FullWidthBlankUtf8)) column.remove_suffix(FullWidthBlankUtf8.size());
+        else break;
+    }
+    return column;
+}
+
 bool needsQuotes(std::string_view column, std::string_view delimiter)
 {
     if (delimiter.size() != 1)

@@ -24,6 +24,18 @@ inline std::string_view trimBlanks(std::string_view column)
     return trimBlankEnds(column);
 }
 
+// The same for a column already made UTF-8, where the full-width blank is U+3000 (E3 80 80), the
+// UTF-8 of 0x81 0x40 and of no other CP932 character.
+std::string_view trimUtf8BlankEnds(std::string_view column);
+
+inline std::string_view trimUtf8Blanks(std::string_view column)
+{
+    if (column.empty()) return column;
+    const char first = column.front(), last = column.back();
+    if (first != ' ' && first != '\xE3' && last != ' ' && last != '\x80') return column;
+    return trimUtf8BlankEnds(column);
+}
+
 // Whether `column` must be written in double quotes: it holds the delimiter, '"', CR or LF.
 bool needsQuotes(std::string_view column, std::string_view delimiter);
 

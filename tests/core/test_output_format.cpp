@@ -1,6 +1,7 @@
 // Output options: blanks trimmed by CP932 characters, the common CSV quoting, UTF-8 in that order.
 
 #include "ComposePlan.h"
+#include "Cp932Codec.h"
 #include "OutputFormat.h"
 
 #include <gtest/gtest.h>
@@ -139,3 +140,36 @@ TEST(OutputFormat, QuotesOnlyTheColumnsThatNeedThemOnLinesOfAnyLength)
 }
 
 } // namespace
+
+// By characters the record is made UTF-8 before it is cut: the line must be the CP932 line,
+// trimmed and quoted, then encoded, with only the characters written counted as undecodable.
+TEST(OutputFormat, Utf8ByCharactersIsTheCp932LineEncoded)
+{
+    LayoutModel model = LayoutModel::startup();
+    model.FieldTable = {{"2", "a"}, {"3", "b"}, {"1", "c"}, {"70", "d"}, {}};
+    model.FieldCount = 4;
+    model.OutputLayout = {{0}, {2}, {1}, {2}, {4}, {-1}};         // field 3 left out, field 2 twice
+    const std::string kanji64 = std::string(30, '\x8A') + "\xBF"; // 漢 then 15 x 0x8A8A, across 64 bytes
+    for (const std::string &line :
+         {std::string("\x81\x40"
+                      "A\x81\x40\x8A\xBF \x81\x40\x81\x40 x \x81\x40"),
+          std::string("ab\x85\x40xy\x80") + "\x82 \"q\",\x81\x81\x40 " + kanji64 + kanji64 + "\xB1", // undecodable
+          std::string("\x88\x9F\x81\x40") + "\x82", // ends in a lone lead byte
+          std::string()}) {
+        for (const OutputOptions options : {OutputOptions{.utf8 = true}, OutputOptions{.trim = true, .utf8 = true},
+                                            OutputOptions{.quote = true, .utf8 = true}, All}) {
+            model.Output = options;
+            std::string out, cp932Line;
+            size_t undecodable = 0;
+            ASSERT_TRUE(ComposePlan(model).compose(line, ",", out, undecodable));
+            OutputOptions unencoded = options;
+            unencoded.utf8 = false;
+            model.Output = unencoded;
+            ASSERT_TRUE(ComposePlan(model).compose(line, ",", cp932Line));
+            std::string expected;
+            EXPECT_EQ(undecodable, cp932::appendUtf8(cp932Line, expected));
+            EXPECT_EQ(out, expected) << testing::PrintToString(line) << " trim " << options.trim << " quote "
+                                     << options.quote;
+        }
+    }
+}

@@ -1,12 +1,14 @@
 // The record loop against a plain re-statement of the rules: a random layout (widths as random
-// texts, random output positions, delimiter, unit) over random source bytes. The output file
-// must hold exactly what cutting field by field from the unit positions gives, or the run must
-// fail with the same error for the first record.
+// texts, random output positions, delimiter, unit, output options) over random source bytes. The
+// output file must hold exactly what cutting field by field from the unit positions and writing
+// each piece as a column of its own gives, or the run must fail with the same error for the
+// first record.
 
 #include "ComposePlan.h"
 #include "ConvertSource.h"
 #include "CoreError.h"
 #include "FuzzInput.h"
+#include "OutputFormat.h"
 #include "Slicing.h"
 #include "WidthText.h"
 
@@ -46,7 +48,9 @@ std::vector<std::string> plainLines(std::string_view bytes)
 }
 
 // One output line by the rules, widths converted at every use; nullopt when nothing is composed.
-std::optional<std::string> plainCompose(const LayoutModel &model, const std::string &line, const std::string &delimiter)
+// Adds to `undecodable` what UTF-8 output could not decode.
+std::optional<std::string> plainCompose(const LayoutModel &model, const std::string &line, const std::string &delimiter,
+                                        size_t &undecodable)
 {
     std::string out;
     for (int position = 1; model.OutputLayout && size_t(position) < model.OutputLayout->size(); ++position) {
@@ -61,7 +65,10 @@ std::optional<std::string> plainCompose(const LayoutModel &model, const std::str
         }
         if (width < 0) throw CoreError::negativeWidth(field, model.FieldTable[size_t(field - 1)].Width);
         if (start < 1) throw CoreError::startBelowOne(field, start);
-        out += cutPiece(line, start, width, model.Unit);
+        const std::string_view piece = cutPiece(line, start, width, model.Unit);
+        std::string column(columnRoom(piece.size()), '\0');
+        column.resize(size_t(writeColumn(piece, model.Output, delimiter, column.data(), undecodable) - column.data()));
+        out += column;
         out += delimiter;
     }
     if (out.empty()) return std::nullopt;
@@ -98,6 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     delimiterText = input.byte() % 2 ? "," : "\t";
     model.Unit = input.byte() % 2 ? WidthUnit::Bytes : WidthUnit::Characters;
+    const uint8_t options = input.byte();
+    model.Output = {
+        .trim = bool(options & 1), .quote = bool(options & 2), .utf8 = bool(options & 4), .bom = bool(options & 8)};
     const std::string_view source = input.rest();
 
     const std::string sourcePath = scratchPath("in"), outputPath = scratchPath("out");
@@ -108,9 +118,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string expected;
     std::optional<CoreError::Kind> expectedFailure;
     int32_t linesDone = 0;
+    size_t undecodable = 0;
     for (const std::string &line : plainLines(source)) {
         try {
-            if (auto out = plainCompose(model, line, delimiterText)) expected += *out + "\r\n";
+            if (auto out = plainCompose(model, line, delimiterText, undecodable)) {
+                if (expected.empty()) expected.assign(fileStart(model.Output));
+                expected += *out + "\r\n";
+            }
         } catch (const CoreError &error) {
             expectedFailure = error.kind();
             break;
@@ -121,7 +135,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         FixedRunEnvironment environment({model}, delimiterText);
         const RunResult result = convertSource(sourcePath, environment);
-        if (expectedFailure || result.count() != linesDone) std::abort();
+        if (expectedFailure || result.count() != linesDone || result.targets[0].undecodable != (long long)undecodable)
+            std::abort();
     } catch (const CoreError &error) {
         if (!expectedFailure || error.kind() != *expectedFailure || error.record() != linesDone + 1) std::abort();
     }
