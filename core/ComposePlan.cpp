@@ -69,7 +69,7 @@ char *copyPiece(char *to, const char *end, std::string_view line, std::string_vi
     return copyBytes(to, piece);
 }
 
-char *copyDelimiter(char *to, std::string_view delimiter)
+[[gnu::always_inline]] inline char *copyDelimiter(char *to, std::string_view delimiter)
 {
     if (delimiter.size() != 1) return copyBytes(to, delimiter);
     *to = delimiter.front();

@@ -141,13 +141,11 @@ bool QuoteMarks::within(size_t begin, size_t end) const
 {
     if (begin >= end) return false;
     const size_t first = begin / 64, last = (end - 1) / 64;
-    for (size_t word = first; word <= last; ++word) {
-        uint64_t bits = words_[word];
-        if (word == first) bits &= ~uint64_t(0) << (begin % 64);
-        if (word == last) bits &= ~uint64_t(0) >> (63 - (end - 1) % 64);
-        if (bits) return true;
-    }
-    return false;
+    const uint64_t fromBegin = ~uint64_t(0) << (begin % 64), toEnd = ~uint64_t(0) >> (63 - (end - 1) % 64);
+    if (first == last) return words_[first] & fromBegin & toEnd; // the usual column
+    if (words_[first] & fromBegin || words_[last] & toEnd) return true;
+    return std::any_of(words_.begin() + ptrdiff_t(first + 1), words_.begin() + ptrdiff_t(last),
+                       [](uint64_t word) { return word != 0; });
 }
 
 bool outsideCharacters(std::string_view text)
