@@ -36,7 +36,11 @@ void OutputWriter::flush()
     struct stat before {};
     // Standard output may be shared with other writers: what they wrote is not cut off.
     const bool sized = !isStandardStream(path_) && ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
-    if (opening && !fileStart_.empty() && (!sized || before.st_size == 0)) buffer_.insert(0, fileStart_);
+    size_t linesFrom = 0; // where the first line starts in the buffer
+    if (opening && !fileStart_.empty() && (!sized || before.st_size == 0)) {
+        buffer_.insert(0, fileStart_);
+        linesFrom = fileStart_.size();
+    }
     size_t written = 0;
     while (written < buffer_.size()) {
         const ssize_t put = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
@@ -47,15 +51,18 @@ void OutputWriter::flush()
         if (put < 0 && errno == EINTR) continue;
         const int failure = put < 0 ? errno : ENOSPC;
         // Cut a half-written line off again, so that the file holds whole lines only.
-        const size_t whole = buffer_.rfind("\r\n", written >= 2 ? written - 2 : 0);
-        const size_t keep = (written >= 2 && whole != std::string::npos) ? whole + 2 : 0;
+        const size_t wholeLines =
+            size_t(std::upper_bound(lineEnds_.begin(), lineEnds_.end(), written - std::min(written, linesFrom)) -
+                   lineEnds_.begin());
+        const size_t keep = wholeLines ? linesFrom + lineEnds_[wholeLines - 1] : 0;
         if (sized && keep < written) (void)!::ftruncate(fd_, before.st_size + off_t(keep));
+        linesWritten_ += wholeLines;
         CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
-        // Lines hold no CR or LF of their own, so each CR LF kept is one whole line.
-        error.withRecord(recordOfLine(size_t(std::count(buffer_.begin(), buffer_.begin() + long(keep), '\n'))));
+        error.withRecord(recordOfLine(wholeLines));
         clearBuffer();
         throw error;
     }
+    linesWritten_ += lineEnds_.size();
     clearBuffer();
 }
 
@@ -63,7 +70,7 @@ void OutputWriter::clearBuffer()
 {
     buffer_.clear();
     runs_.clear();
-    linesBuffered_ = 0;
+    lineEnds_.clear();
 }
 
 int32_t OutputWriter::recordOfLine(size_t line) const

@@ -44,12 +44,12 @@ public:
             buffer_.resize(start);
             return false;
         }
-        if (start == 0 || record != lastRecord_ + 1) runs_.push_back({linesBuffered_, record});
-        ++linesBuffered_;
+        if (start == 0 || record != lastRecord_ + 1) runs_.push_back({lineEnds_.size(), record});
         lastRecord_ = record;
         lastLine_ = {start, buffer_.size()};
         lastLineFlushed_ = false;
         buffer_.append("\r\n", 2);
+        lineEnds_.push_back(buffer_.size());
         if (buffer_.size() >= FlushThreshold) flush();
         return true;
     }
@@ -60,6 +60,8 @@ public:
         return lastLineFlushed_ ? std::string_view(flushedLastLine_)
                                 : std::string_view(buffer_).substr(lastLine_.first, lastLine_.second - lastLine_.first);
     }
+    // The lines that reached the files so far.
+    size_t linesWritten() const { return linesWritten_; }
     // Writes every buffered line to the file. Throws CoreError (FileOpen, FileWrite) naming the
     // first record whose line did not reach the file; lines that could not be written whole are
     // removed from the file again where the system allows it.
@@ -90,7 +92,10 @@ private:
     int fd_ = -1;
     std::string buffer_;
     std::vector<Run> runs_;
-    size_t linesBuffered_ = 0;
+    // Where each buffered line ends, past its CR LF: a line may hold CR and LF of its own (a
+    // record read by length, a quoted column), so its end is noted rather than looked for.
+    std::vector<size_t> lineEnds_;
+    size_t linesWritten_ = 0;
     int32_t lastRecord_ = 0;
     std::pair<size_t, size_t> lastLine_{0, 0}; // where the last line added lies in the buffer
     bool lastLineFlushed_ = true;

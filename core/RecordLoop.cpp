@@ -133,7 +133,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             }
         }
         RunProgress atFailure = progress();
-        atFailure.count = std::min(atFailure.count, error.record() - 1); // the first layout's lines on disk
+        atFailure.count = int32_t(first.writer.linesWritten()); // the first layout's lines on disk
         environment.failed(atFailure);
         throw;
     }

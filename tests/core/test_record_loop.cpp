@@ -7,7 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <optional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <functional>
 #include <vector>
@@ -20,6 +23,7 @@ struct TestEnvironment : RunEnvironment {
     std::vector<int32_t> pausedAt;
     std::vector<std::string> shownOutput;
     std::function<bool(int32_t)> onPause = [](int32_t) { return true; };
+    int32_t countAtFailure = -1;
 
     TestEnvironment(const std::string &outputPath, std::vector<int16_t> fields)
     {
@@ -36,6 +40,7 @@ struct TestEnvironment : RunEnvironment {
         shownOutput.emplace_back(progress.outputLine);
         return onPause(progress.count);
     }
+    void failed(const RunProgress &progress) override { countAtFailure = progress.count; }
 };
 
 std::string records(int count, const std::string &lineEnd = "\r\n")
@@ -153,6 +158,48 @@ TEST(RecordLoop, AFailureNamesTheRecordAndKeepsTheLinesBeforeIt)
     const std::string out = TempDir::read(dir.file("out.csv"));
     EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 256);
     EXPECT_EQ(out.substr(out.size() - 5), "255\r\n");
+}
+
+// Records read by length may hold CR and LF, which quoting keeps inside a line. A write the
+// file-size limit stops part-way keeps whole lines only, names the record of the first line
+// lost and reports the lines kept.
+TEST(RecordLoop, AFailedWriteKeepsWholeLinesThatHoldLineEnds)
+{
+    TempDir dir;
+    TestEnvironment env(dir.file("out.csv"), {2, 1});
+    env.model.RecordLength = 8;
+    env.model.Output.quote = true;
+    std::string source, expected;
+    for (int i = 0; i < 3000; ++i) {
+        source += i % 3 ? "wxyz1234" : "a\r\nb1234";
+        expected += i % 3 ? "z12,wxy\r\n" : "b12,\"a\r\n\"\r\n";
+    }
+    const std::string sourcePath = dir.write("in.txt", source);
+
+    struct rlimit limit {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+    const struct rlimit small = {20000, limit.rlim_max};
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::optional<CoreError> failure;
+    try {
+        runConversion(sourcePath, env);
+    } catch (const CoreError &error) {
+        failure = error;
+    }
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, previousHandler);
+
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->kind(), CoreError::Kind::FileWrite);
+    const std::string written = TempDir::read(dir.file("out.csv"));
+    EXPECT_TRUE(written == expected.substr(0, written.size())) << "the lines as they come";
+    EXPECT_TRUE(written.ends_with("wxy\r\n") || written.ends_with("\"\r\n")) << "a whole line last";
+    // Each line ends in its last LF; the quoted ones hold one more.
+    const auto lines =
+        int32_t(std::count(written.begin(), written.end(), '\n') - std::count(written.begin(), written.end(), '"') / 2);
+    EXPECT_EQ(failure->record(), lines + 1);
+    EXPECT_EQ(env.countAtFailure, lines);
 }
 
 TEST(RecordLoop, FileFailures)
