@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <vector>
 
@@ -189,6 +191,39 @@ TEST(Batch, APipeSourceWaitsForItsWriter)
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 3件\n");
     EXPECT_TRUE(whole);
+}
+
+// An interrupt ends the run between records and names the last record read, also the ones a
+// selection skipped: every other record is selected here.
+TEST(Batch, AnInterruptNamesTheRecordsRead)
+{
+    TempDir dir;
+    const std::string pipe = dir.file("in.fifo");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const auto writer = [&](pid_t child) {
+        const auto previous = std::signal(SIGPIPE, SIG_IGN);
+        const int fd = open(pipe.c_str(), O_WRONLY);
+        const std::string records = "1AB\r\n2CD\r\n";
+        for (int pairs = 0; fd >= 0 && pairs < 5'000'000; ++pairs) { // until the run stops reading
+            if (pairs == 20'000) kill(child, SIGINT);
+            if (write(fd, records.data(), records.size()) != ssize_t(records.size())) break;
+        }
+        if (fd >= 0) close(fd);
+        std::signal(SIGPIPE, previous);
+    };
+    const BatchOutcome outcome =
+        runBatch(dir,
+                 {dir.write("layout.def", "FIX\r\nSELECT 1 2\r\nOUT\r\n1\r\n2\r\nLEN\r\n1 t\r\n2 v\r\n"), pipe,
+                  dir.file("out.csv")},
+                 {.whileRunning = writer});
+    EXPECT_EQ(outcome.exitCode, 128 + SIGINT) << outcome.err;
+    const std::string lines = TempDir::read(dir.file("out.csv"));
+    const long converted = std::count(lines.begin(), lines.end(), '\n');
+    const size_t at = outcome.err.find("中断しました。");
+    ASSERT_NE(at, std::string::npos) << outcome.err;
+    const long read = std::stol(outcome.err.substr(at + std::string("中断しました。").size()));
+    EXPECT_GE(converted, 20'000);
+    EXPECT_TRUE(read == 2 * converted || read == 2 * converted + 1) << read << " read, " << converted << " converted";
 }
 
 TEST(Batch, UnreadableFilesFailBeforeTheOutputIsTouched)
