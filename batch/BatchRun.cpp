@@ -122,7 +122,9 @@ std::string report(const BatchJob &job, const std::vector<LayoutModel> &models, 
     if (models.size() == 1) return runReport(result.targets.front(), models.front().Selection.has_value()) + "\n";
     std::string lines;
     for (size_t index = 0; index < models.size(); ++index) {
-        lines += " " + std::to_string(result.targets[index].converted) + "件 " + job.layouts[index].outputPath + "\n";
+        // Appended piece by piece: GCC 12 takes " " + a temporary for an overlapping copy (-Wrestrict).
+        lines.append(" ").append(std::to_string(result.targets[index].converted)).append("件 ");
+        lines.append(job.layouts[index].outputPath).append("\n");
         if (const std::string undecodable = undecodableReport(result.targets[index]); !undecodable.empty())
             lines += undecodable + "\n";
     }

@@ -185,11 +185,14 @@ std::string_view ComposePlan::encodeRecordUtf8(std::string_view line, size_t &un
         utf8Record_.resize(3 * most + 1);
         characterOffsets_.resize(most + 1);
     }
+    const uint32_t *const characterOffsets = characterOffsets_.data();
     const size_t characters =
         cp932::writeUtf8Indexed(line, wanted, utf8Record_.data(), characterOffsets_.data(), undecodable);
-    for (size_t i = 0; i < boundaries_.size(); ++i)
-        offsets_[i] = characterOffsets_[std::min(size_t(boundaries_[i]), characters)];
-    return std::string_view(utf8Record_.data(), characterOffsets_[characters]);
+    const long long *const boundaries = boundaries_.data();
+    size_t *const offsets = offsets_.data();
+    for (size_t i = 0, count = boundaries_.size(); i < count; ++i)
+        offsets[i] = characterOffsets[std::min(size_t(boundaries[i]), characters)];
+    return std::string_view(utf8Record_.data(), characterOffsets[characters]);
 }
 
 void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const

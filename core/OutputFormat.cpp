@@ -148,11 +148,6 @@ bool QuoteMarks::within(size_t begin, size_t end) const
                        [](uint64_t word) { return word != 0; });
 }
 
-bool outsideCharacters(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x40; });
-}
-
 char *writeColumn(std::string_view column, const OutputOptions &options, std::string_view delimiter, char *to,
                   size_t &undecodable)
 {

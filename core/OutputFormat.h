@@ -55,7 +55,12 @@ private:
 
 // Whether no byte of `text` can begin or end a double-byte character (all lie below 0x40), so
 // that text joined to a column never changes how the column's bytes fall into characters.
-bool outsideCharacters(std::string_view text);
+inline bool outsideCharacters(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x40) return false;
+    return true;
+}
 
 // The room writeColumn needs for a column of `size` bytes: UTF-8 takes at most three bytes for
 // one, doubled quotes two; then the quotes around it and a spare byte.
