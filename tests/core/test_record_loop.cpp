@@ -1,16 +1,15 @@
 #include "CoreError.h"
 #include "ErrorText.h"
 #include "FileChecks.h"
+#include "FileSizeLimit.h"
 #include "RecordLoop.h"
 #include "RunReport.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <optional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <functional>
 #include <vector>
@@ -176,19 +175,13 @@ TEST(RecordLoop, AFailedWriteKeepsWholeLinesThatHoldLineEnds)
     }
     const std::string sourcePath = dir.write("in.txt", source);
 
-    struct rlimit limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const struct rlimit small = {20000, limit.rlim_max};
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     std::optional<CoreError> failure;
     try {
+        const FileSizeLimit limit(20000);
         runConversion(sourcePath, env);
     } catch (const CoreError &error) {
         failure = error;
     }
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler);
 
     ASSERT_TRUE(failure.has_value());
     EXPECT_EQ(failure->kind(), CoreError::Kind::FileWrite);

@@ -1,13 +1,12 @@
 #include "CoreError.h"
 #include "DefinitionReader.h"
 #include "DefinitionWriter.h"
+#include "FileSizeLimit.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -115,15 +114,10 @@ TEST(SaveDefinitionFile, FailedWriteKeepsTheOldFile)
     LayoutModel model = threeFieldModel({3, 1});
     model.FieldTable.insert(model.FieldTable.begin(), 200, {"1", std::string(40, 'n')});
 
-    // The file-size limit stops the write half-way, also for root.
-    struct rlimit limit {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
-    const struct rlimit small = {1024, limit.rlim_max};
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    expectWriteFailure(path, model);
-    setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, previousHandler);
+    {
+        const FileSizeLimit limit(1024); // stops the write half-way
+        expectWriteFailure(path, model);
+    }
 
     EXPECT_EQ(TempDir::read(path), old);
     EXPECT_TRUE(strayFiles(dir.file(""), "layout.def").empty());

@@ -2,15 +2,13 @@
 // count bytes.
 
 #include "Cp932Text.h"
+#include "FileSizeLimit.h"
 #include "MsgBox.h"
 #include "WindowTest.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-
-#include <csignal>
-#include <sys/resource.h>
 
 namespace {
 
@@ -33,27 +31,6 @@ std::vector<std::string> widthsOf(const LayoutModel &model)
     for (const FieldEntry &entry : model.FieldTable) widths.push_back(entry.Width);
     return widths;
 }
-
-// While it lives, files this process writes may not grow past `bytes`.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &previous_);
-        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limited{bytes, previous_.rlim_max};
-        ::setrlimit(RLIMIT_FSIZE, &limited);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &previous_);
-        std::signal(SIGXFSZ, previousHandler_);
-    }
-
-private:
-    rlimit previous_{};
-    void (*previousHandler_)(int) = nullptr;
-};
 
 } // namespace
 
