@@ -135,10 +135,11 @@ public:
     }
     // The characters written so far (counted where indexed).
     size_t characters() const { return size_t(offsets_ - firstOffset_); }
-    // Copies ASCII bytes, which are their own UTF-8.
+    // Copies ASCII bytes, which are their own UTF-8, each a character.
     void putAscii(const char *bytes, size_t size)
     {
-        static_assert(!Indexed);
+        if constexpr (Indexed)
+            for (size_t i = 0; i < size; ++i) *offsets_++ = uint32_t(to_ - start_ + i);
         std::memcpy(to_, bytes, size);
         to_ += size;
     }
@@ -190,11 +191,9 @@ char *encode(std::string_view bytes, Utf8Writer<Indexed> &writer, size_t &undeco
     for (size_t base = 0; base < bytes.size() && moreWanted(); base += 64) {
         const size_t size = std::min<size_t>(64, bytes.size() - base);
         const char *block = bytes.data() + base;
-        if constexpr (!Indexed) {
-            if (size == 64 && !secondByteFirst && allAscii(block)) {
-                writer.putAscii(block, 64);
-                continue;
-            }
+        if (size == 64 && !secondByteFirst && allAscii(block)) {
+            writer.putAscii(block, 64);
+            continue;
         }
         const bool last = base + 64 >= bytes.size();
         const int byteAfter = last ? -1 : static_cast<unsigned char>(block[64]);

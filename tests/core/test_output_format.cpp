@@ -154,7 +154,8 @@ TEST(OutputFormat, Utf8ByCharactersIsTheCp932LineEncoded)
          {std::string("\x81\x40"
                       "A\x81\x40\x8A\xBF \x81\x40\x81\x40 x \x81\x40"),
           std::string("ab\x85\x40xy\x80") + "\x82 \"q\",\x81\x81\x40 " + kanji64 + kanji64 + "\xB1", // undecodable
-          std::string("\x88\x9F\x81\x40") + "\x82", // ends in a lone lead byte
+          std::string("\x88\x9F\x81\x40") + "\x82",             // ends in a lone lead byte
+          "a \"," + std::string(64, 'x') + "\x8A\xBF \x81\x40", // 64 ASCII bytes in a row
           std::string()}) {
         for (const OutputOptions options : {OutputOptions{.utf8 = true}, OutputOptions{.trim = true, .utf8 = true},
                                             OutputOptions{.quote = true, .utf8 = true}, All}) {
