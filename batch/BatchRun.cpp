@@ -146,9 +146,7 @@ int convert(const BatchJob &job, const std::vector<LayoutModel> &models)
     }
     environment.progress().clear();
     if (result.stopped) {
-        // Records read, whatever a selection skipped of them.
-        const int32_t recordsRead = result.count() + result.notSelected();
-        say("中断しました。" + std::to_string(recordsRead) + " 件目までのレコードを変換済みです。");
+        say("中断しました。" + std::to_string(result.recordsRead()) + " 件目までのレコードを変換済みです。");
         return 128 + int(stopSignal);
     }
     // When data goes to standard output, the report goes to standard error, so the data stays data.

@@ -15,25 +15,27 @@ inline constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 // is taken as a text of its own: its bytes are grouped into characters from its first byte on.
 std::string_view trimBlankEnds(std::string_view column);
 
-// The same, with a quick look first: most columns neither begin nor end in a blank's byte.
-inline std::string_view trimBlanks(std::string_view column)
-{
-    if (column.empty()) return column;
-    const char first = column.front(), last = column.back();
-    if (first != ' ' && first != '\x81' && last != ' ' && last != '\x40') return column;
-    return trimBlankEnds(column);
-}
-
 // The same for a column already made UTF-8, where the full-width blank is U+3000 (E3 80 80), the
 // UTF-8 of 0x81 0x40 and of no other CP932 character.
 std::string_view trimUtf8BlankEnds(std::string_view column);
 
+// Whether `column` may begin or end in a blank whose full-width form begins with `fullFirst` and
+// ends with `fullLast`: a quick look, as most columns neither begin nor end in a blank's byte.
+inline bool mayHaveBlankEnds(std::string_view column, char fullFirst, char fullLast)
+{
+    if (column.empty()) return false;
+    const char first = column.front(), last = column.back();
+    return first == ' ' || first == fullFirst || last == ' ' || last == fullLast;
+}
+
+inline std::string_view trimBlanks(std::string_view column)
+{
+    return mayHaveBlankEnds(column, '\x81', '\x40') ? trimBlankEnds(column) : column;
+}
+
 inline std::string_view trimUtf8Blanks(std::string_view column)
 {
-    if (column.empty()) return column;
-    const char first = column.front(), last = column.back();
-    if (first != ' ' && first != '\xE3' && last != ' ' && last != '\x80') return column;
-    return trimUtf8BlankEnds(column);
+    return mayHaveBlankEnds(column, '\xE3', '\x80') ? trimUtf8BlankEnds(column) : column;
 }
 
 // Whether `column` must be written in double quotes: it holds the delimiter, '"', CR or LF.

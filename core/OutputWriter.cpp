@@ -27,10 +27,7 @@ OutputWriter::~OutputWriter()
 void OutputWriter::flush()
 {
     if (buffer_.empty()) return;
-    if (!lastLineFlushed_) {
-        flushedLastLine_.assign(lastLine());
-        lastLineFlushed_ = true;
-    }
+    flushedLastLine_.assign(lastLine()); // the buffer holds lines, the last of them kept
     const bool opening = fd_ < 0;
     if (opening) open();
     struct stat before {};

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 class OutputWriter {
@@ -46,8 +45,6 @@ public:
         }
         if (start == 0 || record != lastRecord_ + 1) runs_.push_back({lineEnds_.size(), record});
         lastRecord_ = record;
-        lastLine_ = {start, buffer_.size()};
-        lastLineFlushed_ = false;
         buffer_.append("\r\n", 2);
         lineEnds_.push_back(buffer_.size());
         if (buffer_.size() >= FlushThreshold) flush();
@@ -57,8 +54,9 @@ public:
     // The last line added (without CR LF), also after it was flushed; valid until the next add.
     std::string_view lastLine() const
     {
-        return lastLineFlushed_ ? std::string_view(flushedLastLine_)
-                                : std::string_view(buffer_).substr(lastLine_.first, lastLine_.second - lastLine_.first);
+        if (lineEnds_.empty()) return flushedLastLine_;
+        const size_t begin = lineEnds_.size() > 1 ? lineEnds_[lineEnds_.size() - 2] : 0;
+        return std::string_view(buffer_).substr(begin, lineEnds_.back() - 2 - begin);
     }
     // The lines that reached the files so far.
     size_t linesWritten() const { return linesWritten_; }
@@ -97,7 +95,5 @@ private:
     std::vector<size_t> lineEnds_;
     size_t linesWritten_ = 0;
     int32_t lastRecord_ = 0;
-    std::pair<size_t, size_t> lastLine_{0, 0}; // where the last line added lies in the buffer
-    bool lastLineFlushed_ = true;
     std::string flushedLastLine_; // the last line once the buffer has been flushed
 };

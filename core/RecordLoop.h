@@ -52,6 +52,8 @@ struct RunResult {
     // The first (or only) layout's counts.
     int32_t count() const { return targets.front().converted; }
     int32_t notSelected() const { return targets.front().notSelected; }
+    // Every record read: each layout converts or skips each one.
+    int32_t recordsRead() const { return count() + notSelected(); }
 };
 
 // Converts the file at `inputPath` into the output path of each layout. Old outputs are not

@@ -139,8 +139,6 @@ TEST(OutputFormat, QuotesOnlyTheColumnsThatNeedThemOnLinesOfAnyLength)
     }
 }
 
-} // namespace
-
 // By characters the record is made UTF-8 before it is cut: the line must be the CP932 line,
 // trimmed and quoted, then encoded, with only the characters written counted as undecodable.
 TEST(OutputFormat, Utf8ByCharactersIsTheCp932LineEncoded)
@@ -174,3 +172,5 @@ TEST(OutputFormat, Utf8ByCharactersIsTheCp932LineEncoded)
         }
     }
 }
+
+} // namespace
