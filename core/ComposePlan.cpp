@@ -3,6 +3,7 @@
 #include "Cp932.h"
 #include "Cp932Codec.h"
 #include "CopyBytes.h"
+#include "FieldValues.h"
 #include "OutputFormat.h"
 #include "WidthText.h"
 
@@ -123,6 +124,16 @@ ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &field
     };
     for (const Piece &piece : pieces) columns_.push_back({indexOf(piece.start0), indexOf(piece.end0)});
     offsets_.resize(boundaries_.size());
+    // Types matter for output columns only (a plan of one field serves comparisons).
+    if (firstPosition > 0 && !model.Types.empty() && columns_.size() == fields.size()) {
+        for (const int field : fields) {
+            const auto type = model.Types.find(int16_t(field));
+            types_.push_back(type == model.Types.end() ? FieldType{} : type->second);
+        }
+        if (std::all_of(types_.begin(), types_.end(),
+                        [](const FieldType &type) { return type.kind == FieldKind::Text; }))
+            types_.clear();
+    }
 }
 
 inline void ComposePlan::locateBoundaries(std::string_view line) const
@@ -156,6 +167,10 @@ bool ComposePlan::compose(std::string_view line, std::string_view delimiter, std
 {
     if (failure_) throw *failure_;
     if (columns_.empty()) return false;
+    if (!types_.empty()) {
+        appendTyped(line, delimiter, out, undecodable);
+        return true;
+    }
     OutputOptions options = options_;
     // By characters, every column is whole characters of the record: the record made UTF-8 once
     // is cut, trimmed and quoted as the record would be. Not so by bytes, where a column may start
@@ -270,4 +285,40 @@ void ComposePlan::appendColumns(std::string_view line, std::string_view delimite
             to = copyPiece(to, end, line, column);
     }
     target.resize(size_t(to - target.data()));
+}
+
+void ComposePlan::appendTyped(std::string_view line, std::string_view delimiter, std::string &out,
+                              size_t &undecodable) const
+{
+    locateBoundaries(line);
+    valueWarnings_ = 0;
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        if (i) out.append(delimiter);
+        std::string_view column = pieceOf(line, columns_[i]);
+        const FieldType &type = types_[i];
+        if (type.kind != FieldKind::Text) {
+            typedValue_.clear();
+            bool read = true;
+            switch (type.kind) {
+            case FieldKind::Number:
+                read = appendNumber(column, type.decimals, typedValue_);
+                if (!read) valueWarnings_ |= warningBit(Warning::BadNumber);
+                break;
+            case FieldKind::Date:
+                read = appendDate(column, type.date, typedValue_);
+                if (!read) valueWarnings_ |= warningBit(Warning::BadDate);
+                break;
+            case FieldKind::Kana:
+                appendFullWidthKana(column, typedValue_);
+                break;
+            case FieldKind::Text:
+                break;
+            }
+            if (read) column = typedValue_; // else written as it was cut
+        }
+        const size_t at = out.size();
+        out.resize(at + columnRoom(column.size()));
+        char *const end = writeColumn(column, options_, delimiter, out.data() + at, undecodable);
+        out.resize(size_t(end - out.data()));
+    }
 }

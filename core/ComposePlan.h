@@ -5,6 +5,7 @@
 
 #include "CoreError.h"
 #include "OutputFormat.h"
+#include "RecordChecks.h"
 #include "mdlGlobal.h"
 
 #include <optional>
@@ -42,6 +43,14 @@ public:
     // The failure every record meets with this layout, if any.
     const std::optional<CoreError> &failure() const { return failure_; }
 
+    // The values of the last line composed that are not what their field's type says
+    // (Warning::BadNumber, Warning::BadDate).
+    Warnings valueWarnings() const { return valueWarnings_; }
+    // Whether a column has a type other than text.
+    bool typed() const { return !types_.empty(); }
+    // Where the columns start and end, in units from the record's start, ascending.
+    const std::vector<long long> &boundaries() const { return boundaries_; }
+
 private:
     // Columns of `fields` in turn; failures name position `firstPosition` + i, or none for 0.
     ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition);
@@ -50,6 +59,8 @@ private:
         size_t firstBoundary; // index into boundaries_ of the column's start
         size_t lastBoundary;  // index into boundaries_ of the column's end
     };
+    // Each column as its type and the options write it, one at a time: the typed route.
+    void appendTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable) const;
     // The columns cut and joined, each as it is: the fast path.
     void appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const;
     // The line as `options` write it; `utf8Line`: the line is the record already made UTF-8.
@@ -74,6 +85,9 @@ private:
     std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
     std::vector<Column> columns_;
     std::optional<CoreError> failure_;
+    std::vector<FieldType> types_; // of each column, when any is typed; else empty
+    mutable Warnings valueWarnings_ = 0;
+    mutable std::string typedValue_;                 // the column in hand as its type writes it
     mutable std::vector<size_t> offsets_;            // byte offset of each boundary in the line in hand
     mutable std::string scratch_;                    // the CP932 line before it is made UTF-8
     mutable std::string utf8Record_;                 // the record made UTF-8, by characters

@@ -11,7 +11,15 @@ RunResult convertSource(const std::string &inputPath, RunEnvironment &environmen
     for (size_t target = 0; target < environment.targets(); ++target)
         outputPaths.push_back(environment.layout(target).OutputPath);
     for (const std::string &outputPath : outputPaths) checkOutput(inputPath, outputPath, definitionPaths);
-    checkDistinctOutputs(outputPaths);
+    // The file of rejected records is an output too (emptied when the run starts).
+    if (!environment.rejectPath.empty()) {
+        checkOutput(inputPath, environment.rejectPath, definitionPaths);
+        std::vector<std::string> allOutputs = outputPaths;
+        allOutputs.push_back(environment.rejectPath);
+        checkDistinctOutputs(allOutputs);
+    } else {
+        checkDistinctOutputs(outputPaths);
+    }
     for (const std::string &outputPath : outputPaths) deleteOldOutput(outputPath);
     return runConversion(inputPath, environment);
 }

@@ -42,6 +42,8 @@ const char *CoreError::what() const noexcept
         return "too many entries in the definition file";
     case Kind::MalformedKeywordLine:
         return "malformed keyword line in the definition file";
+    case Kind::RecordWarning:
+        return "record drew a warning";
     }
     return "conversion error";
 }
@@ -116,6 +118,13 @@ CoreError CoreError::malformedKeywordLine(std::string lineText, LineFault fault)
     CoreError error(Kind::MalformedKeywordLine);
     error.lineText_ = std::move(lineText);
     error.lineFault_ = fault;
+    return error;
+}
+
+CoreError CoreError::recordWarning(Warning warning)
+{
+    CoreError error(Kind::RecordWarning);
+    error.warning_ = warning;
     return error;
 }
 

@@ -2,6 +2,7 @@
 // Failures of the conversion core. Each carries its kind and the facts a message needs;
 // ErrorText turns them into the sentence a user reads.
 
+#include "RecordChecks.h"
 #include "mdlGlobal.h"
 
 #include <cstdint>
@@ -29,6 +30,7 @@ public:
         EmptyPipe,            // a named pipe read without waiting held no data: its writer had not started
         TooManyEntries,       // a definition file holds more fields or output positions than 16 bits count
         MalformedKeywordLine, // a definition file's keyword line cannot be read
+        RecordWarning,        // a record drew a warning while warnings end the run
     };
 
     // Why a keyword line of a definition file cannot be read.
@@ -39,6 +41,8 @@ public:
         FieldNumberRange,  // a field number outside 1..32767
         MissingText,       // no blank and text after the field number
         ExtraText,         // something after a keyword that takes nothing (more)
+        DecimalsRange,     // implied decimals outside 0..MaxDecimals
+        UnknownDateFormat, // no date format, or one the program does not know
     };
 
     // Each kind is made by its own function, which takes exactly the facts its sentence uses.
@@ -60,6 +64,7 @@ public:
     static CoreError tooManyEntries(std::string definitionPath);
     // The line's text (CP932 bytes) and why it cannot be read; withDefinitionLine adds where.
     static CoreError malformedKeywordLine(std::string lineText, LineFault fault);
+    static CoreError recordWarning(Warning warning);
 
     // Facts only a caller higher up knows, added as the error passes through it: the output
     // position whose field failed, the selection's field, the record in hand, the line's place.
@@ -84,6 +89,7 @@ public:
     int line() const { return line_; }         // 1-based line of a definition file
     const std::string &lineText() const { return lineText_; }
     LineFault lineFault() const { return lineFault_; }
+    Warning warning() const { return warning_; }
 
 private:
     explicit CoreError(Kind kind) : kind_(kind) {}
@@ -103,4 +109,5 @@ private:
     int line_ = 0;
     std::string lineText_;
     LineFault lineFault_ = LineFault::None;
+    Warning warning_ = Warning::LengthMismatch;
 };

@@ -38,6 +38,10 @@ std::string lineFaultText(CoreError::LineFault fault)
         return "フィールド番号の後に、空白 1 つと比べる文字列がありません。";
     case Fault::ExtraText:
         return "キーワードの後に余分な文字があります。";
+    case Fault::DecimalsRange:
+        return "小数部の桁数は 0～18 の数値で指定します。";
+    case Fault::UnknownDateFormat:
+        return "日付の形式は YYYYMMDD、YYMMDD、GYYMMDD、EYYMMDD、YYYYMM のどれかで指定します。";
     case Fault::None:
         break;
     }
@@ -95,6 +99,9 @@ std::string describeError(const CoreError &error)
     case Kind::MalformedKeywordLine:
         return "定義ファイル" + quoted(error.path()) + "の " + std::to_string(error.line()) + " 行目" +
                quoted(cp932::toUtf8(error.lineText())) + "が正しくありません。" + lineFaultText(error.lineFault());
+    case Kind::RecordWarning:
+        return "このレコードは" + quoted(std::string(warningName(error.warning()))) +
+               "に当たるため、警告で止める指定 (--strict) により変換を中止しました。このレコードは出力していません。";
     }
     return error.what();
 }

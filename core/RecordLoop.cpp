@@ -2,13 +2,18 @@
 
 #include "ComposePlan.h"
 #include "CoreError.h"
+#include "HeaderLine.h"
 #include "LineReader.h"
 #include "OutputFormat.h"
 #include "OutputWriter.h"
 #include "RecordSelection.h"
 
 #include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <fcntl.h>
 #include <limits>
+#include <unistd.h>
 #include <memory>
 #include <optional>
 
@@ -24,14 +29,16 @@ struct Target {
     {
         plan.emplace(layout);
         selection.emplace(layout);
+        checks.emplace(layout, plan->boundaries());
         delimiter = delimiterText;
-        writer.startFilesWith(fileStart(layout.Output));
+        writer.startFilesWith(outputFileStart(layout, delimiter));
         if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
     }
 
     OutputWriter writer;
     std::optional<ComposePlan> plan;
     std::optional<SelectionPlan> selection;
+    std::optional<RecordChecks> checks;
     std::string delimiter;
     TargetCounts counts;
     bool anyOutput = false;
@@ -41,7 +48,72 @@ struct Target {
         if (counts.undecodable == 0) counts.firstUndecodableRecord = record;
         counts.undecodable += (long long)characters;
     }
+
+    void countWarnings(Warnings warnings, int32_t record)
+    {
+        for (; warnings; warnings &= warnings - 1) {
+            WarningCount &count = counts.warnings[size_t(std::countr_zero(warnings))];
+            if (count.records++ == 0) count.firstRecord = record;
+        }
+    }
 };
+
+// The records that drew a warning, each as it was read, in a file emptied when the run starts.
+class RejectFile {
+public:
+    explicit RejectFile(std::string path) : path_(std::move(path))
+    {
+        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (fd_ < 0) throw CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
+    }
+    ~RejectFile()
+    {
+        try {
+            flush();
+        } catch (const CoreError &) {
+            // Destroyed while a failure is already being reported.
+        }
+        ::close(fd_);
+    }
+    RejectFile(const RejectFile &) = delete;
+    RejectFile &operator=(const RejectFile &) = delete;
+
+    void append(std::string_view bytes)
+    {
+        buffer_.append(bytes);
+        if (buffer_.size() >= 1 << 20) flush();
+    }
+    void flush()
+    {
+        for (size_t written = 0; written < buffer_.size();) {
+            const ssize_t put = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
+            if (put > 0) written += size_t(put);
+            else if (put < 0 && errno == EINTR) continue;
+            else {
+                buffer_.clear();
+                throw CoreError::fileError(CoreError::Kind::FileWrite, path_, put < 0 ? errno : ENOSPC);
+            }
+        }
+        buffer_.clear();
+    }
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    std::string buffer_;
+};
+
+// The record with the line end the reader took after it (the bytes it consumed beyond the
+// record, which follow it where it was read).
+std::string_view recordAsRead(std::string_view record, unsigned long long consumed)
+{
+    size_t size = record.size();
+    while (size < consumed && size < record.size() + 2 && (record.data()[size] == '\r' || record.data()[size] == '\n'))
+        ++size;
+    return {record.data(), size};
+}
+
+Warning firstWarning(Warnings warnings) { return Warning(std::countr_zero(warnings)); }
 
 } // namespace
 
@@ -57,6 +129,9 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         targets.back()->prepare(environment.layout(index), environment.delimiter(index));
     }
     Target &first = *targets.front();
+    std::optional<RejectFile> rejects;
+    if (!environment.rejectPath.empty()) rejects.emplace(environment.rejectPath);
+    std::string strictLine; // with strict: a target's line, kept until the record proves clean
     int32_t recordsRead = 0;
     std::string_view record;
     bool recordValid = true; // a read that fails may have moved the bytes `record` points to
@@ -71,8 +146,10 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
 
     // A record that cannot be read is the one after those read. The end of the file leaves the
     // last record where it was.
+    unsigned long long consumedBefore = 0;
     const auto readRecord = [&] {
         recordValid = false;
+        consumedBefore = reader.consumed();
         try {
             const bool more = reader.next(record);
             recordValid = true;
@@ -88,6 +165,20 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             // Each layout converts at most the records read, so this count bounds theirs too.
             if (recordsRead == std::numeric_limits<int32_t>::max()) throw CoreError::countOverflow();
             ++recordsRead;
+            Warnings recordWarnings = 0;
+            if (environment.strict) {
+                // Every layout's line is composed before any is written: a warning leaves none.
+                for (const std::unique_ptr<Target> &target : targets) {
+                    if (!target->selection->selects(record)) continue;
+                    strictLine.clear();
+                    size_t undecodable = 0;
+                    target->plan->compose(record, target->delimiter, strictLine, undecodable);
+                    const Warnings warnings = target->checks->check(record) | target->plan->valueWarnings();
+                    if (!warnings) continue;
+                    if (rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
+                    throw CoreError::recordWarning(firstWarning(warnings));
+                }
+            }
             for (const std::unique_ptr<Target> &target : targets) {
                 if (!target->selection->selects(record)) {
                     ++target->counts.notSelected;
@@ -100,7 +191,13 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                     target->anyOutput = true;
                 ++target->counts.converted;
                 if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
+                const Warnings warnings = target->checks->check(record) | target->plan->valueWarnings();
+                if (warnings) {
+                    target->countWarnings(warnings, recordsRead);
+                    recordWarnings |= warnings;
+                }
             }
+            if (recordWarnings && rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
             pausedAfterLast = false;
 
             if (++recordsSinceCheck < RecordsBetweenClockChecks &&
@@ -111,6 +208,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             if (Clock::now() < nextPause) continue;
 
             for (const std::unique_ptr<Target> &target : targets) target->writer.flush();
+            if (rejects) rejects->flush();
             const bool goOn = environment.betweenRecords(progress());
             pausedAfterLast = true;
             nextPause = Clock::now() + environment.pauseInterval;
@@ -123,6 +221,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                 targets[index]->prepare(environment.layout(index), environment.delimiter(index));
         }
         for (const std::unique_ptr<Target> &target : targets) target->writer.flush();
+        if (rejects) rejects->flush();
     } catch (CoreError &error) {
         if (error.record() == 0) error.withRecord(recordsRead);
         for (const std::unique_ptr<Target> &target : targets) {

@@ -6,6 +6,7 @@
 // first layout's when the run starts.
 
 #include "LineReader.h"
+#include "RecordChecks.h"
 #include "mdlGlobal.h"
 
 #include <chrono>
@@ -36,6 +37,12 @@ public:
     virtual void failed(const RunProgress &) {}
     std::chrono::milliseconds pauseInterval{30};
     PipeOpen pipeOpen = PipeOpen::NoWait; // for the source and the output
+    // Every record that draws a warning is also written here as it was read, with its own line
+    // end; empty: nowhere. The file is emptied when the run starts.
+    std::string rejectPath;
+    // The first warning ends the run as a failure (CoreError RecordWarning); its record is not
+    // written.
+    bool strict = false;
 };
 
 struct TargetCounts {
@@ -43,6 +50,7 @@ struct TargetCounts {
     int32_t notSelected = 0;            // records read that the layout's selection skipped
     long long undecodable = 0;          // characters UTF-8 output wrote as U+FFFD
     int32_t firstUndecodableRecord = 0; // the source record holding the first of them
+    WarningCounts warnings;             // of the records the layout selected
 };
 
 struct RunResult {

@@ -2,6 +2,8 @@
 // The layout model shared by the windows, the definition files and the batch run.
 // Texts are kept as the bytes of the file's code page (CP932); nothing here decodes them.
 
+#include "FieldType.h"
+
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -56,6 +58,8 @@ struct LayoutSettings {
     int16_t RecordLength = 0; // 0: one record a line; else 1..MaxRecordLength bytes a record
     std::optional<RecordSelection> Selection;
     OutputOptions Output;
+    FieldTypes Types;    // of the fields that are more than text
+    bool Header = false; // the output starts with a line of the output columns' field names
     bool operator==(const LayoutSettings &) const = default;
 };
 

@@ -114,7 +114,8 @@ TEST(RecordLoop, Utf8OutputCountsWhatCannotBeDecodedAndMarksEachFile)
     const TargetCounts counts = runConversion(dir.write("in.txt", source), env).targets.front();
     EXPECT_EQ(counts.undecodable, 4);
     EXPECT_EQ(counts.firstUndecodableRecord, 2);
-    EXPECT_EQ(runReport(counts, false), " 303件\n変換できない文字 4 個（最初は 2 件目）");
+    EXPECT_EQ(runReport(counts, false), " 303件\n変換できない文字 4 個（最初は 2 件目）\n"
+                                        "長さがレイアウトと違うレコード 303 件（最初は 1 件目）");
     const std::string first = TempDir::read(dir.file("out.csv"));
     const std::string second = TempDir::read(dir.file("second.csv"));
     EXPECT_EQ(first.substr(0, 24), "\xEF\xBB\xBF漢\r\n\uFFFD\uFFFD\uFFFD\r\n000\r\n");

@@ -1,0 +1,95 @@
+#include "RecordChecks.h"
+
+#include "CoreError.h"
+#include "Cp932.h"
+#include "WidthText.h"
+
+#include <cstring>
+
+std::string_view warningName(Warning warning)
+{
+    static constexpr std::string_view Names[] = {
+        "長さがレイアウトと違うレコード", "改行を含むレコード",   "文字の途中で切れる項目", "外字を含むレコード",
+        "数値として読めない値",           "日付として読めない値",
+    };
+    static_assert(std::size(Names) == WarningKinds);
+    return Names[size_t(warning)];
+}
+
+RecordChecks::RecordChecks(const LayoutModel &layout, const std::vector<long long> &boundaries)
+    : unit_(layout.Unit), byLength_(layout.RecordLength > 0)
+{
+    try {
+        long long total = 0;
+        for (int field = 1; field <= layout.fieldsInTable(); ++field) {
+            const int16_t width = fieldWidth(layout, field);
+            if (width < 0) return;
+            total += width;
+        }
+        total_ = total;
+    } catch (const CoreError &) {
+        // A width the conversion itself refuses: the run fails on it, no length to compare.
+    }
+    if (unit_ == WidthUnit::Bytes)
+        for (const long long boundary : boundaries)
+            if (boundary > 0) byteBoundaries_.push_back(boundary);
+}
+
+bool characterStartsAt(std::string_view record, size_t at)
+{
+    // The byte before a run of lead bytes ends a character, and the run falls into pairs.
+    size_t leadsBefore = 0;
+    while (leadsBefore < at && cp932::isLeadByte(static_cast<unsigned char>(record[at - leadsBefore - 1])))
+        ++leadsBefore;
+    return leadsBefore % 2 == 0;
+}
+
+bool holdsUserDefined(std::string_view record)
+{
+    // A quick look for the bytes at all (they may be trail bytes too), then a walk by characters.
+    bool any = false;
+    for (const char c : record) any |= static_cast<unsigned char>(c - char(0xF0)) < 10;
+    if (!any) return false;
+    for (size_t at = 0; at < record.size(); at += cp932::charLengthAt(record, at)) {
+        const auto c = static_cast<unsigned char>(record[at]);
+        if (c >= 0xF0 && c <= 0xF9 && cp932::charLengthAt(record, at) == 2) return true;
+    }
+    return false;
+}
+
+namespace {
+
+// Whether `record` is exactly `total` characters long.
+bool holdsCharacters(std::string_view record, long long total)
+{
+    if ((long long)record.size() < total || (long long)record.size() > 2 * total) return false;
+    if (total == 0) return record.empty();
+    const long long indices[] = {total - 1, total};
+    size_t offsets[2];
+    cp932::charOffsets(record, indices, 2, offsets);
+    return offsets[0] < record.size() && offsets[1] == record.size();
+}
+
+} // namespace
+
+Warnings RecordChecks::check(std::string_view record) const
+{
+    Warnings found = 0;
+    if (byLength_) {
+        if (std::memchr(record.data(), '\n', record.size()) || std::memchr(record.data(), '\r', record.size()))
+            found |= warningBit(Warning::LineEndInside);
+    } else if (total_ >= 0) {
+        const bool fits =
+            unit_ == WidthUnit::Bytes ? (long long)record.size() == total_ : holdsCharacters(record, total_);
+        if (!fits) found |= warningBit(Warning::LengthMismatch);
+    }
+    for (const long long boundary : byteBoundaries_) {
+        if (boundary >= (long long)record.size()) break;
+        if (!characterStartsAt(record, size_t(boundary))) {
+            found |= warningBit(Warning::SplitCharacter);
+            break;
+        }
+    }
+    if (holdsUserDefined(record)) found |= warningBit(Warning::UserDefined);
+    return found;
+}

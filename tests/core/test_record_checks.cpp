@@ -1,0 +1,111 @@
+// What a record draws warnings for against its layout, and typed columns as the output options
+// write them.
+
+#include "ComposePlan.h"
+#include "HeaderLine.h"
+#include "RecordChecks.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Fields of the given widths, all of them output in field order.
+LayoutModel layoutOf(std::vector<std::string> widths, WidthUnit unit, int16_t recordLength = 0)
+{
+    LayoutModel model;
+    model.OutputLayout.emplace(1);
+    for (const std::string &width : widths) {
+        model.FieldTable.push_back({width, "f" + width});
+        model.OutputLayout->push_back({int16_t(model.FieldTable.size())});
+    }
+    model.FieldTable.push_back({});
+    model.FieldCount = int16_t(widths.size());
+    model.Unit = unit;
+    model.RecordLength = recordLength;
+    return model;
+}
+
+struct CheckRow {
+    const char *what;
+    LayoutModel layout;
+    std::string record;
+    Warnings warnings;
+};
+
+class Checks : public testing::TestWithParam<CheckRow> {};
+
+TEST_P(Checks, FindWhatTheRecordDraws)
+{
+    const CheckRow &row = GetParam();
+    const ComposePlan plan(row.layout);
+    EXPECT_EQ(RecordChecks(row.layout, plan.boundaries()).check(row.record), row.warnings);
+}
+
+constexpr WidthUnit Chars = WidthUnit::Characters, Bytes = WidthUnit::Bytes;
+const Warnings Length = warningBit(Warning::LengthMismatch), LineEnd = warningBit(Warning::LineEndInside),
+               Split = warningBit(Warning::SplitCharacter), UserDefined = warningBit(Warning::UserDefined);
+
+INSTANTIATE_TEST_SUITE_P(Rows, Checks,
+                         testing::Values(CheckRow{"fits_in_characters", layoutOf({"2", "3"}, Chars),
+                                                  "\x88\x9F"
+                                                  "2345",
+                                                  0},
+                                         CheckRow{"one_character_short", layoutOf({"2", "3"}, Chars),
+                                                  "\x88\x9F"
+                                                  "234",
+                                                  Length},
+                                         CheckRow{"one_character_long", layoutOf({"2", "3"}, Chars),
+                                                  "\x88\x9F"
+                                                  "23456",
+                                                  Length},
+                                         CheckRow{"fits_in_bytes", layoutOf({"2", "3"}, Bytes),
+                                                  "\x88\x9F"
+                                                  "234",
+                                                  0},
+                                         CheckRow{"bytes_long", layoutOf({"2", "3"}, Bytes),
+                                                  "\x88\x9F"
+                                                  "2345",
+                                                  Length},
+                                         CheckRow{"boundary_inside_character", layoutOf({"1", "2"}, Bytes),
+                                                  "\x88\x9F"
+                                                  "A",
+                                                  Split},
+                                         CheckRow{"boundary_after_lead_pairs", layoutOf({"2", "1"}, Bytes),
+                                                  "\x81\x81"
+                                                  "A",
+                                                  0},
+                                         CheckRow{"line_end_inside_by_length", layoutOf({"3"}, Bytes, 3), "A\r\n",
+                                                  LineEnd},
+                                         CheckRow{"by_length_no_total", layoutOf({"3"}, Bytes, 3), "AB", 0},
+                                         CheckRow{"user_defined", layoutOf({"2"}, Chars),
+                                                  "\xF0\x40"
+                                                  "A",
+                                                  UserDefined},
+                                         CheckRow{"f0_as_trail_byte", layoutOf({"2"}, Chars),
+                                                  "\x88\xF0"
+                                                  "A",
+                                                  0}),
+                         [](const testing::TestParamInfo<CheckRow> &row) { return std::string(row.param.what); });
+
+TEST(TypedColumns, AreWrittenByTheirTypeThenTheOutputOptions)
+{
+    LayoutModel layout = layoutOf({"6", "4", "8"}, Chars);
+    layout.Types = {{1, {FieldKind::Number, 2}}, {2, {FieldKind::Kana}}, {3, {FieldKind::Date}}};
+    layout.Output = {.trim = true, .quote = true, .utf8 = true};
+    layout.Header = true;
+    layout.FieldTable[0].Name = " a,b";
+    const ComposePlan plan(layout);
+    std::string out;
+    ASSERT_TRUE(plan.compose("012345\xB6\xDE,\xB2"
+                             "20240401",
+                             ",", out));
+    EXPECT_EQ(out, "123.45,\"ガ,イ\",2024-04-01");
+    EXPECT_EQ(plan.valueWarnings(), 0u);
+    out.clear();
+    plan.compose("  12X \xB1   2024133 ", ",", out);
+    EXPECT_EQ(out, "12X,ア,2024133"); // written as cut, trimmed
+    EXPECT_EQ(plan.valueWarnings(), warningBit(Warning::BadNumber) | warningBit(Warning::BadDate));
+    EXPECT_EQ(outputFileStart(layout, ","), "\" a,b\",f4,f8\r\n");
+}
+
+} // namespace
