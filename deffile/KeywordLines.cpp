@@ -50,6 +50,60 @@ Fault switchOn(std::string_view rest, bool &setting)
     return fault;
 }
 
+// "k" or "k rest" after a keyword that types field k; `rest` keeps what follows the number.
+Fault typedField(std::string_view &rest, int16_t &field)
+{
+    return leadingNumber(rest, field, MaxFields, Fault::FieldNumberRange);
+}
+
+// The lines "KEYWORD k..." of the fields of `kind`, in field order, joined by line ends.
+std::string typeLines(const LayoutSettings &settings, FieldKind kind, std::string_view keyword,
+                      std::string (*detail)(const FieldType &))
+{
+    std::string lines;
+    for (const auto &[field, type] : settings.Types) {
+        if (type.kind != kind) continue;
+        if (!lines.empty()) lines += "\r\n";
+        lines.append(keyword).append(" ").append(std::to_string(field)).append(detail(type));
+    }
+    return lines;
+}
+
+Fault readNumber(std::string_view rest, LayoutSettings &settings)
+{
+    int16_t field = 0;
+    Fault fault = typedField(rest, field);
+    if (fault != Fault::None) return fault;
+    FieldType type{FieldKind::Number};
+    const std::string_view decimals = withoutTrailingBlanks(rest);
+    if (!decimals.empty()) {
+        if (decimals.front() != ' ') return Fault::ExtraText;
+        int value = -1;
+        const auto [end, error] = std::from_chars(decimals.data() + 1, decimals.data() + decimals.size(), value);
+        if (end == decimals.data() + 1 || end != decimals.data() + decimals.size()) return Fault::ExtraText;
+        if (error != std::errc() || value < 0 || value > MaxDecimals) return Fault::DecimalsRange;
+        type.decimals = uint8_t(value);
+    }
+    settings.Types[field] = type;
+    return Fault::None;
+}
+
+Fault readDate(std::string_view rest, LayoutSettings &settings)
+{
+    int16_t field = 0;
+    const Fault fault = typedField(rest, field);
+    if (fault != Fault::None) return fault;
+    const std::string_view format = withoutTrailingBlanks(rest);
+    for (size_t index = 0; index < std::size(DateFormatNames); ++index) {
+        if (format.size() != DateFormatNames[index].size() + 1 || format.front() != ' ' ||
+            format.substr(1) != DateFormatNames[index])
+            continue;
+        settings.Types[field] = FieldType{FieldKind::Date, 0, DateFormat(index)};
+        return Fault::None;
+    }
+    return Fault::UnknownDateFormat;
+}
+
 const KeywordLine Keywords[] = {
     {"BYTE",
      [](std::string_view rest, LayoutSettings &settings) {
@@ -97,6 +151,30 @@ const KeywordLine Keywords[] = {
      [](const LayoutSettings &settings) {
          if (!settings.Output.utf8) return std::string();
          return std::string(settings.Output.bom ? "UTF8 BOM" : "UTF8");
+     }},
+    {"HEADER", [](std::string_view rest, LayoutSettings &settings) { return switchOn(rest, settings.Header); },
+     [](const LayoutSettings &settings) { return std::string(settings.Header ? "HEADER" : ""); }},
+    {"NUMBER", readNumber,
+     [](const LayoutSettings &settings) {
+         return typeLines(settings, FieldKind::Number, "NUMBER", [](const FieldType &type) {
+             return type.decimals ? " " + std::to_string(type.decimals) : std::string();
+         });
+     }},
+    {"DATE", readDate,
+     [](const LayoutSettings &settings) {
+         return typeLines(settings, FieldKind::Date, "DATE",
+                          [](const FieldType &type) { return " " + std::string(DateFormatNames[size_t(type.date)]); });
+     }},
+    {"KANA",
+     [](std::string_view rest, LayoutSettings &settings) {
+         int16_t field = 0;
+         Fault fault = typedField(rest, field);
+         if (fault == Fault::None) fault = nothingMore(rest);
+         if (fault == Fault::None) settings.Types[field] = FieldType{FieldKind::Kana};
+         return fault;
+     },
+     [](const LayoutSettings &settings) {
+         return typeLines(settings, FieldKind::Kana, "KANA", [](const FieldType &) { return std::string(); });
      }},
 };
 

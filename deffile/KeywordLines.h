@@ -1,6 +1,7 @@
 #pragma once
 // The keyword lines between "FIX" and "OUT": each layout setting a definition file keeps on a
-// line of its own ("BYTE", "RECORD n", "SELECT k text", "TRIM", "QUOTE", "UTF8" or "UTF8 BOM").
+// line of its own ("BYTE", "RECORD n", "SELECT k text", "TRIM", "QUOTE", "UTF8" or "UTF8 BOM",
+// "HEADER"), and each typed field one ("NUMBER k [d]", "DATE k FORMAT" or "KANA k").
 // Reading and writing them both go through one table, in the order the lines are written; a
 // line is written only while its setting is in use, so files of layouts without it stay as
 // they were.
