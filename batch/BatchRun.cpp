@@ -127,6 +127,8 @@ std::string report(const BatchJob &job, const std::vector<LayoutModel> &models, 
         lines.append(job.layouts[index].outputPath).append("\n");
         if (const std::string undecodable = undecodableReport(result.targets[index]); !undecodable.empty())
             lines += undecodable + "\n";
+        if (const std::string warnings = warningsReport(result.targets[index]); !warnings.empty())
+            lines += warnings + "\n";
     }
     return lines;
 }
@@ -135,6 +137,8 @@ int convert(const BatchJob &job, const std::vector<LayoutModel> &models)
 {
     stopOnSignals();
     BatchEnvironment environment(models, job.tab);
+    environment.rejectPath = job.rejectPath;
+    environment.strict = job.strict;
     std::vector<std::string> definitionPaths;
     for (const BatchLayout &layout : job.layouts) definitionPaths.push_back(layout.definitionPath);
     RunResult result;

@@ -22,6 +22,8 @@ struct BatchJob {
     std::string sourcePath;
     std::vector<BatchLayout> layouts; // at least one
     bool tab = false;
+    std::string rejectPath; // --reject: where the records that drew a warning go
+    bool strict = false;    // --strict: the first warning ends the run
 };
 
 // Returns an ExitCode, or 128 plus the signal's number when SIGINT or SIGTERM stopped the run

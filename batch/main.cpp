@@ -1,4 +1,4 @@
-// kenaris-batch [--tab] DEFINITION SOURCE OUTPUT [DEFINITION OUTPUT]...
+// kenaris-batch [--tab] [--reject FILE] [--strict] DEFINITION SOURCE OUTPUT [DEFINITION OUTPUT]...
 // Converts SOURCE into OUTPUT with the layout saved in DEFINITION, as the window would; with
 // further pairs, into every OUTPUT in one pass over SOURCE.
 
@@ -15,11 +15,15 @@
 namespace {
 
 constexpr const char *Usage =
-    "使い方: kenaris-batch [--tab] 定義ファイル 変換元ファイル 出力ファイル [定義ファイル 出力ファイル]...\n"
+    "使い方: kenaris-batch [--tab] [--reject 除外ファイル] [--strict] 定義ファイル 変換元ファイル 出力ファイル "
+    "[定義ファイル 出力ファイル]...\n"
     "  定義ファイル (*.def) のレイアウトで、固定長の変換元ファイルを区切り形式の出力ファイルに変換します。\n"
     "  定義ファイルと出力ファイルの組を続けると、変換元ファイルを 1 回読んで組ごとに出力します\n"
     "  (各レコードは、それを対象とするすべての定義で変換します)。\n"
     "  区切り文字はカンマです。--tab を付けるとタブになります。\n"
+    "  レイアウトに合わないレコードや、型 (数値・日付) に合わない値は、件数を報告します。\n"
+    "  --reject 除外ファイル を付けると、警告の出たレコードを読んだままの形で除外ファイルに書きます。\n"
+    "  --strict を付けると、最初の警告で変換を中止します (そのレコードは出力しません。終了コード 1)。\n"
     "  出力ファイルが既にあるときは、変換の前に削除します。\n"
     "  変換元ファイルに - を指定すると標準入力から読み、出力ファイルに - を指定すると標準出力に書きます\n"
     "  (このとき件数の報告は標準エラー出力に出します)。\n"
@@ -49,6 +53,12 @@ int main(int argc, char **argv)
             optionsEnd = true;
         } else if (!optionsEnd && argument == "--tab") {
             job.tab = true;
+        } else if (!optionsEnd && argument == "--strict") {
+            job.strict = true;
+        } else if (!optionsEnd && argument == "--reject") {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0')
+                return wrongArguments("--reject の後に除外ファイルを指定してください。");
+            job.rejectPath = argv[++i];
         } else if (!optionsEnd && (argument == "--help" || argument == "-h")) {
             std::fputs(Usage, stdout);
             return ExitSuccess;

@@ -29,7 +29,7 @@ TEST(Batch, ConvertsAndReportsTheCount)
     const BatchOutcome outcome =
         runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", ThreeRecords), output});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(outcome.out, " 3件\n");
+    EXPECT_EQ(outcome.out, " 3件\n長さがレイアウトと違うレコード 1 件（最初は 3 件目）\n"); // a short last line
     EXPECT_EQ(outcome.err, "");
     EXPECT_EQ(TempDir::read(output), "XYZ56789,ABC\r\nhijklmno,abc\r\n,xy\r\n");
 }
@@ -69,7 +69,8 @@ TEST(Batch, OutputOptionsFollowTheDefinitionFile)
     const BatchOutcome outcome =
         runBatch(dir, {dir.write("layout.def", definition), dir.write("in.txt", source), dir.file("out.csv")});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(outcome.out, " 2件\n変換できない文字 2 個（最初は 2 件目）\n");
+    EXPECT_EQ(outcome.out,
+              " 2件\n変換できない文字 2 個（最初は 2 件目）\n長さがレイアウトと違うレコード 2 件（最初は 1 件目）\n");
     EXPECT_EQ(TempDir::read(dir.file("out.csv")), "\xEF\xBB\xBF馬,\"1,2\"\r\n\uFFFD,\uFFFD\r\n");
 }
 
@@ -164,7 +165,7 @@ TEST(Batch, StandardStreamsAndLinks)
     const BatchOutcome filter = runBatch(dir, {definition, "-", "-"}, {.input = dir.write("in.txt", ThreeRecords)});
     EXPECT_EQ(filter.exitCode, 0) << filter.err;
     EXPECT_EQ(filter.out, "XYZ56789,ABC\r\nhijklmno,abc\r\n,xy\r\n");
-    EXPECT_EQ(filter.err, " 3件\n");
+    EXPECT_EQ(filter.err, " 3件\n長さがレイアウトと違うレコード 1 件（最初は 3 件目）\n");
 
     // An output named through a link is written where the link points; the link stays.
     const std::string target = dir.write("target.csv", "old\r\n");
@@ -189,7 +190,7 @@ TEST(Batch, APipeSourceWaitsForItsWriter)
     const BatchOutcome outcome =
         runBatch(dir, {dir.write("layout.def", ThreeFields), pipe, dir.file("out.csv")}, {.whileRunning = writer});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_EQ(outcome.out, " 3件\n");
+    EXPECT_EQ(outcome.out, " 3件\n長さがレイアウトと違うレコード 1 件（最初は 3 件目）\n");
     EXPECT_TRUE(whole);
 }
 
