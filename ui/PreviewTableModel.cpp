@@ -3,6 +3,7 @@
 #include "Cp932Text.h"
 #include "ErrorText.h"
 #include "FieldGrid.h"
+#include "FieldValues.h"
 #include "frmKenarisDisplay.h"
 
 #include <QBrush>
@@ -12,6 +13,28 @@
 #include <map>
 
 namespace {
+
+const QColor WarningColor(0xFF, 0xD8, 0xA0);
+
+// The warnings a field's value draws: a value its type does not read, a user-defined character.
+Warnings valueWarnings(std::string_view piece, const FieldType &type, std::string &scratch)
+{
+    Warnings found = holdsUserDefined(piece) ? warningBit(Warning::UserDefined) : 0;
+    scratch.clear();
+    if (type.kind == FieldKind::Number && !appendNumber(piece, type.decimals, scratch))
+        found |= warningBit(Warning::BadNumber);
+    if (type.kind == FieldKind::Date && !appendDate(piece, type.date, scratch)) found |= warningBit(Warning::BadDate);
+    return found;
+}
+
+QString warningNames(Warnings warnings)
+{
+    QStringList names;
+    for (size_t kind = 0; kind < WarningKinds; ++kind)
+        if (warnings & warningBit(Warning(kind)))
+            names << QString::fromStdString(std::string(warningName(Warning(kind))));
+    return names.join(QLatin1Char('\n'));
+}
 
 // Output positions of each field, as the output list shows them.
 std::map<int, QStringList> outputPositions(const LayoutModel &model)
@@ -33,12 +56,27 @@ void PreviewTableModel::show(std::vector<SampleRecord> records, const LayoutMode
     beginResetModel();
     records_ = std::move(records);
     const FieldGrid grid(model);
+    const std::map<int, QStringList> positions = outputPositions(model);
+    const ComposePlan output(model);
+    const RecordChecks checks(model, output.failure() ? std::vector<long long>() : output.boundaries());
     pieces_.clear();
+    recordWarnings_.clear();
+    cellWarnings_.clear();
     std::vector<std::string_view> cut;
+    std::string scratch;
     for (const SampleRecord &record : records_) {
         grid.cut(record.bytes, cut);
         std::vector<std::pair<size_t, size_t>> &row = pieces_.emplace_back();
-        for (std::string_view piece : cut) row.emplace_back(size_t(piece.data() - record.bytes.data()), piece.size());
+        std::vector<Warnings> &cells = cellWarnings_.emplace_back();
+        Warnings &recordWarnings = recordWarnings_.emplace_back(checks.check(record.bytes));
+        for (size_t field = 0; field < cut.size(); ++field) {
+            const std::string_view piece = cut[field];
+            row.emplace_back(size_t(piece.data() - record.bytes.data()), piece.size());
+            const auto type = model.Types.find(int16_t(field + 1));
+            cells.push_back(valueWarnings(piece, type == model.Types.end() ? FieldType{} : type->second, scratch));
+            // Only a value the output writes counts for the record, as in a run.
+            if (positions.contains(int(field + 1))) recordWarnings |= cells.back();
+        }
     }
     failingField_.reset();
     if (grid.failure()) {
@@ -47,7 +85,6 @@ void PreviewTableModel::show(std::vector<SampleRecord> records, const LayoutMode
     }
     totalWidth_ = grid.totalWidth();
 
-    const std::map<int, QStringList> positions = outputPositions(model);
     headers_.clear();
     for (int field = 1; field <= grid.fields(); ++field) {
         const FieldEntry &entry = model.FieldTable[size_t(field - 1)];
@@ -61,6 +98,12 @@ void PreviewTableModel::show(std::vector<SampleRecord> records, const LayoutMode
         headers_.push_back(header);
     }
     endResetModel();
+}
+
+Warnings PreviewTableModel::cellWarning(const QModelIndex &index) const
+{
+    const std::vector<Warnings> &cells = cellWarnings_[size_t(index.row())];
+    return size_t(index.column()) < cells.size() ? cells[size_t(index.column())] : 0;
 }
 
 int PreviewTableModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(records_.size()); }
@@ -82,8 +125,11 @@ QVariant PreviewTableModel::data(const QModelIndex &index, int role) const
         const auto [offset, size] = row[size_t(column)];
         return decodeCp932(std::string_view(records_[size_t(index.row())].bytes).substr(offset, size));
     }
-    case Qt::BackgroundRole: // every other column shaded, so that field edges are easy to see
+    case Qt::BackgroundRole: // a value that draws a warning; every other column shaded, for the edges
+        if (cellWarning(index)) return QBrush(WarningColor);
         return column % 2 ? QVariant(QBrush(QColor(0xEE, 0xEE, 0xEE))) : QVariant();
+    case Qt::ToolTipRole:
+        return cellWarning(index) ? QVariant(warningNames(cellWarning(index))) : QVariant();
     case Qt::ForegroundRole:
         return failing ? QVariant(QBrush(Qt::red)) : QVariant();
     default:
@@ -95,8 +141,13 @@ QVariant PreviewTableModel::headerData(int section, Qt::Orientation orientation,
 {
     const size_t sections = orientation == Qt::Vertical ? records_.size() : headers_.size();
     if (section < 0 || size_t(section) >= sections) return {};
-    if (orientation == Qt::Vertical)
-        return role == Qt::DisplayRole ? QVariant(records_[size_t(section)].number) : QVariant();
+    if (orientation == Qt::Vertical) {
+        const Warnings warnings = recordWarnings_[size_t(section)];
+        if (role == Qt::DisplayRole) return records_[size_t(section)].number;
+        if (role == Qt::BackgroundRole && warnings) return QBrush(WarningColor);
+        if (role == Qt::ToolTipRole && warnings) return warningNames(warnings);
+        return {};
+    }
     const Header &header = headers_[size_t(section)];
     if (role == Qt::DisplayRole) return header.text;
     if (role == Qt::FontRole && header.output) {

@@ -3,6 +3,7 @@
 // table, each field cut as the conversion cuts it and decoded only when shown.
 
 #include "CoreError.h"
+#include "RecordChecks.h"
 #include "SampleRecords.h"
 #include "mdlGlobal.h"
 
@@ -28,6 +29,8 @@ public:
     // The facts the status line reports.
     const std::vector<SampleRecord> &records() const { return records_; }
     std::optional<long long> totalWidth() const { return totalWidth_; }
+    // The warnings record `row` draws (as a run would count them), marked in its row header.
+    Warnings recordWarnings(int row) const { return recordWarnings_[size_t(row)]; }
 
 private:
     struct Header {
@@ -35,10 +38,14 @@ private:
         bool output = false; // the field is an output column
     };
 
+    Warnings cellWarning(const QModelIndex &index) const;
+
     std::vector<SampleRecord> records_;
     std::vector<std::vector<std::pair<size_t, size_t>>> pieces_; // per record: offset and size per field
     std::vector<Header> headers_;
-    std::optional<int> failingField_; // 0-based column that shows the error
+    std::vector<Warnings> recordWarnings_;
+    std::vector<std::vector<Warnings>> cellWarnings_; // per record: per field, what its value draws
+    std::optional<int> failingField_;                 // 0-based column that shows the error
     QString failureText_;
     std::optional<long long> totalWidth_;
 };

@@ -30,6 +30,7 @@ class frmFIX;
 class frmPreview;
 class frmRecordLength;
 class frmSelection;
+class frmFieldTypes;
 
 class frmKenaris : public QMainWindow, public CommonDialogHost {
 public:
@@ -73,10 +74,12 @@ public:
     QAction *mnuPreview = nullptr;
     QAction *mnuRecordLength = nullptr;
     QAction *mnuSelection = nullptr;
+    QAction *mnuFieldTypes = nullptr;
     QAction *mnuTrim = nullptr; // the layout's output options, checked while on
     QAction *mnuQuote = nullptr;
     QAction *mnuUtf8 = nullptr;
-    QAction *mnuBom = nullptr; // enabled only while mnuUtf8 is checked
+    QAction *mnuBom = nullptr;    // enabled only while mnuUtf8 is checked
+    QAction *mnuHeader = nullptr; // checked while the output starts with the field names
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }
@@ -85,6 +88,7 @@ public:
     // The record length and record selection dialogs, once they have been opened.
     frmRecordLength *recordLengthDialog() const { return recordLength_; }
     frmSelection *selectionDialog() const { return selection_; }
+    frmFieldTypes *fieldTypesDialog() const { return fieldTypes_; }
     // Whether a conversion is in progress.
     bool converting() const { return converting_; }
     // How often a running conversion shows its progress and lets other handlers run.
@@ -102,7 +106,8 @@ public:
     void mnuPreview_Click();
     void mnuRecordLength_Click();
     void mnuSelection_Click();
-    void mnuOutputOption_Click(); // any of the four output options
+    void mnuFieldTypes_Click();
+    void mnuOutputOption_Click(); // any of the output options, the header line included
     void mnuOpenDef_Click();
     void mnuSaveDef_Click();
     void cmdFile_Click();
@@ -157,6 +162,7 @@ private:
     std::unique_ptr<frmPreview> frmPreview_;
     frmRecordLength *recordLength_ = nullptr; // children of the window
     frmSelection *selection_ = nullptr;
+    frmFieldTypes *fieldTypes_ = nullptr;
     bool converting_ = false;
     bool closing_ = false; // the program is ending; a running conversion stops
 };

@@ -182,6 +182,7 @@ void frmKenaris::createMenus()
     mnuPreview = action(mnuEdit, QStringLiteral("プレビュー(&P)..."), QStringLiteral("mnuPreview"));
     mnuRecordLength = action(mnuEdit, QStringLiteral("レコード長を指定(&R)..."), QStringLiteral("mnuRecordLength"));
     mnuSelection = action(mnuEdit, QStringLiteral("対象レコードの指定(&W)..."), QStringLiteral("mnuSelection"));
+    mnuFieldTypes = action(mnuEdit, QStringLiteral("項目の型の指定(&Y)..."), QStringLiteral("mnuFieldTypes"));
     createOutputOptionItems();
 }
 
@@ -208,6 +209,7 @@ void frmKenaris::connectHandlers()
     connect(mnuPreview, &QAction::triggered, this, &frmKenaris::mnuPreview_Click);
     connect(mnuRecordLength, &QAction::triggered, this, &frmKenaris::mnuRecordLength_Click);
     connect(mnuSelection, &QAction::triggered, this, &frmKenaris::mnuSelection_Click);
+    connect(mnuFieldTypes, &QAction::triggered, this, &frmKenaris::mnuFieldTypes_Click);
     connect(mnuOpenDef, &QAction::triggered, this, &frmKenaris::mnuOpenDef_Click);
     connect(mnuSaveDef, &QAction::triggered, this, &frmKenaris::mnuSaveDef_Click);
     for (int index : {0, 1})

@@ -1,4 +1,5 @@
-// The output options of the 編集 menu: trimming, quoting, UTF-8 and its byte order mark.
+// The output options of the 編集 menu: trimming, quoting, UTF-8 and its byte order mark, and the
+// line of field names.
 
 #include "frmKenaris.h"
 
@@ -21,6 +22,7 @@ void frmKenaris::createOutputOptionItems()
     mnuQuote = checkable(QStringLiteral("区切文字を含む項目を引用符で囲む(&Q)"), QStringLiteral("mnuQuote"));
     mnuUtf8 = checkable(QStringLiteral("出力を UTF-8 にする(&U)"), QStringLiteral("mnuUtf8"));
     mnuBom = checkable(QStringLiteral("UTF-8 に BOM を付ける"), QStringLiteral("mnuBom"));
+    mnuHeader = checkable(QStringLiteral("先頭行に項目名を出力する(&H)"), QStringLiteral("mnuHeader"));
     showOutputOptions();
 }
 
@@ -28,6 +30,7 @@ void frmKenaris::mnuOutputOption_Click()
 {
     mdlGlobal.Output = {mnuTrim->isChecked(), mnuQuote->isChecked(), mnuUtf8->isChecked(), mnuBom->isChecked()};
     mnuBom->setEnabled(mnuUtf8->isChecked());
+    mdlGlobal.Header = mnuHeader->isChecked();
 }
 
 void frmKenaris::showOutputOptions()
@@ -38,4 +41,5 @@ void frmKenaris::showOutputOptions()
     mnuUtf8->setChecked(options.utf8);
     mnuBom->setChecked(options.bom);
     mnuBom->setEnabled(options.utf8); // a mark only UTF-8 output carries
+    mnuHeader->setChecked(mdlGlobal.Header);
 }

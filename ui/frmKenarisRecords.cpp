@@ -1,8 +1,9 @@
-// The 編集 menu's record settings: the record length and the record selection.
+// The 編集 menu's record settings: the record length, the record selection and the field types.
 
 #include "frmKenaris.h"
 
 #include "MsgBox.h"
+#include "frmFieldTypes.h"
 #include "frmKenarisDisplay.h"
 #include "frmRecordLength.h"
 #include "frmSelection.h"
@@ -26,5 +27,13 @@ void frmKenaris::mnuSelection_Click()
     runHandler([this] {
         if (!selection_) selection_ = new frmSelection(this);
         selection_->openForModel();
+    });
+}
+
+void frmKenaris::mnuFieldTypes_Click()
+{
+    runHandler([this] {
+        if (!fieldTypes_) fieldTypes_ = new frmFieldTypes(this);
+        fieldTypes_->openForModel();
     });
 }

@@ -6,6 +6,7 @@
 #include "ConvertSource.h"
 #include "ErrorText.h"
 #include "FileChecks.h"
+#include "HeaderLine.h"
 #include "MsgBox.h"
 #include "OutputFormat.h"
 #include "OutputWriter.h"
@@ -141,7 +142,7 @@ void frmKenaris::Out1LineFIX(std::string_view line)
     if (!ComposePlan(mdlGlobal).compose(line, Delimiter, LineBuffer)) return;
     showOutputLine(txtCSV[1], LineBuffer, mdlGlobal.Output.utf8);
     OutputWriter writer(mdlGlobal.OutputPath);
-    writer.startFilesWith(fileStart(mdlGlobal.Output));
+    writer.startFilesWith(outputFileStart(mdlGlobal, Delimiter));
     writer.appendLine(LineBuffer, 0); // a line on its own, outside a run: no record number
     writer.flush();
 }
