@@ -260,7 +260,9 @@ TEST(Batch, WrongArgumentsShowUsage)
     for (const auto &arguments : calls) {
         const BatchOutcome outcome = runBatch(dir, arguments);
         EXPECT_EQ(outcome.exitCode, 2) << arguments.size();
-        EXPECT_TRUE(contains(outcome.err, "使い方: kenaris-batch [--tab] 定義ファイル 変換元ファイル 出力ファイル"))
+        EXPECT_TRUE(contains(outcome.err,
+                             "使い方: kenaris-batch [--tab] [--reject 除外ファイル] [--strict] 定義ファイル "
+                             "変換元ファイル 出力ファイル"))
             << outcome.err;
         EXPECT_EQ(outcome.out, "");
     }

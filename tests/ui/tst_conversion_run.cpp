@@ -137,7 +137,7 @@ void ConversionRunTest::convertsEveryLineAndReports()
     QCOMPARE(window_->txtCSV[0]->text(), QStringLiteral("XYZUVW"));
     QCOMPARE(window_->txtCSV[1]->text(), QStringLiteral("UVW,XYZ"));
     QCOMPARE(recorder.messages.size(), 1);
-    QCOMPARE(recorder.messages[0].text, QStringLiteral(" 3件"));
+    QCOMPARE(recorder.messages[0].text, QStringLiteral(" 3件\n長さがレイアウトと違うレコード 3 件（最初は 1 件目）"));
     QCOMPARE(recorder.messages[0].title, QStringLiteral("変換終了"));
     QCOMPARE(recorder.messages[0].style, vbOKOnly);
     QVERIFY(!window_->converting());
@@ -261,7 +261,8 @@ void ConversionRunTest::secondPressIsRefusedWhileRunning()
     QCOMPARE(recorder.messages.size(), 2);
     QVERIFY2(recorder.messages[0].text.contains(QStringLiteral("変換中です")), qPrintable(recorder.messages[0].text));
     QCOMPARE(recorder.messages[0].style, vbExclamation);
-    QCOMPARE(recorder.messages[1].text, QStringLiteral(" 1000件"));
+    QCOMPARE(recorder.messages[1].text,
+             QStringLiteral(" 1000件\n長さがレイアウトと違うレコード 1000 件（最初は 1 件目）"));
     QCOMPARE(ScratchFolder::read(output_).count("\r\n"), 1000); // the file was not deleted under the run
 }
 
@@ -340,7 +341,8 @@ void ConversionRunTest::newOutputFileDuringTheRun()
     QVERIFY(first > 0 && first < 1000);
     QCOMPARE(recorder.messages.size(), 1);
     if (stopMessage.isEmpty()) {
-        QCOMPARE(recorder.messages[0].text, QStringLiteral(" 1000件"));
+        QCOMPARE(recorder.messages[0].text,
+                 QStringLiteral(" 1000件\n長さがレイアウトと違うレコード 1000 件（最初は 1 件目）"));
         const QByteArray rest = ScratchFolder::read(second);
         QCOMPARE(first + rest.count("\r\n"), 1000);
         QVERIFY(!rest.contains("stale")); // the chosen file was replaced, not added to

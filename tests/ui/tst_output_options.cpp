@@ -113,7 +113,9 @@ void OutputOptionsTest::runShowsUtf8AndReportsWhatCannotBeDecoded()
     QCOMPARE(ScratchFolder::read(mdlGlobal.OutputPath),
              QByteArray("漢,ABC\r\nxyz,\uFFFD\uFFFD\uFFFD\r\n,\uFFFDあ\r\n"));
     QCOMPARE(messages_->messages.size(), 1);
-    QCOMPARE(messages_->messages[0].text, QStringLiteral(" 3件\n変換できない文字 4 個（最初は 2 件目）"));
+    QCOMPARE(messages_->messages[0].text,
+             QStringLiteral(
+                 " 3件\n変換できない文字 4 個（最初は 2 件目）\n長さがレイアウトと違うレコード 3 件（最初は 1 件目）"));
     messages_->messages.clear();
 }
 
