@@ -48,7 +48,8 @@ std::string gawkCommand(const BenchCase &benchCase)
            shellWord("FIELDWIDTHS=" + joined(benchCase.source.widths, " ")) + " " + shellWord(gawkProgram(benchCase));
 }
 
-LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath, const OutputOptions &options)
+LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath, const OutputOptions &options,
+                      const FieldTypes &types)
 {
     LayoutModel model;
     int number = 1;
@@ -63,6 +64,7 @@ LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath,
     model.OutputPath = outputPath;
     model.Unit = benchCase.source.unit;
     model.Output = options;
+    model.Types = types;
     return model;
 }
 
@@ -111,9 +113,10 @@ std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layou
 }
 
 void convertEveryRecord(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath,
-                        const OutputOptions &options)
+                        const OutputOptions &options, const FieldTypes &types)
 {
-    const long long records = convertInOnePass({layoutFor(benchCase, outputPath, options)}, sourcePath)[0].converted;
+    const long long records =
+        convertInOnePass({layoutFor(benchCase, outputPath, options, types)}, sourcePath)[0].converted;
     if (records != benchCase.source.records)
         throw std::runtime_error(benchCase.title + ": the core converted " + std::to_string(records) +
                                  " records instead of " + std::to_string(benchCase.source.records));

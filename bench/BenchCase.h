@@ -27,10 +27,10 @@ std::string sourcePathIn(const std::string &folder, const BenchCase &benchCase);
 // OutputPath; returns each layout's counts. A failure of the core becomes std::runtime_error.
 std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath);
 
-// Converts `sourcePath` into `outputPath` by the case's layout with `options`; throws
-// std::runtime_error unless every record of the case was converted.
+// Converts `sourcePath` into `outputPath` by the case's layout with `options` and `types`;
+// throws std::runtime_error unless every record of the case was converted.
 void convertEveryRecord(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath,
-                        const OutputOptions &options = {});
+                        const OutputOptions &options = {}, const FieldTypes &types = {});
 
 // The output columns for the report: "7,1,2" or, when long, their number.
 std::string describeOutputOrder(const BenchCase &benchCase);

@@ -1,13 +1,14 @@
 // kenaris-bench: times the conversion core against gawk, cp and a plain copy through user space
 // on generated CP932 sources, checks that its output is byte for byte the peer's, measures its
 // peak memory, and times the output options against the plain run, checking each output against
-// an independent pipeline.
+// an independent pipeline, and the typed fields against the untyped run.
 
 #include "BenchCase.h"
 #include "BenchMain.h"
 #include "BenchReport.h"
 #include "MemoryCase.h"
 #include "OptionsCase.h"
+#include "TypesCase.h"
 #include "RecordCase.h"
 #include "Shell.h"
 #include "SpeedCase.h"
@@ -57,6 +58,7 @@ int runBenchmark(const Options &options, const std::string &folder)
                                       convertEveryRecord(benchCase, source, output);
                                   }));
     runOptionsCase(startup, folder, runs, goals);
+    runTypesCase(startup, folder, runs, goals);
     runSpeedCase(wideRecordCase(options.wideRecords), folder, runs, UserCopyGoal, goals);
     runSpeedCase(byteLayoutCase(options.records), folder, runs, UserCopyGoal, goals);
     runRecordCase(options.bankRecords, folder, runs, growth, goals);
