@@ -58,6 +58,7 @@ int main(int argc, char **argv)
         } else if (!optionsEnd && argument == "--reject") {
             if (i + 1 >= argc || argv[i + 1][0] == '\0')
                 return wrongArguments("--reject の後に除外ファイルを指定してください。");
+            if (std::string(argv[i + 1]) == "-") return wrongArguments("除外ファイルに標準出力 (-) は指定できません。");
             job.rejectPath = argv[++i];
         } else if (!optionsEnd && (argument == "--help" || argument == "-h")) {
             std::fputs(Usage, stdout);

@@ -4,6 +4,8 @@
 #include "Cp932.h"
 #include "WidthText.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstring>
 
 std::string_view warningName(Warning warning)
@@ -59,15 +61,20 @@ bool holdsUserDefined(std::string_view record)
 
 namespace {
 
-// Whether `record` is exactly `total` characters long.
+// Whether `record` is exactly `total` characters long: the characters' starts counted 64 bytes
+// at a time, as the columns' boundaries are found.
 bool holdsCharacters(std::string_view record, long long total)
 {
     if ((long long)record.size() < total || (long long)record.size() > 2 * total) return false;
-    if (total == 0) return record.empty();
-    const long long indices[] = {total - 1, total};
-    size_t offsets[2];
-    cp932::charOffsets(record, indices, 2, offsets);
-    return offsets[0] < record.size() && offsets[1] == record.size();
+    long long characters = 0;
+    uint64_t secondByteFirst = 0;
+    for (size_t base = 0; base < record.size(); base += 64) {
+        const size_t size = std::min<size_t>(64, record.size() - base);
+        const int byteAfter = base + 64 < record.size() ? static_cast<unsigned char>(record[base + 64]) : -1;
+        characters +=
+            std::popcount(cp932::detail::characterStarts(record.data() + base, size, byteAfter, secondByteFirst));
+    }
+    return characters == total;
 }
 
 } // namespace
