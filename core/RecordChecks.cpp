@@ -48,13 +48,20 @@ bool characterStartsAt(std::string_view record, size_t at)
 
 bool holdsUserDefined(std::string_view record)
 {
-    // A quick look for the bytes at all (they may be trail bytes too), then a walk by characters.
+    // A quick look for the bytes at all; they are often trail bytes of kanji, so the characters'
+    // starts of each 64-byte block tell which of them begin a character.
     bool any = false;
     for (const char c : record) any |= static_cast<unsigned char>(c - char(0xF0)) < 10;
     if (!any) return false;
-    for (size_t at = 0; at < record.size(); at += cp932::charLengthAt(record, at)) {
-        const auto c = static_cast<unsigned char>(record[at]);
-        if (c >= 0xF0 && c <= 0xF9 && cp932::charLengthAt(record, at) == 2) return true;
+    uint64_t secondByteFirst = 0;
+    for (size_t base = 0; base < record.size(); base += 64) {
+        const size_t size = std::min<size_t>(64, record.size() - base);
+        const int byteAfter = base + 64 < record.size() ? static_cast<unsigned char>(record[base + 64]) : -1;
+        const uint64_t starts = cp932::detail::characterStarts(record.data() + base, size, byteAfter, secondByteFirst);
+        uint64_t userDefined = 0;
+        for (size_t i = 0; i < size; ++i)
+            userDefined |= uint64_t(static_cast<unsigned char>(record[base + i] - char(0xF0)) < 10) << i;
+        if (starts & userDefined) return true;
     }
     return false;
 }
