@@ -80,7 +80,8 @@ TEST(Batch, EmptySourceReportsZero)
     const BatchOutcome outcome = runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", ""), output});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 0件\n");
-    EXPECT_FALSE(exists(output)); // the old output is deleted, as by the window
+    EXPECT_TRUE(exists(output)); // the old output is replaced by an empty one, as by the window
+    EXPECT_EQ(TempDir::read(output), "");
 }
 
 TEST(Batch, ConversionFailureNamesRecordAndCause)

@@ -63,6 +63,9 @@ inline std::string secondAndFirstField(const std::string &source)
 // The start-up layout as a definition file, with fields 2 then 1 as output columns.
 inline const std::string SecondAndFirstDefinition =
     "FIX\r\nOUT\r\n2\r\n1\r\nLEN\r\n3 a\r\n3 b\r\n3 c\r\n4 d\r\n4 e\r\n8 f\r\n5 g\r\n";
+// The same, written as UTF-8 with a byte order mark and with quotes where a column needs them.
+inline const std::string SecondAndFirstQuotedWithMarkDefinition =
+    "FIX\r\nQUOTE\r\nUTF8 BOM\r\nOUT\r\n2\r\n1\r\nLEN\r\n3 a\r\n3 b\r\n3 c\r\n4 d\r\n4 e\r\n8 f\r\n5 g\r\n";
 
 // Every byte value, NULs, stretches without a line end longer than a read, line ends of each
 // kind, and a lead byte with nothing after it at the very end. The first line holds every value
@@ -98,6 +101,34 @@ inline std::string numberedLines(int count)
         bytes += line;
     }
     return bytes;
+}
+
+// `count` lines of thirteen bytes whose first two fields (of width 3) hold commas and quotes.
+inline std::string quotedLines(int count)
+{
+    std::string bytes;
+    char line[64];
+    for (int i = 0; i < count; ++i) {
+        std::snprintf(line, sizeof line, "%d,\"%d\"%06d\r\n", i % 10, i / 10 % 10, i);
+        bytes += line;
+    }
+    return bytes;
+}
+
+// secondAndFirstField for ASCII lines, written as UTF-8 with a byte order mark and with the
+// columns that hold a comma or a quote in quotes (a quote doubled).
+inline std::string secondAndFirstFieldQuotedWithMark(const std::string &source)
+{
+    const auto quoted = [](const std::string &column) {
+        if (column.find_first_of(",\"") == std::string::npos) return column;
+        std::string text = "\"";
+        for (const char c : column) text += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return text + "\"";
+    };
+    std::string out = "\xEF\xBB\xBF";
+    for (const std::string &line : splitLines(source))
+        out += quoted(line.substr(3, 3)) + "," + quoted(line.substr(0, 3)) + "\r\n";
+    return out;
 }
 
 // A line of about 100 MB (ASCII and double-byte characters) and a short second line.

@@ -11,6 +11,11 @@
 
 #include <functional>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 class ConversionRunTest : public WindowTestBase {
     Q_OBJECT
 private slots:
@@ -21,6 +26,8 @@ private slots:
     void cancelledChoosersEndSilently_data();
     void cancelledChoosersEndSilently();
     void sameFileIsRefused();
+    void outputThatMayNotBeReplacedIsRefused_data();
+    void outputThatMayNotBeReplacedIsRefused();
     void convertsEveryLineAndReports();
     void secondRunReplacesTheOutput();
     void asksForMissingPaths();
@@ -125,6 +132,35 @@ void ConversionRunTest::sameFileIsRefused()
     QCOMPARE(ScratchFolder::read(source_), QByteArray("ABCDEFGHIJ\r\n"));
 }
 
+void ConversionRunTest::outputThatMayNotBeReplacedIsRefused_data()
+{
+    QTest::addColumn<bool>("readOnly"); // else held by another run
+    QTest::addColumn<QString>("message");
+    QTest::newRow("read-only") << true << QStringLiteral("は読み取り専用のため、上書きしません。");
+    QTest::newRow("held by another run") << false << QStringLiteral("にはほかの変換が書き込んでいます。");
+}
+
+void ConversionRunTest::outputThatMayNotBeReplacedIsRefused()
+{
+    QFETCH(bool, readOnly);
+    QFETCH(QString, message);
+    prepare("ABCDEFGHIJ\r\n");
+    folder_->write("out.csv", "earlier output\r\n");
+    const int held = ::open(output_.c_str(), O_RDONLY);
+    QVERIFY(held >= 0);
+    if (readOnly) QVERIFY(::chmod(output_.c_str(), 0444) == 0);
+    else QVERIFY(::flock(held, LOCK_EX) == 0);
+    mdlGlobal.OutputPath = output_;
+    MessageRecorder recorder;
+    window_->cmd開始->click();
+    ::close(held);
+
+    QCOMPARE(recorder.messages.size(), 1);
+    QVERIFY2(recorder.messages[0].text.contains(message), qPrintable(recorder.messages[0].text));
+    QCOMPARE(recorder.messages[0].style, vbExclamation);
+    QCOMPARE(ScratchFolder::read(output_), QByteArray("earlier output\r\n"));
+}
+
 void ConversionRunTest::convertsEveryLineAndReports()
 {
     prepare("ABCDEFGHIJ\r\nAB\r\nXYZUVW"); // the last line has no terminator
@@ -155,10 +191,11 @@ void ConversionRunTest::secondRunReplacesTheOutput()
     QCOMPARE(ScratchFolder::read(output_), QByteArray("DEF\tABC\r\n"));
     QCOMPARE(recorder.messages.size(), 2);
 
-    // An empty source deletes the old output, writes none and counts 0 on screen and in the report.
+    // An empty source leaves an empty output and counts 0 on screen and in the report.
     folder_->write("source.txt", "");
     window_->cmd開始->click();
-    QVERIFY(!ScratchFolder::exists(output_));
+    QVERIFY(ScratchFolder::exists(output_));
+    QCOMPARE(ScratchFolder::read(output_), QByteArray());
     QCOMPARE(window_->txt件数->text(), QStringLiteral("0"));
     QCOMPARE(recorder.messages.value(2).text, QStringLiteral(" 0件"));
 }
