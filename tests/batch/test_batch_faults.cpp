@@ -10,17 +10,15 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <optional>
 
 #include <poll.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <clocale>
-#include <locale.h>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -79,7 +77,8 @@ protected:
 TEST_F(BatchFaults, NoRoomForTheOutputKeepsWholeLinesAndNamesTheFirstMissingRecord)
 {
     const std::string plain = put("in.txt", numberedLines(2000));
-    const std::string quotes = put("quotes.txt", quotedLines(2000));
+    std::string quotedOutput;
+    const std::string quotes = put("quotes.txt", quotedLines(2000, quotedOutput));
     const std::string optionsOn = put("options.def", SecondAndFirstQuotedWithMarkDefinition);
     const struct {
         const char *name;
@@ -89,10 +88,8 @@ TEST_F(BatchFaults, NoRoomForTheOutputKeepsWholeLinesAndNamesTheFirstMissingReco
     } rows[] = {
         {"full disk", "/dev/full", 0, definition, plain, secondAndFirstField(TempDir::read(plain))},
         {"file-size limit", dir.file("out.csv"), 4000, definition, plain, secondAndFirstField(TempDir::read(plain))},
-        {"full disk, UTF-8 with a mark, quoted", "/dev/full", 0, optionsOn, quotes,
-         secondAndFirstFieldQuotedWithMark(TempDir::read(quotes))},
-        {"file-size limit, UTF-8 with a mark, quoted", dir.file("marked.csv"), 4000, optionsOn, quotes,
-         secondAndFirstFieldQuotedWithMark(TempDir::read(quotes))},
+        {"full disk, UTF-8 with a mark, quoted", "/dev/full", 0, optionsOn, quotes, quotedOutput},
+        {"file-size limit, UTF-8 with a mark, quoted", dir.file("marked.csv"), 4000, optionsOn, quotes, quotedOutput},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
@@ -104,25 +101,10 @@ TEST_F(BatchFaults, NoRoomForTheOutputKeepsWholeLinesAndNamesTheFirstMissingReco
         EXPECT_TRUE(contains(outcome.err, "件目のレコードで変換を中止しました。")) << outcome.err;
         EXPECT_TRUE(contains(outcome.err, "ファイル「" + row.output + "」に書き込めません。")) << outcome.err;
         const std::string written = row.limit ? TempDir::read(row.output) : std::string();
-        if (row.limit) {
-            EXPECT_GT(written.size(), 3u);
-        }
         expectWholeLinesOf(written, row.expected);
         // Every record before the one named is in the file: the user can tell where to go on.
         EXPECT_EQ(namedRecord(outcome.err), int(lineCount(written)) + 1) << outcome.err;
     }
-}
-
-// With several outputs, a failure says which output failed and how many lines each one kept.
-TEST_F(BatchFaults, FailureWithSeveralOutputsNamesTheLinesOfEach)
-{
-    const std::string source = put("in.txt", numberedLines(3000));
-    const BatchOutcome outcome = runBatch(dir, {definition, source, dir.file("first.csv"), definition, "/dev/full"});
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_TRUE(contains(outcome.err, "ファイル「/dev/full」に書き込めません。")) << outcome.err;
-    const std::string kept = std::to_string(lineCount(TempDir::read(dir.file("first.csv"))));
-    EXPECT_TRUE(contains(outcome.err, "\n " + kept + "行 " + dir.file("first.csv") + "\n 0行 /dev/full\n"))
-        << outcome.err;
 }
 
 TEST_F(BatchFaults, OutputThatCannotBeCreatedIsReportedAtTheFirstRecord)
@@ -284,124 +266,70 @@ TEST_F(BatchFaults, LargestFieldTableConvertsAndOneMoreIsRefused)
     }
 }
 
-// One output under two names, or standard input and output as one of the run's files: refused
-// with nothing written, created or deleted. A name of standard output itself is standard output.
+// A command line as a shell runs it: arguments, then `<in`, `>out`, `>>out`, or `|gone` for a
+// standard output whose reader has gone; names are in the scratch folder.
+BatchOutcome runCommand(const TempDir &dir, const std::string &command)
+{
+    std::vector<std::string> arguments;
+    BatchOptions options;
+    std::istringstream words(command);
+    for (std::string word; words >> word;) {
+        if (word == "|gone") options.outputReaderGone = true;
+        else if (word[0] == '<') options.input = dir.file(word.substr(1));
+        else if (word.rfind(">>", 0) == 0) options.output = dir.file(word.substr(2)), options.appendOutput = true;
+        else if (word[0] == '>') options.output = dir.file(word.substr(1));
+        else arguments.push_back(word);
+    }
+    return runBatch(dir, arguments, options);
+}
+
+// Standard input and output are the files they are: a name of standard output itself writes it,
+// and one file under two names (standard streams included) is refused with nothing written,
+// made or deleted. A reader of standard output that goes away ends the run quietly. A failure
+// with several outputs names the lines each kept.
 TEST(BatchStreams, OneFileUnderTwoNames)
 {
-    const std::string data = secondAndFirstField(numberedLines(3));
-    const std::map<std::string, std::string> seeded = {{"layout.def", SecondAndFirstDefinition},
-                                                       {"in.txt", numberedLines(3)},
-                                                       {"o2.csv", "old\r\n"},
-                                                       {"log.csv", "earlier\r\n"},
-                                                       {"ro.csv", "old\r\n"},
-                                                       {"held.csv", "old\r\n"}};
-    const std::optional<std::string> absent;
+    enum After {
+        Unchanged,
+        Absent,
+        HoldsData
+    }; // HoldsData: as seeded, then the lines of in.txt
     const struct {
         const char *name;
-        std::vector<std::string> arguments; // names in the scratch folder
-        std::string input, output;          // standard input and output: "" for their own files
-        bool append;                        // `>>` rather than `>`
+        const char *command;
         int exitCode;
-        std::string message;
-        std::map<std::string, std::optional<std::string>> after;
+        const char *message; // "": nothing on standard error
+        const char *file;
+        After after;
     } rows[] = {
-        {"/dev/stdout is standard output",
-         {"layout.def", "in.txt", "/dev/stdout"},
-         "",
-         "out.csv",
-         false,
-         0,
-         " 3件\n",
-         {{"out.csv", data}}},
-        {"so is /proc/self/fd/1, appended to",
-         {"layout.def", "in.txt", "/proc/self/fd/1"},
-         "",
-         "log.csv",
-         true,
-         0,
-         " 3件\n",
-         {{"log.csv", "earlier\r\n" + data}}},
-        {"- and the file standard output is",
-         {"layout.def", "in.txt", "-", "layout.def", "o2.csv"},
-         "",
-         "o2.csv",
-         true,
-         2,
-         "はほかの出力ファイルと同じです",
-         {{"o2.csv", "old\r\n"}}},
-        {"standard input is the output",
-         {"layout.def", "-", "in.txt"},
-         "in.txt",
-         "",
-         false,
-         2,
-         "は変換元ファイルと同じです",
-         {{"in.txt", numberedLines(3)}}},
-        {"standard output is the source",
-         {"layout.def", "in.txt", "-"},
-         "",
-         "in.txt",
-         true,
-         2,
-         "は変換元ファイルと同じです",
-         {{"in.txt", numberedLines(3)}}},
-        {"standard output is the layout",
-         {"layout.def", "in.txt", "-"},
-         "",
-         "layout.def",
-         true,
-         2,
-         "は定義ファイルと同じです",
-         {{"layout.def", SecondAndFirstDefinition}}},
-        {"x and ./x",
-         {"layout.def", "in.txt", "x", "layout.def", "./x"},
-         "",
-         "",
-         false,
-         2,
-         "「./x」はほかの",
-         {{"x", absent}}},
-        {"x and sub/../x",
-         {"layout.def", "in.txt", "x", "layout.def", "sub/../x"},
-         "",
-         "",
-         false,
-         2,
-         "「sub/../x」はほかの",
-         {{"x", absent}}},
-        {"a link to no file yet and its target",
-         {"layout.def", "in.txt", "dangling", "layout.def", "target.csv"},
-         "",
-         "",
-         false,
-         2,
-         "「target.csv」はほかの",
-         {{"target.csv", absent}}},
-        {"- and /dev/stdout",
-         {"layout.def", "in.txt", "-", "layout.def", "/dev/stdout"},
-         "",
-         "out.csv",
-         false,
-         2,
-         "「/dev/stdout」はほかの",
-         {{"out.csv", ""}}},
-        {"a read-only output",
-         {"layout.def", "in.txt", "ro.csv"},
-         "",
-         "",
-         false,
-         2,
-         "は読み取り専用のため",
-         {{"ro.csv", "old\r\n"}}},
-        {"an output another run holds",
-         {"layout.def", "in.txt", "held.csv"},
-         "",
-         "",
-         false,
-         2,
-         "にはほかの変換が書き込んでいます",
-         {{"held.csv", "old\r\n"}}},
+        {"/dev/stdout is standard output", "layout.def in.txt /dev/stdout >out.csv", 0, " 3件\n", "out.csv", HoldsData},
+        {"so is /proc/self/fd/1", "layout.def in.txt /proc/self/fd/1 >>log.csv", 0, " 3件\n", "log.csv", HoldsData},
+        {"- and the file standard output is", "layout.def in.txt - layout.def o2.csv >>o2.csv", 2,
+         "「o2.csv」はほかの出力ファイルと同じです", "o2.csv", Unchanged},
+        {"- and /dev/stdout", "layout.def in.txt - layout.def /dev/stdout >>o2.csv", 2, "「/dev/stdout」はほかの",
+         "o2.csv", Unchanged},
+        {"standard input is the output", "layout.def - in.txt <in.txt", 2, "は変換元ファイルと同じです", "in.txt",
+         Unchanged},
+        {"standard output is the source", "layout.def in.txt - >>in.txt", 2, "は変換元ファイルと同じです", "in.txt",
+         Unchanged},
+        {"standard output is the layout", "layout.def in.txt - >>layout.def", 2, "は定義ファイルと同じです",
+         "layout.def", Unchanged},
+        {"x and ./x", "layout.def in.txt x layout.def ./x", 2, "「./x」はほかの", "x", Absent},
+        {"x and sub/../x", "layout.def in.txt x layout.def sub/../x", 2, "「sub/../x」はほかの", "x", Absent},
+        {"a link to no file yet and its target", "layout.def in.txt dangling layout.def target.csv", 2,
+         "「target.csv」はほかの", "target.csv", Absent},
+        {"a read-only output", "layout.def in.txt ro.csv", 2, "は読み取り専用のため", "ro.csv", Unchanged},
+        {"the reader of the data goes away", "layout.def big.txt - |gone", 141, "", "big.txt", Unchanged},
+        {"the reader of the report goes away", "layout.def in.txt out.csv |gone", 141, "", "out.csv", HoldsData},
+        {"one of several outputs fails", "layout.def in.txt first.csv layout.def /dev/full", 1,
+         "出力ファイルごとの書き込み済みの行数:\n 3行 first.csv\n 0行 /dev/full\n", "first.csv", HoldsData},
     };
+    const std::map<std::string, std::string> seeded = {{"layout.def", SecondAndFirstDefinition},
+                                                       {"in.txt", numberedLines(3)},
+                                                       {"big.txt", numberedLines(20000)},
+                                                       {"o2.csv", "old\r\n"},
+                                                       {"log.csv", "earlier\r\n"},
+                                                       {"ro.csv", "old\r\n"}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
@@ -409,20 +337,19 @@ TEST(BatchStreams, OneFileUnderTwoNames)
         std::filesystem::create_directory(dir.file("sub"));
         std::filesystem::create_symlink("target.csv", dir.file("dangling"));
         ::chmod(dir.file("ro.csv").c_str(), 0444);
-        const int held = ::open(dir.file("held.csv").c_str(), O_RDONLY); // as another run holds it
-        ASSERT_EQ(::flock(held, LOCK_EX), 0);
-        const BatchOutcome outcome = runBatch(dir, row.arguments,
-                                              {.input = row.input.empty() ? "/dev/null" : dir.file(row.input),
-                                               .output = row.output.empty() ? "" : dir.file(row.output),
-                                               .appendOutput = row.append});
-        ::close(held);
+        const BatchOutcome outcome = runCommand(dir, row.command);
         EXPECT_EQ(outcome.exitCode, row.exitCode) << outcome.err;
-        EXPECT_TRUE(contains(outcome.err, row.message)) << outcome.err;
-        for (const auto &[name, bytes] : row.after) {
-            EXPECT_EQ(std::filesystem::exists(dir.file(name)), bytes.has_value()) << name;
-            if (bytes) {
-                EXPECT_EQ(TempDir::read(dir.file(name)), *bytes) << name;
-            }
+        if (*row.message) {
+            EXPECT_TRUE(contains(outcome.err, row.message)) << outcome.err;
+        } else {
+            EXPECT_EQ(outcome.err, "");
+        }
+        const auto seed = seeded.find(row.file);
+        const std::string before = seed == seeded.end() ? "" : seed->second;
+        EXPECT_EQ(std::filesystem::exists(dir.file(row.file)), row.after != Absent);
+        if (row.after != Absent) {
+            EXPECT_EQ(TempDir::read(dir.file(row.file)),
+                      row.after == Unchanged ? before : before + secondAndFirstField(numberedLines(3)));
         }
     }
 }
@@ -450,6 +377,7 @@ TEST_F(BatchFaults, ASecondRunOnTheSameOutputIsRefused)
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(TempDir::read(output), secondAndFirstField(records));
 }
+
 // Waits up to ten seconds for `child` to end, without reaping it; then ends it for good, so that
 // a run that ignored the signal fails the test rather than hanging it.
 void awaitEnd(pid_t child)
@@ -462,80 +390,50 @@ void awaitEnd(pid_t child)
     ::kill(child, SIGKILL);
 }
 
-// A signal ends a run at once also while it waits on a pipe: for data, for a reader, or for room.
+// A signal ends a run at once also while it waits on a pipe: for data, or for a reader.
 TEST_F(BatchFaults, SignalsEndARunThatWaitsOnAPipe)
 {
     const std::string pipe = dir.file("pipe"), big = put("big.txt", numberedLines(200000));
     const struct {
         const char *name;
         bool pipeIsSource; // else the output
-        bool opened;       // the test opens the other end (writing three lines and a half; reading nothing)
         int signal;
-    } rows[] = {
-        {"a source whose writer stalls", true, true, SIGTERM},
-        {"an output nobody opens", false, false, SIGINT},
-        {"an output nobody reads", false, true, SIGINT},
-    };
+    } rows[] = {{"a source whose writer stalls after three lines and a half", true, SIGTERM},
+                {"an output nobody opens", false, SIGINT}};
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
         ::unlink(pipe.c_str());
         ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
         const std::string output = row.pipeIsSource ? dir.file("out.csv") : pipe;
-        int otherEnd = -1;
-        if (row.opened && !row.pipeIsSource) otherEnd = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+        int writer = -1;
         const BatchOutcome outcome =
             runBatch(dir, {definition, row.pipeIsSource ? pipe : big, output}, {.whileRunning = [&](pid_t child) {
-                         if (row.opened && row.pipeIsSource) {
-                             otherEnd = ::open(pipe.c_str(), O_WRONLY);
+                         if (row.pipeIsSource) {
+                             writer = ::open(pipe.c_str(), O_WRONLY);
                              const std::string lines = numberedLines(3) + "12345";
-                             (void)!::write(otherEnd, lines.data(), lines.size());
+                             (void)!::write(writer, lines.data(), lines.size());
                          }
                          ::usleep(300'000); // the run is waiting by now
                          ::kill(child, row.signal);
                          awaitEnd(child);
                      }});
-        if (otherEnd >= 0) ::close(otherEnd);
+        if (writer >= 0) ::close(writer);
         EXPECT_EQ(outcome.exitCode, 128 + row.signal) << outcome.err;
         EXPECT_TRUE(contains(outcome.err, "中断しました。")) << outcome.err;
         if (row.pipeIsSource) { // the three whole lines, not the half one
-            const std::string written = TempDir::read(output);
-            EXPECT_EQ(written, secondAndFirstField(numberedLines(3)));
+            EXPECT_EQ(TempDir::read(output), secondAndFirstField(numberedLines(3)));
             EXPECT_TRUE(contains(outcome.err, "3 件目までのレコードを変換済みです。")) << outcome.err;
         }
     }
 }
 
-// A reader of standard output that goes away ends the run quietly, as it ends other filters.
-TEST_F(BatchFaults, AReaderThatGoesAwayEndsTheRunQuietly)
-{
-    const std::string source = put("in.txt", numberedLines(20000));
-    const struct {
-        const char *name;
-        std::string output;
-    } rows[] = {
-        {"the data", "-"},
-        {"the report", dir.file("out.csv")},
-    };
-    for (const auto &row : rows) {
-        SCOPED_TRACE(row.name);
-        const BatchOutcome outcome = runBatch(dir, {definition, source, row.output}, {.outputReaderGone = true});
-        EXPECT_EQ(outcome.exitCode, 128 + SIGPIPE);
-        EXPECT_EQ(outcome.err, "");
-    }
-}
-
 // Under a Japanese locale the system's reason is Japanese text, not question marks. The locale
-// is compiled for the test where the system has its source.
+// is compiled for the test (the system need not have it) where its source is installed.
 TEST_F(BatchFaults, SystemReasonInTheUsersLocale)
 {
-    const std::string locales = dir.file("locales");
-    std::filesystem::create_directory(locales);
-    if (const locale_t installed = ::newlocale(LC_ALL_MASK, "ja_JP.UTF-8", locale_t(0))) {
-        ::freelocale(installed);
-    } else {
-        const std::string compile = "localedef -i ja_JP -f UTF-8 " + locales + "/ja_JP.UTF-8 >/dev/null 2>&1";
-        if (std::system(compile.c_str()) != 0) GTEST_SKIP() << "the ja_JP locale cannot be compiled here";
-    }
+    const std::string locales = dir.file("");
+    if (std::system(("localedef -i ja_JP -f UTF-8 " + locales + "ja_JP.UTF-8 >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "the ja_JP locale cannot be compiled here";
     const BatchOutcome outcome =
         runBatch(dir, {dir.file("nosuch.def"), definition, dir.file("out.csv")},
                  {.environment = {"LOCPATH=" + locales, "LANG=ja_JP.UTF-8", "LC_ALL=", "LANGUAGE="}});
@@ -543,4 +441,5 @@ TEST_F(BatchFaults, SystemReasonInTheUsersLocale)
     EXPECT_FALSE(contains(outcome.err, "?")) << outcome.err;
     EXPECT_TRUE(contains(outcome.err, "そのようなファイルやディレクトリはありません")) << outcome.err;
 }
+
 } // namespace

@@ -1,10 +1,8 @@
 #pragma once
-// Runs kenaris-batch as a script does, as a real process on real files, in the scratch folder: its
-// exit code, standard output and error, and its peak memory. It may read a given file as standard
-// input, write standard output to a given file (or append to it, or to a pipe nobody reads), run
-// as an unprivileged user (when the tests run as root), under a file-size limit, with more
-// environment, and with something done by the test while it runs. The target defines
-// KENARIS_BATCH, the program's path.
+// Runs kenaris-batch as a script does, as a real process on real files: its exit code, standard
+// output and error, and its peak memory. It runs in the scratch folder, with given standard streams
+// and environment, maybe as an unprivileged user (when the tests run as root), under a file-size
+// limit, and with something done by the test while it runs. KENARIS_BATCH is the program's path.
 
 #include "TempDir.h"
 

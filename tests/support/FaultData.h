@@ -103,32 +103,18 @@ inline std::string numberedLines(int count)
     return bytes;
 }
 
-// `count` lines of thirteen bytes whose first two fields (of width 3) hold commas and quotes.
-inline std::string quotedLines(int count)
+// `count` lines whose first two fields (of width 3) hold commas and quotes, and in `converted`
+// what the layout QUOTE / UTF8 BOM with fields 2 then 1 makes of them.
+inline std::string quotedLines(int count, std::string &converted)
 {
     std::string bytes;
-    char line[64];
+    converted = "\xEF\xBB\xBF";
     for (int i = 0; i < count; ++i) {
-        std::snprintf(line, sizeof line, "%d,\"%d\"%06d\r\n", i % 10, i / 10 % 10, i);
-        bytes += line;
+        const std::string a = std::to_string(i % 10), b = std::to_string(i / 10 % 10);
+        bytes += a + ",\"" + b + "\"" + std::to_string(100000 + i) + "\r\n"; // a,"b"1000ii
+        converted += "\"" + b + "\"\"1\",\"" + a + ",\"\"\"\r\n";            // "b""1","a,"""
     }
     return bytes;
-}
-
-// secondAndFirstField for ASCII lines, written as UTF-8 with a byte order mark and with the
-// columns that hold a comma or a quote in quotes (a quote doubled).
-inline std::string secondAndFirstFieldQuotedWithMark(const std::string &source)
-{
-    const auto quoted = [](const std::string &column) {
-        if (column.find_first_of(",\"") == std::string::npos) return column;
-        std::string text = "\"";
-        for (const char c : column) text += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return text + "\"";
-    };
-    std::string out = "\xEF\xBB\xBF";
-    for (const std::string &line : splitLines(source))
-        out += quoted(line.substr(3, 3)) + "," + quoted(line.substr(0, 3)) + "\r\n";
-    return out;
 }
 
 // A line of about 100 MB (ASCII and double-byte characters) and a short second line.

@@ -11,11 +11,6 @@
 
 #include <functional>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 class ConversionRunTest : public WindowTestBase {
     Q_OBJECT
 private slots:
@@ -26,8 +21,6 @@ private slots:
     void cancelledChoosersEndSilently_data();
     void cancelledChoosersEndSilently();
     void sameFileIsRefused();
-    void outputThatMayNotBeReplacedIsRefused_data();
-    void outputThatMayNotBeReplacedIsRefused();
     void convertsEveryLineAndReports();
     void secondRunReplacesTheOutput();
     void asksForMissingPaths();
@@ -130,35 +123,6 @@ void ConversionRunTest::sameFileIsRefused()
              qPrintable(recorder.messages[0].text));
     QCOMPARE(recorder.messages[0].style, vbExclamation);
     QCOMPARE(ScratchFolder::read(source_), QByteArray("ABCDEFGHIJ\r\n"));
-}
-
-void ConversionRunTest::outputThatMayNotBeReplacedIsRefused_data()
-{
-    QTest::addColumn<bool>("readOnly"); // else held by another run
-    QTest::addColumn<QString>("message");
-    QTest::newRow("read-only") << true << QStringLiteral("は読み取り専用のため、上書きしません。");
-    QTest::newRow("held by another run") << false << QStringLiteral("にはほかの変換が書き込んでいます。");
-}
-
-void ConversionRunTest::outputThatMayNotBeReplacedIsRefused()
-{
-    QFETCH(bool, readOnly);
-    QFETCH(QString, message);
-    prepare("ABCDEFGHIJ\r\n");
-    folder_->write("out.csv", "earlier output\r\n");
-    const int held = ::open(output_.c_str(), O_RDONLY);
-    QVERIFY(held >= 0);
-    if (readOnly) QVERIFY(::chmod(output_.c_str(), 0444) == 0);
-    else QVERIFY(::flock(held, LOCK_EX) == 0);
-    mdlGlobal.OutputPath = output_;
-    MessageRecorder recorder;
-    window_->cmd開始->click();
-    ::close(held);
-
-    QCOMPARE(recorder.messages.size(), 1);
-    QVERIFY2(recorder.messages[0].text.contains(message), qPrintable(recorder.messages[0].text));
-    QCOMPARE(recorder.messages[0].style, vbExclamation);
-    QCOMPARE(ScratchFolder::read(output_), QByteArray("earlier output\r\n"));
 }
 
 void ConversionRunTest::convertsEveryLineAndReports()
