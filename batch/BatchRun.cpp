@@ -47,6 +47,13 @@ void stopOnSignals()
     sigaction(SIGALRM, &action, nullptr);
 }
 
+// Once the run is over, the closing messages are written without interruption.
+void endInterrupting()
+{
+    std::signal(SIGALRM, SIG_IGN);
+    ::alarm(0);
+}
+
 void say(const std::string &message) { std::fputs(forTerminal(message + "\n").c_str(), stderr); }
 
 int interrupted(int32_t recordsConverted)
@@ -189,9 +196,11 @@ int convert(const BatchJob &job, const std::vector<LayoutModel> &models)
     try {
         result = convertSource(job.sourcePath, environment, definitionPaths);
     } catch (const CoreError &error) {
+        endInterrupting();
         environment.progress().clear();
         return failed(job, error, environment.linesKept());
     }
+    endInterrupting();
     environment.progress().clear();
     if (result.stopped) return interrupted(result.recordsRead());
     // When data goes to standard output, the report goes to standard error, so the data stays data.
