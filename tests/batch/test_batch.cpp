@@ -223,7 +223,7 @@ TEST(Batch, AnInterruptNamesTheRecordsRead)
     const size_t at = outcome.err.find("中断しました。");
     ASSERT_NE(at, std::string::npos) << outcome.err;
     const long read = std::stol(outcome.err.substr(at + std::string("中断しました。").size()));
-    EXPECT_GE(converted, 20'000);
+    EXPECT_GT(converted, 0); // what was still in the pipe is not read: the run ends at once
     EXPECT_TRUE(read == 2 * converted || read == 2 * converted + 1) << read << " read, " << converted << " converted";
 }
 
