@@ -5,8 +5,8 @@
 #include "BatchRun.h"
 #include "FailedWrites.h"
 #include "KenarisVersion.h"
+#include "TerminalText.h"
 
-#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -20,15 +20,17 @@ constexpr const char *Usage =
     "  定義ファイルと出力ファイルの組を続けると、変換元ファイルを 1 回読んで組ごとに出力します\n"
     "  (各レコードは、それを対象とするすべての定義で変換します)。\n"
     "  区切り文字はカンマです。--tab を付けるとタブになります。\n"
-    "  出力ファイルが既にあるときは、変換の前に削除します。\n"
+    "  出力ファイルが既にあるときは、変換の前に削除します (読み取り専用のときは変換しません)。\n"
+    "  変換中の出力ファイルは、ほかの変換から守られます。\n"
     "  変換元ファイルに - を指定すると標準入力から読み、出力ファイルに - を指定すると標準出力に書きます\n"
     "  (このとき件数の報告は標準エラー出力に出します)。\n"
     "  --version でバージョンを表示します。\n"
-    "終了コード: 0 成功 / 1 読み書きや変換の失敗 / 2 引数や定義ファイルの誤りで何もしなかった\n";
+    "終了コード: 0 成功 / 1 読み書きや変換の失敗 / 2 引数、定義ファイルや出力ファイルの誤りで何もしなかった\n"
+    "  / 130・143 SIGINT・SIGTERM で中断 / 141 標準出力を読む側が先に終了した\n";
 
 int wrongArguments(const std::string &reason)
 {
-    std::fprintf(stderr, "%s\n%s", reason.c_str(), Usage);
+    std::fputs(forTerminal(reason + "\n" + Usage).c_str(), stderr);
     return ExitRefused;
 }
 
@@ -37,8 +39,7 @@ int wrongArguments(const std::string &reason)
 int main(int argc, char **argv)
 {
     keepRunningOnFailedWrites();
-    // The system's reasons for failures (strerror) in the user's language, as the window gives them.
-    std::setlocale(LC_MESSAGES, "");
+    useUserLocale();
 
     BatchJob job;
     std::vector<std::string> paths;
@@ -50,7 +51,7 @@ int main(int argc, char **argv)
         } else if (!optionsEnd && argument == "--tab") {
             job.tab = true;
         } else if (!optionsEnd && (argument == "--help" || argument == "-h")) {
-            std::fputs(Usage, stdout);
+            std::fputs(forTerminal(Usage).c_str(), stdout);
             return ExitSuccess;
         } else if (!optionsEnd && argument == "--version") {
             std::printf("kenaris-batch %s\n", KenarisVersion);
@@ -74,7 +75,8 @@ int main(int argc, char **argv)
     try {
         return runBatch(job);
     } catch (const std::exception &error) { // such as running out of memory
-        std::fprintf(stderr, "予期しないエラーで処理を中止しました。(%s)\n", error.what());
+        std::fputs(forTerminal(std::string("予期しないエラーで処理を中止しました。(") + error.what() + ")\n").c_str(),
+                   stderr);
         return ExitFailed;
     }
 }

@@ -12,7 +12,7 @@ RunResult convertSource(const std::string &inputPath, RunEnvironment &environmen
         outputPaths.push_back(environment.layout(target).OutputPath);
     for (const std::string &outputPath : outputPaths) checkOutput(inputPath, outputPath, definitionPaths);
     checkDistinctOutputs(outputPaths);
-    for (const std::string &outputPath : outputPaths) deleteOldOutput(outputPath);
+    const std::vector<OutputLock> locks = claimOutputs(outputPaths);
     return runConversion(inputPath, environment);
 }
 
@@ -20,5 +20,6 @@ bool isRefusal(const CoreError &error)
 {
     using Kind = CoreError::Kind;
     return error.kind() == Kind::SameFile || error.kind() == Kind::OutputIsDefinition ||
-           error.kind() == Kind::SameOutput;
+           error.kind() == Kind::SameOutput || error.kind() == Kind::OutputInUse ||
+           error.kind() == Kind::OutputReadOnly;
 }

@@ -1,7 +1,27 @@
 #include "CoreError.h"
 
 #include <cstring>
+#include <iconv.h>
+#include <langinfo.h>
 #include <utility>
+
+std::string systemReason(int errnoValue)
+{
+    const std::string reason = std::strerror(errnoValue);
+    const char *charset = ::nl_langinfo(CODESET);
+    if (std::strcmp(charset, "UTF-8") == 0 || std::strcmp(charset, "ANSI_X3.4-1968") == 0) return reason;
+    // A Japanese locale in EUC-JP or Shift_JIS: the messages around the reason are UTF-8.
+    const iconv_t toUtf8 = ::iconv_open("UTF-8", charset);
+    if (toUtf8 == iconv_t(-1)) return reason;
+    std::string converted(reason.size() * 3 + 1, '\0');
+    char *in = const_cast<char *>(reason.data()), *out = converted.data();
+    size_t inLeft = reason.size(), outLeft = converted.size();
+    const bool whole = ::iconv(toUtf8, &in, &inLeft, &out, &outLeft) != size_t(-1);
+    ::iconv_close(toUtf8);
+    if (!whole) return reason;
+    converted.resize(converted.size() - outLeft);
+    return converted;
+}
 
 const char *CoreError::what() const noexcept
 {
@@ -36,6 +56,10 @@ const char *CoreError::what() const noexcept
         return "output file is a definition file";
     case Kind::SameOutput:
         return "two outputs are one file";
+    case Kind::OutputInUse:
+        return "output file held by another run";
+    case Kind::OutputReadOnly:
+        return "output file is read-only";
     case Kind::EmptyPipe:
         return "named pipe without data";
     case Kind::TooManyEntries:
@@ -89,7 +113,8 @@ CoreError CoreError::countOverflow() { return CoreError(Kind::CountOverflow); }
 CoreError CoreError::fileError(Kind kind, const std::string &path, int errnoValue)
 {
     CoreError error = aboutFile(kind, path);
-    error.reason_ = std::strerror(errnoValue);
+    error.reason_ = systemReason(errnoValue);
+    error.systemError_ = errnoValue;
     return error;
 }
 
@@ -103,6 +128,13 @@ CoreError CoreError::outputIsDefinition(std::string outputPath)
 }
 
 CoreError CoreError::sameOutput(std::string outputPath) { return aboutFile(Kind::SameOutput, std::move(outputPath)); }
+
+CoreError CoreError::outputInUse(std::string outputPath) { return aboutFile(Kind::OutputInUse, std::move(outputPath)); }
+
+CoreError CoreError::outputReadOnly(std::string outputPath)
+{
+    return aboutFile(Kind::OutputReadOnly, std::move(outputPath));
+}
 
 CoreError CoreError::emptyPipe(std::string path) { return aboutFile(Kind::EmptyPipe, std::move(path)); }
 

@@ -8,6 +8,10 @@
 #include <exception>
 #include <string>
 
+// The system's reason for `errnoValue` in the user's language (the locale's messages), as UTF-8
+// whatever the locale's character set.
+std::string systemReason(int errnoValue);
+
 class CoreError : public std::exception {
 public:
     enum class Kind {
@@ -26,6 +30,8 @@ public:
         SameFile,             // the output would overwrite the source
         OutputIsDefinition,   // the output would overwrite a definition file of the run
         SameOutput,           // two outputs of one run are one file
+        OutputInUse,          // another run holds the output
+        OutputReadOnly,       // the existing output may not be written
         EmptyPipe,            // a named pipe read without waiting held no data: its writer had not started
         TooManyEntries,       // a definition file holds more fields or output positions than 16 bits count
         MalformedKeywordLine, // a definition file's keyword line cannot be read
@@ -56,6 +62,8 @@ public:
     static CoreError sameFile(std::string outputPath);
     static CoreError outputIsDefinition(std::string outputPath);
     static CoreError sameOutput(std::string outputPath);
+    static CoreError outputInUse(std::string outputPath);
+    static CoreError outputReadOnly(std::string outputPath);
     static CoreError emptyPipe(std::string path);
     static CoreError tooManyEntries(std::string definitionPath);
     // The line's text (CP932 bytes) and why it cannot be read; withDefinitionLine adds where.
@@ -80,8 +88,9 @@ public:
     WidthUnit unit() const { return unit_; }
     const std::string &path() const { return path_; }
     const std::string &reason() const { return reason_; }
-    int32_t record() const { return record_; } // 0 outside a run
-    int line() const { return line_; }         // 1-based line of a definition file
+    int systemError() const { return systemError_; } // errno of a file error; 0 for other kinds
+    int32_t record() const { return record_; }       // 0 outside a run
+    int line() const { return line_; }               // 1-based line of a definition file
     const std::string &lineText() const { return lineText_; }
     LineFault lineFault() const { return lineFault_; }
 
@@ -99,6 +108,7 @@ private:
     WidthUnit unit_ = WidthUnit::Characters;
     std::string path_;
     std::string reason_;
+    int systemError_ = 0;
     int32_t record_ = 0;
     int line_ = 0;
     std::string lineText_;

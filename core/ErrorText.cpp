@@ -86,6 +86,13 @@ std::string describeError(const CoreError &error)
     case Kind::SameOutput:
         return "出力ファイル" + quoted(error.path()) +
                "はほかの出力ファイルと同じです。出力ごとに別のファイルを指定してください。";
+    case Kind::OutputInUse:
+        return "出力ファイル" + quoted(error.path()) +
+               "にはほかの変換が書き込んでいます。その変換が終わってから、または別の出力ファイルを指定して変換してくだ"
+               "さい。";
+    case Kind::OutputReadOnly:
+        return "出力ファイル" + quoted(error.path()) +
+               "は読み取り専用のため、上書きしません。書き込みを許可するか、別の出力ファイルを指定してください。";
     case Kind::EmptyPipe:
         return "ファイル" + quoted(error.path()) +
                "は名前付きパイプで、データが届いていません。書き込む側を先に始めてから変換してください。";

@@ -1,6 +1,7 @@
 #include "LineReader.h"
 
 #include "CoreError.h"
+#include "RunInterrupt.h"
 #include "StandardStream.h"
 
 #include <algorithm>
@@ -90,7 +91,8 @@ bool LineReader::fill()
             atEnd_ = true;
             return false;
         }
-        if (errno != EINTR) throw CoreError::fileError(CoreError::Kind::FileRead, path_, errno);
+        if (errno != EINTR || runInterruptSignal != 0)
+            throw CoreError::fileError(CoreError::Kind::FileRead, path_, errno);
     }
 }
 

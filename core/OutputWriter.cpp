@@ -1,7 +1,8 @@
 #include "OutputWriter.h"
 
 #include "CoreError.h"
-#include "StandardStream.h"
+#include "FileChecks.h"
+#include "RunInterrupt.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,7 +33,7 @@ void OutputWriter::flush()
     if (opening) open();
     struct stat before {};
     // Standard output may be shared with other writers: what they wrote is not cut off.
-    const bool sized = !isStandardStream(path_) && ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
+    const bool sized = !toStandardOutput_ && ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
     size_t linesFrom = 0; // where the first line starts in the buffer
     if (opening && !fileStart_.empty() && (!sized || before.st_size == 0)) {
         buffer_.insert(0, fileStart_);
@@ -45,7 +46,7 @@ void OutputWriter::flush()
             written += size_t(put);
             continue;
         }
-        if (put < 0 && errno == EINTR) continue;
+        if (put < 0 && errno == EINTR && runInterruptSignal == 0) continue;
         const int failure = put < 0 ? errno : ENOSPC;
         // Cut a half-written line off again, so that the file holds whole lines only.
         const size_t wholeLines =
@@ -80,7 +81,8 @@ int32_t OutputWriter::recordOfLine(size_t line) const
 
 void OutputWriter::open()
 {
-    if (isStandardStream(path_)) {
+    toStandardOutput_ = isStandardOutput(path_);
+    if (toStandardOutput_) {
         fd_ = STDOUT_FILENO;
         return;
     }
@@ -104,6 +106,6 @@ void OutputWriter::redirect(std::string path)
 
 void OutputWriter::close()
 {
-    if (fd_ >= 0 && !isStandardStream(path_)) ::close(fd_);
+    if (fd_ >= 0 && !toStandardOutput_) ::close(fd_);
     fd_ = -1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Appends lines, each ending in CR LF, to a file through a buffer. The file is created when the
-// first line is flushed; only whole lines reach the file. The name "-" writes standard output.
+// first line is flushed; only whole lines reach the file. The name "-", or any name of the file
+// standard output is, writes standard output.
 
 #include "LineReader.h"
 
@@ -88,6 +89,7 @@ private:
     std::string fileStart_;
     PipeOpen pipeOpen_;
     int fd_ = -1;
+    bool toStandardOutput_ = false;
     std::string buffer_;
     std::vector<Run> runs_;
     // Where each buffered line ends, past its CR LF: a line may hold CR and LF of its own (a

@@ -61,8 +61,11 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     std::string_view record;
     bool recordValid = true; // a read that fails may have moved the bytes `record` points to
     const auto progress = [&] {
-        return RunProgress{first.counts.converted, recordValid ? record : std::string_view(), first.writer.lastLine(),
-                           first.anyOutput};
+        return RunProgress{first.counts.converted,
+                           recordValid ? record : std::string_view(),
+                           first.writer.lastLine(),
+                           first.anyOutput,
+                           {}};
     };
     int32_t recordsSinceCheck = 0;
     unsigned long long bytesAtCheck = 0;
@@ -134,6 +137,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         }
         RunProgress atFailure = progress();
         atFailure.count = int32_t(first.writer.linesWritten()); // the first layout's lines on disk
+        for (const std::unique_ptr<Target> &target : targets)
+            atFailure.linesKept.push_back(target->writer.linesWritten());
         environment.failed(atFailure);
         throw;
     }

@@ -15,10 +15,11 @@
 #include <vector>
 
 struct RunProgress {
-    int32_t count = 0;           // records the first layout converted
-    std::string_view sourceLine; // the last record read
-    std::string_view outputLine; // the first layout's last line composed (may be older than sourceLine)
-    bool anyOutput = false;      // whether the first layout has composed a line at all
+    int32_t count = 0;             // records the first layout converted
+    std::string_view sourceLine;   // the last record read
+    std::string_view outputLine;   // the first layout's last line composed (may be older than sourceLine)
+    bool anyOutput = false;        // whether the first layout has composed a line at all
+    std::vector<size_t> linesKept; // at a failure: the lines on disk in each layout's output
 };
 
 class RunEnvironment {

@@ -65,7 +65,7 @@ private:
     }
 
     // The output file may have been chosen anew while events ran: the lines that follow go
-    // there, so it is prepared like the first one, and it must not be the source either.
+    // there, so it is prepared and held like the first one, and it must not be the source either.
     bool acceptOutputPath(int32_t count)
     {
         const std::string &chosen = mdlGlobal.OutputPath;
@@ -77,7 +77,7 @@ private:
             return false;
         }
         if (const std::optional<QString> failure =
-                failureOf([&] { prepareOutput(inputPath_, chosen, definitionFiles()); })) {
+                failureOf([&] { chosenLock_ = prepareOutput(inputPath_, chosen, definitionFiles()); })) {
             stopReason_ = stopped + *failure;
             return false;
         }
@@ -88,6 +88,7 @@ private:
     frmKenaris &window_;
     std::string inputPath_;
     std::string outputPath_;
+    OutputLock chosenLock_; // the output chosen during the run, held like the first one
     std::optional<QString> stopReason_;
 };
 

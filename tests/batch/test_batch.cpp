@@ -80,7 +80,8 @@ TEST(Batch, EmptySourceReportsZero)
     const BatchOutcome outcome = runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", ""), output});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 0件\n");
-    EXPECT_FALSE(exists(output)); // the old output is deleted, as by the window
+    EXPECT_TRUE(exists(output)); // the old output is replaced by an empty one, as by the window
+    EXPECT_EQ(TempDir::read(output), "");
 }
 
 TEST(Batch, ConversionFailureNamesRecordAndCause)
@@ -222,7 +223,7 @@ TEST(Batch, AnInterruptNamesTheRecordsRead)
     const size_t at = outcome.err.find("中断しました。");
     ASSERT_NE(at, std::string::npos) << outcome.err;
     const long read = std::stol(outcome.err.substr(at + std::string("中断しました。").size()));
-    EXPECT_GE(converted, 20'000);
+    EXPECT_GT(converted, 0); // what was still in the pipe is not read: the run ends at once
     EXPECT_TRUE(read == 2 * converted || read == 2 * converted + 1) << read << " read, " << converted << " converted";
 }
 
