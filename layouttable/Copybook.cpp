@@ -10,6 +10,11 @@ namespace {
 
 constexpr int FixedTextEnd = 72;  // columns 73 on are the identification area
 constexpr int FixedIndicator = 7; // '*' or '/': a comment line
+// A group longer than this is no record (and nested OCCURS stay in range).
+constexpr long long MaxGroupWidth = 1LL << 40;
+// Items (each occurrence of a group too) one record may lay out: far more than the fields a
+// layout holds, few enough to finish at once.
+constexpr long long MaxItemsLaid = 1LL << 20;
 
 std::string upper(std::string_view text)
 {
@@ -191,9 +196,12 @@ std::unique_ptr<Item> itemOf(const std::vector<Token> &tokens)
             item->usage = usage;
             item->usageText = clause;
         } else if (clause == "OCCURS") {
-            item->occurs = numberOf(word(at)).value_or(1);
+            item->occurs = numberOf(word(at)).value_or(0);
             ++at;
-            if (word(at) == "TO") item->occurs = numberOf(word(at + 1)).value_or(item->occurs), at += 2;
+            if (word(at) == "TO") item->occurs = numberOf(word(at + 1)).value_or(0), at += 2;
+            if (item->occurs < 1 || item->occurs > MaxFields)
+                throw LayoutTableError(std::to_string(item->line) + " 行目「" + item->name + "」: OCCURS の回数は 1～" +
+                                       std::to_string(MaxFields) + " で指定してください。");
         } else if (clause == "REDEFINES") {
             item->redefines = word(at++);
         } else if (clause == "SEPARATE") {
@@ -250,6 +258,9 @@ private:
             long long width = 0;
             for (const auto &child : item.children)
                 if (child->redefines.empty()) width += widthOf(*child, usage) * child->occurs;
+            if (width > MaxGroupWidth)
+                throw LayoutTableError(std::to_string(item.line) + " 行目「" + item.name + "」: 長さが " +
+                                       std::to_string(MaxGroupWidth) + " を超えます。");
             return width;
         }
         const Usage kind = usage.value_or(Usage::Display);
@@ -270,6 +281,9 @@ private:
         const std::string usageText = item.usage ? item.usageText : inheritedText_;
         starts_[upper(item.name)] = next_;
         for (long long occurrence = 1; occurrence <= item.occurs; ++occurrence) {
+            if (++itemsLaid_ > MaxItemsLaid)
+                throw LayoutTableError(std::to_string(item.line) + " 行目「" + item.name +
+                                       "」: OCCURS で繰り返す項目が多すぎます。");
             const std::string at =
                 item.occurs > 1 ? (indexes.empty() ? "" : indexes + ",") + std::to_string(occurrence) : indexes;
             if (!item.children.empty()) {
@@ -283,7 +297,8 @@ private:
                     const auto start = starts_.find(child->redefines);
                     const long long from = start == starts_.end() ? next_ : start->second;
                     longest_ = std::max(longest_, from + widthOf(*child, usage) * child->occurs - 1);
-                    section_.notSupported.push_back(child->name + " (REDEFINES " + child->redefines + ")");
+                    if (occurrence == 1)
+                        section_.notSupported.push_back(child->name + " (REDEFINES " + child->redefines + ")");
                 }
                 inheritedText_ = kept;
                 continue;
@@ -308,6 +323,7 @@ private:
     TableSection &section_;
     long long next_ = 1;
     long long longest_ = 0;
+    long long itemsLaid_ = 0; // groups and fields, each occurrence counted
     std::string inheritedText_;
     std::map<std::string, long long> starts_;
 };

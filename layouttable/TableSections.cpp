@@ -12,6 +12,9 @@ namespace {
 // Rows shown for choosing the columns of a table without a header.
 constexpr size_t UnrecognisedRowsKept = 20;
 
+// Larger numbers are no positions or lengths (and their products stay in range).
+constexpr double MaxNumber = 1e12;
+
 constexpr const char *FixTheTable = "表を直してから読み込んでください。";
 
 // Full-width digits and signs as ASCII, blanks and thousands separators dropped.
@@ -42,7 +45,7 @@ std::optional<long long> wholeNumber(std::string_view text)
     double value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-    if (value != std::floor(value) || std::fabs(value) > 1e15) return std::nullopt;
+    if (value != std::floor(value) || std::fabs(value) > MaxNumber) return std::nullopt;
     return (long long)value;
 }
 
@@ -108,7 +111,7 @@ public:
         long long count = 1;
         const std::string repetitionText = asciiNumberText(cell(ColumnRole::Repetition));
         if (!repetitionText.empty()) count = *number(repetitionText, "繰返し回数", name);
-        if (count < 1) refuse(name, "繰返し回数", count, 1);
+        if (count < 1 || count > MaxFields) refuse(name, "繰返し回数", count, count < 1 ? 1 : MaxFields);
 
         const long long first = start.value_or(end && length ? *end - *length * count + 1 : next_);
         long long width = 0;

@@ -5,6 +5,7 @@
 #include <expat.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -134,13 +135,16 @@ std::vector<std::string> sharedStrings(const ZipArchive &zip)
     return strings;
 }
 
-// Column index (0-based) of a cell reference such as "AB12".
+// Columns a sheet may have (A to XFD).
+constexpr size_t MaxColumns = 16384;
+
+// Column index (0-based) of a cell reference such as "AB12"; MaxColumns for one past the last.
 size_t columnOf(const std::string &reference)
 {
     size_t column = 0;
     for (char c : reference) {
         if (c < 'A' || c > 'Z') break;
-        column = column * 26 + size_t(c - 'A' + 1);
+        column = std::min(column * 26 + size_t(c - 'A' + 1), MaxColumns + 1);
     }
     return column == 0 ? 0 : column - 1;
 }
@@ -190,6 +194,7 @@ std::vector<TableRow> sheetRows(const std::string &xml, const std::vector<std::s
                 cell = value == "1" ? "TRUE" : "FALSE";
             }
             std::vector<std::string> &cells = rows.back().cells;
+            if (column >= MaxColumns) return;
             if (cells.size() <= column) cells.resize(column + 1);
             cells[column] = std::move(cell);
             ++column;
