@@ -84,7 +84,7 @@ std::string report(const LayoutTable &table, size_t chosen, const Command &comma
     if (!table.sheet.empty()) out += "シート: 「" + table.sheet + "」\n";
     if (gaps + fillers > 0)
         out += "出力しない項目: 空き " + std::to_string(gaps) + "、FILLER " + std::to_string(fillers) + "\n";
-    out += "読み飛ばした行: " + std::to_string(section.skipped.size()) + " 行\n";
+    if (!table.copybook) out += "読み飛ばした行: " + std::to_string(section.skipped.size()) + " 行\n";
     for (size_t index = 0; index < section.skipped.size() && index < SkippedRowsListed; ++index)
         out += "  " + std::to_string(section.skipped[index].line) + " 行目: " + section.skipped[index].reason + "\n";
     if (!section.notSupported.empty()) {
@@ -105,10 +105,15 @@ int importLayout(const Command &command)
 {
     const std::string &tablePath = command.paths[0], &definitionPath = command.paths[1];
     const LayoutTable table = readLayoutTable(readAll(tablePath), tablePath == "-" ? "" : tablePath, command.options);
-    if (table.sections.empty())
-        return refuse("レイアウト表「" + tablePath +
-                      "」に見出し行 (項目名と、開始位置・長さなどの列) が見つかりません。\n"
+    if (table.sections.empty()) {
+        std::string sheets;
+        for (const std::string &sheet : table.sheets) sheets += (sheets.empty() ? "「" : "、「") + sheet + "」";
+        return refuse("レイアウト表「" + tablePath + "」" +
+                      (table.sheet.empty() ? "" : "のシート「" + table.sheet + "」") +
+                      "に見出し行 (項目名と、開始位置・長さなどの列) が見つかりません。\n" +
+                      (table.sheets.size() > 1 ? "ほかのシートは --sheet で選べます: " + sheets + "\n" : "") +
                       "見出しのない表は --columns で各列の内容を指定してください (例: --columns name,start,length)。");
+    }
     if (command.section < 1 || size_t(command.section) > table.sections.size())
         return refuse("セクション " + std::to_string(command.section) + " はありません。この表のセクションは 1～" +
                       std::to_string(table.sections.size()) + " です。");
