@@ -17,7 +17,7 @@ const RoleWords Vocabulary[] = {
     {ColumnRole::Length,
      {"文字数", "バイト数", "桁数", "長さ", "サイズ", "length", "width", "size", "bytes", "len", "byte"}},
     {ColumnRole::Attribute, {"属性", "データ型", "型", "タイプ", "type", "format", "picture", "pic"}},
-    {ColumnRole::Repetition, {"繰返し", "繰り返し", "繰返", "回数", "occurs", "repeat"}},
+    {ColumnRole::Repetition, {"繰返し", "繰り返し", "繰返", "回数", "occurs", "repetition", "repeat", "times"}},
     {ColumnRole::Output, {"出力位置", "出力順", "output"}},
 };
 

@@ -120,6 +120,7 @@ void frmLayoutTable::readTable()
     }
     if (table_ && cboColumn.empty()) cboUnit->setCurrentIndex(table_->unit == WidthUnit::Characters ? 1 : 0);
     cboSheet->setEnabled(cboSheet->count() > 1);
+    const int section = cboSection->currentIndex(); // kept when the unit or the columns change
     cboSection->clear();
     if (table_)
         for (size_t index = 0; index < table_->sections.size(); ++index)
@@ -127,6 +128,7 @@ void frmLayoutTable::readTable()
                                     .arg(index + 1)
                                     .arg(utf8(table_->sections[index].title))
                                     .arg(table_->sections[index].fields.size()));
+    if (section > 0 && section < cboSection->count()) cboSection->setCurrentIndex(section);
     cboSection->setEnabled(cboSection->count() > 1);
     showing_ = false;
     fraColumns->setVisible(!cboColumn.empty());

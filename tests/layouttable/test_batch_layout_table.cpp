@@ -53,6 +53,10 @@ TEST(BatchLayoutTable, AnUnreadableTableLeavesTheOldLayout)
         {{"--import-layout", dir.write("bad.csv", "name,start,length\nA,1,5\nB,5,3\n"), definition}, "3 行目「B」"},
         {{"--import-layout", dir.write("plain.txt", "A\t5\n"), definition}, "--columns"},
         {{"--columns", "name,colour", "--import-layout", dir.file("plain.txt"), definition}, "「colour」"},
+        {{"--section", "3", "--import-layout", dir.write("two.txt", TwoSections), definition},
+         "セクション 3 はありません"},
+        {{"--export-layout", dir.write("bad.def", "FIX\r\nLEN\r\nabc a\r\n"), dir.file("bad.csv")},
+         "数値ではありません"},
     };
     for (const auto &row : cases) {
         const BatchOutcome outcome = runBatch(dir, row.arguments);

@@ -63,4 +63,45 @@ TEST(Copybook, AnUnreadablePictureNamesItsLine)
     }
 }
 
+// The byte size of each kind of item, and the usage its name carries.
+TEST(Copybook, SizesOfEachPictureAndUsage)
+{
+    const struct {
+        const char *clauses;
+        std::string field;
+    } cases[] = {
+        {"PIC X(3)", "F@1+3"},
+        {"PIC 9(4) COMP", "F (COMP)@1+2"},
+        {"PIC S9(5) BINARY", "F (BINARY)@1+4"},
+        {"PIC 9(9) COMP-5", "F (COMP-5)@1+4"},
+        {"PIC S9(10) COMPUTATIONAL", "F (COMPUTATIONAL)@1+8"},
+        {"PIC S9(4)V9(2) PACKED-DECIMAL", "F (PACKED-DECIMAL)@1+4"},
+        {"COMP-1", "F (COMP-1)@1+4"},
+        {"COMP-2", "F (COMP-2)@1+8"},
+        {"PIC S9(3) SIGN IS LEADING SEPARATE CHARACTER", "F@1+4"},
+        {"PIC ZZ,ZZ9.99- VALUE 'A. B'", "F@1+10"},
+        {"PIC 9(3)CR", "F@1+5"},
+        {"PIC G(2)N", "F@1+6"},
+    };
+    for (const auto &row : cases) {
+        const std::string copybook = std::string("01 R.\n 05 F ") + row.clauses + ".\n 05 L PIC X.\n";
+        const LayoutTable table = readLayoutTable(copybook, "r.cpy", {});
+        ASSERT_EQ(table.sections.size(), 1u) << row.clauses;
+        const std::string fields = fieldsOf(table.sections[0]);
+        EXPECT_EQ(fields.substr(0, fields.find(';')), row.field) << row.clauses;
+    }
+}
+
+TEST(Copybook, NestedOccursIndexEveryLevelAndUsageIsInherited)
+{
+    const LayoutTable table = readLayoutTable("01 R.\n 05 M OCCURS 2 TIMES COMP-3.\n"
+                                              "  10 D OCCURS 1 TO 2 DEPENDING ON N.\n   15 V PIC 9(3).\n"
+                                              "77 STANDALONE PIC X(2).\n",
+                                              "r.cpy", {});
+    ASSERT_EQ(table.sections.size(), 2u);
+    EXPECT_EQ(fieldsOf(table.sections[0]), "V(1,1) (COMP-3)@1+2; V(1,2) (COMP-3)@3+2; V(2,1) (COMP-3)@5+2; "
+                                           "V(2,2) (COMP-3)@7+2");
+    EXPECT_EQ(fieldsOf(table.sections[1]), "STANDALONE@1+2");
+}
+
 } // namespace

@@ -22,7 +22,8 @@ TEST(TableText, EncodingIsToldByContent)
         {"\xB1\xB2", "ｱｲ"},                               // CP932 half-width katakana, not UTF-8
     };
     for (const auto &row : cases) EXPECT_EQ(tableTextAsUtf8(row.bytes), row.utf8);
-    EXPECT_EQ(utf8ToCp932("項目A😀"), "\x8D\x80\x96\xDA" "A?");
+    EXPECT_EQ(utf8ToCp932("項目A😀"), "\x8D\x80\x96\xDA"
+                                     "A?");
 }
 
 TEST(TableText, CellsAndLinesOfEachFormat)
@@ -78,8 +79,12 @@ TEST(TableHeader, TheClosestWordTakesEachRole)
 TEST(LayoutImport, OutputsFromTheTableOrEveryFieldButFillers)
 {
     LayoutTable table;
-    table.sections.push_back({"", {{"A", 1, 2, "", false, {}, 2}, {"(空き 3-3)", 3, 1, "", true, {}, 3},
-                                   {"B", 4, 5, "", false, {}, 3}}, {}, {}, 8});
+    table.sections.push_back(
+        {"",
+         {{"A", 1, 2, "", false, {}, 2}, {"(空き 3-3)", 3, 1, "", true, {}, 3}, {"B", 4, 5, "", false, {}, 3}},
+         {},
+         {},
+         8});
     Definition definition = definitionOfSection(table, table.sections[0]);
     ASSERT_EQ(definition.outputs.size(), 2u);
     EXPECT_EQ(definition.outputs[1].SourceField, 3);

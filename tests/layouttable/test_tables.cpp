@@ -81,6 +81,10 @@ TEST(LayoutTable, RefusesContradictionsNamingRowFieldAndNumbers)
         {"name,start,length\nA,1,5\nB,5,3\n", {"3 行目", "「B」", "開始位置が 5", "6 のはず"}},
         {"name,start,end,length\nA,1,5,4\n", {"2 行目", "「A」", "長さが 4", "5 のはず"}},
         {"name,length\nA,x\n", {"2 行目", "「A」", "「x」が数値ではありません"}},
+        {"name,start,end\nA,5,3\n", {"2 行目", "「A」", "終了位置が 3"}},
+        {"name,length\nA,0\n", {"「A」", "長さが 0", "1 のはず"}},
+        {"name,start,end,length,repetition\nA,1,10,4,2\n", {"「A」", "長さが 4", "5 のはず"}},
+        {"name,start\nA,1\n", {"「A」", "長さも終了位置もありません"}},
     };
     for (const auto &row : cases) {
         SCOPED_TRACE(row.text);
@@ -103,6 +107,14 @@ TEST(LayoutTable, EachHeaderRowStartsASectionTitledByTheRowAbove)
     EXPECT_EQ(table.sections[1].title, "データレコード");
     EXPECT_EQ(fieldsOf(table.sections[1]), "区分@1+1; 口座@2+12");
     EXPECT_EQ(table.sections[1].recordLength, 13);
+}
+
+TEST(LayoutTable, ColumnListsNeedANameAndALengthOrEnd)
+{
+    EXPECT_EQ(parseColumnRoles("skip,name,end"),
+              (std::vector<ColumnRole>{ColumnRole::Ignored, ColumnRole::Name, ColumnRole::End}));
+    for (const char *list : {"name,colour,length", "name,start", "name,length,name", ""})
+        EXPECT_THROW(parseColumnRoles(list), LayoutTableError) << list;
 }
 
 TEST(LayoutTable, WithoutAHeaderKeepsTheRowsToChooseColumnsBy)

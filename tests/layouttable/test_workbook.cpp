@@ -87,4 +87,19 @@ TEST(Workbook, ASheetByNameOrAMessageListingThem)
     }
 }
 
+TEST(Workbook, ABrokenWorkbookIsRefusedWithTheReason)
+{
+    for (const std::string &bytes : {std::string("PK\x03\x04 not really a zip"),
+                                     workbook({{"xl/workbook.xml", "<workbook><sheets><sheet name='S' r:id='r1'"}}),
+                                     workbook({{"docProps/app.xml", "<Properties/>"}})}) {
+        try {
+            readLayoutTable(bytes, "broken.xlsx", {});
+            ADD_FAILURE() << "not refused";
+        } catch (const LayoutTableError &error) {
+            EXPECT_NE(std::string(error.what()).find("Excel ブックとして読めません"), std::string::npos)
+                << error.what();
+        }
+    }
+}
+
 } // namespace

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QListWidget>
 #include <QTableWidget>
 
 class LayoutTableTest : public WindowTestBase {
@@ -20,6 +21,7 @@ private slots:
     void pastedTableReplacesTheLayoutOnOk();
     void cancelKeepsTheLayout();
     void columnsChosenForATableWithoutAHeader();
+    void anotherSectionAndUnitChosen();
     void savedTableReadsBackThroughTheFileMenu();
 
 private:
@@ -71,6 +73,21 @@ void LayoutTableTest::columnsChosenForATableWithoutAHeader()
     QCOMPARE(dialog->grdFields->rowCount(), 2);
     dialog->cmdOK->click();
     QCOMPARE(mdlGlobal.FieldTable[1], (FieldEntry{"3", "B"}));
+}
+
+void LayoutTableTest::anotherSectionAndUnitChosen()
+{
+    frmLayoutTable *dialog = paste(QStringLiteral("ヘッダー\n項目名\tバイト数\n区分\t1\n\n明細\n項目名\tバイト数\n"
+                                                  "区分\t1\n口座\t7\n合計\t8\n"));
+    QVERIFY(dialog);
+    QCOMPARE(dialog->cboSection->count(), 2);
+    dialog->cboSection->setCurrentIndex(1);
+    QCOMPARE(dialog->grdFields->rowCount(), 2);
+    QCOMPARE(dialog->lstSkipped->count(), 1); // the totals
+    dialog->cboUnit->setCurrentText(QStringLiteral("文字"));
+    dialog->cmdOK->click();
+    QCOMPARE(mdlGlobal.FieldTable[1], (FieldEntry{"7", "\x8C\xFB\x8D\xC0"}));
+    QCOMPARE(mdlGlobal.Unit, WidthUnit::Characters);
 }
 
 void LayoutTableTest::savedTableReadsBackThroughTheFileMenu()
