@@ -23,7 +23,7 @@ const RoleWords Vocabulary[] = {
 
 constexpr std::string_view CharsWord = "文字数";
 
-// Lower case, without blanks (ideographic ones too) and underscores.
+// Lower case, without blanks (ideographic ones too), line breaks (a wrapped cell) and underscores.
 std::string normalised(const std::string &cell)
 {
     std::string out;
@@ -31,7 +31,7 @@ std::string normalised(const std::string &cell)
         const char c = cell[at];
         if (cell.compare(at, 3, "\xE3\x80\x80") == 0) {
             at += 2;
-        } else if (c != ' ' && c != '\t' && c != '_') {
+        } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n' && c != '_') {
             out.push_back(c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c);
         }
     }

@@ -26,7 +26,7 @@ void frmKenaris::createLayoutTableItems()
     };
     mnuImportTable = item(mnuFile, mnuSkip1, QStringLiteral("レイアウト表を読み込む(&I)..."), "mnuImportTable");
     mnuExportTable = item(mnuFile, mnuSkip1, QStringLiteral("レイアウト表として保存(&T)..."), "mnuExportTable");
-    mnuPasteTable = item(mnuEdit, mnuByteUnit, QStringLiteral("レイアウト表を貼り付け(&V)"), "mnuPasteTable");
+    mnuPasteTable = item(mnuEdit, mnuPreview, QStringLiteral("レイアウト表を貼り付け(&V)"), "mnuPasteTable");
     connect(mnuImportTable, &QAction::triggered, this, &frmKenaris::mnuImportTable_Click);
     connect(mnuExportTable, &QAction::triggered, this, &frmKenaris::mnuExportTable_Click);
     connect(mnuPasteTable, &QAction::triggered, this, &frmKenaris::mnuPasteTable_Click);

@@ -104,4 +104,16 @@ TEST(Copybook, NestedOccursIndexEveryLevelAndUsageIsInherited)
     EXPECT_EQ(fieldsOf(table.sections[1]), "STANDALONE@1+2");
 }
 
+// In fixed form a Japanese character takes two columns: the identification area after column 72
+// is cut where the screen shows it, and a CP932 copybook reads as its text.
+TEST(Copybook, FixedFormColumnsCountJapaneseCharactersTwice)
+{
+    const std::string name = "\x8C\xDA\x8B\x71\x96\xBC"; // 顧客名 in CP932
+    // The period stands in column 72, right before the identification area.
+    const std::string line = "000100     05 " + name + std::string(42, ' ') + "PIC N(10).";
+    const LayoutTable table = readLayoutTable("000050 01 R.\n" + line + "ID000100\n", "", {});
+    ASSERT_EQ(table.sections.size(), 1u);
+    EXPECT_EQ(fieldsOf(table.sections[0]), "顧客名@1+20");
+}
+
 } // namespace

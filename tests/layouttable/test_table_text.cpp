@@ -67,6 +67,7 @@ TEST(TableHeader, TheClosestWordTakesEachRole)
         {{"Field", "Field Name", "From", "To", "Size (bytes)"}, {R::Ignored, R::Name, R::Start, R::End, R::Length}},
         {{"項目番号", "項目名称", "桁数", "繰返し回数"}, {R::Ignored, R::Name, R::Length, R::Repetition}},
         {{"ＮＯ", "名称", "位置", "長さ", "出力位置"}, {R::Ignored, R::Name, R::Start, R::Length, R::Output}},
+        {{"項目\n名", "バイト\r\n数"}, {R::Name, R::Length}}, // cells wrapped in a sheet
     };
     for (const auto &row : cases) {
         const std::optional<TableHeader> header = recogniseHeader(row.header);

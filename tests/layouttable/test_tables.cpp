@@ -61,6 +61,12 @@ TEST(LayoutTable, ReadsTheFieldsOfEachKindOfTable)
          "A@1+2",
          0,
          WidthUnit::Characters},
+        {"a field whose name only begins like a total is a field",
+         "名称\t長さ\n合計金額\t9\nTotal\t9\n",
+         {},
+         "合計金額@1+9",
+         1,
+         WidthUnit::Bytes},
     };
     for (const TableRowCase &row : cases) {
         SCOPED_TRACE(row.name);

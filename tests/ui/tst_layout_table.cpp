@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QListWidget>
 #include <QTableWidget>
 
@@ -22,6 +23,7 @@ private slots:
     void cancelKeepsTheLayout();
     void columnsChosenForATableWithoutAHeader();
     void anotherSectionAndUnitChosen();
+    void aContradictionIsShownAndCannotBeTaken();
     void savedTableReadsBackThroughTheFileMenu();
 
 private:
@@ -88,6 +90,18 @@ void LayoutTableTest::anotherSectionAndUnitChosen()
     dialog->cmdOK->click();
     QCOMPARE(mdlGlobal.FieldTable[1], (FieldEntry{"7", "\x8C\xFB\x8D\xC0"}));
     QCOMPARE(mdlGlobal.Unit, WidthUnit::Characters);
+}
+
+void LayoutTableTest::aContradictionIsShownAndCannotBeTaken()
+{
+    const LayoutModel before = mdlGlobal;
+    frmLayoutTable *dialog = paste(QStringLiteral("項目名\t開始位置\t長さ\nA\t1\t5\nB\t4\t2\n"));
+    QVERIFY(dialog);
+    QVERIFY(dialog->lblStatus->text().contains(QStringLiteral("3 行目「B」: 開始位置が 4 ですが、6 のはず")));
+    QVERIFY(!dialog->cmdOK->isEnabled());
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    QVERIFY(!dialog->isVisible());
+    QCOMPARE(mdlGlobal.FieldTable, before.FieldTable);
 }
 
 void LayoutTableTest::savedTableReadsBackThroughTheFileMenu()
