@@ -42,6 +42,23 @@ TEST(BatchLayoutTable, ExportReadsBackToTheSameLayout)
     EXPECT_EQ(TempDir::read(dir.file("back.def")), layout);
 }
 
+TEST(BatchLayoutTable, HeaderlessRowsInCharactersThenTheTableOnStandardOutput)
+{
+    TempDir dir;
+    const std::string definition = dir.file("rows.def");
+    // CP932 rows without a header: 口座, 4 and 金額, 10 (widths only).
+    const std::string rows = "\x8C\xFB\x8D\xC0\t4\n\x8B\xE0\x8A\x7A\t10\n";
+    BatchOutcome outcome = runBatch(dir, {"--chars", "--columns", "name,length", "--import-layout", "-", definition},
+                                    BatchOptions{0, false, {}, dir.write("rows.txt", rows)});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(TempDir::read(definition),
+              "FIX\r\nOUT\r\n1\r\n2\r\nLEN\r\n4 \x8C\xFB\x8D\xC0\r\n10 \x8B\xE0\x8A\x7A\r\n");
+    EXPECT_TRUE(contains(outcome.out, "単位: 文字")) << outcome.out;
+    outcome = runBatch(dir, {"--export-layout", definition, "-"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.out, "\xEF\xBB\xBF番号,項目名,開始位置,文字数,出力位置\r\n1,口座,1,4,1\r\n2,金額,5,10,2\r\n");
+}
+
 TEST(BatchLayoutTable, AnUnreadableTableLeavesTheOldLayout)
 {
     TempDir dir;
