@@ -1,4 +1,5 @@
 // kenaris-batch [--tab] DEFINITION SOURCE OUTPUT [DEFINITION OUTPUT]...
+// kenaris-batch [OPTIONS] --import-layout TABLE DEFINITION, --export-layout DEFINITION TABLE
 // Converts SOURCE into OUTPUT with the layout saved in DEFINITION, as the window would; with
 // further pairs, into every OUTPUT in one pass over SOURCE.
 
@@ -6,6 +7,7 @@
 #include "FailedWrites.h"
 #include "KenarisVersion.h"
 #include "TerminalText.h"
+#include "LayoutTableCommand.h"
 
 #include <cstdio>
 #include <exception>
@@ -25,6 +27,8 @@ constexpr const char *Usage =
     "  変換元ファイルに - を指定すると標準入力から読み、出力ファイルに - を指定すると標準出力に書きます\n"
     "  (このとき件数の報告は標準エラー出力に出します)。\n"
     "  --version でバージョンを表示します。\n"
+    "  --import-layout / --export-layout でレイアウト表と定義ファイルを相互に変換します\n"
+    "  (kenaris-batch --import-layout --help で詳しく表示します)。\n"
     "終了コード: 0 成功 / 1 読み書きや変換の失敗 / 2 引数、定義ファイルや出力ファイルの誤りで何もしなかった\n"
     "  / 130・143 SIGINT・SIGTERM で中断 / 141 標準出力を読む側が先に終了した\n";
 
@@ -40,6 +44,13 @@ int main(int argc, char **argv)
 {
     keepRunningOnFailedWrites();
     useUserLocale();
+
+    try {
+        if (asksForLayoutTable(argc, argv)) return runLayoutTableCommand(argc, argv);
+    } catch (const std::exception &error) { // such as running out of memory
+        std::fprintf(stderr, "予期しないエラーで処理を中止しました。(%s)\n", error.what());
+        return ExitFailed;
+    }
 
     BatchJob job;
     std::vector<std::string> paths;

@@ -6,6 +6,7 @@
 #include "BenchCase.h"
 #include "BenchMain.h"
 #include "BenchReport.h"
+#include "LayoutTableCase.h"
 #include "MemoryCase.h"
 #include "OptionsCase.h"
 #include "RecordCase.h"
@@ -31,6 +32,7 @@ struct Options {
     long long bankRecords = 1000000;
     long long runs = 3;
     long long growth = 10;
+    long long layoutFields = 5000;
     bool requirePeers = false;
 };
 
@@ -42,6 +44,7 @@ const char Usage[] =
     "  --bank-records N  records of 120 bytes in the bank pattern (default 1000000)\n"
     "  --runs N          timed runs of each program; the best counts (default 3)\n"
     "  --growth N        the memory case converts the source and N copies of it (default 10)\n"
+    "  --layout-fields N fields of the layout tables read (default 5000)\n"
     "  --require-peers   exit with 77 (skipped) when gawk or python3 is missing\n";
 
 int runBenchmark(const Options &options, const std::string &folder)
@@ -60,6 +63,7 @@ int runBenchmark(const Options &options, const std::string &folder)
     runSpeedCase(wideRecordCase(options.wideRecords), folder, runs, UserCopyGoal, goals);
     runSpeedCase(byteLayoutCase(options.records), folder, runs, UserCopyGoal, goals);
     runRecordCase(options.bankRecords, folder, runs, growth, goals);
+    runLayoutTableCase(int(options.layoutFields), runs, goals);
     printGoals(goals);
     return 0;
 }
@@ -74,7 +78,8 @@ int main(int argc, char **argv)
                  {"--wide-records", &options.wideRecords, MaxRecords},
                  {"--bank-records", &options.bankRecords, MaxRecords},
                  {"--runs", &options.runs, 100},
-                 {"--growth", &options.growth, 1000}},
+                 {"--growth", &options.growth, 1000},
+                 {"--layout-fields", &options.layoutFields, 5000}},
                 {{"--require-peers", &options.requirePeers}});
     if (std::max(options.records, options.bankRecords) > MaxRecords / options.growth)
         failUsage(Usage, "the memory case would convert more than 2147483647 records");

@@ -34,8 +34,6 @@ const char *CoreError::what() const noexcept
         return "negative width";
     case Kind::StartBelowOne:
         return "field starts before the line";
-    case Kind::StartOverflow:
-        return "field start out of range";
     case Kind::NoSuchField:
         return "output position names no field";
     case Kind::CountOverflow:
@@ -90,14 +88,6 @@ CoreError CoreError::startBelowOne(int field, long long start)
     CoreError error(Kind::StartBelowOne);
     error.field_ = field;
     error.start_ = start;
-    return error;
-}
-
-CoreError CoreError::startOverflow(int field, WidthUnit unit)
-{
-    CoreError error(Kind::StartOverflow);
-    error.field_ = field;
-    error.unit_ = unit;
     return error;
 }
 

@@ -19,7 +19,6 @@ public:
         WidthOverflow,   // a width outside -32768..32767
         NegativeWidth,   // a piece cannot be cut with a negative width
         StartBelowOne,   // a field would start before the first character
-        StartOverflow,   // a field's start passes 32767
         NoSuchField,     // an output position names a field the table does not have
         CountOverflow,   // more records than a 32-bit count holds
         FileOpen,
@@ -53,7 +52,6 @@ public:
     static CoreError widthOverflow(int field, std::string widthText);
     static CoreError negativeWidth(int field, std::string widthText);
     static CoreError startBelowOne(int field, long long start);
-    static CoreError startOverflow(int field, WidthUnit unit); // the sentence names the unit
     static CoreError noSuchField(int field);
     static CoreError countOverflow();
     // FileOpen, FileRead, FileWrite or FileDelete: the file and the system's reason.
@@ -85,7 +83,6 @@ public:
     bool inSelection() const { return inSelection_; }
     const std::string &widthText() const { return widthText_; }
     long long start() const { return start_; }
-    WidthUnit unit() const { return unit_; }
     const std::string &path() const { return path_; }
     const std::string &reason() const { return reason_; }
     int systemError() const { return systemError_; } // errno of a file error; 0 for other kinds
@@ -105,7 +102,6 @@ private:
     bool inSelection_ = false; // the field is the one the record selection compares
     std::string widthText_;
     long long start_ = 0;
-    WidthUnit unit_ = WidthUnit::Characters;
     std::string path_;
     std::string reason_;
     int systemError_ = 0;

@@ -48,7 +48,6 @@ std::string lineFaultText(CoreError::LineFault fault)
 
 std::string describeError(const CoreError &error)
 {
-    const char *unit = error.unit() == WidthUnit::Bytes ? "バイト" : "文字";
     using Kind = CoreError::Kind;
     switch (error.kind()) {
     case Kind::WidthNotANumber:
@@ -60,9 +59,6 @@ std::string describeError(const CoreError &error)
     case Kind::StartBelowOne:
         return atPosition(error) + "フィールド " + std::to_string(error.field()) + " の開始位置 (" +
                std::to_string(error.start()) + ") が 1 より前になります。前のフィールドの文字長を確かめてください。";
-    case Kind::StartOverflow:
-        return atPosition(error) + "フィールド " + std::to_string(error.field()) + " の開始位置が 32767 " + unit +
-               "目を超えています。";
     case Kind::NoSuchField:
         return atPosition(error) + "フィールド番号 " + std::to_string(error.field()) +
                " に当たるフィールドがありません。";

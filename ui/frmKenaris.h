@@ -27,6 +27,7 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class frmFIX;
+class frmLayoutTable;
 class frmPreview;
 class frmRecordLength;
 class frmSelection;
@@ -76,12 +77,17 @@ public:
     QAction *mnuTrim = nullptr; // the layout's output options, checked while on
     QAction *mnuQuote = nullptr;
     QAction *mnuUtf8 = nullptr;
-    QAction *mnuBom = nullptr; // enabled only while mnuUtf8 is checked
+    QAction *mnuBom = nullptr;         // enabled only while mnuUtf8 is checked
+    QAction *mnuImportTable = nullptr; // a layout from a table: a file, or the clipboard's text
+    QAction *mnuPasteTable = nullptr;
+    QAction *mnuExportTable = nullptr;
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }
     // The preview window, once it has been opened.
     frmPreview *previewWindow() const { return frmPreview_.get(); }
+    // The layout table window while it is open.
+    frmLayoutTable *layoutTableWindow() const { return layoutTable_; }
     // The record length and record selection dialogs, once they have been opened.
     frmRecordLength *recordLengthDialog() const { return recordLength_; }
     frmSelection *selectionDialog() const { return selection_; }
@@ -105,6 +111,9 @@ public:
     void mnuOutputOption_Click(); // any of the four output options
     void mnuOpenDef_Click();
     void mnuSaveDef_Click();
+    void mnuImportTable_Click();
+    void mnuPasteTable_Click();
+    void mnuExportTable_Click();
     void cmdFile_Click();
     void cmd読込_Click();
     void cmdSave_Click();
@@ -150,6 +159,10 @@ private:
     void createOutputOptionItems();
     void showOutputOptions();
     void listLoadedOutputs(const Definition &definition);
+    // The layout table items of the file and edit menus, connected to their handlers.
+    void createLayoutTableItems();
+    // Opens the layout table window on `bytes`; OK replaces the layout as loading a definition does.
+    void openLayoutTable(std::string bytes, std::string fileName);
     // Loads the definition file at `path` into the layout and the lists, or tells why not.
     void loadDefinition(const std::string &path);
 
@@ -157,6 +170,7 @@ private:
     std::unique_ptr<frmPreview> frmPreview_;
     frmRecordLength *recordLength_ = nullptr; // children of the window
     frmSelection *selection_ = nullptr;
+    frmLayoutTable *layoutTable_ = nullptr; // deleted when closed
     bool converting_ = false;
     bool closing_ = false; // the program is ending; a running conversion stops
 };

@@ -182,6 +182,7 @@ void frmKenaris::createMenus()
     mnuPreview = action(mnuEdit, QStringLiteral("プレビュー(&P)..."), QStringLiteral("mnuPreview"));
     mnuRecordLength = action(mnuEdit, QStringLiteral("レコード長を指定(&R)..."), QStringLiteral("mnuRecordLength"));
     mnuSelection = action(mnuEdit, QStringLiteral("対象レコードの指定(&W)..."), QStringLiteral("mnuSelection"));
+    createLayoutTableItems();
     createOutputOptionItems();
 }
 

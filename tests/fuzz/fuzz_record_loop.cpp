@@ -58,11 +58,8 @@ std::optional<std::string> plainCompose(const LayoutModel &model, const std::str
         if (field == -1) break;
         if (field < 1 || field > model.fieldsInTable()) throw CoreError::noSuchField(field);
         const int width = fieldWidth(model, field);
-        int start = 1;
-        for (int before = 1; before < field; ++before) {
-            start += fieldWidth(model, before);
-            if (start > Int16Max || start < Int16Min) throw CoreError::startOverflow(field, model.Unit);
-        }
+        long long start = 1;
+        for (int before = 1; before < field; ++before) start += fieldWidth(model, before);
         if (width < 0) throw CoreError::negativeWidth(field, model.FieldTable[size_t(field - 1)].Width);
         if (start < 1) throw CoreError::startBelowOne(field, start);
         const std::string_view piece = cutPiece(line, start, width, model.Unit);

@@ -106,12 +106,16 @@ void MainWindowTest::offersTheMenus()
     QStringList file;
     for (QAction *item : window.mnuFile->actions()) file << (item->isSeparator() ? QStringLiteral("-") : item->text());
     QCOMPARE(window.mnuFile->title(), QStringLiteral("ﾌｧｲﾙ(&F)"));
-    QCOMPARE(file, (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)",
-                                "保存CSVﾌｧｲﾙを指定(&W)", "-", "終了(&X)"}));
+    // The layout table items join the files' items, before the separator and 終了.
+    QCOMPARE(file,
+             (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)", "保存CSVﾌｧｲﾙを指定(&W)",
+                          "レイアウト表を読み込む(&I)...", "レイアウト表として保存(&T)...", "-", "終了(&X)"}));
     QCOMPARE(window.mnuEdit->title(), QStringLiteral("編集(&E)"));
     // The items of the design first; the later items follow them.
     QCOMPARE(window.mnuEdit->actions().mid(0, 2), (QList<QAction *>{window.mnuDELI, window.mnuByteUnit}));
     QVERIFY(window.mnuEdit->actions().contains(window.mnuPreview));
+    QVERIFY(window.mnuEdit->actions().contains(window.mnuPasteTable));
+    QCOMPARE(window.mnuPasteTable->text(), QStringLiteral("レイアウト表を貼り付け(&V)"));
     QCOMPARE(window.mnuPreview->text(), QStringLiteral("プレビュー(&P)..."));
     QCOMPARE(window.mnuRecordLength->text(), QStringLiteral("レコード長を指定(&R)..."));
     QCOMPARE(window.mnuSelection->text(), QStringLiteral("対象レコードの指定(&W)..."));
