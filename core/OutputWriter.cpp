@@ -88,7 +88,7 @@ void OutputWriter::open()
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | noWait, 0666);
     if (fd_ < 0) {
         CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
-        error.withRecord(recordOfLine(0));
+        if (!runs_.empty()) error.withRecord(recordOfLine(0));
         clearBuffer();
         throw error;
     }

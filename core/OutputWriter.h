@@ -64,6 +64,11 @@ public:
     // first record whose line did not reach the file; lines that could not be written whole are
     // removed from the file again where the system allows it.
     void flush();
+    // Makes the file, empty, when no line has reached it. Throws CoreError (FileOpen).
+    void create()
+    {
+        if (fd_ < 0) open();
+    }
     // Flushes, then sends later lines to `path`.
     void redirect(std::string path);
     // Bytes put before the first line of each file that is empty when the writer opens it.

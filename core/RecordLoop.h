@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,9 @@ public:
     // `sourceLine` is the record in hand.
     virtual void failed(const RunProgress &) {}
     std::chrono::milliseconds pauseInterval{30};
+    // When set, called every tenth of a second while the source has nothing to read (a pipe, a
+    // device); false ends the run (CoreError ReadStopped). A window lets its events run there.
+    std::function<bool()> whileWaiting;
     PipeOpen pipeOpen = PipeOpen::NoWait; // for the source and the output
 };
 
