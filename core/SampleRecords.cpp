@@ -3,19 +3,20 @@
 #include "LineReader.h"
 #include "RecordSelection.h"
 
-std::vector<SampleRecord> readSampleRecords(const std::string &path, const LayoutModel &model, size_t limit,
-                                            int32_t *recordsRead)
+SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, const SampleLimits &limits)
 {
     const SelectionPlan selection(model);
-    std::vector<SampleRecord> records;
+    SampleRead read;
     LineReader reader(path);
     reader.setRecordLength(model.RecordLength);
+    if (limits.stop) reader.keepReadingWhile([stop = limits.stop] { return !stop->load(); });
+    reader.readAtMost(limits.bytes);
     std::string_view record;
-    int32_t number = 0;
-    while (records.size() < limit && reader.next(record)) {
-        ++number;
-        if (selection.selects(record)) records.push_back({number, std::string(record)});
+    while (read.records.size() < limits.records && reader.next(record)) {
+        if (reader.capped()) break; // a record cut off by the bound is none
+        ++read.recordsRead;
+        if (selection.selects(record)) read.records.push_back({read.recordsRead, std::string(record)});
     }
-    if (recordsRead) *recordsRead = number;
-    return records;
+    read.bytesReached = reader.capped();
+    return read;
 }

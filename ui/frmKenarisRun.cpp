@@ -37,6 +37,11 @@ public:
         : window_(window), inputPath_(std::move(inputPath)), outputPath_(mdlGlobal.OutputPath)
     {
         pauseInterval = window.progressInterval;
+        // A pipe whose writer is silent must not freeze the window: 閉じる ends the run.
+        whileWaiting = [this] {
+            QCoreApplication::processEvents();
+            return !window_.closing_;
+        };
     }
 
     const LayoutModel &layout(size_t) const override { return mdlGlobal; }
@@ -93,6 +98,7 @@ private:
 
 void frmKenaris::cmd開始_Click()
 {
+    if (refusedWhileReading()) return;
     // A second run would delete the file the first one is still writing.
     if (converting_) {
         MsgBox(QStringLiteral("変換中です。今の変換が終わってから、もう一度「変換開始」を押してください。"),
