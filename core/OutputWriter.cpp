@@ -56,11 +56,18 @@ void OutputWriter::flush()
         linesWritten_ += wholeLines;
         CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
         error.withRecord(recordOfLine(wholeLines));
+        noteFailedLine(wholeLines, linesFrom);
         clearBuffer();
         throw error;
     }
     linesWritten_ += lineEnds_.size();
     clearBuffer();
+}
+
+void OutputWriter::noteFailedLine(size_t line, size_t linesFrom)
+{
+    const size_t begin = line ? lineEnds_[line - 1] : 0;
+    failedLine_.assign(buffer_, linesFrom + begin, lineEnds_[line] - 2 - begin);
 }
 
 void OutputWriter::clearBuffer()
@@ -89,6 +96,7 @@ void OutputWriter::open()
     if (fd_ < 0) {
         CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
         if (!runs_.empty()) error.withRecord(recordOfLine(0));
+        if (!lineEnds_.empty()) noteFailedLine(0, 0);
         clearBuffer();
         throw error;
     }

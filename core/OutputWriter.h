@@ -58,6 +58,8 @@ public:
         const size_t begin = lineEnds_.size() > 1 ? lineEnds_[lineEnds_.size() - 2] : 0;
         return std::string_view(buffer_).substr(begin, lineEnds_.back() - 2 - begin);
     }
+    // After a failed flush or open: the line of the record the failure names.
+    const std::string &failedLine() const { return failedLine_; }
     // The lines that reached the files so far.
     size_t linesWritten() const { return linesWritten_; }
     // Writes every buffered line to the file. Throws CoreError (FileOpen, FileWrite) naming the
@@ -101,4 +103,6 @@ private:
     size_t linesWritten_ = 0;
     int32_t lastRecord_ = 0;
     std::string flushedLastLine_; // the last line once the buffer has been flushed
+    std::string failedLine_;
+    void noteFailedLine(size_t line, size_t linesFrom); // buffered line `line`, its bytes from `linesFrom`
 };

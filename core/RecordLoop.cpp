@@ -151,6 +151,12 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         }
         RunProgress atFailure = progress();
         atFailure.count = int32_t(first.writer.linesWritten()); // the first layout's lines on disk
+        if (error.path() == first.writer.path() && error.record() != recordsRead &&
+            !first.writer.failedLine().empty()) {
+            atFailure.failedRecord = error.record();
+            atFailure.sourceLine = {};
+            atFailure.outputLine = first.writer.failedLine();
+        }
         environment.failed(atFailure);
         throw;
     }

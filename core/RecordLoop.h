@@ -20,6 +20,9 @@ struct RunProgress {
     std::string_view sourceLine; // the last record read
     std::string_view outputLine; // the first layout's last line composed (may be older than sourceLine)
     bool anyOutput = false;      // whether the first layout has composed a line at all
+    // After a failure to write a record before the one in hand: that record, with outputLine its
+    // line; sourceLine is then empty (its bytes are no longer held).
+    int32_t failedRecord = 0;
 };
 
 class RunEnvironment {

@@ -3,6 +3,12 @@
 #include "LineReader.h"
 #include "RecordSelection.h"
 
+#include <sys/stat.h>
+
+namespace {
+constexpr size_t KeptBytes = 1 << 16; // more than a window shows of a record
+} // namespace
+
 SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, const SampleLimits &limits)
 {
     const SelectionPlan selection(model);
@@ -19,4 +25,17 @@ SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, 
     }
     read.bytesReached = reader.capped();
     return read;
+}
+
+std::optional<std::string> readRecordAgain(const std::string &path, int16_t recordLength, int32_t number)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    LineReader reader(path);
+    reader.setRecordLength(recordLength);
+    reader.keepAtMost(KeptBytes);
+    std::string_view record;
+    for (int32_t read = 0; read < number; ++read)
+        if (!reader.next(record)) return std::nullopt;
+    return std::string(record);
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,3 +31,8 @@ struct SampleRead {
 // The selected records from the start of the file at `path`. Throws CoreError when the file
 // cannot be read, the read was stopped, or the selection's field cannot be cut.
 SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, const SampleLimits &limits);
+
+// Record `number` (from 1) of the file at `path`, read again as the conversion cuts it (its
+// first bytes when long); nothing when the file is not a regular one, which cannot be read
+// twice, or has fewer records. Throws CoreError when the file cannot be read.
+std::optional<std::string> readRecordAgain(const std::string &path, int16_t recordLength, int32_t number);

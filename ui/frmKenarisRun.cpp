@@ -11,6 +11,7 @@
 #include "OutputWriter.h"
 #include "RecordLoop.h"
 #include "RunReport.h"
+#include "SampleRecords.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
 #include "mdlGlobal.h"
@@ -55,8 +56,16 @@ public:
         return acceptOutputPath(progress.count);
     }
 
-    // A failed run still shows how far it got: the records written and the record in hand.
-    void failed(const RunProgress &progress) override { show(progress); }
+    // A failed run still shows how far it got: the records written and the record the failure
+    // names, read again from the source when it is not the one in hand.
+    void failed(const RunProgress &progress) override
+    {
+        show(progress);
+        if (progress.failedRecord == 0) return;
+        std::optional<std::string> record;
+        failureOf([&] { record = readRecordAgain(inputPath_, mdlGlobal.RecordLength, progress.failedRecord); });
+        showBytes(window_.txtCSV[0], record.value_or(std::string()));
+    }
 
     // Why the run stopped early, for a stop the user should hear about.
     const std::optional<QString> &stopReason() const { return stopReason_; }
