@@ -28,8 +28,8 @@ std::string scratchPath(const char *name)
     return std::string(dir ? dir : "/tmp") + "/kenaris-fuzz-" + std::to_string(getpid()) + "-" + name;
 }
 
-// Splits like the reader: CR, CR LF or LF end a line; an end-of-file mark (0x1A) alone after the
-// last line end is no line.
+// Splits like the reader: CR, CR LF or LF end a line; an end-of-file mark (0x1A) as the last byte
+// of a last line without a line end is no data.
 std::vector<std::string> plainLines(std::string_view bytes)
 {
     std::vector<std::string> lines;
@@ -43,7 +43,8 @@ std::vector<std::string> plainLines(std::string_view bytes)
             line += bytes[i];
         }
     }
-    if (!line.empty() && line != "\x1A") lines.push_back(line);
+    if (!line.empty() && line.back() == '\x1A') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
     return lines;
 }
 

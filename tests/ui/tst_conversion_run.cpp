@@ -155,10 +155,11 @@ void ConversionRunTest::secondRunReplacesTheOutput()
     QCOMPARE(ScratchFolder::read(output_), QByteArray("DEF\tABC\r\n"));
     QCOMPARE(recorder.messages.size(), 2);
 
-    // An empty source deletes the old output, writes none and counts 0 on screen and in the report.
+    // An empty source replaces the old output by an empty one and counts 0 on screen and in the report.
     folder_->write("source.txt", "");
     window_->cmd開始->click();
-    QVERIFY(!ScratchFolder::exists(output_));
+    QVERIFY(ScratchFolder::exists(output_));
+    QCOMPARE(ScratchFolder::read(output_), QByteArray());
     QCOMPARE(window_->txt件数->text(), QStringLiteral("0"));
     QCOMPARE(recorder.messages.value(2).text, QStringLiteral(" 0件"));
 }
