@@ -7,6 +7,8 @@
 
 namespace {
 constexpr size_t KeptBytes = 1 << 16; // more than a window shows of a record
+// Every field of a layout lies within its first 65534 units: what a preview keeps of a record.
+constexpr size_t SampleKeptBytes = 1 << 18;
 } // namespace
 
 SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, const SampleLimits &limits)
@@ -17,9 +19,11 @@ SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, 
     reader.setRecordLength(model.RecordLength);
     if (limits.stop) reader.keepReadingWhile([stop = limits.stop] { return !stop->load(); });
     reader.readAtMost(limits.bytes);
+    reader.keepAtMost(SampleKeptBytes);
     std::string_view record;
     while (read.records.size() < limits.records && reader.next(record)) {
-        if (reader.capped()) break; // a record cut off by the bound is none
+        // A record cut off by the bound is none, unless it is the first: a line of that length.
+        if (reader.capped() && read.recordsRead > 0) break;
         ++read.recordsRead;
         if (selection.selects(record)) read.records.push_back({read.recordsRead, std::string(record)});
     }

@@ -28,8 +28,10 @@ struct SampleRead {
     bool bytesReached = false; // the search ended at limits.bytes, not at the end of the file
 };
 
-// The selected records from the start of the file at `path`. Throws CoreError when the file
-// cannot be read, the read was stopped, or the selection's field cannot be cut.
+// The selected records from the start of the file at `path`, each kept as far as a field can
+// reach (256 KiB). A first line longer than limits.bytes is a record of what was read of it.
+// Throws CoreError when the file cannot be read, the read was stopped, or the selection's field
+// cannot be cut.
 SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, const SampleLimits &limits);
 
 // Record `number` (from 1) of the file at `path`, read again as the conversion cuts it (its
