@@ -117,6 +117,10 @@ std::optional<LayoutModel> loadLayout(const BatchLayout &layout)
         say(std::string(NotADefinitionMessage) + "（定義ファイル「" + layout.definitionPath + "」）");
         return std::nullopt;
     }
+    if (definition->unreadEntry) { // the window loads it; a run would name "field 0"
+        say(describeError(*definition->unreadEntry));
+        return std::nullopt;
+    }
     if (!hasOutputColumn(*definition)) {
         say("定義ファイル「" + layout.definitionPath + "」には出力データが指定されていません。");
         return std::nullopt;
@@ -152,6 +156,9 @@ int failed(const BatchJob &job, const CoreError &error, const std::vector<size_t
     if (stopSignal != 0) return interrupted(error.record() > 0 ? error.record() - 1 : 0);
     if (readerGone(error)) return ReaderGone;
     if (isRefusal(error)) { // nothing was done
+        if (error.target() > 0)
+            say("定義ファイル「" + job.layouts[size_t(error.target() - 1)].definitionPath +
+                "」のレイアウトでは変換できません。");
         say(describeError(error));
         return ExitRefused;
     }

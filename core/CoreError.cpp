@@ -62,8 +62,14 @@ const char *CoreError::what() const noexcept
         return "named pipe without data";
     case Kind::TooManyEntries:
         return "too many entries in the definition file";
-    case Kind::MalformedKeywordLine:
-        return "malformed keyword line in the definition file";
+    case Kind::MalformedLine:
+        return "malformed line in the definition file";
+    case Kind::NoOutputColumns:
+        return "no output column";
+    case Kind::ReadStopped:
+        return "read stopped";
+    case Kind::ReadTimedOut:
+        return "read took too long";
     }
     return "conversion error";
 }
@@ -128,14 +134,25 @@ CoreError CoreError::outputReadOnly(std::string outputPath)
 
 CoreError CoreError::emptyPipe(std::string path) { return aboutFile(Kind::EmptyPipe, std::move(path)); }
 
+CoreError CoreError::readStopped(std::string path) { return aboutFile(Kind::ReadStopped, std::move(path)); }
+
+CoreError CoreError::readTimedOut(std::string path, int seconds)
+{
+    CoreError error = aboutFile(Kind::ReadTimedOut, std::move(path));
+    error.seconds_ = seconds;
+    return error;
+}
+
+CoreError CoreError::noOutputColumns() { return CoreError(Kind::NoOutputColumns); }
+
 CoreError CoreError::tooManyEntries(std::string definitionPath)
 {
     return aboutFile(Kind::TooManyEntries, std::move(definitionPath));
 }
 
-CoreError CoreError::malformedKeywordLine(std::string lineText, LineFault fault)
+CoreError CoreError::malformedLine(std::string lineText, LineFault fault)
 {
-    CoreError error(Kind::MalformedKeywordLine);
+    CoreError error(Kind::MalformedLine);
     error.lineText_ = std::move(lineText);
     error.lineFault_ = fault;
     return error;
@@ -156,6 +173,12 @@ CoreError &CoreError::withSelection()
 CoreError &CoreError::withRecord(int32_t record)
 {
     record_ = record;
+    return *this;
+}
+
+CoreError &CoreError::withTarget(int target)
+{
+    target_ = target;
     return *this;
 }
 

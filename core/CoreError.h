@@ -4,6 +4,7 @@
 
 #include "mdlGlobal.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -11,6 +12,10 @@
 // The system's reason for `errnoValue` in the user's language (the locale's messages), as UTF-8
 // whatever the locale's character set.
 std::string systemReason(int errnoValue);
+
+// The longest line a definition file may hold: twice the longest selection text (32767
+// double-byte characters) leaves room for any keyword line, entry and field name in use.
+inline constexpr size_t MaxDefinitionLineBytes = 1 << 17;
 
 class CoreError : public std::exception {
 public:
@@ -33,10 +38,13 @@ public:
         OutputReadOnly,       // the existing output may not be written
         EmptyPipe,            // a named pipe read without waiting held no data: its writer had not started
         TooManyEntries,       // a definition file holds more fields or output positions than 16 bits count
-        MalformedKeywordLine, // a definition file's keyword line cannot be read
+        MalformedLine,        // a line of a definition file cannot be read
+        NoOutputColumns,      // the output list starts with an empty position: no column would be written
+        ReadStopped,          // a read was stopped before it ended by the user
+        ReadTimedOut,         // a read was stopped after the time it may take
     };
 
-    // Why a keyword line of a definition file cannot be read.
+    // Why a line of a definition file cannot be read.
     enum class LineFault {
         None,
         MissingNumber,     // no number where the keyword needs one
@@ -44,6 +52,9 @@ public:
         FieldNumberRange,  // a field number outside 1..32767
         MissingText,       // no blank and text after the field number
         ExtraText,         // something after a keyword that takes nothing (more)
+        NotAnEntry,        // an output entry that is not a whole number (a keyword line after "OUT")
+        TooLong,           // longer than any line a definition file can hold
+        Utf8File,          // a file saved as UTF-8 (it begins with the byte order mark)
     };
 
     // Each kind is made by its own function, which takes exactly the facts its sentence uses.
@@ -63,15 +74,20 @@ public:
     static CoreError outputInUse(std::string outputPath);
     static CoreError outputReadOnly(std::string outputPath);
     static CoreError emptyPipe(std::string path);
+    static CoreError readStopped(std::string path);
+    static CoreError readTimedOut(std::string path, int seconds);
+    static CoreError noOutputColumns();
     static CoreError tooManyEntries(std::string definitionPath);
-    // The line's text (CP932 bytes) and why it cannot be read; withDefinitionLine adds where.
-    static CoreError malformedKeywordLine(std::string lineText, LineFault fault);
+    // The line's text (CP932 bytes, or its start when TooLong) and why it cannot be read;
+    // withDefinitionLine adds where.
+    static CoreError malformedLine(std::string lineText, LineFault fault);
 
     // Facts only a caller higher up knows, added as the error passes through it: the output
     // position whose field failed, the selection's field, the record in hand, the line's place.
     CoreError &withPosition(int position);
     CoreError &withSelection();
     CoreError &withRecord(int32_t record);
+    CoreError &withTarget(int target); // the run's layout, from 1, refused before the run
     CoreError &withDefinitionLine(std::string path, int line);
 
     Kind kind() const { return kind_; }
@@ -87,7 +103,9 @@ public:
     const std::string &reason() const { return reason_; }
     int systemError() const { return systemError_; } // errno of a file error; 0 for other kinds
     int32_t record() const { return record_; }       // 0 outside a run
+    int target() const { return target_; }           // 0: none
     int line() const { return line_; }               // 1-based line of a definition file
+    int seconds() const { return seconds_; }         // how long a read waited
     const std::string &lineText() const { return lineText_; }
     LineFault lineFault() const { return lineFault_; }
 
@@ -106,6 +124,8 @@ private:
     std::string reason_;
     int systemError_ = 0;
     int32_t record_ = 0;
+    int target_ = 0;
+    int seconds_ = 0;
     int line_ = 0;
     std::string lineText_;
     LineFault lineFault_ = LineFault::None;

@@ -38,6 +38,11 @@ std::string lineFaultText(CoreError::LineFault fault)
         return "フィールド番号の後に、空白 1 つと比べる文字列がありません。";
     case Fault::ExtraText:
         return "キーワードの後に余分な文字があります。";
+    case Fault::NotAnEntry:
+        return "OUT の後の行には、出力するフィールドの番号を 1 行に 1 つ数値で書きます (-1 は空き)。"
+               "キーワード行は OUT より前に書きます。";
+    case Fault::TooLong:
+    case Fault::Utf8File:
     case Fault::None:
         break;
     }
@@ -95,9 +100,25 @@ std::string describeError(const CoreError &error)
     case Kind::TooManyEntries:
         return "定義ファイル" + quoted(error.path()) +
                "には項目が多すぎます。フィールドも出力データも、それぞれ 32767 個までです。";
-    case Kind::MalformedKeywordLine:
+    case Kind::MalformedLine:
+        if (error.lineFault() == CoreError::LineFault::Utf8File)
+            return "定義ファイル" + quoted(error.path()) +
+                   "は UTF-8 (BOM 付き) で保存されています。定義ファイルは CP932 (Shift-JIS) として読むため、"
+                   "CP932 で保存し直してください。";
+        if (error.lineFault() == CoreError::LineFault::TooLong)
+            return "定義ファイル" + quoted(error.path()) + "の " + std::to_string(error.line()) + " 行目が " +
+                   std::to_string(MaxDefinitionLineBytes) +
+                   " バイトを超えています。定義ファイルの行はこれより短いはずです。";
         return "定義ファイル" + quoted(error.path()) + "の " + std::to_string(error.line()) + " 行目" +
                quoted(cp932::toUtf8(error.lineText())) + "が正しくありません。" + lineFaultText(error.lineFault());
+    case Kind::NoOutputColumns:
+        return "出力データの先頭が空き (-1) のため、書き出す項目がありません。出力データを指定してください。";
+    case Kind::ReadStopped:
+        return fileNamed(error.path(), "標準入力") + "の読み込みを中止しました。";
+    case Kind::ReadTimedOut:
+        return fileNamed(error.path(), "標準入力") + "は " + std::to_string(error.seconds()) +
+               " 秒たっても読み終わらないため、読み込みをやめました。名前付きパイプなら、書き込む側を確かめてください"
+               "。";
     }
     return error.what();
 }

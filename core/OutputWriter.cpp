@@ -57,11 +57,18 @@ void OutputWriter::flush()
         linesWritten_ += wholeLines;
         CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
         error.withRecord(recordOfLine(wholeLines));
+        noteFailedLine(wholeLines, linesFrom);
         clearBuffer();
         throw error;
     }
     linesWritten_ += lineEnds_.size();
     clearBuffer();
+}
+
+void OutputWriter::noteFailedLine(size_t line, size_t linesFrom)
+{
+    const size_t begin = line ? lineEnds_[line - 1] : 0;
+    failedLine_.assign(buffer_, linesFrom + begin, lineEnds_[line] - 2 - begin);
 }
 
 void OutputWriter::clearBuffer()
@@ -90,7 +97,8 @@ void OutputWriter::open()
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | noWait, 0666);
     if (fd_ < 0) {
         CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
-        error.withRecord(recordOfLine(0));
+        if (!runs_.empty()) error.withRecord(recordOfLine(0));
+        if (!lineEnds_.empty()) noteFailedLine(0, 0);
         clearBuffer();
         throw error;
     }

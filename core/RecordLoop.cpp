@@ -36,12 +36,23 @@ struct Target {
     TargetCounts counts;
     bool anyOutput = false;
 
+    size_t bytesReached() const { return std::max(plan->bytesReached(), selection->bytesReached()); }
+
     void countUndecodable(size_t characters, int32_t record)
     {
         if (counts.undecodable == 0) counts.firstUndecodableRecord = record;
         counts.undecodable += (long long)characters;
     }
 };
+
+// Bytes of a line beyond every layout's reach are read past, not kept: memory stays bounded
+// whatever the line's length.
+void keepWhatTheLayoutsReach(LineReader &reader, const std::vector<std::unique_ptr<Target>> &targets)
+{
+    size_t reach = 1;
+    for (const std::unique_ptr<Target> &target : targets) reach = std::max(reach, target->bytesReached());
+    reader.keepAtMost(reach);
+}
 
 } // namespace
 
@@ -51,11 +62,13 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     RunResult result;
     LineReader reader(inputPath, environment.pipeOpen);
     reader.setRecordLength(environment.layout(0).RecordLength);
+    if (environment.whileWaiting) reader.keepReadingWhile(environment.whileWaiting);
     std::vector<std::unique_ptr<Target>> targets;
     for (size_t index = 0; index < environment.targets(); ++index) {
         targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen));
         targets.back()->prepare(environment.layout(index), environment.delimiter(index));
     }
+    keepWhatTheLayoutsReach(reader, targets);
     Target &first = *targets.front();
     int32_t recordsRead = 0;
     std::string_view record;
@@ -124,8 +137,12 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             // Other handlers may have changed the model while the caller had control.
             for (size_t index = 0; index < targets.size(); ++index)
                 targets[index]->prepare(environment.layout(index), environment.delimiter(index));
+            keepWhatTheLayoutsReach(reader, targets);
         }
-        for (const std::unique_ptr<Target> &target : targets) target->writer.flush();
+        for (const std::unique_ptr<Target> &target : targets) {
+            target->writer.flush();
+            if (!result.stopped) target->writer.create(); // an output without lines is an empty file
+        }
     } catch (CoreError &error) {
         if (error.record() == 0) error.withRecord(recordsRead);
         for (const std::unique_ptr<Target> &target : targets) {
@@ -139,6 +156,12 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         atFailure.count = int32_t(first.writer.linesWritten()); // the first layout's lines on disk
         for (const std::unique_ptr<Target> &target : targets)
             atFailure.linesKept.push_back(target->writer.linesWritten());
+        if (error.path() == first.writer.path() && error.record() != recordsRead &&
+            !first.writer.failedLine().empty()) {
+            atFailure.failedRecord = error.record();
+            atFailure.sourceLine = {};
+            atFailure.outputLine = first.writer.failedLine();
+        }
         environment.failed(atFailure);
         throw;
     }

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,9 @@ struct RunProgress {
     std::string_view outputLine;   // the first layout's last line composed (may be older than sourceLine)
     bool anyOutput = false;        // whether the first layout has composed a line at all
     std::vector<size_t> linesKept; // at a failure: the lines on disk in each layout's output
+    // After a failure to write a record before the one in hand: that record, with outputLine its
+    // line; sourceLine is then empty (its bytes are no longer held).
+    int32_t failedRecord = 0;
 };
 
 class RunEnvironment {
@@ -36,6 +40,9 @@ public:
     // `sourceLine` is the record in hand.
     virtual void failed(const RunProgress &) {}
     std::chrono::milliseconds pauseInterval{30};
+    // When set, called every tenth of a second while the source has nothing to read (a pipe, a
+    // device); false ends the run (CoreError ReadStopped). A window lets its events run there.
+    std::function<bool()> whileWaiting;
     PipeOpen pipeOpen = PipeOpen::NoWait; // for the source and the output
 };
 

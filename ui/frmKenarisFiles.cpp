@@ -2,6 +2,7 @@
 
 #include "frmKenaris.h"
 
+#include "BackgroundRead.h"
 #include "Cp932Text.h"
 #include "MsgBox.h"
 #include "SampleRecords.h"
@@ -33,24 +34,37 @@ void frmKenaris::showChosenSource()
 
 void frmKenaris::cmd読込_Click()
 {
-    std::vector<SampleRecord> first;
-    int32_t recordsRead = 0;
-    std::optional<QString> failure = failureOf([this, &first, &recordsRead] {
+    SampleRead first;
+    const std::string path = InputPath;
+    const LayoutModel layout = mdlGlobal; // the worker's own copy: handlers may change the model meanwhile
+    std::optional<QString> failure = failureOf([&] {
         List[0]->clear();
-        first = readSampleRecords(InputPath, mdlGlobal, 1, &recordsRead);
-        if (!first.empty()) FIX1Line(first.front().bytes);
+        BackgroundRead::run(this, path,
+                            QStringLiteral("変換元ファイル「%1」の先頭のレコードを読み込んでいます。")
+                                .arg(QString::fromStdString(path)),
+                            [&](const std::atomic<bool> &stop) {
+                                first = readSampleRecords(path, layout, {.records = 1, .stop = &stop});
+                            });
+        if (!first.records.empty()) FIX1Line(first.records.front().bytes);
     });
     // Whatever the first record gave, the emptied output list needs a fresh layout to agree with.
     recreateOutputLayout();
-    const QString file = QString::fromStdString(InputPath);
-    if (!failure && recordsRead == 0)
-        failure = QStringLiteral("ファイル「%1」には行がひとつもないため、項目を表示できません。").arg(file);
-    else if (!failure && first.empty())
-        failure = QStringLiteral("ファイル「%1」には対象レコード (フィールド %2 が「%3」のレコード) "
-                                 "がひとつもないため、項目を表示できません。")
+    if (closing_) return; // the program is ending: nothing more to tell
+    const QString file = QString::fromStdString(path);
+    const QString selected = layout.Selection ? QStringLiteral("対象レコード (フィールド %1 が「%2」のレコード) ")
+                                                    .arg(layout.Selection->field)
+                                                    .arg(decodeCp932(layout.Selection->text))
+                                              : QString();
+    if (!failure && first.bytesReached && first.records.empty())
+        failure = QStringLiteral("ファイル「%1」の先頭 %2 MB までに%3")
                       .arg(file)
-                      .arg(mdlGlobal.Selection->field)
-                      .arg(decodeCp932(mdlGlobal.Selection->text));
+                      .arg(SampleLimits().bytes >> 20)
+                      .arg(layout.Selection ? selected + QStringLiteral("が見つからないため、項目を表示できません。")
+                                            : QStringLiteral("行の終わりがないため、項目を表示できません。"));
+    else if (!failure && first.recordsRead == 0)
+        failure = QStringLiteral("ファイル「%1」には行がひとつもないため、項目を表示できません。").arg(file);
+    else if (!failure && first.records.empty())
+        failure = QStringLiteral("ファイル「%1」には%2がひとつもないため、項目を表示できません。").arg(file, selected);
     if (failure) MsgBox(*failure, vbExclamation);
 }
 

@@ -5,6 +5,7 @@
 #include "MsgBox.h"
 #include "Twips.h"
 #include "frmFIX.h"
+#include "BackgroundRead.h"
 #include "frmPreview.h"
 #include "frmKenarisDisplay.h"
 #include "frmKenarisDragLabel.h"
@@ -291,6 +292,7 @@ void frmKenaris::closeEvent(QCloseEvent *event)
     // The program ends with this window: a running conversion stops after the record in hand and
     // the field width dialog closes too, so no window keeps the program alive.
     closing_ = true;
+    BackgroundRead::stopAll();
     if (frmFIX_) frmFIX_->close();
     if (frmPreview_) frmPreview_->close();
     event->accept();

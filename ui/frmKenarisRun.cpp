@@ -11,6 +11,7 @@
 #include "OutputWriter.h"
 #include "RecordLoop.h"
 #include "RunReport.h"
+#include "SampleRecords.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
 #include "mdlGlobal.h"
@@ -37,6 +38,11 @@ public:
         : window_(window), inputPath_(std::move(inputPath)), outputPath_(mdlGlobal.OutputPath)
     {
         pauseInterval = window.progressInterval;
+        // A pipe whose writer is silent must not freeze the window: 閉じる ends the run.
+        whileWaiting = [this] {
+            QCoreApplication::processEvents();
+            return !window_.closing_;
+        };
     }
 
     const LayoutModel &layout(size_t) const override { return mdlGlobal; }
@@ -50,8 +56,16 @@ public:
         return acceptOutputPath(progress.count);
     }
 
-    // A failed run still shows how far it got: the records written and the record in hand.
-    void failed(const RunProgress &progress) override { show(progress); }
+    // A failed run still shows how far it got: the records written and the record the failure
+    // names, read again from the source when it is not the one in hand.
+    void failed(const RunProgress &progress) override
+    {
+        show(progress);
+        if (progress.failedRecord == 0) return;
+        std::optional<std::string> record;
+        failureOf([&] { record = readRecordAgain(inputPath_, mdlGlobal.RecordLength, progress.failedRecord); });
+        showBytes(window_.txtCSV[0], record.value_or(std::string()));
+    }
 
     // Why the run stopped early, for a stop the user should hear about.
     const std::optional<QString> &stopReason() const { return stopReason_; }
@@ -94,6 +108,7 @@ private:
 
 void frmKenaris::cmd開始_Click()
 {
+    if (refusedWhileReading()) return;
     // A second run would delete the file the first one is still writing.
     if (converting_) {
         MsgBox(QStringLiteral("変換中です。今の変換が終わってから、もう一度「変換開始」を押してください。"),

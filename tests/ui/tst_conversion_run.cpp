@@ -155,7 +155,7 @@ void ConversionRunTest::secondRunReplacesTheOutput()
     QCOMPARE(ScratchFolder::read(output_), QByteArray("DEF\tABC\r\n"));
     QCOMPARE(recorder.messages.size(), 2);
 
-    // An empty source leaves an empty output and counts 0 on screen and in the report.
+    // An empty source replaces the old output by an empty one and counts 0 on screen and in the report.
     folder_->write("source.txt", "");
     window_->cmd開始->click();
     QVERIFY(ScratchFolder::exists(output_));

@@ -8,14 +8,19 @@
 #include "MsgBox.h"
 #include "PermissionsBind.h"
 #include "WindowTest.h"
+#include "frmPreview.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QDir>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTimer>
 
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,6 +48,7 @@ private slots:
     void hundredMegabyteLine();
     void largestFieldTable();
     void theProgramOutlivesAFileSizeLimit();
+    void aSilentPipeOrAnEndlessSourceNeverFreezesTheWindow();
 
 private:
     // Chooses `source` and drags fields 2 then 1 into the output list.
@@ -134,10 +140,11 @@ void WindowFaultsTest::noRoomForTheOutput()
     QCOMPARE(written, expected.left(written.size()));
     QVERIFY(written.isEmpty() || written.endsWith("\r\n"));
     QCOMPARE(namedRecord(text), int(written.count('\n')) + 1);
-    // The window shows how far the run got: the records written and the record in hand.
+    // The window shows how far the run got: the records written and the record the failure names.
     QCOMPARE(window_->txt件数->text().toInt(), namedRecord(text) - 1);
-    QCOMPARE(window_->txtCSV[0]->text().size(), 10);
-    QVERIFY(window_->txtCSV[0]->text().toInt() >= namedRecord(text) - 1); // record n holds n - 1
+    const std::string named = splitLines(sourceBytes).at(size_t(namedRecord(text) - 1));
+    QCOMPARE(window_->txtCSV[0]->text(), QString::fromStdString(named));
+    QCOMPARE(window_->txtCSV[1]->text() + "\r\n", QString::fromStdString(secondAndFirstField(named)));
     expectNextConversionWorks();
 }
 
@@ -398,6 +405,61 @@ void WindowFaultsTest::theProgramOutlivesAFileSizeLimit()
     QCOMPARE(program.state(), QProcess::Running);
     program.kill();
     program.waitForFinished();
+}
+
+// Once the small window that says what is read appears, notes its text and presses `press`
+// (its own "中止" when null) from the event loop the read keeps running.
+static void whenReadingShows(QString &said, QPushButton *press)
+{
+    auto *poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, &said, press] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() != QStringLiteral("frmReading") || !widget->isVisible()) continue;
+            said = widget->findChild<QLabel *>()->text();
+            QPushButton *stop = widget->findChild<QPushButton *>();
+            QTest::mouseClick(press ? press : stop, Qt::LeftButton);
+            poll->deleteLater();
+            return;
+        }
+    });
+    poll->start(50);
+}
+
+void WindowFaultsTest::aSilentPipeOrAnEndlessSourceNeverFreezesTheWindow()
+{
+    const std::string fifo = folder_->path("in.fifo");
+    QCOMPARE(::mkfifo(fifo.c_str(), 0600), 0);
+    const int silentWriter = ::open(fifo.c_str(), O_RDWR);
+    QVERIFY(silentWriter >= 0);
+    QString said;
+    whenReadingShows(said, nullptr); // 中止
+    chooseSource(*window_, answerer_, fifo);
+    QVERIFY2(said.contains(QString::fromStdString(fifo)), qPrintable(said));
+    QCOMPARE(warning(), QStringLiteral("ファイル「%1」の読み込みを中止しました。").arg(QString::fromStdString(fifo)));
+    QCOMPARE(window_->List[0]->count(), 0);
+
+    // An endless source whose selection takes nothing: the search stops at its bound.
+    mdlGlobal.RecordLength = 6;
+    mdlGlobal.Selection = RecordSelection{1, "zzz"};
+    chooseSource(*window_, answerer_, "/dev/zero");
+    const QString endless = warning();
+    QVERIFY2(endless.contains(
+                 QStringLiteral("の先頭 64 MB までに対象レコード (フィールド 1 が「zzz」のレコード) が見つからない")),
+             qPrintable(endless));
+    window_->mnuPreview->trigger();
+    QVERIFY(window_->previewWindow());
+    QTRY_VERIFY2_WITH_TIMEOUT(
+        window_->previewWindow()->status()->text().contains(QStringLiteral("先頭 64 MB までを読みましたが")),
+        qPrintable(window_->previewWindow()->status()->text()), 60000);
+    window_->previewWindow()->close();
+
+    // 閉じる ends the program while the pipe is read.
+    mdlGlobal.Selection.reset();
+    whenReadingShows(said, window_->cmdClose);
+    chooseSource(*window_, answerer_, fifo);
+    QVERIFY(!window_->isVisible());
+    QCOMPARE(messages_->messages.size(), 0);
+    ::close(silentWriter);
 }
 
 QTEST_MAIN(WindowFaultsTest)
