@@ -19,3 +19,9 @@ std::vector<SampleRecord> readSampleRecords(const std::string &path, const Layou
     if (recordsRead) *recordsRead = number;
     return records;
 }
+
+bool readsSameRecords(const LayoutModel &a, const LayoutModel &b)
+{
+    if (a.RecordLength != b.RecordLength || a.Selection != b.Selection) return false;
+    return !a.Selection || (a.Unit == b.Unit && a.FieldTable == b.FieldTable);
+}

@@ -18,3 +18,7 @@ struct SampleRecord {
 // found). Throws CoreError when the file cannot be read or the selection's field cannot be cut.
 std::vector<SampleRecord> readSampleRecords(const std::string &path, const LayoutModel &model, size_t limit,
                                             int32_t *recordsRead = nullptr);
+
+// Whether both layouts take the same records from a source: the record length, the selection,
+// and the widths that cut the selection's field.
+bool readsSameRecords(const LayoutModel &a, const LayoutModel &b);
