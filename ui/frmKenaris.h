@@ -5,6 +5,7 @@
 
 #include "CommonDialog1.h"
 #include "frmKenarisList.h"
+#include "mdlGlobal.h"
 
 #include <QMainWindow>
 
@@ -12,6 +13,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -117,8 +119,14 @@ public:
     // 元ファイル chooses one, then the layout; a layout alone asks for the source first.
     void openCommandLineFiles(const std::vector<std::string> &arguments);
 
-    // Lists the fields of a sample line in List[0].
+    // Lists every field of a sample line in List[0].
     void FIX1Line(std::string_view line);
+    // Brings 元データ and the texts of 出力データ up to date after the layout changed (widths, unit,
+    // record length, selection, a load). `renumbered`, when fields were inserted or moved, gives
+    // each old field number its new one, which the output columns follow.
+    void followLayout(const std::vector<int16_t> *renumbered = nullptr);
+    // Makes a definition read elsewhere (a file, an import) the layout, as loading a file does.
+    void useDefinition(const Definition &definition);
     // Composes the output line of one source line, shows both and appends it to the output file.
     // A conversion does not go through here: cmd開始_Click hands the whole file to the core's
     // convertSource, which composes every record straight into the output's buffer (ComposePlan,
@@ -150,6 +158,11 @@ private:
     void createOutputOptionItems();
     void showOutputOptions();
     void listLoadedOutputs(const Definition &definition);
+    // Reads the first (selected) record of the source, or tells why there is none.
+    void readSample();
+    // Lists the sample record's fields in List[0] and gives the output columns their pieces.
+    void showSample();
+    void addOutputColumn(const std::string &dragText);
     // Loads the definition file at `path` into the layout and the lists, or tells why not.
     void loadDefinition(const std::string &path);
 
@@ -157,6 +170,9 @@ private:
     std::unique_ptr<frmPreview> frmPreview_;
     frmRecordLength *recordLength_ = nullptr; // children of the window
     frmSelection *selection_ = nullptr;
+    std::optional<std::string> sample_;        // the first (selected) record of the source
+    std::optional<LayoutModel> sampleLayout_;  // the layout it was read with
+    std::optional<LayoutModel> columnsLayout_; // the layout the output columns were chosen for
     bool converting_ = false;
     bool closing_ = false; // the program is ending; a running conversion stops
 };

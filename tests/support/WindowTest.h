@@ -2,6 +2,7 @@
 // What the main window's tests share: a dialog answerer, scratch files, and preparing the window.
 
 #include "CommonDialog1.h"
+#include "Cp932Text.h"
 #include "frmKenaris.h"
 #include "frmKenarisDragLabel.h"
 #include "frmKenarisList.h"
@@ -79,6 +80,14 @@ inline QStringList itemTexts(const QListWidget *list)
     QStringList texts;
     for (int row = 0; row < list->count(); ++row) texts << list->item(row)->text();
     return texts;
+}
+
+// The values List[0] carries, one a field: its items' bytes decoded.
+inline QStringList sampleValues(const KenarisList *list)
+{
+    QStringList values;
+    for (int row = 0; row < list->count(); ++row) values << decodeCp932(list->itemBytes(row));
+    return values;
 }
 
 // Chooses `source` through the source file button, as a user does.

@@ -3,9 +3,11 @@
 #include "MsgBox.h"
 #include "WindowTest.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QRadioButton>
 
 class OutputColumnsTest : public WindowTestBase {
     Q_OBJECT
@@ -19,6 +21,8 @@ private slots:
     void dragTextsPadTheFieldNumber_data();
     void dragTextsPadTheFieldNumber();
     void dropAppendsAColumn();
+    void enterOrInsertAddsTheChosenField_data();
+    void enterOrInsertAddsTheChosenField();
     void dropReachesTheHandlerThroughTheList();
     void dropOnTheSampleListChangesNothing();
     void dropBeforeAnyFileAsksForOne();
@@ -98,7 +102,7 @@ void OutputColumnsTest::pressWithoutSelectionStartsNothing()
     QVERIFY(!lastDrag());
 
     previewSample("ABCDEFGHIJ");
-    const QPoint below(5, list->visualItemRect(list->item(3)).bottom() + 20); // under the last item
+    const QPoint below(5, list->visualItemRect(list->item(list->count() - 1)).bottom() + 20); // under the last item
     QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, below);
     QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, below);
     QCOMPARE(list->selectedRow(), -1);
@@ -145,6 +149,31 @@ void OutputColumnsTest::dropAppendsAColumn()
     dropFields({3, 1});
     QCOMPARE(itemTexts(window_->List[2]), (QStringList{"03;GHI", "03;GHI", "01;ABC"}));
     QCOMPARE(layoutSlots(), (std::vector<int>{3, 3, 1, -1, -1, -1, -1}));
+}
+
+void OutputColumnsTest::enterOrInsertAddsTheChosenField_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("Enter") << Qt::Key_Return;
+    QTest::newRow("keypad Enter") << Qt::Key_Enter;
+    QTest::newRow("Insert") << Qt::Key_Insert;
+}
+
+void OutputColumnsTest::enterOrInsertAddsTheChosenField()
+{
+    QFETCH(Qt::Key, key);
+    previewSample("ABCDEFGHIJ");
+    // From the keyboard alone: Tab into the sample list, down to the third field, and the key.
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    window_->Option1[0]->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(window_->List[0]));
+    QTest::keyClick(window_->List[0], Qt::Key_Home);
+    for (int step = 0; step < 2; ++step) QTest::keyClick(window_->List[0], Qt::Key_Down);
+    QTest::keyClick(window_->List[0], key);
+    QCOMPARE(itemTexts(window_->List[2]), QStringList{"03;GHI"});
+    QCOMPARE(layoutSlots(), (std::vector<int>{3, -1, -1, -1, -1, -1, -1}));
 }
 
 // Drags `data` over List[2] and drops it at `at`, as the platform does.
@@ -198,7 +227,7 @@ void OutputColumnsTest::dropOnTheSampleListChangesNothing()
     dropFields({2});
     pressSampleItem(*window_, 0);
     window_->List_DragDrop(0, window_->Label1, 5, 5);
-    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"ABC", "DEF", "GHI", "J"}));
+    QCOMPARE(sampleValues(window_->List[0]), (QStringList{"ABC", "DEF", "GHI", "J", "", "", ""}));
     QCOMPARE(itemTexts(window_->List[2]), QStringList{"02;DEF"});
     QCOMPARE(layoutSlots(), (std::vector<int>{2, -1, -1, -1, -1, -1, -1}));
 }
@@ -278,7 +307,7 @@ void OutputColumnsTest::deleteClosesTheGap()
         if (field != -1)
             expected << QStringLiteral("%1;%2")
                             .arg(field, 2, 10, QLatin1Char('0'))
-                            .arg(window_->List[0]->item(field - 1)->text());
+                            .arg(sampleValues(window_->List[0])[field - 1]);
     QCOMPARE(itemTexts(output), expected);
     QCOMPARE(window_->List[0]->count(), samples);
 }

@@ -50,7 +50,7 @@ void OutputOptionsTest::menuItemsFollowTheLayout()
         texts << item->text();
     }
     QCOMPARE(texts, (QStringList{"前後の空白を除く(&T)", "区切文字を含む項目を引用符で囲む(&Q)",
-                                 "出力を UTF-8 にする(&U)", "UTF-8 に BOM を付ける"}));
+                                 "出力を UTF-8 にする(&U)", "UTF-8 に BOM を付ける(&M)"}));
     QVERIFY(!window_->mnuBom->isEnabled());
 
     check({window_->mnuTrim, window_->mnuUtf8});

@@ -108,6 +108,9 @@ void RecordsTest::selectionDialogListsTheFieldsAndApplies()
 
     select(9, QStringLiteral("ﾔﾏﾀﾞ ﾀﾛｳ"));
     QVERIFY(mdlGlobal.Selection);
+    // 元データ follows the selection at once: the name is padded, so no record matches.
+    QCOMPARE(messages_->messages.size(), 1);
+    QVERIFY(messages_->messages.takeFirst().text.contains(QStringLiteral("対象レコード (フィールド 9")));
     QCOMPARE(int(mdlGlobal.Selection->field), 9);
     QCOMPARE(mdlGlobal.Selection->text, bank::Recipient); // half-width kana, one byte each
     window_->mnuSelection->trigger();                     // shows the selection in force
@@ -136,7 +139,7 @@ void RecordsTest::previewShowsTheFirstDataRecord()
     select(1, QStringLiteral("2"));
     chooseSource(*window_, answerer_,
                  folder_->write("bank.txt", QByteArray::fromStdString(bank::file(2, 2, lineEnds, true))));
-    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"2", "0001", decodeCp932(bank::BankName) + "      "}));
+    QCOMPARE(sampleValues(window_->List[0]), (QStringList{"2", "0001", decodeCp932(bank::BankName) + "      "}));
     QVERIFY(window_->txtCSV[0]->text().isEmpty()); // the preview shows no line
     QCOMPARE(layoutSlots(), std::vector<int>(3, -1));
 }

@@ -64,6 +64,7 @@ void WindowFaultsTest::cleanup() { closeWindow(false); } // each test checks the
 void WindowFaultsTest::prepare(const std::string &source)
 {
     chooseSource(*window_, answerer_, source);
+    if (window_->List[2]->count() > 0) return; // chosen for an earlier source of the same layout
     dragToOutput(*window_, 1);
     dragToOutput(*window_, 0);
 }
@@ -290,6 +291,8 @@ void WindowFaultsTest::definitionSavedIntoALockedFolder()
     window_->mnuSaveDef->trigger();
     QVERIFY2(messages_->messages.isEmpty(), qPrintable(messages_->messages.value(0).text));
     QVERIFY(ScratchFolder::read(folder_->path("saved.def")).startsWith("FIX\r\nOUT\r\n2\r\n1\r\n3\r\nLEN\r\n"));
+    window_->List[2]->setCurrentRow(2);
+    QTest::keyClick(window_->List[2], Qt::Key_Delete); // back to the columns the next run expects
     expectNextConversionWorks();
 }
 
