@@ -38,47 +38,9 @@ public:
     explicit frmKenaris(QWidget *parent = nullptr);
     ~frmKenaris() override;
 
-    // Window members shared with the other handlers.
-    std::string Delimiter;  // "," or a single TAB
-    std::string InputPath;  // the source file
-    std::string LineBuffer; // the output line Out1LineFIX composed last
-
-    // Controls. Indexed groups keep their indices: there is no List[1] and no Label[3].
-    std::array<QLineEdit *, 2> txtCSV{};
-    std::array<KenarisList *, 3> List{};
-    QLineEdit *txtDELI = nullptr;
-    std::array<QLabel *, 10> Label{};
-    QPushButton *cmd開始 = nullptr;
-    DragLabel *Label1 = nullptr;    // never shown: carries the drag text and the drag outline
-    QPushButton *cmd読込 = nullptr; // never shown
-    QPushButton *cmdFile = nullptr;
-    QPushButton *cmdSave = nullptr;
-    QLineEdit *txtInFile = nullptr;
-    QLineEdit *txtOutFile = nullptr;
-    QGroupBox *fra区切文字 = nullptr;
-    std::array<QRadioButton *, 2> Option1{};
-    QLineEdit *txt件数 = nullptr;
-    QPushButton *cmdClose = nullptr;
-    QFrame *Line1 = nullptr;
-    CommonDialog CommonDialog1;
-
-    QMenu *mnuFile = nullptr;
-    QAction *mnuOpenDef = nullptr;
-    QAction *mnuSaveDef = nullptr;
-    QAction *mnuOpenCSV = nullptr;
-    QAction *mnuSaveCSV = nullptr;
-    QAction *mnuSkip1 = nullptr;
-    QAction *mnuExit = nullptr;
-    QMenu *mnuEdit = nullptr;
-    QAction *mnuDELI = nullptr;
-    QAction *mnuByteUnit = nullptr; // checked while widths count bytes
-    QAction *mnuPreview = nullptr;
-    QAction *mnuRecordLength = nullptr;
-    QAction *mnuSelection = nullptr;
-    QAction *mnuTrim = nullptr; // the layout's output options, checked while on
-    QAction *mnuQuote = nullptr;
-    QAction *mnuUtf8 = nullptr;
-    QAction *mnuBom = nullptr; // enabled only while mnuUtf8 is checked
+    // The source file, and the output delimiter: "," or a single TAB.
+    const std::string &inputPath() const { return InputPath; }
+    const std::string &delimiter() const { return Delimiter; }
 
     // The field width dialog, once it has been opened.
     frmFIX *fixDialog() const { return frmFIX_.get(); }
@@ -90,7 +52,7 @@ public:
     // Whether a conversion is in progress.
     bool converting() const { return converting_; }
     // How often a running conversion shows its progress and lets other handlers run.
-    std::chrono::milliseconds progressInterval{30};
+    void setProgressInterval(std::chrono::milliseconds interval) { progressInterval_ = interval; }
 
     // Event handlers.
     void Form_Load();
@@ -141,6 +103,50 @@ protected:
 
 private:
     class ConversionProgress;
+
+    // Window members shared by the handlers.
+    std::string Delimiter;  // "," or a single TAB
+    std::string InputPath;  // the source file
+    std::string LineBuffer; // the output line Out1LineFIX composed last
+
+    // Controls. Indexed groups keep their indices: there is no List[1] and no Label[3].
+    std::array<QLineEdit *, 2> txtCSV{};
+    std::array<KenarisList *, 3> List{};
+    QLineEdit *txtDELI = nullptr;
+    std::array<QLabel *, 10> Label{};
+    QPushButton *cmd開始 = nullptr;
+    DragLabel *Label1 = nullptr;    // never shown: carries the drag text and the drag outline
+    QPushButton *cmd読込 = nullptr; // never shown
+    QPushButton *cmdFile = nullptr;
+    QPushButton *cmdSave = nullptr;
+    QLineEdit *txtInFile = nullptr;
+    QLineEdit *txtOutFile = nullptr;
+    QGroupBox *fra区切文字 = nullptr;
+    std::array<QRadioButton *, 2> Option1{};
+    QLineEdit *txt件数 = nullptr;
+    QPushButton *cmdClose = nullptr;
+    QFrame *Line1 = nullptr;
+    CommonDialog CommonDialog1;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuOpenDef = nullptr;
+    QAction *mnuSaveDef = nullptr;
+    QAction *mnuOpenCSV = nullptr;
+    QAction *mnuSaveCSV = nullptr;
+    QAction *mnuSkip1 = nullptr;
+    QAction *mnuExit = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QAction *mnuDELI = nullptr;
+    QAction *mnuByteUnit = nullptr; // checked while widths count bytes
+    QAction *mnuPreview = nullptr;
+    QAction *mnuRecordLength = nullptr;
+    QAction *mnuSelection = nullptr;
+    QAction *mnuTrim = nullptr; // the layout's output options, checked while on
+    QAction *mnuQuote = nullptr;
+    QAction *mnuUtf8 = nullptr;
+    QAction *mnuBom = nullptr; // enabled only while mnuUtf8 is checked
+
+    std::chrono::milliseconds progressInterval_{30};
 
     static constexpr const char *ProposedOutputName = "NEW_FIX.CSV";
     static constexpr const char *ProposedDefinitionName = "NEW_FIX.DEF";

@@ -36,7 +36,7 @@ public:
     ConversionProgress(frmKenaris &window, std::string inputPath)
         : window_(window), inputPath_(std::move(inputPath)), outputPath_(mdlGlobal.OutputPath)
     {
-        pauseInterval = window.progressInterval;
+        pauseInterval = window.progressInterval_;
     }
 
     const LayoutModel &layout(size_t) const override { return mdlGlobal; }

@@ -10,7 +10,13 @@
 #include "ScratchFolder.h"
 #include "mdlGlobal.h"
 
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <deque>
@@ -45,7 +51,7 @@ protected:
         messages_ = std::make_unique<MessageRecorder>();
         folder_ = std::make_unique<ScratchFolder>();
         window_ = std::make_unique<frmKenaris>();
-        window_->CommonDialog1.setAnswerer(&answerer_);
+        window_->commonDialog1().setAnswerer(&answerer_);
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     }
@@ -64,6 +70,21 @@ protected:
     QueuedAnswerer answerer_;
     std::unique_ptr<ScratchFolder> folder_;
 };
+
+// The window's controls as a user finds them: by their names.
+template <typename T> T *control(const QWidget &window, const char *name)
+{
+    T *found = window.findChild<T *>(QString::fromUtf8(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+}
+inline KenarisList *sampleList(const QWidget &window) { return control<KenarisList>(window, "List_0"); }
+inline KenarisList *outputList(const QWidget &window) { return control<KenarisList>(window, "List_2"); }
+inline QPushButton *button(const QWidget &window, const char *name) { return control<QPushButton>(window, name); }
+inline QLineEdit *box(const QWidget &window, const char *name) { return control<QLineEdit>(window, name); }
+inline QAction *menuItem(const QWidget &window, const char *name) { return control<QAction>(window, name); }
+inline QMenu *menu(const QWidget &window, const char *name) { return control<QMenu>(window, name); }
+inline DragLabel *dragLabel(const QWidget &window) { return control<DragLabel>(window, "Label1"); }
 
 // The positions 1 .. capacity of the output layout.
 inline std::vector<int> layoutSlots()
@@ -94,13 +115,13 @@ inline QStringList sampleValues(const KenarisList *list)
 inline void chooseSource(frmKenaris &window, QueuedAnswerer &answerer, const std::string &source)
 {
     answerer.answers.push_back(source);
-    window.cmdFile->click();
+    button(window, "cmdFile")->click();
 }
 
 // Presses a mouse button on row `row` of List[0]: the press selects the row and starts its drag.
 inline void pressSampleItem(frmKenaris &window, int row, Qt::MouseButton button = Qt::LeftButton)
 {
-    KenarisList *list = window.List[0];
+    KenarisList *list = sampleList(window);
     const QPoint at = list->visualItemRect(list->item(row)).center();
     QTest::mousePress(list->viewport(), button, Qt::NoModifier, at);
     QTest::mouseRelease(list->viewport(), button, Qt::NoModifier, at);
@@ -110,5 +131,5 @@ inline void pressSampleItem(frmKenaris &window, int row, Qt::MouseButton button 
 inline void dragToOutput(frmKenaris &window, int row)
 {
     pressSampleItem(window, row);
-    window.List_DragDrop(2, window.Label1, 10, 10);
+    window.List_DragDrop(2, dragLabel(window), 10, 10);
 }

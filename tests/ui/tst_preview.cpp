@@ -53,11 +53,11 @@ void PreviewTest::listsTheFieldsOfTheFirstLine()
     MessageRecorder recorder;
     chooseSource(*window_, answerer_, folder_.write("source.txt", file));
 
-    QCOMPARE(sampleValues(window_->List[0]), items);
-    QCOMPARE(window_->List[2]->count(), 0);
+    QCOMPARE(sampleValues(sampleList(*window_)), items);
+    QCOMPARE(outputList(*window_)->count(), 0);
     QCOMPARE(layoutSlots(), std::vector<int>(7, -1));
     QCOMPARE((*mdlGlobal.OutputLayout)[0].SourceField, int16_t(0));
-    QVERIFY(window_->txtCSV[0]->text().isEmpty()); // the preview shows no line
+    QVERIFY(box(*window_, "txtCSV_0")->text().isEmpty()); // the preview shows no line
     QVERIFY(recorder.messages.isEmpty());
 }
 
@@ -68,24 +68,24 @@ void PreviewTest::keepsTheBytesOfEachItem()
                  folder_.write("source.txt", QByteArray("\x80"
                                                         "AB\x83\x66XY")));
     // Each item names its field: number, name and value.
-    QCOMPARE(itemTexts(window_->List[0]).mid(0, 3),
+    QCOMPARE(itemTexts(sampleList(*window_)).mid(0, 3),
              (QStringList{QStringLiteral("01「\uFFFDAB」データ1"), QStringLiteral("02「デXY」データ2"),
                           QStringLiteral("03「」データ3")}));
-    QCOMPARE(window_->List[0]->itemBytes(0), std::string("\x80"
-                                                         "AB"));
-    QCOMPARE(window_->List[0]->itemBytes(1), std::string("\x83\x66XY"));
+    QCOMPARE(sampleList(*window_)->itemBytes(0), std::string("\x80"
+                                                             "AB"));
+    QCOMPARE(sampleList(*window_)->itemBytes(1), std::string("\x83\x66XY"));
 }
 
 void PreviewTest::newFileDiscardsTheOutputColumns()
 {
     chooseSource(*window_, answerer_, folder_.write("first.txt", "ABCDEFGHIJ"));
     dragToOutput(*window_, 1);
-    QCOMPARE(window_->List[2]->count(), 1);
+    QCOMPARE(outputList(*window_)->count(), 1);
 
     mdlGlobal.FieldCount = 3;
     chooseSource(*window_, answerer_, folder_.write("second.txt", "123456789012"));
-    QCOMPARE(sampleValues(window_->List[0]), (QStringList{"123", "456", "789"}));
-    QCOMPARE(window_->List[2]->count(), 0);
+    QCOMPARE(sampleValues(sampleList(*window_)), (QStringList{"123", "456", "789"}));
+    QCOMPARE(outputList(*window_)->count(), 0);
     QCOMPARE(layoutSlots(), (std::vector<int>{-1, -1, -1}));
 }
 
@@ -95,11 +95,11 @@ void PreviewTest::cancelledChoiceChangesOnlyThePath()
     chooseSource(*window_, answerer_, source);
     dragToOutput(*window_, 0);
 
-    window_->cmdFile->click(); // cancelled
-    QVERIFY(window_->InputPath.empty());
-    QCOMPARE(window_->txtInFile->text(), QString::fromStdString(source));
-    QCOMPARE(window_->List[0]->count(), 7);
-    QCOMPARE(window_->List[2]->count(), 1);
+    button(*window_, "cmdFile")->click(); // cancelled
+    QVERIFY(window_->inputPath().empty());
+    QCOMPARE(box(*window_, "txtInFile")->text(), QString::fromStdString(source));
+    QCOMPARE(sampleList(*window_)->count(), 7);
+    QCOMPARE(outputList(*window_)->count(), 1);
     QCOMPARE(layoutSlots()[0], 1);
 }
 
@@ -127,8 +127,8 @@ void PreviewTest::unreadableSourceIsReported()
              qPrintable(shown.text));
     QCOMPARE(shown.style, vbExclamation);
     QCOMPARE(shown.title, QStringLiteral("ケナリス"));
-    QCOMPARE(window_->List[0]->count(), 0);
-    QCOMPARE(itemTexts(window_->List[2]), QStringList{"01;"}); // the same layout keeps its columns
+    QCOMPARE(sampleList(*window_)->count(), 0);
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{"01;"}); // the same layout keeps its columns
     QCOMPARE(layoutSlots(), (std::vector<int>{1, -1, -1, -1, -1, -1, -1}));
 }
 
@@ -137,7 +137,7 @@ void PreviewTest::unusableWidthKeepsTheFieldsBeforeIt()
     mdlGlobal.FieldTable[2].Width = std::string(1, 'x');
     MessageRecorder recorder;
     chooseSource(*window_, answerer_, folder_.write("source.txt", "ABCDEFGHIJ"));
-    QCOMPARE(sampleValues(window_->List[0]), (QStringList{"ABC", "DEF"}));
+    QCOMPARE(sampleValues(sampleList(*window_)), (QStringList{"ABC", "DEF"}));
     QCOMPARE(recorder.messages.size(), 1);
     QVERIFY2(recorder.messages[0].text.contains(QStringLiteral("フィールド 3")) &&
                  recorder.messages[0].text.contains(QStringLiteral("「x」")),
@@ -183,8 +183,8 @@ void PreviewTest::commandLineOpensTheNamedFiles()
     MessageRecorder recorder;
     window_->openCommandLineFiles(files);
     QCOMPARE(int(answerer_.requests.size()), dialogsShown);
-    QCOMPARE(window_->InputPath, refusal.isEmpty() ? source : std::string());
-    QCOMPARE(itemTexts(window_->List[2]), loaded ? QStringList{"02;DEFG"} : QStringList{}); // cut by the layout
+    QCOMPARE(window_->inputPath(), refusal.isEmpty() ? source : std::string());
+    QCOMPARE(itemTexts(outputList(*window_)), loaded ? QStringList{"02;DEFG"} : QStringList{}); // cut by the layout
     QCOMPARE(mdlGlobal.FieldCount, int16_t(loaded ? 2 : 7));
     QCOMPARE(recorder.messages.size(), refusal.isEmpty() ? 0 : 1);
     if (!refusal.isEmpty())
@@ -204,14 +204,14 @@ void PreviewTest::aLoadedLayoutIsListedWholeAndKeptForANewSource()
     const std::string source = folder_.write("source.txt", record + "\r\n");
     window_->openCommandLineFiles({folder_.write("layout.def", layout), source});
 
-    QCOMPARE(window_->List[0]->count(), 134);
-    QCOMPARE(window_->List[0]->item(133)->text(), QStringLiteral("134「%1」f134").arg(QChar('A' + 134 % 26)));
-    QCOMPARE(window_->List[2]->count(), 134);
-    QCOMPARE(window_->List[2]->item(0)->text(), QStringLiteral("134;%1").arg(QChar('A' + 134 % 26)));
+    QCOMPARE(sampleList(*window_)->count(), 134);
+    QCOMPARE(sampleList(*window_)->item(133)->text(), QStringLiteral("134「%1」f134").arg(QChar('A' + 134 % 26)));
+    QCOMPARE(outputList(*window_)->count(), 134);
+    QCOMPARE(outputList(*window_)->item(0)->text(), QStringLiteral("134;%1").arg(QChar('A' + 134 % 26)));
 
     chooseSource(*window_, answerer_, source); // the same layout: the columns stay
-    QCOMPARE(window_->List[0]->count(), 134);
-    QCOMPARE(window_->List[2]->count(), 134);
+    QCOMPARE(sampleList(*window_)->count(), 134);
+    QCOMPARE(outputList(*window_)->count(), 134);
     QCOMPARE(layoutSlots().front(), 134);
 }
 
@@ -232,7 +232,7 @@ void PreviewTest::sampleFollowsTheLayout()
     QFETCH(QString, column);
     chooseSource(*window_, answerer_, folder_.write("source.txt", "ABCDEFGHIJ\r\n"));
     dragToOutput(*window_, 1);
-    window_->mnuDELI->trigger();
+    menuItem(*window_, "mnuDELI")->trigger();
     QWidget *dialog = window_->fixDialog();
     auto *fields = dialog->findChild<QListWidget *>(QStringLiteral("lstDELI"));
     QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, fields->visualItemRect(fields->item(1)).center());
@@ -240,8 +240,8 @@ void PreviewTest::sampleFollowsTheLayout()
     QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("txtFIXED")), "4");
     QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
 
-    QCOMPARE(sampleValues(window_->List[0]).mid(0, 3), values);
-    QCOMPARE(itemTexts(window_->List[2]), QStringList{column}); // the column stays on its field
+    QCOMPARE(sampleValues(sampleList(*window_)).mid(0, 3), values);
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{column}); // the column stays on its field
 }
 
 QTEST_MAIN(PreviewTest)

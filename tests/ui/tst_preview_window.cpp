@@ -23,7 +23,7 @@ private slots:
 private:
     frmPreview *openPreview()
     {
-        window_->mnuPreview->trigger();
+        menuItem(*window_, "mnuPreview")->trigger();
         frmPreview *preview = window_->previewWindow();
         return preview && preview->isVisible() ? preview : nullptr;
     }
