@@ -220,9 +220,11 @@ void PreviewTest::sampleFollowsTheLayout_data()
     QTest::addColumn<QString>("button"); // in the width dialog, with field 2 chosen and width 4 typed
     QTest::addColumn<QStringList>("values");
     QTest::addColumn<QString>("column");
-    QTest::newRow("change") << "cmdChange" << QStringList{"ABC", "DEFG", "HIJ"} << "02;DEFG";
-    QTest::newRow("insert") << "cmdInsert" << QStringList{"ABC", "DEFG", "HIJ"} << "03;HIJ";
-    QTest::newRow("down") << "cmdDown" << QStringList{"ABC", "DEF", "GHI"} << "03;GHI";
+    QTest::addColumn<int>("chosen"); // the row chosen in the dialog afterwards
+    QTest::newRow("change") << "cmdChange" << QStringList{"ABC", "DEFG", "HIJ"} << "02;DEFG" << 1;
+    QTest::newRow("insert") << "cmdInsert" << QStringList{"ABC", "DEFG", "HIJ"} << "03;HIJ" << 2;
+    QTest::newRow("down") << "cmdDown" << QStringList{"ABC", "DEF", "GHI"} << "03;GHI" << 2;
+    QTest::newRow("up") << "cmdUp" << QStringList{"ABC", "DEF", "GHI"} << "01;ABC" << 0;
 }
 
 void PreviewTest::sampleFollowsTheLayout()
@@ -230,18 +232,22 @@ void PreviewTest::sampleFollowsTheLayout()
     QFETCH(QString, button);
     QFETCH(QStringList, values);
     QFETCH(QString, column);
+    QFETCH(int, chosen);
     chooseSource(*window_, answerer_, folder_.write("source.txt", "ABCDEFGHIJ\r\n"));
     dragToOutput(*window_, 1);
     menuItem(*window_, "mnuDELI")->trigger();
     QWidget *dialog = window_->fixDialog();
     auto *fields = dialog->findChild<QListWidget *>(QStringLiteral("lstDELI"));
     QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, fields->visualItemRect(fields->item(1)).center());
+    QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("txtNAME"))->text(), QStringLiteral("データ2")); // filled
     QTest::keyClick(dialog->findChild<QLineEdit *>(QStringLiteral("txtFIXED")), Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("txtFIXED")), "4");
     QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
 
     QCOMPARE(sampleValues(sampleList(*window_)).mid(0, 3), values);
     QCOMPARE(itemTexts(outputList(*window_)), QStringList{column}); // the column stays on its field
+    QCOMPARE(layoutSlots().front(), column.left(2).toInt());
+    QCOMPARE(fields->currentRow(), chosen);
 }
 
 QTEST_MAIN(PreviewTest)

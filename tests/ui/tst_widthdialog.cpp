@@ -179,56 +179,6 @@ private slots:
         QCOMPARE(items(), startupItems() << "6   ");
     }
 
-    // Each step selects a field and clicks a button; the list and the output columns follow.
-    void editsInPlaceKeepTheOutputColumnsOnTheirFields_data()
-    {
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QStringList>("names"); // the first four fields afterwards
-        QTest::addColumn<std::vector<int>>("positions");
-        QTest::addColumn<int>("selected");
-        QTest::newRow("change") << 1 << "cmdChange" << QStringList{"データ1", "X", "データ3", "データ4"}
-                                << std::vector<int>{3, 2, -1} << 1;
-        QTest::newRow("insert") << 1 << "cmdInsert" << QStringList{"データ1", "X", "データ2", "データ3"}
-                                << std::vector<int>{4, 3, -1} << 2;
-        QTest::newRow("up") << 2 << "cmdUp" << QStringList{"データ1", "データ3", "データ2", "データ4"}
-                            << std::vector<int>{2, 3, -1} << 1;
-        QTest::newRow("down") << 1 << "cmdDown" << QStringList{"データ1", "データ3", "データ2", "データ4"}
-                              << std::vector<int>{2, 3, -1} << 2;
-        QTest::newRow("up from the top") << 0 << "cmdUp" << QStringList{"データ1", "データ2", "データ3", "データ4"}
-                                         << std::vector<int>{3, 2, -1} << 0;
-    }
-    void editsInPlaceKeepTheOutputColumnsOnTheirFields()
-    {
-        QFETCH(int, row);
-        QFETCH(QString, button);
-        QFETCH(QStringList, names);
-        QFETCH(std::vector<int>, positions);
-        QFETCH(int, selected);
-        mdlGlobal.OutputLayout = std::vector<OutputItem>{{0}, {3}, {2}, {-1}};
-        std::vector<int16_t> renumbered;
-        dialog->changed = [&](const std::vector<int16_t> *numbers) {
-            if (numbers) renumbered = *numbers;
-        };
-        open();
-        select(row);
-        QCOMPARE(control<QLineEdit>("txtNAME")->text(), QStringLiteral("データ%1").arg(row + 1)); // filled
-        control<QLineEdit>("txtNAME")->setText("X");
-        click(button.toLatin1().constData());
-
-        QStringList shown;
-        for (int field = 0; field < 4; ++field) shown << items()[field].section(QStringLiteral("   "), 1);
-        QCOMPARE(shown, names);
-        QCOMPARE(tableTexts().mid(0, int(items().size())), items());
-        std::vector<int> now;
-        for (size_t slot = 1; slot < mdlGlobal.OutputLayout->size(); ++slot)
-            now.push_back((*mdlGlobal.OutputLayout)[slot].SourceField);
-        QCOMPARE(now, positions);
-        if (!renumbered.empty()) QCOMPARE(int(renumbered[3]), positions[0]); // what the window is told
-        QCOMPARE(list()->currentRow(), selected);
-        QVERIFY(recorder->messages.isEmpty());
-    }
-
     void addToATableWithoutSpareSlot()
     {
         mdlGlobal = LayoutModel{};
