@@ -157,7 +157,8 @@ private:
     void setTabOrder();
     void connectHandlers();
     void recreateOutputLayout();
-    // Shows the source just chosen in InputPath, empties both lists and runs the preview.
+    // Shows the source just chosen in InputPath and runs the preview (which keeps the output
+    // columns while the layout is the one they were chosen for).
     void showChosenSource();
     void startLabel1Drag(QPointF pointer);
     void showWidthUnit();
