@@ -43,3 +43,9 @@ std::optional<std::string> readRecordAgain(const std::string &path, int16_t reco
         if (!reader.next(record)) return std::nullopt;
     return std::string(record);
 }
+
+bool readsSameRecords(const LayoutModel &a, const LayoutModel &b)
+{
+    if (a.RecordLength != b.RecordLength || a.Selection != b.Selection) return false;
+    return !a.Selection || (a.Unit == b.Unit && a.FieldTable == b.FieldTable);
+}

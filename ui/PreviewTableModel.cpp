@@ -82,8 +82,12 @@ QVariant PreviewTableModel::data(const QModelIndex &index, int role) const
         const auto [offset, size] = row[size_t(column)];
         return decodeCp932(std::string_view(records_[size_t(index.row())].bytes).substr(offset, size));
     }
-    case Qt::BackgroundRole: // every other column shaded, so that field edges are easy to see
+    case Qt::BackgroundRole: {
+        // Every other column shaded, so that field edges are easy to see; output columns tinted.
+        const bool output = size_t(column) < headers_.size() && headers_[size_t(column)].output;
+        if (output) return QBrush(column % 2 ? QColor(0xD8, 0xE8, 0xFF) : QColor(0xE8, 0xF2, 0xFF));
         return column % 2 ? QVariant(QBrush(QColor(0xEE, 0xEE, 0xEE))) : QVariant();
+    }
     case Qt::ForegroundRole:
         return failing ? QVariant(QBrush(Qt::red)) : QVariant();
     default:

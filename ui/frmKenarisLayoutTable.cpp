@@ -74,13 +74,7 @@ void frmKenaris::openLayoutTable(std::string bytes, std::string fileName)
     connect(window, &QObject::destroyed, this, [this, window] {
         if (layoutTable_ == window) layoutTable_ = nullptr;
     });
-    connect(window, &QDialog::accepted, this, [this, window] {
-        const Definition definition = *window->definition();
-        applyDefinition(definition, mdlGlobal);
-        listLoadedOutputs(definition);
-        showWidthUnit();
-        showOutputOptions();
-    });
+    connect(window, &QDialog::accepted, this, [this, window] { useDefinition(*window->definition()); });
     window->open();
 }
 

@@ -1,4 +1,5 @@
-// The 編集 menu's record settings: the record length and the record selection.
+// The 編集 menu's record settings: the record length and the record selection. 元データ follows
+// either when it is set.
 
 #include "frmKenaris.h"
 
@@ -16,7 +17,10 @@ void frmKenaris::mnuRecordLength_Click()
                    vbExclamation);
             return;
         }
-        if (!recordLength_) recordLength_ = new frmRecordLength(this);
+        if (!recordLength_) {
+            recordLength_ = new frmRecordLength(this);
+            connect(recordLength_, &QDialog::accepted, this, [this] { followLayout(); });
+        }
         recordLength_->openForModel();
     });
 }
@@ -24,7 +28,10 @@ void frmKenaris::mnuRecordLength_Click()
 void frmKenaris::mnuSelection_Click()
 {
     runHandler([this] {
-        if (!selection_) selection_ = new frmSelection(this);
+        if (!selection_) {
+            selection_ = new frmSelection(this);
+            connect(selection_, &QDialog::accepted, this, [this] { followLayout(); });
+        }
         selection_->openForModel();
     });
 }

@@ -37,7 +37,7 @@ public:
     ConversionProgress(frmKenaris &window, std::string inputPath)
         : window_(window), inputPath_(std::move(inputPath)), outputPath_(mdlGlobal.OutputPath)
     {
-        pauseInterval = window.progressInterval;
+        pauseInterval = window.progressInterval_;
         // A pipe whose writer is silent must not freeze the window: 閉じる ends the run.
         whileWaiting = [this] {
             QCoreApplication::processEvents();

@@ -7,7 +7,9 @@
 #include "frmKenarisDisplay.h"
 
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
+#include <QShortcut>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -32,14 +34,6 @@ bool sameCut(const LayoutModel &a, const LayoutModel &b)
            a.OutputLayout == b.OutputLayout;
 }
 
-// Which records are shown follows from these: the record length, the selection, and the widths
-// that cut the selection's field.
-bool sameRecords(const LayoutModel &a, const LayoutModel &b)
-{
-    if (a.RecordLength != b.RecordLength || a.Selection != b.Selection) return false;
-    return !a.Selection || (a.Unit == b.Unit && a.FieldTable == b.FieldTable);
-}
-
 } // namespace
 
 frmPreview::frmPreview(const std::string &inputPath)
@@ -60,6 +54,8 @@ frmPreview::frmPreview(const std::string &inputPath)
     layout->addWidget(table_);
     layout->addWidget(status_);
     resize(720, 420);
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 
     follower_->setInterval(FollowIntervalMs);
     connect(follower_, &QTimer::timeout, this, &frmPreview::refresh);
@@ -84,11 +80,15 @@ void frmPreview::refresh()
 {
     if (BackgroundRead::busy()) return; // the follower tries again
     if (shownLayout_ && inputPath_ == shownPath_ && sameCut(mdlGlobal, *shownLayout_)) return;
-    const bool readAgain = !shownLayout_ || inputPath_ != shownPath_ || !sameRecords(mdlGlobal, *shownLayout_);
+    const bool readAgain = !shownLayout_ || inputPath_ != shownPath_ || !readsSameRecords(mdlGlobal, *shownLayout_);
     shownLayout_ = mdlGlobal;
     shownPath_ = inputPath_;
     if (readAgain) reread();
     else model_->show(model_->records(), mdlGlobal);
+    // The header keeps the height it had: a column that becomes an output gets a second line.
+    QHeaderView *header = table_->horizontalHeader();
+    header->headerDataChanged(Qt::Horizontal, 0, std::max(0, model_->columnCount() - 1));
+    emit header->geometriesChanged();
     const int columns = model_->columnCount();
     for (int column = 0; column < std::min(columns, ColumnsSizedToContent); ++column)
         table_->resizeColumnToContents(column);

@@ -33,7 +33,7 @@ private:
 frmLayoutTable *LayoutTableTest::paste(const QString &text)
 {
     QGuiApplication::clipboard()->setText(text);
-    window_->mnuPasteTable->trigger();
+    menuItem(*window_, "mnuPasteTable")->trigger();
     frmLayoutTable *dialog = window_->layoutTableWindow();
     return dialog && dialog->isVisible() ? dialog : nullptr;
 }
@@ -49,9 +49,9 @@ void LayoutTableTest::pastedTableReplacesTheLayoutOnOk()
     QCOMPARE(mdlGlobal.fieldsInTable(), 3);
     QCOMPARE(mdlGlobal.FieldTable[2], (FieldEntry{"10", "\x8B\xE0\x8A\x7A"}));
     QCOMPARE(mdlGlobal.Unit, WidthUnit::Bytes);
-    QVERIFY(window_->mnuByteUnit->isChecked());
+    QVERIFY(menuItem(*window_, "mnuByteUnit")->isChecked());
     QCOMPARE(layoutSlots(), (std::vector<int>{1, 3}));
-    QCOMPARE(window_->List[2]->count(), 2);
+    QCOMPARE(outputList(*window_)->count(), 2);
 }
 
 void LayoutTableTest::cancelKeepsTheLayout()
@@ -108,14 +108,14 @@ void LayoutTableTest::savedTableReadsBackThroughTheFileMenu()
 {
     const std::string table = folder_->path("layout.csv");
     answerer_.answers.push_back(table);
-    window_->mnuExportTable->trigger();
+    menuItem(*window_, "mnuExportTable")->trigger();
     const std::vector<FieldEntry> saved = mdlGlobal.FieldTable;
     frmLayoutTable *other = paste(QStringLiteral("name,length\nX,1\n"));
     QVERIFY(other);
     other->cmdOK->click();
     QCOMPARE(mdlGlobal.fieldsInTable(), 1);
     answerer_.answers.push_back(table);
-    window_->mnuImportTable->trigger();
+    menuItem(*window_, "mnuImportTable")->trigger();
     frmLayoutTable *dialog = window_->layoutTableWindow();
     QVERIFY(dialog);
     QCOMPARE(dialog->cboUnit->currentText(), QStringLiteral("文字"));
