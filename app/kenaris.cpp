@@ -16,7 +16,7 @@
 
 int main(int argc, char *argv[])
 {
-    if (printVersionIfAsked(argc, argv)) return 0;
+    if (answerInformationOption(argc, argv)) return 0;
     keepRunningOnFailedWrites();
     QApplication application(argc, argv);
     application.setWindowIcon(QIcon(QStringLiteral(":/icons/kenaris.png")));

@@ -4,34 +4,72 @@
 #include "CoreError.h"
 #include "DefinitionReader.h"
 #include "ErrorText.h"
+#include "FileChecks.h"
 #include "ProgressLine.h"
 #include "RecordLoop.h"
+#include "RunInterrupt.h"
 #include "RunReport.h"
-#include "StandardStream.h"
+#include "TerminalText.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
 volatile std::sig_atomic_t stopSignal = 0;
 
-void requestStop(int signal) { stopSignal = signal; }
+// A signal that came just before a read or write began does not interrupt it: the alarm
+// interrupts it again every second until the run has ended.
+void interruptAgain(int) { ::alarm(1); }
 
-// The first interrupt ends the run after the record in hand; a second one ends the program.
+void requestStop(int signal)
+{
+    stopSignal = signal;
+    runInterruptSignal = signal;
+    ::alarm(1);
+}
+
+// The first interrupt ends the run after the record in hand, or at once while the run waits on
+// a pipe or a terminal (no restart of the interrupted call); a second one ends the program.
 void stopOnSignals()
 {
     struct sigaction action {};
     action.sa_handler = requestStop;
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    action.sa_flags = SA_RESETHAND;
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = interruptAgain;
+    action.sa_flags = 0;
+    sigaction(SIGALRM, &action, nullptr);
 }
 
-void say(const std::string &message) { std::fprintf(stderr, "%s\n", message.c_str()); }
+// Once the run is over, the closing messages are written without interruption.
+void endInterrupting()
+{
+    std::signal(SIGALRM, SIG_IGN);
+    ::alarm(0);
+}
+
+void say(const std::string &message) { std::fputs(forTerminal(message + "\n").c_str(), stderr); }
+
+int interrupted(int32_t recordsConverted)
+{
+    say("中断しました。" + std::to_string(recordsConverted) + " 件目までのレコードを変換済みです。");
+    return 128 + int(stopSignal);
+}
+
+// A reader of standard output that went away ends the run as it ends other filters: quietly,
+// with the status of SIGPIPE.
+constexpr int ReaderGone = 128 + SIGPIPE;
+
+bool readerGone(const CoreError &error)
+{
+    return error.kind() == CoreError::Kind::FileWrite && error.systemError() == EPIPE && isStandardOutput(error.path());
+}
 
 class BatchEnvironment : public FixedRunEnvironment {
 public:
@@ -39,15 +77,19 @@ public:
     {
         pipeOpen = PipeOpen::Wait; // a filter waits for the other end of a named pipe
     }
+    void failed(const RunProgress &progress) override { linesKept_ = progress.linesKept; }
     bool betweenRecords(const RunProgress &progress) override
     {
         progress_.show(progress.count);
         return stopSignal == 0;
     }
     ProgressLine &progress() { return progress_; }
+    // After a failure, the lines on disk in each output.
+    const std::vector<size_t> &linesKept() const { return linesKept_; }
 
 private:
     ProgressLine progress_;
+    std::vector<size_t> linesKept_;
 };
 
 bool hasOutputColumn(const Definition &definition)
@@ -73,6 +115,10 @@ std::optional<LayoutModel> loadLayout(const BatchLayout &layout)
     }
     if (!definition) {
         say(std::string(NotADefinitionMessage) + "（定義ファイル「" + layout.definitionPath + "」）");
+        return std::nullopt;
+    }
+    if (definition->unreadEntry) { // the window loads it; a run would name "field 0"
+        say(describeError(*definition->unreadEntry));
         return std::nullopt;
     }
     if (!hasOutputColumn(*definition)) {
@@ -103,16 +149,32 @@ bool sameRecordLength(const BatchJob &job, const std::vector<LayoutModel> &model
     return true;
 }
 
-// What a user reads of a failure, and the exit code it gives.
-int failed(const BatchJob &job, const CoreError &error)
+// What a user reads of a failure, and the exit code it gives. With several outputs, the lines
+// each holds tell where to go on.
+int failed(const BatchJob &job, const CoreError &error, const std::vector<size_t> &linesKept)
 {
+    if (stopSignal != 0) return interrupted(error.record() > 0 ? error.record() - 1 : 0);
+    if (readerGone(error)) return ReaderGone;
     if (isRefusal(error)) { // nothing was done
+        if (error.target() > 0)
+            say("定義ファイル「" + job.layouts[size_t(error.target() - 1)].definitionPath +
+                "」のレイアウトでは変換できません。");
         say(describeError(error));
         return ExitRefused;
     }
     const bool sourceUnreadable =
         error.kind() == CoreError::Kind::FileOpen && error.record() == 0 && error.path() == job.sourcePath;
-    say(sourceUnreadable ? "変換元ファイルを読み込めません。\n" + describeError(error) : describeRunFailure(error));
+    std::string message =
+        sourceUnreadable ? "変換元ファイルを読み込めません。\n" + describeError(error) : describeRunFailure(error);
+    if (job.layouts.size() > 1 && linesKept.size() == job.layouts.size()) {
+        message += "\n出力ファイルごとの書き込み済みの行数:";
+        for (size_t index = 0; index < linesKept.size(); ++index)
+            message.append("\n ")
+                .append(std::to_string(linesKept[index]))
+                .append("行 ")
+                .append(job.layouts[index].outputPath);
+    }
+    say(message);
     return ExitFailed;
 }
 
@@ -145,21 +207,21 @@ int convert(const BatchJob &job, const std::vector<LayoutModel> &models)
     try {
         result = convertSource(job.sourcePath, environment, definitionPaths);
     } catch (const CoreError &error) {
+        endInterrupting();
         environment.progress().clear();
-        return failed(job, error);
+        return failed(job, error, environment.linesKept());
     }
+    endInterrupting();
     environment.progress().clear();
-    if (result.stopped) {
-        say("中断しました。" + std::to_string(result.recordsRead()) + " 件目までのレコードを変換済みです。");
-        return 128 + int(stopSignal);
-    }
+    if (result.stopped) return interrupted(result.recordsRead());
     // When data goes to standard output, the report goes to standard error, so the data stays data.
     bool dataOnStdout = false;
-    for (const BatchLayout &layout : job.layouts) dataOnStdout = dataOnStdout || isStandardStream(layout.outputPath);
+    for (const BatchLayout &layout : job.layouts) dataOnStdout = dataOnStdout || isStandardOutput(layout.outputPath);
     FILE *stream = dataOnStdout ? stderr : stdout;
-    if (std::fputs(report(job, models, result).c_str(), stream) < 0 || std::fflush(stream) != 0) {
+    if (std::fputs(forTerminal(report(job, models, result)).c_str(), stream) < 0 || std::fflush(stream) != 0) {
+        if (errno == EPIPE && !dataOnStdout) return ReaderGone;
         say(std::string("変換は終わりましたが、結果を") + (dataOnStdout ? "標準エラー出力" : "標準出力") +
-            "に書き込めません。(" + std::strerror(errno) + ")");
+            "に書き込めません。(" + systemReason(errno) + ")");
         return ExitFailed;
     }
     return ExitSuccess;

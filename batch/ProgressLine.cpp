@@ -1,6 +1,9 @@
 #include "ProgressLine.h"
 
+#include "TerminalText.h"
+
 #include <cstdio>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -16,7 +19,7 @@ ProgressLine::ProgressLine()
 void ProgressLine::show(int32_t count)
 {
     if (!terminal_ || std::chrono::steady_clock::now() < showFrom_) return;
-    std::fprintf(stderr, "\r変換中… %d件", count);
+    std::fputs(forTerminal("\r変換中… " + std::to_string(count) + "件").c_str(), stderr);
     std::fflush(stderr);
     shown_ = true;
 }

@@ -1,12 +1,14 @@
 // kenaris-batch [--tab] [--reject FILE] [--strict] DEFINITION SOURCE OUTPUT [DEFINITION OUTPUT]...
+// kenaris-batch [OPTIONS] --import-layout TABLE DEFINITION, --export-layout DEFINITION TABLE
 // Converts SOURCE into OUTPUT with the layout saved in DEFINITION, as the window would; with
 // further pairs, into every OUTPUT in one pass over SOURCE.
 
 #include "BatchRun.h"
 #include "FailedWrites.h"
 #include "KenarisVersion.h"
+#include "TerminalText.h"
+#include "LayoutTableCommand.h"
 
-#include <clocale>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -24,15 +26,19 @@ constexpr const char *Usage =
     "  レイアウトに合わないレコードや、型 (数値・日付) に合わない値は、件数を報告します。\n"
     "  --reject 除外ファイル を付けると、警告の出たレコードを読んだままの形で除外ファイルに書きます。\n"
     "  --strict を付けると、最初の警告で変換を中止します (そのレコードは出力しません。終了コード 1)。\n"
-    "  出力ファイルが既にあるときは、変換の前に削除します。\n"
+    "  出力ファイルが既にあるときは、変換の前に削除します (除外ファイルも同じ。読み取り専用のときは変換しません)。\n"
+    "  変換中の出力ファイルは、ほかの変換から守られます。\n"
     "  変換元ファイルに - を指定すると標準入力から読み、出力ファイルに - を指定すると標準出力に書きます\n"
     "  (このとき件数の報告は標準エラー出力に出します)。\n"
     "  --version でバージョンを表示します。\n"
-    "終了コード: 0 成功 / 1 読み書きや変換の失敗 / 2 引数や定義ファイルの誤りで何もしなかった\n";
+    "  --import-layout / --export-layout でレイアウト表と定義ファイルを相互に変換します\n"
+    "  (kenaris-batch --import-layout --help で詳しく表示します)。\n"
+    "終了コード: 0 成功 / 1 読み書きや変換の失敗 / 2 引数、定義ファイルや出力ファイルの誤りで何もしなかった\n"
+    "  / 130・143 SIGINT・SIGTERM で中断 / 141 標準出力を読む側が先に終了した\n";
 
 int wrongArguments(const std::string &reason)
 {
-    std::fprintf(stderr, "%s\n%s", reason.c_str(), Usage);
+    std::fputs(forTerminal(reason + "\n" + Usage).c_str(), stderr);
     return ExitRefused;
 }
 
@@ -41,8 +47,14 @@ int wrongArguments(const std::string &reason)
 int main(int argc, char **argv)
 {
     keepRunningOnFailedWrites();
-    // The system's reasons for failures (strerror) in the user's language, as the window gives them.
-    std::setlocale(LC_MESSAGES, "");
+    useUserLocale();
+
+    try {
+        if (asksForLayoutTable(argc, argv)) return runLayoutTableCommand(argc, argv);
+    } catch (const std::exception &error) { // such as running out of memory
+        std::fprintf(stderr, "予期しないエラーで処理を中止しました。(%s)\n", error.what());
+        return ExitFailed;
+    }
 
     BatchJob job;
     std::vector<std::string> paths;
@@ -61,7 +73,7 @@ int main(int argc, char **argv)
             if (std::string(argv[i + 1]) == "-") return wrongArguments("除外ファイルに標準出力 (-) は指定できません。");
             job.rejectPath = argv[++i];
         } else if (!optionsEnd && (argument == "--help" || argument == "-h")) {
-            std::fputs(Usage, stdout);
+            std::fputs(forTerminal(Usage).c_str(), stdout);
             return ExitSuccess;
         } else if (!optionsEnd && argument == "--version") {
             std::printf("kenaris-batch %s\n", KenarisVersion);
@@ -85,7 +97,8 @@ int main(int argc, char **argv)
     try {
         return runBatch(job);
     } catch (const std::exception &error) { // such as running out of memory
-        std::fprintf(stderr, "予期しないエラーで処理を中止しました。(%s)\n", error.what());
+        std::fputs(forTerminal(std::string("予期しないエラーで処理を中止しました。(") + error.what() + ")\n").c_str(),
+                   stderr);
         return ExitFailed;
     }
 }

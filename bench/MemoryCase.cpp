@@ -2,6 +2,7 @@
 
 #include "TimedRounds.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -13,7 +14,8 @@
 
 namespace {
 
-constexpr double MemoryGoalMiB = 4; // growth of the peak from the source to `growth` copies of it
+constexpr double MemoryGoalMiB = 4;    // growth of the peak from the source to `growth` copies of it
+constexpr double LongLineGoalMiB = 32; // peak while converting a line of hundreds of megabytes
 
 struct ChildFigures {
     long long peakResidentKiB = 0; // the child's maximum resident set size
@@ -84,4 +86,29 @@ GoalLine runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath
     const double growthMiB = double(grown.peakResidentKiB - single.peakResidentKiB) / 1024;
     return {"peak memory growth of " + what + ", source -> " + std::to_string(growth) + "x",
             formatted("%+.1f MiB", growthMiB), formatted("<= %.0f MiB", MemoryGoalMiB), growthMiB <= MemoryGoalMiB};
+}
+
+GoalLine runLongLineCase(const BenchCase &benchCase, const std::string &folder, unsigned long long lineBytes,
+                         const ChildConversion &convert)
+{
+    std::printf("\n== peak memory: one line of %.0f MB, %s in a child process (maximum resident set)\n",
+                double(lineBytes) / 1e6, benchCase.title.c_str());
+    const std::string source = folder + "/long-line.src";
+    {
+        std::ofstream out(source, std::ios::binary);
+        const std::string chunk(1 << 20, 'x');
+        for (unsigned long long left = lineBytes; left > 0;) {
+            const size_t piece = size_t(std::min<unsigned long long>(left, chunk.size()));
+            out.write(chunk.data(), std::streamsize(piece));
+            left -= piece;
+        }
+        if (!(out << "\r\nshort\r\n").flush()) throw std::runtime_error("cannot write " + source);
+    }
+    const ChildFigures figures =
+        convertInChild("the conversion", convert, benchCase, source, folder + "/long-line.csv");
+    std::filesystem::remove(source);
+    printRow("1 line", lineBytes, figures);
+    const double peakMiB = double(figures.peakResidentKiB) / 1024;
+    return {"peak memory, a line of " + formatted("%.0f MB", double(lineBytes) / 1e6), formatted("%.1f MiB", peakMiB),
+            formatted("<= %.0f MiB", LongLineGoalMiB), peakMiB <= LongLineGoalMiB};
 }

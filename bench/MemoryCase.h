@@ -18,3 +18,9 @@ using ChildConversion =
 // larger output is not `growth` copies long.
 GoalLine runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder, int growth,
                        const std::string &what, const ChildConversion &convert);
+
+// Converts a source of one line of `lineBytes` bytes and a short line with `convert` in a child
+// process, prints the peak and returns the goal: the peak stays far below the line's size, as
+// the bytes no field reaches are not kept. `benchCase` tells the two records.
+GoalLine runLongLineCase(const BenchCase &benchCase, const std::string &folder, unsigned long long lineBytes,
+                         const ChildConversion &convert);

@@ -6,6 +6,7 @@
 #include "BenchCase.h"
 #include "BenchMain.h"
 #include "BenchReport.h"
+#include "LayoutTableCase.h"
 #include "MemoryCase.h"
 #include "OptionsCase.h"
 #include "TypesCase.h"
@@ -32,17 +33,21 @@ struct Options {
     long long bankRecords = 1000000;
     long long runs = 3;
     long long growth = 10;
+    long long layoutFields = 5000;
+    long long longLineMegabytes = 300;
     bool requirePeers = false;
 };
 
 const char Usage[] =
     "usage: kenaris-bench [--records N] [--wide-records N] [--bank-records N] [--runs N] [--growth N]\n"
-    "                     [--require-peers]\n"
+    "                     [--long-line-mb N] [--require-peers]\n"
     "  --records N       records of the start-up layout and of the byte layout (default 1000000)\n"
     "  --wide-records N  records of 200 fields (default 100000)\n"
     "  --bank-records N  records of 120 bytes in the bank pattern (default 1000000)\n"
     "  --runs N          timed runs of each program; the best counts (default 3)\n"
     "  --growth N        the memory case converts the source and N copies of it (default 10)\n"
+    "  --layout-fields N fields of the layout tables read (default 5000)\n"
+    "  --long-line-mb N  the memory case also converts one line of N megabytes (default 300)\n"
     "  --require-peers   exit with 77 (skipped) when gawk or python3 is missing\n";
 
 int runBenchmark(const Options &options, const std::string &folder)
@@ -57,11 +62,16 @@ int runBenchmark(const Options &options, const std::string &folder)
                                   [](const BenchCase &benchCase, const std::string &source, const std::string &output) {
                                       convertEveryRecord(benchCase, source, output);
                                   }));
+    goals.push_back(runLongLineCase(startupLayoutCase(2), folder,
+                                    (unsigned long long)options.longLineMegabytes * 1000000,
+                                    [](const BenchCase &benchCase, const std::string &source,
+                                       const std::string &output) { convertEveryRecord(benchCase, source, output); }));
     runOptionsCase(startup, folder, runs, goals);
     runTypesCase(startup, folder, runs, goals);
     runSpeedCase(wideRecordCase(options.wideRecords), folder, runs, UserCopyGoal, goals);
     runSpeedCase(byteLayoutCase(options.records), folder, runs, UserCopyGoal, goals);
     runRecordCase(options.bankRecords, folder, runs, growth, goals);
+    runLayoutTableCase(int(options.layoutFields), runs, goals);
     printGoals(goals);
     return 0;
 }
@@ -76,7 +86,9 @@ int main(int argc, char **argv)
                  {"--wide-records", &options.wideRecords, MaxRecords},
                  {"--bank-records", &options.bankRecords, MaxRecords},
                  {"--runs", &options.runs, 100},
-                 {"--growth", &options.growth, 1000}},
+                 {"--growth", &options.growth, 1000},
+                 {"--layout-fields", &options.layoutFields, 5000},
+                 {"--long-line-mb", &options.longLineMegabytes, 100000}},
                 {{"--require-peers", &options.requirePeers}});
     if (std::max(options.records, options.bankRecords) > MaxRecords / options.growth)
         failUsage(Usage, "the memory case would convert more than 2147483647 records");

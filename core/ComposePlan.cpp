@@ -12,8 +12,9 @@
 
 namespace {
 
-// Starts of fields (1 plus the widths before them, summed as a 16-bit value), summed once
-// from field 1 on as far as a layout needs them.
+// Starts of fields (1 plus the widths before them), summed once from field 1 on as far as a
+// layout needs them. A start is not bound to 16 bits: 32767 widths of 32767 units add up to
+// less than 2^30.
 class FieldStarts {
 public:
     explicit FieldStarts(const LayoutModel &model) : model_(model), starts_{0, 1} {}
@@ -23,17 +24,13 @@ public:
         while (int(starts_.size()) <= field && !stop_) {
             const int before = int(starts_.size()) - 1;
             try {
-                const long long next = starts_.back() + fieldWidth(model_, before);
-                // The field is named below: the first one asked for past this start.
-                if (next > Int16Max || next < Int16Min) stop_ = CoreError::startOverflow(0, model_.Unit);
-                else starts_.push_back(next);
+                starts_.push_back(starts_.back() + fieldWidth(model_, before));
             } catch (const CoreError &error) {
                 stop_ = error;
             }
         }
         if (int(starts_.size()) > field) return starts_[size_t(field)];
         CoreError error = *stop_;
-        if (error.kind() == CoreError::Kind::StartOverflow) error = CoreError::startOverflow(field, model_.Unit);
         throw error.withPosition(position);
     }
 

@@ -42,6 +42,14 @@ public:
 
     // The failure every record meets with this layout, if any.
     const std::optional<CoreError> &failure() const { return failure_; }
+    // Whether the layout yields a column at all.
+    bool hasColumns() const { return !columns_.empty(); }
+    // How many bytes of a record the columns can reach: a character is at most two bytes.
+    size_t bytesReached() const
+    {
+        if (boundaries_.empty()) return 0;
+        return size_t(boundaries_.back()) * (unit_ == WidthUnit::Bytes ? 1 : 2);
+    }
 
     // The values of the last line composed that are not what their field's type says
     // (Warning::BadNumber, Warning::BadDate).

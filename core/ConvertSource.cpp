@@ -1,7 +1,26 @@
 #include "ConvertSource.h"
 
 #include "CoreError.h"
+#include "ComposePlan.h"
 #include "FileChecks.h"
+#include "RecordSelection.h"
+
+namespace {
+
+// What every record would meet: a width or field that cannot be used, or no column at all.
+void checkLayouts(const RunEnvironment &environment)
+{
+    for (size_t target = 0; target < environment.targets(); ++target) {
+        const LayoutModel &layout = environment.layout(target);
+        const ComposePlan plan(layout);
+        const SelectionPlan selection(layout);
+        std::optional<CoreError> failure = plan.failure() ? plan.failure() : selection.failure();
+        if (!failure && !plan.hasColumns()) failure = CoreError::noOutputColumns();
+        if (failure) throw failure->withTarget(int(target) + 1);
+    }
+}
+
+} // namespace
 
 RunResult convertSource(const std::string &inputPath, RunEnvironment &environment,
                         const std::vector<std::string> &definitionPaths)
@@ -11,22 +30,22 @@ RunResult convertSource(const std::string &inputPath, RunEnvironment &environmen
     for (size_t target = 0; target < environment.targets(); ++target)
         outputPaths.push_back(environment.layout(target).OutputPath);
     for (const std::string &outputPath : outputPaths) checkOutput(inputPath, outputPath, definitionPaths);
-    // The file of rejected records is an output too (emptied when the run starts).
+    // The file of rejected records is an output too: checked, locked and emptied like the others.
     if (!environment.rejectPath.empty()) {
         checkOutput(inputPath, environment.rejectPath, definitionPaths);
-        std::vector<std::string> allOutputs = outputPaths;
-        allOutputs.push_back(environment.rejectPath);
-        checkDistinctOutputs(allOutputs);
-    } else {
-        checkDistinctOutputs(outputPaths);
+        outputPaths.push_back(environment.rejectPath);
     }
-    for (const std::string &outputPath : outputPaths) deleteOldOutput(outputPath);
+    checkDistinctOutputs(outputPaths);
+    checkLayouts(environment);
+    const std::vector<OutputLock> locks = claimOutputs(outputPaths);
     return runConversion(inputPath, environment);
 }
 
 bool isRefusal(const CoreError &error)
 {
     using Kind = CoreError::Kind;
-    return error.kind() == Kind::SameFile || error.kind() == Kind::OutputIsDefinition ||
-           error.kind() == Kind::SameOutput;
+    if (error.kind() == Kind::SameFile || error.kind() == Kind::OutputIsDefinition ||
+        error.kind() == Kind::SameOutput || error.kind() == Kind::OutputInUse || error.kind() == Kind::OutputReadOnly)
+        return true;
+    return error.target() > 0 && error.record() == 0; // a layout no record could be converted with
 }

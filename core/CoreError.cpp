@@ -1,7 +1,27 @@
 #include "CoreError.h"
 
 #include <cstring>
+#include <iconv.h>
+#include <langinfo.h>
 #include <utility>
+
+std::string systemReason(int errnoValue)
+{
+    const std::string reason = std::strerror(errnoValue);
+    const char *charset = ::nl_langinfo(CODESET);
+    if (std::strcmp(charset, "UTF-8") == 0 || std::strcmp(charset, "ANSI_X3.4-1968") == 0) return reason;
+    // A Japanese locale in EUC-JP or Shift_JIS: the messages around the reason are UTF-8.
+    const iconv_t toUtf8 = ::iconv_open("UTF-8", charset);
+    if (toUtf8 == iconv_t(-1)) return reason;
+    std::string converted(reason.size() * 3 + 1, '\0');
+    char *in = const_cast<char *>(reason.data()), *out = converted.data();
+    size_t inLeft = reason.size(), outLeft = converted.size();
+    const bool whole = ::iconv(toUtf8, &in, &inLeft, &out, &outLeft) != size_t(-1);
+    ::iconv_close(toUtf8);
+    if (!whole) return reason;
+    converted.resize(converted.size() - outLeft);
+    return converted;
+}
 
 const char *CoreError::what() const noexcept
 {
@@ -14,8 +34,6 @@ const char *CoreError::what() const noexcept
         return "negative width";
     case Kind::StartBelowOne:
         return "field starts before the line";
-    case Kind::StartOverflow:
-        return "field start out of range";
     case Kind::NoSuchField:
         return "output position names no field";
     case Kind::CountOverflow:
@@ -36,12 +54,22 @@ const char *CoreError::what() const noexcept
         return "output file is a definition file";
     case Kind::SameOutput:
         return "two outputs are one file";
+    case Kind::OutputInUse:
+        return "output file held by another run";
+    case Kind::OutputReadOnly:
+        return "output file is read-only";
     case Kind::EmptyPipe:
         return "named pipe without data";
     case Kind::TooManyEntries:
         return "too many entries in the definition file";
-    case Kind::MalformedKeywordLine:
-        return "malformed keyword line in the definition file";
+    case Kind::MalformedLine:
+        return "malformed line in the definition file";
+    case Kind::NoOutputColumns:
+        return "no output column";
+    case Kind::ReadStopped:
+        return "read stopped";
+    case Kind::ReadTimedOut:
+        return "read took too long";
     case Kind::RecordWarning:
         return "record drew a warning";
     }
@@ -71,14 +99,6 @@ CoreError CoreError::startBelowOne(int field, long long start)
     return error;
 }
 
-CoreError CoreError::startOverflow(int field, WidthUnit unit)
-{
-    CoreError error(Kind::StartOverflow);
-    error.field_ = field;
-    error.unit_ = unit;
-    return error;
-}
-
 CoreError CoreError::noSuchField(int field)
 {
     CoreError error(Kind::NoSuchField);
@@ -91,7 +111,8 @@ CoreError CoreError::countOverflow() { return CoreError(Kind::CountOverflow); }
 CoreError CoreError::fileError(Kind kind, const std::string &path, int errnoValue)
 {
     CoreError error = aboutFile(kind, path);
-    error.reason_ = std::strerror(errnoValue);
+    error.reason_ = systemReason(errnoValue);
+    error.systemError_ = errnoValue;
     return error;
 }
 
@@ -106,16 +127,34 @@ CoreError CoreError::outputIsDefinition(std::string outputPath)
 
 CoreError CoreError::sameOutput(std::string outputPath) { return aboutFile(Kind::SameOutput, std::move(outputPath)); }
 
+CoreError CoreError::outputInUse(std::string outputPath) { return aboutFile(Kind::OutputInUse, std::move(outputPath)); }
+
+CoreError CoreError::outputReadOnly(std::string outputPath)
+{
+    return aboutFile(Kind::OutputReadOnly, std::move(outputPath));
+}
+
 CoreError CoreError::emptyPipe(std::string path) { return aboutFile(Kind::EmptyPipe, std::move(path)); }
+
+CoreError CoreError::readStopped(std::string path) { return aboutFile(Kind::ReadStopped, std::move(path)); }
+
+CoreError CoreError::readTimedOut(std::string path, int seconds)
+{
+    CoreError error = aboutFile(Kind::ReadTimedOut, std::move(path));
+    error.seconds_ = seconds;
+    return error;
+}
+
+CoreError CoreError::noOutputColumns() { return CoreError(Kind::NoOutputColumns); }
 
 CoreError CoreError::tooManyEntries(std::string definitionPath)
 {
     return aboutFile(Kind::TooManyEntries, std::move(definitionPath));
 }
 
-CoreError CoreError::malformedKeywordLine(std::string lineText, LineFault fault)
+CoreError CoreError::malformedLine(std::string lineText, LineFault fault)
 {
-    CoreError error(Kind::MalformedKeywordLine);
+    CoreError error(Kind::MalformedLine);
     error.lineText_ = std::move(lineText);
     error.lineFault_ = fault;
     return error;
@@ -143,6 +182,12 @@ CoreError &CoreError::withSelection()
 CoreError &CoreError::withRecord(int32_t record)
 {
     record_ = record;
+    return *this;
+}
+
+CoreError &CoreError::withTarget(int target)
+{
+    target_ = target;
     return *this;
 }
 

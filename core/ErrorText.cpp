@@ -42,6 +42,11 @@ std::string lineFaultText(CoreError::LineFault fault)
         return "小数部の桁数は 0～18 の数値で指定します。";
     case Fault::UnknownDateFormat:
         return "日付の形式は YYYYMMDD、YYMMDD、GYYMMDD、EYYMMDD、YYYYMM のどれかで指定します。";
+    case Fault::NotAnEntry:
+        return "OUT の後の行には、出力するフィールドの番号を 1 行に 1 つ数値で書きます (-1 は空き)。"
+               "キーワード行は OUT より前に書きます。";
+    case Fault::TooLong:
+    case Fault::Utf8File:
     case Fault::None:
         break;
     }
@@ -52,7 +57,6 @@ std::string lineFaultText(CoreError::LineFault fault)
 
 std::string describeError(const CoreError &error)
 {
-    const char *unit = error.unit() == WidthUnit::Bytes ? "バイト" : "文字";
     using Kind = CoreError::Kind;
     switch (error.kind()) {
     case Kind::WidthNotANumber:
@@ -64,9 +68,6 @@ std::string describeError(const CoreError &error)
     case Kind::StartBelowOne:
         return atPosition(error) + "フィールド " + std::to_string(error.field()) + " の開始位置 (" +
                std::to_string(error.start()) + ") が 1 より前になります。前のフィールドの文字長を確かめてください。";
-    case Kind::StartOverflow:
-        return atPosition(error) + "フィールド " + std::to_string(error.field()) + " の開始位置が 32767 " + unit +
-               "目を超えています。";
     case Kind::NoSuchField:
         return atPosition(error) + "フィールド番号 " + std::to_string(error.field()) +
                " に当たるフィールドがありません。";
@@ -90,18 +91,41 @@ std::string describeError(const CoreError &error)
     case Kind::SameOutput:
         return "出力ファイル" + quoted(error.path()) +
                "はほかの出力ファイルと同じです。出力ごとに別のファイルを指定してください。";
+    case Kind::OutputInUse:
+        return "出力ファイル" + quoted(error.path()) +
+               "にはほかの変換が書き込んでいます。その変換が終わってから、または別の出力ファイルを指定して変換してくだ"
+               "さい。";
+    case Kind::OutputReadOnly:
+        return "出力ファイル" + quoted(error.path()) +
+               "は読み取り専用のため、上書きしません。書き込みを許可するか、別の出力ファイルを指定してください。";
     case Kind::EmptyPipe:
         return "ファイル" + quoted(error.path()) +
                "は名前付きパイプで、データが届いていません。書き込む側を先に始めてから変換してください。";
     case Kind::TooManyEntries:
         return "定義ファイル" + quoted(error.path()) +
                "には項目が多すぎます。フィールドも出力データも、それぞれ 32767 個までです。";
-    case Kind::MalformedKeywordLine:
+    case Kind::MalformedLine:
+        if (error.lineFault() == CoreError::LineFault::Utf8File)
+            return "定義ファイル" + quoted(error.path()) +
+                   "は UTF-8 (BOM 付き) で保存されています。定義ファイルは CP932 (Shift-JIS) として読むため、"
+                   "CP932 で保存し直してください。";
+        if (error.lineFault() == CoreError::LineFault::TooLong)
+            return "定義ファイル" + quoted(error.path()) + "の " + std::to_string(error.line()) + " 行目が " +
+                   std::to_string(MaxDefinitionLineBytes) +
+                   " バイトを超えています。定義ファイルの行はこれより短いはずです。";
         return "定義ファイル" + quoted(error.path()) + "の " + std::to_string(error.line()) + " 行目" +
                quoted(cp932::toUtf8(error.lineText())) + "が正しくありません。" + lineFaultText(error.lineFault());
     case Kind::RecordWarning:
         return "このレコードは" + quoted(std::string(warningName(error.warning()))) +
                "に当たるため、警告で止める指定 (--strict) により変換を中止しました。このレコードは出力していません。";
+    case Kind::NoOutputColumns:
+        return "出力データの先頭が空き (-1) のため、書き出す項目がありません。出力データを指定してください。";
+    case Kind::ReadStopped:
+        return fileNamed(error.path(), "標準入力") + "の読み込みを中止しました。";
+    case Kind::ReadTimedOut:
+        return fileNamed(error.path(), "標準入力") + "は " + std::to_string(error.seconds()) +
+               " 秒たっても読み終わらないため、読み込みをやめました。名前付きパイプなら、書き込む側を確かめてください"
+               "。";
     }
     return error.what();
 }

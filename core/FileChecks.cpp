@@ -5,22 +5,98 @@
 #include "StandardStream.h"
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+
+struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId &) const = default;
+};
+
+std::optional<FileId> namedFile(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+    return FileId{info.st_dev, info.st_ino};
+}
+
+// The file behind a standard stream. A terminal or /dev/null is shared by everything and holds
+// no data to lose, so it is no file to compare.
+std::optional<FileId> streamFile(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || S_ISCHR(info.st_mode)) return std::nullopt;
+    return FileId{info.st_dev, info.st_ino};
+}
+
+std::optional<FileId> sourceFile(const std::string &path)
+{
+    return isStandardStream(path) ? streamFile(STDIN_FILENO) : namedFile(path);
+}
+
+std::optional<FileId> outputFile(const std::string &path)
+{
+    return isStandardStream(path) ? streamFile(STDOUT_FILENO) : namedFile(path);
+}
+
+std::string realPath(const std::filesystem::path &path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : std::string();
+}
+
+// Where writing to `path` lands: links followed, also one that points to no file yet; a file not
+// made yet by its folder's real path and its name.
+std::string landing(const std::string &path)
+{
+    std::filesystem::path at = std::filesystem::absolute(path);
+    char target[PATH_MAX];
+    for (int hops = 0; hops < 40; ++hops) { // as many as the system follows
+        const ssize_t length = ::readlink(at.c_str(), target, sizeof target);
+        if (length <= 0 || size_t(length) >= sizeof target) break;
+        at = at.parent_path() / std::filesystem::path(std::string(target, size_t(length)));
+    }
+    if (std::string real = realPath(at); !real.empty()) return real;
+    if (std::string folder = realPath(at.parent_path()); !folder.empty())
+        return (std::filesystem::path(folder) / at.filename()).string();
+    return at.lexically_normal().string();
+}
+
+bool isReadOnlyFile(const std::string &path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    // Marked read-only by its owner: refused also for the superuser, whom permissions let through.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return true;
+    return ::access(path.c_str(), W_OK) != 0 && (errno == EACCES || errno == EROFS);
+}
+
+} // namespace
 
 bool isSameFile(const std::string &a, const std::string &b)
 {
     if (isStandardStream(a) || isStandardStream(b)) return false;
-    struct stat first {
-    }, second{};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
+    const std::optional<FileId> first = namedFile(a), second = namedFile(b);
+    return first && first == second;
+}
+
+bool isStandardOutput(const std::string &path)
+{
+    if (isStandardStream(path)) return true;
+    const std::optional<FileId> stream = streamFile(STDOUT_FILENO);
+    return stream && stream == namedFile(path);
 }
 
 void deleteOldOutput(const std::string &path)
 {
-    if (isStandardStream(path)) return;
+    if (isStandardOutput(path)) return;
     struct stat name {
     }, target{};
     if (::lstat(path.c_str(), &name) != 0 || ::stat(path.c_str(), &target) != 0 || !S_ISREG(target.st_mode)) return;
@@ -42,33 +118,43 @@ void checkSourceReadable(const std::string &path)
 void checkOutput(const std::string &inputPath, const std::string &outputPath,
                  const std::vector<std::string> &definitionPaths)
 {
-    if (isStandardStream(outputPath)) return;
-    if (isSameFile(inputPath, outputPath)) throw CoreError::sameFile(outputPath);
+    const std::optional<FileId> output = outputFile(outputPath);
+    if (!output) return;
+    if (output == sourceFile(inputPath)) throw CoreError::sameFile(outputPath);
     for (const std::string &definitionPath : definitionPaths)
-        if (isSameFile(definitionPath, outputPath)) throw CoreError::outputIsDefinition(outputPath);
+        if (output == namedFile(definitionPath)) throw CoreError::outputIsDefinition(outputPath);
+    if (!isStandardOutput(outputPath) && isReadOnlyFile(outputPath)) throw CoreError::outputReadOnly(outputPath);
 }
 
 void checkDistinctOutputs(const std::vector<std::string> &outputPaths)
 {
-    // Where each output lands: the existing part of the path with its links resolved.
-    const auto landing = [](const std::string &path) {
-        std::error_code failed;
-        const std::filesystem::path resolved = std::filesystem::weakly_canonical(path, failed);
-        return failed ? std::filesystem::path(path) : resolved;
-    };
     for (size_t later = 1; later < outputPaths.size(); ++later)
         for (size_t earlier = 0; earlier < later; ++earlier) {
             const std::string &a = outputPaths[earlier], &b = outputPaths[later];
-            const bool bothStandard = isStandardStream(a) && isStandardStream(b);
+            const std::optional<FileId> first = outputFile(a);
+            const bool standard = isStandardOutput(a), bothStandard = standard && isStandardOutput(b);
             const bool oneFile =
-                !isStandardStream(a) && !isStandardStream(b) && (isSameFile(a, b) || landing(a) == landing(b));
+                (first && first == outputFile(b)) || (!standard && !isStandardStream(b) && landing(a) == landing(b));
             if (bothStandard || oneFile) throw CoreError::sameOutput(b);
         }
 }
 
-void prepareOutput(const std::string &inputPath, const std::string &outputPath,
-                   const std::vector<std::string> &definitionPaths)
+std::vector<OutputLock> claimOutputs(const std::vector<std::string> &outputPaths)
+{
+    std::vector<OutputLock> locks;
+    for (const std::string &path : outputPaths)
+        locks.push_back(isStandardOutput(path) ? OutputLock() : OutputLock::onExisting(path));
+    for (size_t index = 0; index < outputPaths.size(); ++index) {
+        if (isStandardOutput(outputPaths[index])) continue;
+        deleteOldOutput(outputPaths[index]);
+        locks[index].holdNew(outputPaths[index]);
+    }
+    return locks;
+}
+
+OutputLock prepareOutput(const std::string &inputPath, const std::string &outputPath,
+                         const std::vector<std::string> &definitionPaths)
 {
     checkOutput(inputPath, outputPath, definitionPaths);
-    deleteOldOutput(outputPath);
+    return std::move(claimOutputs({outputPath}).front());
 }

@@ -1,6 +1,7 @@
 #include "LineReader.h"
 
 #include "CoreError.h"
+#include "RunInterrupt.h"
 #include "StandardStream.h"
 
 #include <algorithm>
@@ -8,7 +9,10 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #if defined(__SSE2__)
@@ -18,6 +22,15 @@
 namespace {
 constexpr size_t ChunkSize = 1 << 16;
 constexpr char EndOfFileMark = 0x1A;
+constexpr int StopCheckMs = 100; // how often a wait for data looks whether to stop
+
+// A pipe made by a shell (`a | b`, `< <(a)`), not one named in the file system: its writer was
+// there when it was made.
+bool isAnonymousPipe(int fd)
+{
+    struct statfs info {};
+    return ::fstatfs(fd, &info) == 0 && info.f_type == PIPEFS_MAGIC;
+}
 
 // First CR or LF in [from, to), or `to`. Lines are short: one pass for both bytes beats two
 // calls of memchr.
@@ -53,7 +66,8 @@ LineReader::LineReader(const std::string &path, PipeOpen pipeOpen) : path_(path)
     struct stat info {};
     if (::fstat(fd_, &info) == 0) {
         if (S_ISREG(info.st_mode)) sizeAtOpen_ = (unsigned long long)info.st_size;
-        unwaitedPipe_ = S_ISFIFO(info.st_mode) && ownsFd_ && pipeOpen == PipeOpen::NoWait;
+        mayBlock_ = !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode);
+        unwaitedPipe_ = S_ISFIFO(info.st_mode) && pipeOpen == PipeOpen::NoWait && !isAnonymousPipe(fd_);
     }
 }
 
@@ -77,36 +91,56 @@ bool LineReader::fill()
         begin_ = 0;
     }
     if (buffer_.size() - end_ < ChunkSize / 2) buffer_.resize(buffer_.size() * 2); // a long line
+    size_t room = buffer_.size() - end_;
+    if (sizeAtOpen_ > 0) room = size_t(std::min<unsigned long long>(room, sizeAtOpen_ - bytesRead_));
+    if (bytesRead_ >= readCap_ && (sizeAtOpen_ == 0 || bytesRead_ < sizeAtOpen_)) {
+        capped_ = atEnd_ = true;
+        return false;
+    }
+    room = size_t(std::min<unsigned long long>(room, readCap_ - bytesRead_));
     for (;;) {
-        const ssize_t got = ::read(fd_, buffer_.data() + end_, buffer_.size() - end_);
+        if (mayBlock_ && goOn_) waitForData(); // a regular file never keeps a reader waiting long
+        const ssize_t got = room == 0 ? 0 : ::read(fd_, buffer_.data() + end_, room);
         if (got > 0) {
             end_ += size_t(got);
             bytesRead_ += (unsigned long long)got;
             return true;
         }
         if (got == 0) {
-            checkNotShrunk();
+            if (bytesRead_ < sizeAtOpen_) throw CoreError::fileShrank(path_);
             checkPipeHadWriter();
             atEnd_ = true;
             return false;
         }
-        if (errno != EINTR) throw CoreError::fileError(CoreError::Kind::FileRead, path_, errno);
+        if (errno != EINTR || runInterruptSignal != 0)
+            throw CoreError::fileError(CoreError::Kind::FileRead, path_, errno);
     }
+}
+
+void LineReader::waitForData() const
+{
+    if (!goOn_()) throw CoreError::readStopped(path_);
+    pollfd watched{fd_, POLLIN, 0};
+    for (;;) {
+        const int ready = ::poll(&watched, 1, StopCheckMs);
+        if (ready > 0 || (ready < 0 && errno != EINTR)) return; // the read tells what there is
+        if (!goOn_()) throw CoreError::readStopped(path_);
+    }
+}
+
+void LineReader::skipUnkeptBytes(size_t &scannedBytes)
+{
+    if (keep_ == 0 || scannedBytes <= keep_) return;
+    const size_t from = begin_ + keep_, past = begin_ + scannedBytes;
+    std::memmove(buffer_.data() + from, buffer_.data() + past, end_ - past);
+    skippedInLine_ += past - from;
+    end_ -= past - from;
+    scannedBytes = keep_;
 }
 
 bool LineReader::onlyEndOfFileMarkLeft() const
 {
     return atEnd_ && end_ - begin_ == 1 && buffer_[begin_] == EndOfFileMark;
-}
-
-void LineReader::checkNotShrunk() const
-{
-    // Cut short under us, the file's end would come in the middle of a line read in part. Files
-    // whose size the system does not tell (as in /proc) keep the size they had when opened.
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) return;
-    const auto size = (unsigned long long)info.st_size;
-    if (size < bytesRead_ && size < sizeAtOpen_) throw CoreError::fileShrank(path_);
 }
 
 void LineReader::checkPipeHadWriter() const
@@ -128,25 +162,34 @@ bool LineReader::nextLine(std::string_view &line)
             const size_t lineEnd = size_t(stop - base);
             size_t next = lineEnd + 1;
             if (*stop == '\r' && next < end_ && base[next] == '\n') ++next;
-            line = std::string_view(base + begin_, lineEnd - begin_);
-            consumed_ += next - begin_;
-            begin_ = next;
-            return true;
+            return handOut(line, begin_, lineEnd, next);
         }
-        const size_t scannedBytes = size_t(stop - base) - begin_;
+        size_t scannedBytes = size_t(stop - base) - begin_;
+        skipUnkeptBytes(scannedBytes);
+        if (stopAtLongLines_ && skippedInLine_ > 0) return handOut(line, begin_, begin_ + keep_, begin_ + keep_);
         if (!fill()) {
             if (begin_ == end_ || onlyEndOfFileMarkLeft()) return false;
-            // The last line has no terminator (or ends in a lone CR at the end of the file).
+            // The last line has no terminator (or ends in a lone CR at the end of the file); an
+            // end-of-file mark as its last byte is no data.
             const char *base2 = buffer_.data();
             size_t lineEnd = end_;
             if (base2[end_ - 1] == '\r') --lineEnd;
-            line = std::string_view(base2 + begin_, lineEnd - begin_);
-            consumed_ += end_ - begin_;
-            begin_ = end_;
-            return true;
+            else if (base2[end_ - 1] == EndOfFileMark && skippedInLine_ == 0) --lineEnd;
+            return handOut(line, begin_, lineEnd, end_);
         }
         scanned = begin_ + scannedBytes; // fill() moved the unread bytes to the front
     }
+}
+
+bool LineReader::handOut(std::string_view &line, size_t from, size_t to, size_t next)
+{
+    lastLineCut_ = skippedInLine_ > 0 || (keep_ > 0 && to - from > keep_);
+    line = std::string_view(buffer_.data() + from, lastLineCut_ ? keep_ : to - from);
+    lastLineBytes_ = to - from + skippedInLine_;
+    consumed_ += next - begin_ + skippedInLine_;
+    skippedInLine_ = 0;
+    begin_ = next;
+    return true;
 }
 
 bool LineReader::nextRecord(std::string_view &record)
@@ -159,22 +202,23 @@ bool LineReader::nextRecord(std::string_view &record)
     const char *base = buffer_.data();
     size_t length = std::min(recordLength_, end_ - begin_);
     size_t next = begin_ + length;
-    if (end_ - begin_ < recordLength_ + 3) {
-        // The last record. A shorter one ends before its line end; the mark after that is none.
-        size_t body = end_ - begin_;
-        const auto endsIn = [&](char byte) { return body > 0 && base[begin_ + body - 1] == byte; };
-        if (endsIn(EndOfFileMark) && body >= 2 && (base[begin_ + body - 2] == '\n' || base[begin_ + body - 2] == '\r'))
-            --body;
+    // What is left at the end of the file, less an end-of-file mark after a line end.
+    size_t body = end_ - begin_;
+    const auto endsIn = [&](char byte) { return body > 0 && base[begin_ + body - 1] == byte; };
+    if (atEnd_ && endsIn(EndOfFileMark) && body >= 2 &&
+        (base[begin_ + body - 2] == '\n' || base[begin_ + body - 2] == '\r'))
+        --body;
+    if (atEnd_ && body < recordLength_) {
+        // The last record, shorter than the others: it ends before its line end.
         if (endsIn('\n')) --body;
         if (endsIn('\r')) --body;
-        if (body < recordLength_) {
-            length = body;
-            next = end_;
-        }
+        length = body;
+        next = end_;
     }
     if (next < end_ && base[next] == '\r') ++next;
     if (next < end_ && base[next] == '\n') ++next;
     record = std::string_view(base + begin_, length);
+    lastLineBytes_ = length;
     consumed_ += next - begin_;
     begin_ = next;
     return true;

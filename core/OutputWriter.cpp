@@ -1,7 +1,8 @@
 #include "OutputWriter.h"
 
 #include "CoreError.h"
-#include "StandardStream.h"
+#include "FileChecks.h"
+#include "RunInterrupt.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -32,7 +33,7 @@ void OutputWriter::flush()
     if (opening) open();
     struct stat before {};
     // Standard output may be shared with other writers: what they wrote is not cut off.
-    const bool sized = !isStandardStream(path_) && ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
+    const bool sized = !toStandardOutput_ && ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
     size_t linesFrom = 0; // where the first line starts in the buffer
     if (opening && !fileStart_.empty() && (!sized || before.st_size == 0)) {
         buffer_.insert(0, fileStart_);
@@ -45,7 +46,7 @@ void OutputWriter::flush()
             written += size_t(put);
             continue;
         }
-        if (put < 0 && errno == EINTR) continue;
+        if (put < 0 && errno == EINTR && runInterruptSignal == 0) continue;
         const int failure = put < 0 ? errno : ENOSPC;
         // Cut a half-written line off again, so that the file holds whole lines only.
         const size_t wholeLines =
@@ -56,11 +57,18 @@ void OutputWriter::flush()
         linesWritten_ += wholeLines;
         CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
         error.withRecord(recordOfLine(wholeLines));
+        noteFailedLine(wholeLines, linesFrom);
         clearBuffer();
         throw error;
     }
     linesWritten_ += lineEnds_.size();
     clearBuffer();
+}
+
+void OutputWriter::noteFailedLine(size_t line, size_t linesFrom)
+{
+    const size_t begin = line ? lineEnds_[line - 1] : 0;
+    failedLine_.assign(buffer_, linesFrom + begin, lineEnds_[line] - 2 - begin);
 }
 
 void OutputWriter::clearBuffer()
@@ -80,7 +88,8 @@ int32_t OutputWriter::recordOfLine(size_t line) const
 
 void OutputWriter::open()
 {
-    if (isStandardStream(path_)) {
+    toStandardOutput_ = isStandardOutput(path_);
+    if (toStandardOutput_) {
         fd_ = STDOUT_FILENO;
         return;
     }
@@ -88,7 +97,8 @@ void OutputWriter::open()
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | noWait, 0666);
     if (fd_ < 0) {
         CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
-        error.withRecord(recordOfLine(0));
+        if (!runs_.empty()) error.withRecord(recordOfLine(0));
+        if (!lineEnds_.empty()) noteFailedLine(0, 0);
         clearBuffer();
         throw error;
     }
@@ -104,6 +114,6 @@ void OutputWriter::redirect(std::string path)
 
 void OutputWriter::close()
 {
-    if (fd_ >= 0 && !isStandardStream(path_)) ::close(fd_);
+    if (fd_ >= 0 && !toStandardOutput_) ::close(fd_);
     fd_ = -1;
 }

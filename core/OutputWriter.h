@@ -1,6 +1,7 @@
 #pragma once
 // Appends lines, each ending in CR LF, to a file through a buffer. The file is created when the
-// first line is flushed; only whole lines reach the file. The name "-" writes standard output.
+// first line is flushed; only whole lines reach the file. The name "-", or any name of the file
+// standard output is, writes standard output.
 
 #include "LineReader.h"
 
@@ -58,12 +59,19 @@ public:
         const size_t begin = lineEnds_.size() > 1 ? lineEnds_[lineEnds_.size() - 2] : 0;
         return std::string_view(buffer_).substr(begin, lineEnds_.back() - 2 - begin);
     }
+    // After a failed flush or open: the line of the record the failure names.
+    const std::string &failedLine() const { return failedLine_; }
     // The lines that reached the files so far.
     size_t linesWritten() const { return linesWritten_; }
     // Writes every buffered line to the file. Throws CoreError (FileOpen, FileWrite) naming the
     // first record whose line did not reach the file; lines that could not be written whole are
     // removed from the file again where the system allows it.
     void flush();
+    // Makes the file, empty, when no line has reached it. Throws CoreError (FileOpen).
+    void create()
+    {
+        if (fd_ < 0) open();
+    }
     // Flushes, then sends later lines to `path`.
     void redirect(std::string path);
     // Bytes put before the first line of each file that is empty when the writer opens it.
@@ -88,6 +96,7 @@ private:
     std::string fileStart_;
     PipeOpen pipeOpen_;
     int fd_ = -1;
+    bool toStandardOutput_ = false;
     std::string buffer_;
     std::vector<Run> runs_;
     // Where each buffered line ends, past its CR LF: a line may hold CR and LF of its own (a
@@ -96,4 +105,6 @@ private:
     size_t linesWritten_ = 0;
     int32_t lastRecord_ = 0;
     std::string flushedLastLine_; // the last line once the buffer has been flushed
+    std::string failedLine_;
+    void noteFailedLine(size_t line, size_t linesFrom); // buffered line `line`, its bytes from `linesFrom`
 };

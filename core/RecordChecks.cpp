@@ -86,7 +86,14 @@ bool holdsCharacters(std::string_view record, long long total)
 
 } // namespace
 
-Warnings RecordChecks::check(std::string_view record) const
+size_t RecordChecks::bytesReached() const
+{
+    // More than twice the total in bytes holds more characters than the total, whatever they are.
+    if (byLength_ || unit_ == WidthUnit::Bytes || total_ < 0) return 0;
+    return size_t(2 * total_ + 1);
+}
+
+Warnings RecordChecks::check(std::string_view record, size_t recordBytes) const
 {
     Warnings found = 0;
     if (byLength_) {
@@ -94,7 +101,7 @@ Warnings RecordChecks::check(std::string_view record) const
             found |= warningBit(Warning::LineEndInside);
     } else if (total_ >= 0) {
         const bool fits =
-            unit_ == WidthUnit::Bytes ? (long long)record.size() == total_ : holdsCharacters(record, total_);
+            unit_ == WidthUnit::Bytes ? (long long)recordBytes == total_ : holdsCharacters(record, total_);
         if (!fits) found |= warningBit(Warning::LengthMismatch);
     }
     for (const long long boundary : byteBoundaries_) {

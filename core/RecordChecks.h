@@ -39,7 +39,10 @@ class RecordChecks {
 public:
     // `boundaries`: the byte offsets (0-based) where the layout's output columns start and end.
     RecordChecks(const LayoutModel &layout, const std::vector<long long> &boundaries);
-    Warnings check(std::string_view record) const;
+    // `record` may be cut to the bytes the layouts reach; `recordBytes` is its whole length.
+    Warnings check(std::string_view record, size_t recordBytes) const;
+    // The bytes of a record the checks look at (0: none beyond what the fields reach).
+    size_t bytesReached() const;
 
 private:
     WidthUnit unit_;

@@ -43,6 +43,11 @@ struct Target {
     TargetCounts counts;
     bool anyOutput = false;
 
+    size_t bytesReached() const
+    {
+        return std::max({plan->bytesReached(), selection->bytesReached(), checks->bytesReached()});
+    }
+
     void countUndecodable(size_t characters, int32_t record)
     {
         if (counts.undecodable == 0) counts.firstUndecodableRecord = record;
@@ -115,6 +120,21 @@ std::string_view recordAsRead(std::string_view record, unsigned long long consum
 
 Warning firstWarning(Warnings warnings) { return Warning(std::countr_zero(warnings)); }
 
+// Bytes of a line beyond every layout's reach are read past, not kept: memory stays bounded
+// whatever the line's length. A file of rejected records takes them whole, as they were read, so
+// then whole lines are kept.
+void keepWhatTheLayoutsReach(LineReader &reader, const std::vector<std::unique_ptr<Target>> &targets,
+                             bool keepWholeLines)
+{
+    if (keepWholeLines) {
+        reader.keepAtMost(0);
+        return;
+    }
+    size_t reach = 1;
+    for (const std::unique_ptr<Target> &target : targets) reach = std::max(reach, target->bytesReached());
+    reader.keepAtMost(reach);
+}
+
 } // namespace
 
 RunResult runConversion(const std::string &inputPath, RunEnvironment &environment)
@@ -123,11 +143,13 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     RunResult result;
     LineReader reader(inputPath, environment.pipeOpen);
     reader.setRecordLength(environment.layout(0).RecordLength);
+    if (environment.whileWaiting) reader.keepReadingWhile(environment.whileWaiting);
     std::vector<std::unique_ptr<Target>> targets;
     for (size_t index = 0; index < environment.targets(); ++index) {
         targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen));
         targets.back()->prepare(environment.layout(index), environment.delimiter(index));
     }
+    keepWhatTheLayoutsReach(reader, targets, !environment.rejectPath.empty());
     Target &first = *targets.front();
     std::optional<RejectFile> rejects;
     if (!environment.rejectPath.empty()) rejects.emplace(environment.rejectPath);
@@ -136,8 +158,11 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     std::string_view record;
     bool recordValid = true; // a read that fails may have moved the bytes `record` points to
     const auto progress = [&] {
-        return RunProgress{first.counts.converted, recordValid ? record : std::string_view(), first.writer.lastLine(),
-                           first.anyOutput};
+        return RunProgress{first.counts.converted,
+                           recordValid ? record : std::string_view(),
+                           first.writer.lastLine(),
+                           first.anyOutput,
+                           {}};
     };
     int32_t recordsSinceCheck = 0;
     unsigned long long bytesAtCheck = 0;
@@ -173,7 +198,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                     strictLine.clear();
                     size_t undecodable = 0;
                     target->plan->compose(record, target->delimiter, strictLine, undecodable);
-                    const Warnings warnings = target->checks->check(record) | target->plan->valueWarnings();
+                    const Warnings warnings =
+                        target->checks->check(record, reader.lastLineBytes()) | target->plan->valueWarnings();
                     if (!warnings) continue;
                     if (rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
                     throw CoreError::recordWarning(firstWarning(warnings));
@@ -191,7 +217,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                     target->anyOutput = true;
                 ++target->counts.converted;
                 if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
-                const Warnings warnings = target->checks->check(record) | target->plan->valueWarnings();
+                const Warnings warnings =
+                    target->checks->check(record, reader.lastLineBytes()) | target->plan->valueWarnings();
                 if (warnings) {
                     target->countWarnings(warnings, recordsRead);
                     recordWarnings |= warnings;
@@ -219,8 +246,12 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             // Other handlers may have changed the model while the caller had control.
             for (size_t index = 0; index < targets.size(); ++index)
                 targets[index]->prepare(environment.layout(index), environment.delimiter(index));
+            keepWhatTheLayoutsReach(reader, targets, !environment.rejectPath.empty());
         }
-        for (const std::unique_ptr<Target> &target : targets) target->writer.flush();
+        for (const std::unique_ptr<Target> &target : targets) {
+            target->writer.flush();
+            if (!result.stopped) target->writer.create(); // an output without lines is an empty file
+        }
         if (rejects) rejects->flush();
     } catch (CoreError &error) {
         if (error.record() == 0) error.withRecord(recordsRead);
@@ -233,6 +264,14 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         }
         RunProgress atFailure = progress();
         atFailure.count = int32_t(first.writer.linesWritten()); // the first layout's lines on disk
+        for (const std::unique_ptr<Target> &target : targets)
+            atFailure.linesKept.push_back(target->writer.linesWritten());
+        if (error.path() == first.writer.path() && error.record() != recordsRead &&
+            !first.writer.failedLine().empty()) {
+            atFailure.failedRecord = error.record();
+            atFailure.sourceLine = {};
+            atFailure.outputLine = first.writer.failedLine();
+        }
         environment.failed(atFailure);
         throw;
     }

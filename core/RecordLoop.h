@@ -11,15 +11,20 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 struct RunProgress {
-    int32_t count = 0;           // records the first layout converted
-    std::string_view sourceLine; // the last record read
-    std::string_view outputLine; // the first layout's last line composed (may be older than sourceLine)
-    bool anyOutput = false;      // whether the first layout has composed a line at all
+    int32_t count = 0;             // records the first layout converted
+    std::string_view sourceLine;   // the last record read
+    std::string_view outputLine;   // the first layout's last line composed (may be older than sourceLine)
+    bool anyOutput = false;        // whether the first layout has composed a line at all
+    std::vector<size_t> linesKept; // at a failure: the lines on disk in each layout's output
+    // After a failure to write a record before the one in hand: that record, with outputLine its
+    // line; sourceLine is then empty (its bytes are no longer held).
+    int32_t failedRecord = 0;
 };
 
 class RunEnvironment {
@@ -36,6 +41,9 @@ public:
     // `sourceLine` is the record in hand.
     virtual void failed(const RunProgress &) {}
     std::chrono::milliseconds pauseInterval{30};
+    // When set, called every tenth of a second while the source has nothing to read (a pipe, a
+    // device); false ends the run (CoreError ReadStopped). A window lets its events run there.
+    std::function<bool()> whileWaiting;
     PipeOpen pipeOpen = PipeOpen::NoWait; // for the source and the output
     // Every record that draws a warning is also written here as it was read, with its own line
     // end; empty: nowhere. The file is emptied when the run starts.

@@ -22,6 +22,11 @@ public:
         return field_->firstColumn(record) == text_;
     }
 
+    // The failure every record meets, if any.
+    const std::optional<CoreError> &failure() const { return failure_; }
+    // How many bytes of a record the selection's field can reach.
+    size_t bytesReached() const { return field_ ? field_->bytesReached() : 0; }
+
 private:
     std::optional<ComposePlan> field_; // none: every record is selected
     std::optional<CoreError> failure_;

@@ -3,19 +3,50 @@
 #include "LineReader.h"
 #include "RecordSelection.h"
 
-std::vector<SampleRecord> readSampleRecords(const std::string &path, const LayoutModel &model, size_t limit,
-                                            int32_t *recordsRead)
+#include <sys/stat.h>
+
+namespace {
+constexpr size_t KeptBytes = 1 << 16; // more than a window shows of a record
+// Every field of a layout lies within its first 65534 units: what a preview keeps of a record.
+constexpr size_t SampleKeptBytes = 1 << 18;
+} // namespace
+
+SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, const SampleLimits &limits)
 {
     const SelectionPlan selection(model);
-    std::vector<SampleRecord> records;
+    SampleRead read;
     LineReader reader(path);
     reader.setRecordLength(model.RecordLength);
+    if (limits.stop) reader.keepReadingWhile([stop = limits.stop] { return !stop->load(); });
+    reader.readAtMost(limits.bytes);
+    reader.keepAtMost(SampleKeptBytes);
     std::string_view record;
-    int32_t number = 0;
-    while (records.size() < limit && reader.next(record)) {
-        ++number;
-        if (selection.selects(record)) records.push_back({number, std::string(record)});
+    while (read.records.size() < limits.records && reader.next(record)) {
+        // A record cut off by the bound is none, unless it is the first: a line of that length.
+        if (reader.capped() && read.recordsRead > 0) break;
+        ++read.recordsRead;
+        if (selection.selects(record))
+            read.records.push_back({read.recordsRead, std::string(record), reader.lastLineBytes()});
     }
-    if (recordsRead) *recordsRead = number;
-    return records;
+    read.bytesReached = reader.capped();
+    return read;
+}
+
+std::optional<std::string> readRecordAgain(const std::string &path, int16_t recordLength, int32_t number)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    LineReader reader(path);
+    reader.setRecordLength(recordLength);
+    reader.keepAtMost(KeptBytes);
+    std::string_view record;
+    for (int32_t read = 0; read < number; ++read)
+        if (!reader.next(record)) return std::nullopt;
+    return std::string(record);
+}
+
+bool readsSameRecords(const LayoutModel &a, const LayoutModel &b)
+{
+    if (a.RecordLength != b.RecordLength || a.Selection != b.Selection) return false;
+    return !a.Selection || (a.Unit == b.Unit && a.FieldTable == b.FieldTable);
 }

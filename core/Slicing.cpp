@@ -35,8 +35,7 @@ void splitSample(std::string_view line, const LayoutModel &model, const std::fun
         const int16_t width = fieldWidth(model, field);
         if (width < 0) throw CoreError::negativeWidth(field, model.FieldTable[size_t(field - 1)].Width);
         const size_t end = offsetAfter(line, at, width, model.Unit);
-        if (end == at) return; // an empty piece ends the list
-        emit(line.substr(at, end - at));
+        emit(line.substr(at, end - at)); // past the line's end an empty piece, so every field is listed
         at = end;
     }
 }

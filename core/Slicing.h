@@ -12,6 +12,6 @@
 std::string_view cutPiece(std::string_view line, long long start, long long width, WidthUnit unit);
 
 // Cuts `line` into consecutive fields 1, 2, ... up to FieldCount (and never past the last field
-// of the table), handing each piece to `emit`. Stops at the first empty piece. Throws CoreError
-// for a width that cannot be used; the pieces handed out before it stand.
+// of the table), handing each piece to `emit`, an empty one for a field past the line's end.
+// Throws CoreError for a width that cannot be used; the pieces handed out before it stand.
 void splitSample(std::string_view line, const LayoutModel &model, const std::function<void(std::string_view)> &emit);

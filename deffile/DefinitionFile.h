@@ -3,9 +3,11 @@
 // settings of the keyword lines. Reading fills a Definition without touching any model; applying
 // it then changes the model the way loading the file does. Texts stay CP932 bytes.
 
+#include "CoreError.h"
 #include "mdlGlobal.h"
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // What a user reads first when a file is refused (UTF-8); a reason may follow on a second line.
@@ -14,6 +16,7 @@ inline constexpr const char *NotADefinitionMessage = "ケナリスの定義フ�
 struct DefinitionOutput {
     int16_t SourceField = 0; // 0 when the entry was not a number or lay outside -32768..32767
     bool listed = false;     // a number 0 or more: it gets an item in the output list
+    bool read = true;        // false: not a number in -32768..32767
 };
 
 struct Definition {
@@ -24,6 +27,9 @@ struct Definition {
     // Fields 1, 2, ... in file order. Empty when the file holds no field entry: the field
     // table then stays as it was and the field count becomes 0.
     std::vector<FieldEntry> fields;
+    // The first output entry that is not a number (MalformedLine, NotAnEntry, with its line):
+    // loaded as the window always has, refused by kenaris-batch.
+    std::optional<CoreError> unreadEntry;
 };
 
 // Replaces the field table (with a fresh spare slot), the field count, the output layout

@@ -19,5 +19,7 @@ inline constexpr int MaxDefinitionEntries = Int16Max;
 // The definition stored in the file at `path`, or nothing when it is not a definition file
 // (empty, or first line not "FIX"). Throws CoreError (FileOpen, FileRead, FileShrank) when the
 // file cannot be read, TooManyEntries when a section holds more than MaxDefinitionEntries, and
-// MalformedKeywordLine (with the path and line number) for a keyword line that cannot be read.
+// MalformedLine (with the path and line number) for a keyword line that cannot be read or a
+// line longer than MaxDefinitionLineBytes (also the first: such as /dev/zero), or a file saved
+// as UTF-8 (layouts are CP932).
 std::optional<Definition> readDefinitionFile(const std::string &path);

@@ -2,6 +2,8 @@
 
 #include "CoreError.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace {
@@ -16,10 +18,29 @@ struct KeywordLine {
     std::string (*write)(const LayoutSettings &settings);
 };
 
+// Words of a keyword line are separated by blanks or TABs, any number of them.
+constexpr std::string_view Separators = " \t";
+
+bool isSeparator(char c) { return c == ' ' || c == '\t'; }
+
+std::string_view withoutLeadingBlanks(std::string_view text)
+{
+    return text.substr(std::min(text.find_first_not_of(Separators), text.size()));
+}
+
 std::string_view withoutTrailingBlanks(std::string_view text)
 {
-    const size_t last = text.find_last_not_of(' ');
+    const size_t last = text.find_last_not_of(Separators);
     return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+// Keywords are read whatever their case (ASCII letters).
+bool sameWord(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::toupper((unsigned char)a[i]) != std::toupper((unsigned char)b[i])) return false;
+    return true;
 }
 
 Fault nothingMore(std::string_view rest)
@@ -27,11 +48,11 @@ Fault nothingMore(std::string_view rest)
     return withoutTrailingBlanks(rest).empty() ? Fault::None : Fault::ExtraText;
 }
 
-// A blank, then a whole number in 1..max; `rest` keeps what follows the number.
+// Blanks, then a whole number in 1..max; `rest` keeps what follows the number.
 Fault leadingNumber(std::string_view &rest, int16_t &number, int max, Fault outOfRange)
 {
-    if (rest.empty() || rest.front() != ' ') return Fault::MissingNumber;
-    rest.remove_prefix(1);
+    if (rest.empty() || !isSeparator(rest.front())) return Fault::MissingNumber;
+    rest = withoutLeadingBlanks(rest);
     const char *first = rest.data(), *last = first + rest.size();
     long long value = 0;
     const auto [end, error] = std::from_chars(first, last, value);
@@ -75,12 +96,12 @@ Fault readNumber(std::string_view rest, LayoutSettings &settings)
     Fault fault = typedField(rest, field);
     if (fault != Fault::None) return fault;
     FieldType type{FieldKind::Number};
-    const std::string_view decimals = withoutTrailingBlanks(rest);
+    const std::string_view decimals = withoutLeadingBlanks(withoutTrailingBlanks(rest));
     if (!decimals.empty()) {
-        if (decimals.front() != ' ') return Fault::ExtraText;
+        if (!isSeparator(rest.front())) return Fault::ExtraText;
         int value = -1;
-        const auto [end, error] = std::from_chars(decimals.data() + 1, decimals.data() + decimals.size(), value);
-        if (end == decimals.data() + 1 || end != decimals.data() + decimals.size()) return Fault::ExtraText;
+        const auto [end, error] = std::from_chars(decimals.data(), decimals.data() + decimals.size(), value);
+        if (end == decimals.data() || end != decimals.data() + decimals.size()) return Fault::ExtraText;
         if (error != std::errc() || value < 0 || value > MaxDecimals) return Fault::DecimalsRange;
         type.decimals = uint8_t(value);
     }
@@ -93,11 +114,10 @@ Fault readDate(std::string_view rest, LayoutSettings &settings)
     int16_t field = 0;
     const Fault fault = typedField(rest, field);
     if (fault != Fault::None) return fault;
-    const std::string_view format = withoutTrailingBlanks(rest);
+    const std::string_view format = withoutLeadingBlanks(withoutTrailingBlanks(rest));
+    if (format.empty() || !isSeparator(rest.front())) return Fault::UnknownDateFormat;
     for (size_t index = 0; index < std::size(DateFormatNames); ++index) {
-        if (format.size() != DateFormatNames[index].size() + 1 || format.front() != ' ' ||
-            format.substr(1) != DateFormatNames[index])
-            continue;
+        if (!sameWord(format, DateFormatNames[index])) continue;
         settings.Types[field] = FieldType{FieldKind::Date, 0, DateFormat(index)};
         return Fault::None;
     }
@@ -128,7 +148,7 @@ const KeywordLine Keywords[] = {
          int16_t field = 0;
          const Fault fault = leadingNumber(rest, field, MaxFields, Fault::FieldNumberRange);
          if (fault != Fault::None) return fault;
-         if (rest.empty() || rest.front() != ' ') return Fault::MissingText;
+         if (rest.empty() || !isSeparator(rest.front())) return Fault::MissingText;
          settings.Selection = RecordSelection{field, std::string(rest.substr(1))};
          return Fault::None;
      },
@@ -142,8 +162,8 @@ const KeywordLine Keywords[] = {
      [](const LayoutSettings &settings) { return std::string(settings.Output.quote ? "QUOTE" : ""); }},
     {"UTF8",
      [](std::string_view rest, LayoutSettings &settings) {
-         const std::string_view option = withoutTrailingBlanks(rest);
-         if (!option.empty() && option != " BOM") return Fault::ExtraText;
+         const std::string_view option = withoutLeadingBlanks(withoutTrailingBlanks(rest));
+         if (!option.empty() && !sameWord(option, "BOM")) return Fault::ExtraText;
          settings.Output.utf8 = true;
          settings.Output.bom = !option.empty();
          return Fault::None;
@@ -182,12 +202,13 @@ const KeywordLine Keywords[] = {
 
 bool readKeywordLine(std::string_view line, LayoutSettings &settings)
 {
-    const std::string_view firstWord = line.substr(0, line.find(' '));
+    const std::string_view text = withoutLeadingBlanks(line);
+    const std::string_view firstWord = text.substr(0, std::min(text.find_first_of(Separators), text.size()));
     for (const KeywordLine &keyword : Keywords) {
-        if (firstWord != keyword.keyword) continue;
+        if (!sameWord(firstWord, keyword.keyword)) continue;
         LayoutSettings read = settings; // a line that cannot be read changes nothing
-        const Fault fault = keyword.read(line.substr(keyword.keyword.size()), read);
-        if (fault != Fault::None) throw CoreError::malformedKeywordLine(std::string(line), fault);
+        const Fault fault = keyword.read(text.substr(firstWord.size()), read);
+        if (fault != Fault::None) throw CoreError::malformedLine(std::string(line), fault);
         settings = std::move(read);
         return true;
     }

@@ -6,9 +6,10 @@
 // line is written only while its setting is in use, so files of layouts without it stay as
 // they were.
 //
-// A line is a keyword line when its first word (up to the first blank) is a keyword. Trailing
-// blanks are ignored, except in the text of "SELECT k text", which is everything after the
-// second blank, kept exactly.
+// A line is a keyword line when its first word is a keyword, whatever its case. Words are
+// separated by blanks or TABs, any number of them, also before the first; trailing ones are
+// ignored, except in the text of "SELECT k text", which is everything after the one blank or
+// TAB that follows the number, kept exactly. The lines are written in the form above.
 
 #include "mdlGlobal.h"
 
@@ -16,7 +17,7 @@
 #include <string_view>
 
 // Reads `line` into `settings` when it is a keyword line; false, changing nothing, when it is
-// not one. Throws CoreError (MalformedKeywordLine, with lineText and lineFault) for a keyword
+// not one. Throws CoreError (MalformedLine, with lineText and lineFault) for a keyword
 // line that cannot be read; the caller adds the line number and the file.
 bool readKeywordLine(std::string_view line, LayoutSettings &settings);
 

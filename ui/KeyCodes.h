@@ -7,6 +7,8 @@ class QKeyEvent;
 
 // Key code of the Delete key as the handlers receive it.
 inline constexpr int16_t vbKeyDelete = 46;
+inline constexpr int16_t vbKeyReturn = 13;
+inline constexpr int16_t vbKeyInsert = 45;
 
-// Letters and digits as they are, Delete as vbKeyDelete, every other key 0.
+// Letters and digits as they are, Delete, Enter and Insert as their codes, every other key 0.
 int keyCodeOf(const QKeyEvent &event);

@@ -10,6 +10,7 @@
 #include <QColor>
 #include <QFont>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -68,7 +69,8 @@ void PreviewTableModel::show(std::vector<SampleRecord> records, const LayoutMode
         grid.cut(record.bytes, cut);
         std::vector<std::pair<size_t, size_t>> &row = pieces_.emplace_back();
         std::vector<Warnings> &cells = cellWarnings_.emplace_back();
-        Warnings &recordWarnings = recordWarnings_.emplace_back(checks.check(record.bytes));
+        Warnings &recordWarnings =
+            recordWarnings_.emplace_back(checks.check(record.bytes, std::max(record.length, record.bytes.size())));
         for (size_t field = 0; field < cut.size(); ++field) {
             const std::string_view piece = cut[field];
             row.emplace_back(size_t(piece.data() - record.bytes.data()), piece.size());
@@ -125,9 +127,14 @@ QVariant PreviewTableModel::data(const QModelIndex &index, int role) const
         const auto [offset, size] = row[size_t(column)];
         return decodeCp932(std::string_view(records_[size_t(index.row())].bytes).substr(offset, size));
     }
-    case Qt::BackgroundRole: // a value that draws a warning; every other column shaded, for the edges
+    case Qt::BackgroundRole: {
+        // A value that draws a warning stands out; every other column shaded, so that field edges
+        // are easy to see; output columns tinted.
         if (cellWarning(index)) return QBrush(WarningColor);
+        const bool output = size_t(column) < headers_.size() && headers_[size_t(column)].output;
+        if (output) return QBrush(column % 2 ? QColor(0xD8, 0xE8, 0xFF) : QColor(0xE8, 0xF2, 0xFF));
         return column % 2 ? QVariant(QBrush(QColor(0xEE, 0xEE, 0xEE))) : QVariant();
+    }
     case Qt::ToolTipRole:
         return cellWarning(index) ? QVariant(warningNames(cellWarning(index))) : QVariant();
     case Qt::ForegroundRole:

@@ -46,10 +46,18 @@ void frmKenaris::loadDefinition(const std::string &path)
         MsgBox(refusal, vbExclamation);
         return;
     }
-    applyDefinition(*definition, mdlGlobal);
-    listLoadedOutputs(*definition);
+    useDefinition(*definition);
+}
+
+void frmKenaris::useDefinition(const Definition &definition)
+{
+    applyDefinition(definition, mdlGlobal);
+    listLoadedOutputs(definition);
+    columnsLayout_ = mdlGlobal;
     showWidthUnit();
     showOutputOptions();
+    followLayout();
+    List[0]->setFocus(); // more fields are picked next, with the mouse or the keyboard
 }
 
 void frmKenaris::listLoadedOutputs(const Definition &definition)
@@ -60,14 +68,10 @@ void frmKenaris::listLoadedOutputs(const Definition &definition)
         for (size_t slot = 1; slot < mdlGlobal.OutputLayout->size(); ++slot)
             (*mdlGlobal.OutputLayout)[slot].SourceField = -1;
 
-    // Item texts come from the sample list as it stands, cut with the widths before the load.
+    // The texts get their pieces when the sample follows the new layout.
     List[2]->clear();
-    for (const DefinitionOutput &output : definition.outputs) {
-        if (!output.listed) continue;
-        const int field = output.SourceField;
-        const bool sampled = field >= 1 && field <= List[0]->count();
-        List[2]->appendBytes(dragText(field, sampled ? List[0]->itemBytes(field - 1) : std::string()));
-    }
+    for (const DefinitionOutput &output : definition.outputs)
+        if (output.listed) List[2]->appendBytes(dragText(output.SourceField, std::string()));
 }
 
 void frmKenaris::mnuSaveDef_Click()

@@ -1,5 +1,6 @@
 #include "frmKenarisDisplay.h"
 
+#include "BackgroundRead.h"
 #include "Cp932.h"
 #include "Cp932Text.h"
 #include "ErrorText.h"
@@ -50,8 +51,18 @@ std::optional<QString> failureOf(const std::function<void()> &body)
     return failureOf(body, [](const CoreError &error) { return describeError(error); });
 }
 
+bool refusedWhileReading()
+{
+    if (!BackgroundRead::busy()) return false;
+    MsgBox(QStringLiteral("変換元ファイルを読み込んでいます。読み込みが終わるか、「読み込み中」の「中止」を押してから、"
+                          "もう一度操作してください。"),
+           vbExclamation);
+    return true;
+}
+
 void runHandler(const std::function<void()> &body, int style, const QString &title)
 {
+    if (refusedWhileReading()) return;
     if (const std::optional<QString> text = failureOf(body)) MsgBox(*text, style, title);
 }
 

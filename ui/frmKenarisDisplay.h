@@ -24,6 +24,11 @@ using FailureText = std::function<std::string(const CoreError &)>;
 std::optional<QString> failureOf(const std::function<void()> &body, const FailureText &describe);
 std::optional<QString> failureOf(const std::function<void()> &body);
 
-// Runs a handler's body; a failure is shown in a message box instead of leaving the handler.
+// While a source is read off the window's thread, says so and returns true: the handler waits
+// its turn.
+bool refusedWhileReading();
+
+// Runs a handler's body (unless refusedWhileReading); a failure is shown in a message box
+// instead of leaving the handler.
 void runHandler(const std::function<void()> &body, int style, const QString &title);
 void runHandler(const std::function<void()> &body); // exclamation icon, the program's title

@@ -1,5 +1,5 @@
-// Editing the output columns: dragging a sample field into the output list, and removing a
-// column with the Delete key. List[2] and the output layout stay one to one.
+// Editing the output columns: dragging a sample field into the output list (or Enter and Insert
+// on it), and removing a column with the Delete key. List[2] and the output layout stay one to one.
 
 #include "frmKenaris.h"
 
@@ -12,21 +12,7 @@
 #include <QMimeData>
 #include <QPainter>
 
-#include <charconv>
-
 namespace {
-
-// The field number a drag text starts with, or 0 when it carries none.
-int fieldNumberOf(const std::string &dragText)
-{
-    const size_t separator = dragText.find(';');
-    if (separator == std::string::npos) return 0;
-    int number = 0;
-    const char *end = dragText.data() + separator;
-    const auto [stop, error] = std::from_chars(dragText.data(), end, number);
-    if (error != std::errc() || stop != end || number < 1 || number > MaxFields) return 0;
-    return number;
-}
 
 // What the user sees moving: the outline of the drag label's rectangle.
 QPixmap outlineOf(QSize size, qreal pixelRatio)
@@ -71,16 +57,20 @@ void frmKenaris::startLabel1Drag(QPointF pointer)
 
 void frmKenaris::List_DragDrop(int16_t Index, QObject *, float, float)
 {
-    if (Index != 2) return;
-    runHandler([this] {
+    if (Index == 2) addOutputColumn(Label1->caption());
+}
+
+void frmKenaris::addOutputColumn(const std::string &text)
+{
+    runHandler([&] {
         std::optional<std::vector<OutputItem>> &layout = mdlGlobal.OutputLayout;
         if (!layout || layout->size() <= 1) {
             MsgBox(QStringLiteral("ファイルを指定してください"), vbOKOnly);
             return;
         }
-        const int field = fieldNumberOf(Label1->caption());
+        const int field = fieldNumberOf(text);
         if (field == 0) return; // no field was dragged
-        List[2]->appendBytes(Label1->caption());
+        List[2]->appendBytes(text);
         const size_t position = size_t(List[2]->count());
         // Every slot used (as after loading a definition): one more keeps list and layout one to one.
         if (position >= layout->size()) layout->resize(position + 1, OutputItem{-1});
@@ -90,6 +80,12 @@ void frmKenaris::List_DragDrop(int16_t Index, QObject *, float, float)
 
 void frmKenaris::List_KeyDown(int16_t Index, int16_t KeyCode, Qt::KeyboardModifiers)
 {
+    // Enter or Insert on a sample field adds it as a drop does: the output is built without a mouse.
+    if (Index == 0 && (KeyCode == vbKeyReturn || KeyCode == vbKeyInsert)) {
+        if (const int selected = List[0]->selectedRow(); selected >= 0)
+            addOutputColumn(dragText(selected + 1, List[0]->itemBytes(selected)));
+        return;
+    }
     if (Index != 2 || KeyCode != vbKeyDelete) return;
     runHandler([this] {
         const int selected = List[2]->selectedRow();

@@ -5,6 +5,7 @@
 #include "MsgBox.h"
 #include "Twips.h"
 #include "frmFIX.h"
+#include "BackgroundRead.h"
 #include "frmPreview.h"
 #include "frmKenarisDisplay.h"
 #include "frmKenarisDragLabel.h"
@@ -19,6 +20,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 namespace {
 
@@ -56,6 +58,28 @@ void bringUp(QWidget &window)
     window.show();
     window.raise();
     window.activateWindow();
+}
+
+// Places `window` beside `main`, or over it where the screen holding `main` has no room beside
+// it, always whole on that screen: title bar and edges included.
+void placeBeside(QWidget &window, const QWidget &main)
+{
+    const QRect screen = main.screen()->availableGeometry();
+    window.ensurePolished();
+    // The frame's edges and title bar, as the main window has them.
+    const QMargins frame(main.geometry().left() - main.frameGeometry().left(),
+                         main.geometry().top() - main.frameGeometry().top(),
+                         main.frameGeometry().right() - main.geometry().right(),
+                         main.frameGeometry().bottom() - main.geometry().bottom());
+    const QSize room = screen.size().shrunkBy(frame);
+    const QSize size = window.size().boundedTo(room);
+    QRect frameRect(QPoint(main.frameGeometry().right() + 8, main.frameGeometry().top()), size.grownBy(frame));
+    if (frameRect.right() > screen.right()) frameRect.moveRight(screen.right());
+    if (frameRect.bottom() > screen.bottom()) frameRect.moveBottom(screen.bottom());
+    if (frameRect.left() < screen.left()) frameRect.moveLeft(screen.left());
+    if (frameRect.top() < screen.top()) frameRect.moveTop(screen.top());
+    window.resize(size);
+    window.move(frameRect.topLeft());
 }
 
 QString indexed(const char *group, int index) { return QStringLiteral("%1_%2").arg(QLatin1String(group)).arg(index); }
@@ -97,7 +121,7 @@ void frmKenaris::createControls(QWidget *client)
     Label[0] = newLabel(client, QStringLiteral("元データ"), indexed("Label", 0));
     Label[1] = newLabel(client, QStringLiteral("区切文字"), indexed("Label", 1));
     Label[2] = newLabel(client, QStringLiteral("元データ"), indexed("Label", 2));
-    cmd開始 = newButton(client, QStringLiteral("変換開始"), QStringLiteral("cmd開始"));
+    cmd開始 = newButton(client, QStringLiteral("変換開始(&S)"), QStringLiteral("cmd開始"));
     txtCSV[1] = newDisplayBox(client, indexed("txtCSV", 1));
     Label[4] = newLabel(client, QStringLiteral("変換後"), indexed("Label", 4));
     List[2] = new KenarisList(client);
@@ -108,8 +132,8 @@ void frmKenaris::createControls(QWidget *client)
     Label1->hide();
     cmd読込 = newButton(client, QStringLiteral("自動検出"), QStringLiteral("cmd読込"));
     cmd読込->hide();
-    cmdFile = newButton(client, QStringLiteral("元ファイル"), QStringLiteral("cmdFile"));
-    cmdSave = newButton(client, QStringLiteral("保存"), QStringLiteral("cmdSave"));
+    cmdFile = newButton(client, QStringLiteral("元ファイル(&I)"), QStringLiteral("cmdFile"));
+    cmdSave = newButton(client, QStringLiteral("保存(&O)"), QStringLiteral("cmdSave"));
     txtInFile = newDisplayBox(client, QStringLiteral("txtInFile"));
     Label[6] = newLabel(client, QStringLiteral("元ファイル"), indexed("Label", 6));
     txtOutFile = newDisplayBox(client, QStringLiteral("txtOutFile"));
@@ -127,7 +151,7 @@ void frmKenaris::createControls(QWidget *client)
     Label[8] = newLabel(client, QStringLiteral("出力区切文字"), indexed("Label", 8));
     txt件数 = newDisplayBox(client, QStringLiteral("txt件数"));
     Label[9] = newLabel(client, QStringLiteral("処理件数"), indexed("Label", 9));
-    cmdClose = newButton(client, QStringLiteral("閉じる"), QStringLiteral("cmdClose"));
+    cmdClose = newButton(client, QStringLiteral("閉じる(&C)"), QStringLiteral("cmdClose"));
     Line1 = new QFrame(client);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setFrameShape(QFrame::HLine);
@@ -183,14 +207,17 @@ void frmKenaris::createMenus()
     mnuRecordLength = action(mnuEdit, QStringLiteral("レコード長を指定(&R)..."), QStringLiteral("mnuRecordLength"));
     mnuSelection = action(mnuEdit, QStringLiteral("対象レコードの指定(&W)..."), QStringLiteral("mnuSelection"));
     mnuFieldTypes = action(mnuEdit, QStringLiteral("項目の型の指定(&Y)..."), QStringLiteral("mnuFieldTypes"));
+    createLayoutTableItems();
     createOutputOptionItems();
 }
 
 void frmKenaris::setTabOrder()
 {
-    // Labels and hidden controls take no focus; of the option buttons Qt visits the checked one.
-    QWidget *const order[] = {txtCSV[0], List[0],   txtDELI,    cmd開始,    txtCSV[1],  List[2], cmdFile,
-                              cmdSave,   txtInFile, txtOutFile, Option1[0], Option1[1], txt件数, cmdClose};
+    // Tab visits what the user works with, in reading order; the display boxes take focus from a
+    // click only, to select and copy their text. Of the option buttons Qt visits the checked one.
+    for (QLineEdit *box : {txtCSV[0], txtCSV[1], txtDELI, txtInFile, txtOutFile, txt件数})
+        box->setFocusPolicy(Qt::ClickFocus);
+    QWidget *const order[] = {Option1[0], Option1[1], List[0], List[2], cmdFile, cmdSave, cmd開始, cmdClose};
     for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
@@ -264,7 +291,10 @@ void frmKenaris::mnuSaveCSV_Click() { cmdSave_Click(); }
 void frmKenaris::mnuDELI_Click()
 {
     runHandler([this] {
-        if (!frmFIX_) frmFIX_.reset(new frmFIX());
+        if (!frmFIX_) {
+            frmFIX_.reset(new frmFIX());
+            frmFIX_->changed = [this](const std::vector<int16_t> *renumbered) { followLayout(renumbered); };
+        }
         bringUp(*frmFIX_);
     });
 }
@@ -272,6 +302,7 @@ void frmKenaris::mnuDELI_Click()
 void frmKenaris::mnuByteUnit_Click()
 {
     mdlGlobal.Unit = mnuByteUnit->isChecked() ? WidthUnit::Bytes : WidthUnit::Characters;
+    followLayout();
 }
 
 void frmKenaris::mnuPreview_Click()
@@ -279,7 +310,7 @@ void frmKenaris::mnuPreview_Click()
     runHandler([this] {
         if (!frmPreview_) {
             frmPreview_ = std::make_unique<frmPreview>(InputPath);
-            frmPreview_->move(frameGeometry().topRight() + QPoint(8, 0)); // beside the main window
+            placeBeside(*frmPreview_, *this);
         }
         bringUp(*frmPreview_);
     });
@@ -292,6 +323,7 @@ void frmKenaris::closeEvent(QCloseEvent *event)
     // The program ends with this window: a running conversion stops after the record in hand and
     // the field width dialog closes too, so no window keeps the program alive.
     closing_ = true;
+    BackgroundRead::stopAll();
     if (frmFIX_) frmFIX_->close();
     if (frmPreview_) frmPreview_->close();
     event->accept();

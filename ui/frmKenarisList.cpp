@@ -2,11 +2,14 @@
 
 #include "Cp932Text.h"
 #include "KeyCodes.h"
+#include "mdlGlobal.h"
 
 #include <QDropEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+
+#include <charconv>
 
 std::string dragText(int fieldNumber, std::string_view itemText)
 {
@@ -17,6 +20,17 @@ std::string dragText(int fieldNumber, std::string_view itemText)
     return text;
 }
 
+int fieldNumberOf(std::string_view dragText)
+{
+    const size_t separator = dragText.find(';');
+    if (separator == std::string::npos) return 0;
+    int number = 0;
+    const char *end = dragText.data() + separator;
+    const auto [stop, error] = std::from_chars(dragText.data(), end, number);
+    if (error != std::errc() || stop != end || number < 1 || number > MaxFields) return 0;
+    return number;
+}
+
 KenarisList::KenarisList(QWidget *parent) : QListWidget(parent)
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -25,11 +39,19 @@ KenarisList::KenarisList(QWidget *parent) : QListWidget(parent)
     setAcceptDrops(true);
 }
 
-void KenarisList::appendBytes(std::string_view bytes)
+void KenarisList::appendBytes(std::string_view bytes) { appendBytes(bytes, decodeCp932(bytes)); }
+
+void KenarisList::appendBytes(std::string_view bytes, const QString &shown)
 {
-    auto *item = new QListWidgetItem(decodeCp932(bytes));
+    auto *item = new QListWidgetItem(shown);
     item->setData(Qt::UserRole, QByteArray(bytes.data(), qsizetype(bytes.size())));
     addItem(item);
+}
+
+void KenarisList::setItemBytes(int row, std::string_view bytes)
+{
+    item(row)->setText(decodeCp932(bytes));
+    item(row)->setData(Qt::UserRole, QByteArray(bytes.data(), qsizetype(bytes.size())));
 }
 
 std::string KenarisList::itemBytes(int row) const

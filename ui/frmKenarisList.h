@@ -18,6 +18,8 @@ inline constexpr char DragTextMimeType[] = "application/x-kenaris-drag-text";
 // The text of an output column: the field number with at least two digits, ";", and the
 // sample item's bytes, as in "03;ABC".
 std::string dragText(int fieldNumber, std::string_view itemText);
+// The field number a drag text starts with, or 0 when it carries none.
+int fieldNumberOf(std::string_view dragText);
 
 class KenarisList : public QListWidget {
 public:
@@ -33,7 +35,10 @@ public:
     // Run when an accepted drag text is dropped on the list.
     std::function<void(QObject *source, QPointF)> dropped;
 
+    // Adds an item keeping `bytes`, shown decoded or as `shown`.
     void appendBytes(std::string_view bytes);
+    void appendBytes(std::string_view bytes, const QString &shown);
+    void setItemBytes(int row, std::string_view bytes);
     std::string itemBytes(int row) const;
     // The selected row, or -1.
     int selectedRow() const;

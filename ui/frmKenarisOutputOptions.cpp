@@ -21,7 +21,7 @@ void frmKenaris::createOutputOptionItems()
     mnuTrim = checkable(QStringLiteral("前後の空白を除く(&T)"), QStringLiteral("mnuTrim"));
     mnuQuote = checkable(QStringLiteral("区切文字を含む項目を引用符で囲む(&Q)"), QStringLiteral("mnuQuote"));
     mnuUtf8 = checkable(QStringLiteral("出力を UTF-8 にする(&U)"), QStringLiteral("mnuUtf8"));
-    mnuBom = checkable(QStringLiteral("UTF-8 に BOM を付ける"), QStringLiteral("mnuBom"));
+    mnuBom = checkable(QStringLiteral("UTF-8 に BOM を付ける(&M)"), QStringLiteral("mnuBom"));
     mnuHeader = checkable(QStringLiteral("先頭行に項目名を出力する(&H)"), QStringLiteral("mnuHeader"));
     showOutputOptions();
 }

@@ -1,4 +1,5 @@
 // The 編集 menu's record settings: the record length, the record selection and the field types.
+// 元データ follows the first two when they are set.
 
 #include "frmKenaris.h"
 
@@ -17,7 +18,10 @@ void frmKenaris::mnuRecordLength_Click()
                    vbExclamation);
             return;
         }
-        if (!recordLength_) recordLength_ = new frmRecordLength(this);
+        if (!recordLength_) {
+            recordLength_ = new frmRecordLength(this);
+            connect(recordLength_, &QDialog::accepted, this, [this] { followLayout(); });
+        }
         recordLength_->openForModel();
     });
 }
@@ -25,7 +29,10 @@ void frmKenaris::mnuRecordLength_Click()
 void frmKenaris::mnuSelection_Click()
 {
     runHandler([this] {
-        if (!selection_) selection_ = new frmSelection(this);
+        if (!selection_) {
+            selection_ = new frmSelection(this);
+            connect(selection_, &QDialog::accepted, this, [this] { followLayout(); });
+        }
         selection_->openForModel();
     });
 }

@@ -12,6 +12,7 @@
 #include "OutputWriter.h"
 #include "RecordLoop.h"
 #include "RunReport.h"
+#include "SampleRecords.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
 #include "mdlGlobal.h"
@@ -37,7 +38,12 @@ public:
     ConversionProgress(frmKenaris &window, std::string inputPath)
         : window_(window), inputPath_(std::move(inputPath)), outputPath_(mdlGlobal.OutputPath)
     {
-        pauseInterval = window.progressInterval;
+        pauseInterval = window.progressInterval_;
+        // A pipe whose writer is silent must not freeze the window: 閉じる ends the run.
+        whileWaiting = [this] {
+            QCoreApplication::processEvents();
+            return !window_.closing_;
+        };
     }
 
     const LayoutModel &layout(size_t) const override { return mdlGlobal; }
@@ -51,8 +57,16 @@ public:
         return acceptOutputPath(progress.count);
     }
 
-    // A failed run still shows how far it got: the records written and the record in hand.
-    void failed(const RunProgress &progress) override { show(progress); }
+    // A failed run still shows how far it got: the records written and the record the failure
+    // names, read again from the source when it is not the one in hand.
+    void failed(const RunProgress &progress) override
+    {
+        show(progress);
+        if (progress.failedRecord == 0) return;
+        std::optional<std::string> record;
+        failureOf([&] { record = readRecordAgain(inputPath_, mdlGlobal.RecordLength, progress.failedRecord); });
+        showBytes(window_.txtCSV[0], record.value_or(std::string()));
+    }
 
     // Why the run stopped early, for a stop the user should hear about.
     const std::optional<QString> &stopReason() const { return stopReason_; }
@@ -66,7 +80,7 @@ private:
     }
 
     // The output file may have been chosen anew while events ran: the lines that follow go
-    // there, so it is prepared like the first one, and it must not be the source either.
+    // there, so it is prepared and held like the first one, and it must not be the source either.
     bool acceptOutputPath(int32_t count)
     {
         const std::string &chosen = mdlGlobal.OutputPath;
@@ -78,7 +92,7 @@ private:
             return false;
         }
         if (const std::optional<QString> failure =
-                failureOf([&] { prepareOutput(inputPath_, chosen, definitionFiles()); })) {
+                failureOf([&] { chosenLock_ = prepareOutput(inputPath_, chosen, definitionFiles()); })) {
             stopReason_ = stopped + *failure;
             return false;
         }
@@ -89,11 +103,13 @@ private:
     frmKenaris &window_;
     std::string inputPath_;
     std::string outputPath_;
+    OutputLock chosenLock_; // the output chosen during the run, held like the first one
     std::optional<QString> stopReason_;
 };
 
 void frmKenaris::cmd開始_Click()
 {
+    if (refusedWhileReading()) return;
     // A second run would delete the file the first one is still writing.
     if (converting_) {
         MsgBox(QStringLiteral("変換中です。今の変換が終わってから、もう一度「変換開始」を押してください。"),

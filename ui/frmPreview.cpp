@@ -1,12 +1,15 @@
 #include "frmPreview.h"
 
+#include "BackgroundRead.h"
 #include "FieldGrid.h"
 #include "PreviewTableModel.h"
 #include "SampleRecords.h"
 #include "frmKenarisDisplay.h"
 
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
+#include <QShortcut>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -31,14 +34,6 @@ bool sameCut(const LayoutModel &a, const LayoutModel &b)
            a.OutputLayout == b.OutputLayout;
 }
 
-// Which records are shown follows from these: the record length, the selection, and the widths
-// that cut the selection's field.
-bool sameRecords(const LayoutModel &a, const LayoutModel &b)
-{
-    if (a.RecordLength != b.RecordLength || a.Selection != b.Selection) return false;
-    return !a.Selection || (a.Unit == b.Unit && a.FieldTable == b.FieldTable);
-}
-
 } // namespace
 
 frmPreview::frmPreview(const std::string &inputPath)
@@ -59,6 +54,8 @@ frmPreview::frmPreview(const std::string &inputPath)
     layout->addWidget(table_);
     layout->addWidget(status_);
     resize(720, 420);
+    auto *close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 
     follower_->setInterval(FollowIntervalMs);
     connect(follower_, &QTimer::timeout, this, &frmPreview::refresh);
@@ -67,6 +64,7 @@ frmPreview::frmPreview(const std::string &inputPath)
 void frmPreview::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    if (readFailure_) shownLayout_.reset(); // shown again: try the source again
     refresh();
     follower_->start();
 }
@@ -74,17 +72,23 @@ void frmPreview::showEvent(QShowEvent *event)
 void frmPreview::hideEvent(QHideEvent *event)
 {
     follower_->stop();
+    if (reading_) BackgroundRead::stopAll(); // closed while its source is read
     QWidget::hideEvent(event);
 }
 
 void frmPreview::refresh()
 {
+    if (BackgroundRead::busy()) return; // the follower tries again
     if (shownLayout_ && inputPath_ == shownPath_ && sameCut(mdlGlobal, *shownLayout_)) return;
-    const bool readAgain = !shownLayout_ || inputPath_ != shownPath_ || !sameRecords(mdlGlobal, *shownLayout_);
+    const bool readAgain = !shownLayout_ || inputPath_ != shownPath_ || !readsSameRecords(mdlGlobal, *shownLayout_);
     shownLayout_ = mdlGlobal;
     shownPath_ = inputPath_;
     if (readAgain) reread();
     else model_->show(model_->records(), mdlGlobal);
+    // The header keeps the height it had: a column that becomes an output gets a second line.
+    QHeaderView *header = table_->horizontalHeader();
+    header->headerDataChanged(Qt::Horizontal, 0, std::max(0, model_->columnCount() - 1));
+    emit header->geometriesChanged();
     const int columns = model_->columnCount();
     for (int column = 0; column < std::min(columns, ColumnsSizedToContent); ++column)
         table_->resizeColumnToContents(column);
@@ -93,11 +97,21 @@ void frmPreview::refresh()
 
 void frmPreview::reread()
 {
-    std::vector<SampleRecord> records;
-    readFailure_ = shownPath_.empty()
-                       ? std::nullopt
-                       : failureOf([&] { records = readSampleRecords(shownPath_, mdlGlobal, ShownRecords); });
-    model_->show(std::move(records), mdlGlobal);
+    SampleRead read;
+    const std::string path = shownPath_;
+    const LayoutModel layout = mdlGlobal; // the worker's own copy: handlers may change the model meanwhile
+    reading_ = true;
+    readFailure_ = path.empty() ? std::nullopt : failureOf([&] {
+        BackgroundRead::run(this, path,
+                            QStringLiteral("プレビューのため、変換元ファイル「%1」を読み込んでいます。")
+                                .arg(QString::fromStdString(path)),
+                            [&](const std::atomic<bool> &stop) {
+                                read = readSampleRecords(path, layout, {.records = ShownRecords, .stop = &stop});
+                            });
+    });
+    reading_ = false;
+    bytesReached_ = read.bytesReached;
+    model_->show(std::move(read.records), mdlGlobal);
 }
 
 void frmPreview::showStatus()
@@ -114,16 +128,25 @@ void frmPreview::showStatus()
         return;
     }
     const std::vector<SampleRecord> &records = model_->records();
+    const QString searched = QStringLiteral("先頭 %1 MB まで").arg(SampleLimits().bytes >> 20);
     if (records.empty()) {
-        status_->setText(mdlGlobal.Selection
-                             ? QStringLiteral("変換元ファイルには、対象レコードの指定に合うレコードがありません。")
-                             : QStringLiteral("変換元ファイルにはレコードがありません。"));
+        if (bytesReached_)
+            status_->setText(QStringLiteral("変換元ファイルの%1を読みましたが、%2。")
+                                 .arg(searched, mdlGlobal.Selection
+                                                    ? QStringLiteral("対象レコードの指定に合うレコードはありません")
+                                                    : QStringLiteral("行の終わりがありません")));
+        else
+            status_->setText(mdlGlobal.Selection
+                                 ? QStringLiteral("変換元ファイルには、対象レコードの指定に合うレコードがありません。")
+                                 : QStringLiteral("変換元ファイルにはレコードがありません。"));
         return;
     }
     const WidthUnit unit = mdlGlobal.Unit;
     const QString unitName = unit == WidthUnit::Bytes ? QStringLiteral("バイト") : QStringLiteral("文字");
     const long long firstLength = unitsIn(records.front().bytes, unit);
-    QString text = QStringLiteral("表示 %1 件　").arg(records.size());
+    QString text = QStringLiteral("表示 %1 件%2　")
+                       .arg(records.size())
+                       .arg(bytesReached_ ? QStringLiteral("（%1）").arg(searched) : QString());
     if (const std::optional<long long> total = model_->totalWidth()) {
         text += QStringLiteral("レイアウトの合計 %1 %3／先頭レコード %2 %3").arg(*total).arg(firstLength).arg(unitName);
         if (*total != firstLength) text += QStringLiteral("（一致しません）");

@@ -42,6 +42,8 @@ private:
     const std::string &inputPath_;
     std::string shownPath_;
     std::optional<QString> readFailure_;     // why the source could not be read
+    bool reading_ = false;                   // the source is being read
+    bool bytesReached_ = false;              // the read ended at its bound in bytes
     std::optional<LayoutModel> shownLayout_; // the layout the table was last cut by, once filled
     PreviewTableModel *model_;
     QTableView *table_;

@@ -1,10 +1,11 @@
 #include "WindowRun.h"
 
-#include "frmKenarisDragLabel.h"
+#include "KeyCodes.h"
 #include "mdlGlobal.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QListWidget>
 #include <QPushButton>
 #include <QWindow>
 
@@ -33,14 +34,20 @@ void waitUntilExposed(frmKenaris &window)
     if (!window.windowHandle() || !window.windowHandle()->isExposed()) fail("the window was not shown");
 }
 
-// What a drag of sample field `field` onto the output list leaves behind: the row selected, the
-// hidden label's caption, and the drop.
-void dragToOutput(frmKenaris &window, int field)
+template <typename T> T *control(const frmKenaris &window, const char *name)
 {
-    const int row = field - 1;
-    window.List[0]->setCurrentRow(row);
-    window.Label1->setCaption(dragText(field, window.List[0]->itemBytes(row)));
-    window.List_DragDrop(2, window.Label1, 10, 10);
+    T *found = window.findChild<T *>(QString::fromUtf8(name));
+    if (!found) fail(std::string("the window has no control ") + name);
+    return found;
+}
+
+int listed(const frmKenaris &window, const char *list) { return control<QListWidget>(window, list)->count(); }
+
+// Sample field `field` added to the output as the Insert key adds it: the row selected, then the key.
+void addToOutput(frmKenaris &window, int field)
+{
+    control<QListWidget>(window, "List_0")->setCurrentRow(field - 1);
+    window.List_KeyDown(0, vbKeyInsert, Qt::NoModifier);
 }
 
 void checkFinalReport(const QList<ShownMessage> &messages, long long records)
@@ -61,27 +68,27 @@ void checkFinalReport(const QList<ShownMessage> &messages, long long records)
 WindowRun::WindowRun(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath)
     : records_(benchCase.source.records)
 {
-    window_->CommonDialog1.setAnswerer(&answerer_);
+    window_->commonDialog1().setAnswerer(&answerer_);
     checkStartupLayout(benchCase);
     waitUntilExposed(*window_);
 
     answerer_.path = sourcePath;
-    window_->cmdFile->click();
-    if (window_->List[0]->count() != int(benchCase.source.widths.size()))
-        fail("the preview lists " + std::to_string(window_->List[0]->count()) + " fields instead of " +
+    control<QPushButton>(*window_, "cmdFile")->click();
+    if (listed(*window_, "List_0") != int(benchCase.source.widths.size()))
+        fail("the preview lists " + std::to_string(listed(*window_, "List_0")) + " fields instead of " +
              std::to_string(benchCase.source.widths.size()));
-    for (const int field : benchCase.outputOrder) dragToOutput(*window_, field);
-    if (window_->List[2]->count() != int(benchCase.outputOrder.size()))
-        fail("the output list holds " + std::to_string(window_->List[2]->count()) + " columns instead of " +
+    for (const int field : benchCase.outputOrder) addToOutput(*window_, field);
+    if (listed(*window_, "List_2") != int(benchCase.outputOrder.size()))
+        fail("the output list holds " + std::to_string(listed(*window_, "List_2")) + " columns instead of " +
              std::to_string(benchCase.outputOrder.size()));
     answerer_.path = outputPath;
-    window_->cmdSave->click();
+    control<QPushButton>(*window_, "cmdSave")->click();
     if (mdlGlobal.OutputPath != outputPath) fail("the output file was not taken from the save dialog");
 }
 
 void WindowRun::start()
 {
     messages_.messages.clear();
-    window_->cmd開始->click();
+    control<QPushButton>(*window_, "cmd開始")->click();
     checkFinalReport(messages_.messages, records_);
 }

@@ -81,19 +81,21 @@ TEST(Batch, EmptySourceReportsZero)
     const BatchOutcome outcome = runBatch(dir, {dir.write("layout.def", ThreeFields), dir.write("in.txt", ""), output});
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
     EXPECT_EQ(outcome.out, " 0件\n");
-    EXPECT_FALSE(exists(output)); // the old output is deleted, as by the window
+    EXPECT_TRUE(exists(output)); // the old output is replaced by an empty one
+    EXPECT_EQ(TempDir::read(output), "");
 }
 
-TEST(Batch, ConversionFailureNamesRecordAndCause)
+TEST(Batch, ALayoutFaultIsRefusedBeforeAnyRecord)
 {
     TempDir dir;
     // Field 2's width is a full-width digit in CP932; the message shows it decoded.
     const std::string definition = "FIX\r\nOUT\r\n2\r\nLEN\r\n3 a\r\n\x82\x52 b\r\n";
     const BatchOutcome outcome =
         runBatch(dir, {dir.write("layout.def", definition), dir.write("in.txt", ThreeRecords), dir.file("out.csv")});
-    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_EQ(outcome.exitCode, 2);
     EXPECT_EQ(outcome.out, "");
-    EXPECT_TRUE(contains(outcome.err, "1 件目のレコードで変換を中止しました。")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "定義ファイル「" + dir.file("layout.def") + "」のレイアウトでは変換できません。"))
+        << outcome.err;
     EXPECT_TRUE(contains(outcome.err, "フィールド 2 の文字長「３」は数値ではありません。")) << outcome.err;
 }
 
@@ -223,7 +225,7 @@ TEST(Batch, AnInterruptNamesTheRecordsRead)
     const size_t at = outcome.err.find("中断しました。");
     ASSERT_NE(at, std::string::npos) << outcome.err;
     const long read = std::stol(outcome.err.substr(at + std::string("中断しました。").size()));
-    EXPECT_GE(converted, 20'000);
+    EXPECT_GT(converted, 0); // what was still in the pipe is not read: the run ends at once
     EXPECT_TRUE(read == 2 * converted || read == 2 * converted + 1) << read << " read, " << converted << " converted";
 }
 

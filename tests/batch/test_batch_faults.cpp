@@ -9,13 +9,18 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
+#include <sstream>
 #include <optional>
 
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
 namespace {
@@ -67,21 +72,28 @@ protected:
     std::string definition;
 };
 
+// Also with the output options on: the byte order mark before the first line must not move where
+// a half-written line is cut off.
 TEST_F(BatchFaults, NoRoomForTheOutputKeepsWholeLinesAndNamesTheFirstMissingRecord)
 {
-    const std::string source = put("in.txt", numberedLines(2000));
-    const std::string expected = secondAndFirstField(TempDir::read(source));
+    const std::string plain = put("in.txt", numberedLines(2000));
+    std::string quotedOutput;
+    const std::string quotes = put("quotes.txt", quotedLines(2000, quotedOutput));
+    const std::string optionsOn = put("options.def", SecondAndFirstQuotedWithMarkDefinition);
     const struct {
         const char *name;
         std::string output;
         rlim_t limit;
+        std::string definition, source, expected;
     } rows[] = {
-        {"full disk", "/dev/full", 0},
-        {"file-size limit", dir.file("out.csv"), 4000},
+        {"full disk", "/dev/full", 0, definition, plain, secondAndFirstField(TempDir::read(plain))},
+        {"file-size limit", dir.file("out.csv"), 4000, definition, plain, secondAndFirstField(TempDir::read(plain))},
+        {"full disk, UTF-8 with a mark, quoted", "/dev/full", 0, optionsOn, quotes, quotedOutput},
+        {"file-size limit, UTF-8 with a mark, quoted", dir.file("marked.csv"), 4000, optionsOn, quotes, quotedOutput},
     };
     for (const auto &row : rows) {
         SCOPED_TRACE(row.name);
-        const BatchOutcome outcome = runBatch(dir, {definition, source, row.output},
+        const BatchOutcome outcome = runBatch(dir, {row.definition, row.source, row.output},
                                               {.fileSizeLimit = row.limit, .unprivileged = false, .whileRunning = {}});
         ASSERT_EQ(outcome.setupProblem, "");
         EXPECT_EQ(outcome.exitCode, 1);
@@ -89,7 +101,7 @@ TEST_F(BatchFaults, NoRoomForTheOutputKeepsWholeLinesAndNamesTheFirstMissingReco
         EXPECT_TRUE(contains(outcome.err, "件目のレコードで変換を中止しました。")) << outcome.err;
         EXPECT_TRUE(contains(outcome.err, "ファイル「" + row.output + "」に書き込めません。")) << outcome.err;
         const std::string written = row.limit ? TempDir::read(row.output) : std::string();
-        expectWholeLinesOf(written, expected);
+        expectWholeLinesOf(written, row.expected);
         // Every record before the one named is in the file: the user can tell where to go on.
         EXPECT_EQ(namedRecord(outcome.err), int(lineCount(written)) + 1) << outcome.err;
     }
@@ -254,6 +266,236 @@ TEST_F(BatchFaults, LargestFieldTableConvertsAndOneMoreIsRefused)
         EXPECT_TRUE(contains(outcome.err, dir.file("too-wide.def"))) << outcome.err;
         EXPECT_EQ(TempDir::read(output), wideOutput(MaxFields, bytes)); // nothing done
     }
+}
+
+// A command line as a shell runs it: arguments, then `<in`, `>out`, `>>out`, or `|gone` for a
+// standard output whose reader has gone; names are in the scratch folder.
+BatchOutcome runCommand(const TempDir &dir, const std::string &command)
+{
+    std::vector<std::string> arguments;
+    BatchOptions options;
+    std::istringstream words(command);
+    for (std::string word; words >> word;) {
+        if (word == "|gone") options.outputReaderGone = true;
+        else if (word[0] == '<') options.input = dir.file(word.substr(1));
+        else if (word.rfind(">>", 0) == 0) options.output = dir.file(word.substr(2)), options.appendOutput = true;
+        else if (word[0] == '>') options.output = dir.file(word.substr(1));
+        else arguments.push_back(word);
+    }
+    return runBatch(dir, arguments, options);
+}
+
+// Standard input and output are the files they are: a name of standard output itself writes it,
+// and one file under two names (standard streams included) is refused with nothing written,
+// made or deleted. A reader of standard output that goes away ends the run quietly. A failure
+// with several outputs names the lines each kept.
+TEST(BatchStreams, OneFileUnderTwoNames)
+{
+    enum After {
+        Unchanged,
+        Absent,
+        HoldsData
+    }; // HoldsData: as seeded, then the lines of in.txt
+    const struct {
+        const char *name;
+        const char *command;
+        int exitCode;
+        const char *message; // "": nothing on standard error
+        const char *file;
+        After after;
+    } rows[] = {
+        {"/dev/stdout is standard output", "layout.def in.txt /dev/stdout >out.csv", 0, " 3件\n", "out.csv", HoldsData},
+        {"so is /proc/self/fd/1", "layout.def in.txt /proc/self/fd/1 >>log.csv", 0, " 3件\n", "log.csv", HoldsData},
+        {"- and the file standard output is", "layout.def in.txt - layout.def o2.csv >>o2.csv", 2,
+         "「o2.csv」はほかの出力ファイルと同じです", "o2.csv", Unchanged},
+        {"- and /dev/stdout", "layout.def in.txt - layout.def /dev/stdout >>o2.csv", 2, "「/dev/stdout」はほかの",
+         "o2.csv", Unchanged},
+        {"standard input is the output", "layout.def - in.txt <in.txt", 2, "は変換元ファイルと同じです", "in.txt",
+         Unchanged},
+        {"standard output is the source", "layout.def in.txt - >>in.txt", 2, "は変換元ファイルと同じです", "in.txt",
+         Unchanged},
+        {"standard output is the layout", "layout.def in.txt - >>layout.def", 2, "は定義ファイルと同じです",
+         "layout.def", Unchanged},
+        {"x and ./x", "layout.def in.txt x layout.def ./x", 2, "「./x」はほかの", "x", Absent},
+        {"x and sub/../x", "layout.def in.txt x layout.def sub/../x", 2, "「sub/../x」はほかの", "x", Absent},
+        {"a link to no file yet and its target", "layout.def in.txt dangling layout.def target.csv", 2,
+         "「target.csv」はほかの", "target.csv", Absent},
+        {"a read-only output", "layout.def in.txt ro.csv", 2, "は読み取り専用のため", "ro.csv", Unchanged},
+        {"the reader of the data goes away", "layout.def big.txt - |gone", 141, "", "big.txt", Unchanged},
+        {"the reader of the report goes away", "layout.def in.txt out.csv |gone", 141, "", "out.csv", HoldsData},
+        {"one of several outputs fails", "layout.def in.txt first.csv layout.def /dev/full", 1,
+         "出力ファイルごとの書き込み済みの行数:\n 3行 first.csv\n 0行 /dev/full\n", "first.csv", HoldsData},
+    };
+    const std::map<std::string, std::string> seeded = {{"layout.def", SecondAndFirstDefinition},
+                                                       {"in.txt", numberedLines(3)},
+                                                       {"big.txt", numberedLines(20000)},
+                                                       {"o2.csv", "old\r\n"},
+                                                       {"log.csv", "earlier\r\n"},
+                                                       {"ro.csv", "old\r\n"}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        for (const auto &[name, bytes] : seeded) dir.write(name, bytes);
+        std::filesystem::create_directory(dir.file("sub"));
+        std::filesystem::create_symlink("target.csv", dir.file("dangling"));
+        ::chmod(dir.file("ro.csv").c_str(), 0444);
+        const BatchOutcome outcome = runCommand(dir, row.command);
+        EXPECT_EQ(outcome.exitCode, row.exitCode) << outcome.err;
+        if (*row.message) {
+            EXPECT_TRUE(contains(outcome.err, row.message)) << outcome.err;
+        } else {
+            EXPECT_EQ(outcome.err, "");
+        }
+        const auto seed = seeded.find(row.file);
+        const std::string before = seed == seeded.end() ? "" : seed->second;
+        EXPECT_EQ(std::filesystem::exists(dir.file(row.file)), row.after != Absent);
+        if (row.after != Absent) {
+            EXPECT_EQ(TempDir::read(dir.file(row.file)),
+                      row.after == Unchanged ? before : before + secondAndFirstField(numberedLines(3)));
+        }
+    }
+}
+
+// A run holds its output: a second run on it is refused and the first run's lines stay alone.
+TEST_F(BatchFaults, ASecondRunOnTheSameOutputIsRefused)
+{
+    const std::string pipe = dir.file("in.fifo");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string output = dir.file("out.csv");
+    const std::string records = numberedLines(3);
+    BatchOutcome second;
+    TempDir otherDir;
+    const BatchOutcome first =
+        runBatch(dir, {definition, pipe, output}, {.whileRunning = [&](pid_t) {
+                     const int writer = ::open(pipe.c_str(), O_WRONLY); // the first run has claimed its output by now
+                     second = runBatch(otherDir, {definition, put("other.txt", numberedLines(5)), output});
+                     if (writer >= 0) {
+                         (void)!::write(writer, records.data(), records.size());
+                         ::close(writer);
+                     }
+                 }});
+    EXPECT_EQ(second.exitCode, 2);
+    EXPECT_TRUE(contains(second.err, "出力ファイル「" + output + "」にはほかの変換が書き込んでいます。")) << second.err;
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(TempDir::read(output), secondAndFirstField(records));
+}
+
+// Waits up to ten seconds for `child` to end, without reaping it; then ends it for good, so that
+// a run that ignored the signal fails the test rather than hanging it.
+void awaitEnd(pid_t child)
+{
+    for (int tenths = 0; tenths < 100; ++tenths) {
+        siginfo_t info{};
+        if (::waitid(P_PID, id_t(child), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == child) return;
+        ::usleep(100'000);
+    }
+    ::kill(child, SIGKILL);
+}
+
+// A signal ends a run at once also while it waits on a pipe: for data, or for a reader.
+TEST_F(BatchFaults, SignalsEndARunThatWaitsOnAPipe)
+{
+    const std::string pipe = dir.file("pipe"), big = put("big.txt", numberedLines(200000));
+    const struct {
+        const char *name;
+        bool pipeIsSource; // else the output
+        int signal;
+    } rows[] = {{"a source whose writer stalls after three lines and a half", true, SIGTERM},
+                {"an output nobody opens", false, SIGINT}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        ::unlink(pipe.c_str());
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        const std::string output = row.pipeIsSource ? dir.file("out.csv") : pipe;
+        int writer = -1;
+        const BatchOutcome outcome =
+            runBatch(dir, {definition, row.pipeIsSource ? pipe : big, output}, {.whileRunning = [&](pid_t child) {
+                         if (row.pipeIsSource) {
+                             writer = ::open(pipe.c_str(), O_WRONLY);
+                             const std::string lines = numberedLines(3) + "12345";
+                             (void)!::write(writer, lines.data(), lines.size());
+                         }
+                         ::usleep(300'000); // the run is waiting by now
+                         ::kill(child, row.signal);
+                         awaitEnd(child);
+                     }});
+        if (writer >= 0) ::close(writer);
+        EXPECT_EQ(outcome.exitCode, 128 + row.signal) << outcome.err;
+        EXPECT_TRUE(contains(outcome.err, "中断しました。")) << outcome.err;
+        if (row.pipeIsSource) { // the three whole lines, not the half one
+            EXPECT_EQ(TempDir::read(output), secondAndFirstField(numberedLines(3)));
+            EXPECT_TRUE(contains(outcome.err, "3 件目までのレコードを変換済みです。")) << outcome.err;
+        }
+    }
+}
+
+// Under a Japanese locale the system's reason is Japanese text, not question marks. The locale
+// is compiled for the test (the system need not have it) where its source is installed.
+TEST_F(BatchFaults, SystemReasonInTheUsersLocale)
+{
+    const std::string locales = dir.file("");
+    if (std::system(("localedef -i ja_JP -f UTF-8 " + locales + "ja_JP.UTF-8 >/dev/null 2>&1").c_str()) != 0)
+        GTEST_SKIP() << "the ja_JP locale cannot be compiled here";
+    const BatchOutcome outcome =
+        runBatch(dir, {dir.file("nosuch.def"), definition, dir.file("out.csv")},
+                 {.environment = {"LOCPATH=" + locales, "LANG=ja_JP.UTF-8", "LC_ALL=", "LANGUAGE="}});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_FALSE(contains(outcome.err, "?")) << outcome.err;
+    EXPECT_TRUE(contains(outcome.err, "そのようなファイルやディレクトリはありません")) << outcome.err;
+}
+
+// Each row: the layout, the source, then the exit code, the report, what standard error says
+// and what the output holds afterwards (it held "old" before).
+struct RunRow {
+    const char *name;
+    std::string definition;
+    std::string source;
+    int exitCode;
+    std::string report;
+    std::string said;
+    std::string outputAfter;
+};
+
+TEST_F(BatchFaults, LayoutsAreCheckedBeforeTheOutputIsTouchedAndEdgesOfTheSource)
+{
+    const std::string ab = "FIX\r\nOUT\r\n1\r\nLEN\r\n";
+    const RunRow rows[] = {
+        {"an output width that is no number", ab + "abc a\r\n", "ABC\r\n", 2, "",
+         "フィールド 1 の文字長「abc」は数値ではありません", "old\r\n"},
+        {"an output field beyond the fields", "FIX\r\nOUT\r\n5\r\nLEN\r\n3 a\r\n", "ABC\r\n", 2, "",
+         "フィールド番号 5 に当たるフィールドがありません", "old\r\n"},
+        {"a selection field that cannot be cut", "FIX\r\nSELECT 2 x\r\nOUT\r\n1\r\nLEN\r\n3 a\r\nzz b\r\n", "ABC\r\n",
+         2, "", "対象レコードの指定のフィールド 2 の文字長「zz」", "old\r\n"},
+        {"an output list starting with -1", "FIX\r\nOUT\r\n-1\r\n1\r\nLEN\r\n3 a\r\n", "ABC\r\n", 2, "",
+         "出力データの先頭が空き (-1)", "old\r\n"},
+        {"an output entry that is no number", "FIX\r\nOUT\r\n1\r\nabc\r\nLEN\r\n3 a\r\n", "ABC\r\n", 2, "",
+         "4 行目「abc」が正しくありません", "old\r\n"},
+        {"a keyword line after OUT", "FIX\r\nOUT\r\n1\r\nTRIM\r\nLEN\r\n3 a\r\n", "ABC\r\n", 2, "",
+         "4 行目「TRIM」が正しくありません", "old\r\n"},
+        {"a layout saved as UTF-8", "\xEF\xBB\xBF" + ab + "3 a\r\n", "ABC\r\n", 2, "", "UTF-8 (BOM 付き)", "old\r\n"},
+        {"a keyword in lower case", "FIX\r\nrecord\t4\r\n" + ab + "3 a\r\n", "ABCDEFGH", 0, " 2件\n", "",
+         "ABC\r\nEFG\r\n"},
+        {"an empty source", ab + "3 a\r\n", "", 0, " 0件\n", "", ""},
+        {"only the end-of-file mark", ab + "3 a\r\n", "\x1A", 0, " 0件\n", "", ""},
+        {"the mark after a last line without a line end", ab + "2 a\r\n", "AB\r\nCD\x1A", 0, " 2件\n", "",
+         "AB\r\nCD\r\n"},
+        {"the last record cut like the others", "FIX\r\nRECORD 4\r\n" + ab + "4 a\r\n", "ABC\nDEF\n", 0,
+         " 2件\n改行を含むレコード 2 件（最初は 1 件目）\n", "", "ABC\n\r\nDEF\n\r\n"},
+    };
+    const std::string output = dir.file("out.csv");
+    for (const RunRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        put("out.csv", "old\r\n");
+        const BatchOutcome outcome = runBatch(dir, {put("row.def", row.definition), put("in.txt", row.source), output});
+        EXPECT_EQ(outcome.exitCode, row.exitCode) << outcome.err;
+        EXPECT_EQ(outcome.out, row.report);
+        EXPECT_TRUE(contains(outcome.err, row.said)) << outcome.err;
+        EXPECT_EQ(TempDir::read(output), row.outputAfter);
+        EXPECT_TRUE(std::filesystem::exists(output));
+    }
+    const BatchOutcome endless = runBatch(dir, {"/dev/zero", put("in.txt", "ABC\r\n"), output});
+    EXPECT_EQ(endless.exitCode, 2);
+    EXPECT_TRUE(contains(endless.err, "1 行目が 131072 バイトを超えています")) << endless.err;
 }
 
 } // namespace

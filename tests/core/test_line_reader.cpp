@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <fstream>
+#include <fcntl.h>
+#include <thread>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -52,15 +58,18 @@ INSTANTIATE_TEST_SUITE_P(Rows, ReadRecords,
                          testing::Values(
                              // Records of n bytes, with or without a line end after each; a short last record.
                              RecordRow{"abcdefgh", 3, {"abc", "def", "gh"}},
-                             RecordRow{"abc\r\ndef\nghi\rjk\r\n", 3, {"abc", "def", "ghi", "jk"}},
-                             RecordRow{"ab\ncd\r\n", 3, {"ab\n", "cd"}}, // a line end inside a record is data
+                             RecordRow{"abc\r\ndef\nghi\rjk\r\n", 3, {"abc", "def", "ghi", "jk\r"}},
+                             RecordRow{"abc\r\ndef\nghi\rj\r\n", 3, {"abc", "def", "ghi", "j\r\n"}},
+                             RecordRow{"ab\ncd\r\n", 3, {"ab\n", "cd\r"}},   // a line end inside a record is data
+                             RecordRow{"ABC\nDEF\n", 4, {"ABC\n", "DEF\n"}}, // the last record is cut like the others
                              RecordRow{"abc\r\n\r\n", 3, {"abc", ""}}, RecordRow{"", 3, {}},
                              // The end-of-file mark alone at the very end is no record; anywhere else it is data.
                              RecordRow{"abc\x1A", 3, {"abc"}}, RecordRow{"abc\r\n\x1A", 3, {"abc"}},
-                             RecordRow{"\x1A", 3, {}}, RecordRow{"ab\r\n\x1A", 3, {"ab"}}, RecordRow{"a\x1A", 1, {"a"}},
+                             RecordRow{"\x1A", 3, {}}, RecordRow{"ab\r\n\x1A", 3, {"ab\r"}},
+                             RecordRow{"a\n\x1A", 3, {"a"}}, RecordRow{"a\x1A", 1, {"a"}},
                              RecordRow{"ab\x1A", 3, {"ab\x1A"}}, RecordRow{"\x1A\x1A", 3, {"\x1A\x1A"}},
-                             RecordRow{"\x1A\r\n", 3, {"\x1A"}}, RecordRow{"a\r\n\x1A", 0, {"a"}},
-                             RecordRow{"a\x1A", 0, {"a\x1A"}}, RecordRow{"\x1A", 0, {}},
+                             RecordRow{"\x1A\r\n", 3, {"\x1A\r\n"}}, RecordRow{"a\r\n\x1A", 0, {"a"}},
+                             RecordRow{"a\x1A", 0, {"a"}}, RecordRow{"\x1A", 0, {}}, RecordRow{"\x1Az", 0, {"\x1Az"}},
                              RecordRow{"\x1A\r\n", 0, {"\x1A"}}, RecordRow{"a\r\x1A\n", 0, {"a", "\x1A"}}));
 
 TEST(LineReader, TheLastRecordStaysWhenOnlyTheMarkFollows)
@@ -102,6 +111,85 @@ TEST(LineReader, ALineOf100MB)
     EXPECT_EQ(lines[0].size(), 100u << 20);
     EXPECT_EQ(lines[0][12345], '\x8A');
     EXPECT_EQ(lines[1], "short");
+}
+
+TEST(LineReader, KeepsTheStartOfLongLinesAndReadsPastTheRest)
+{
+    // Compared with whole lines: line ends around the reads' chunks, a CR LF split by them.
+    for (const size_t length : {size_t(10), size_t(65533), size_t(65535), size_t(65536), size_t(200001)}) {
+        const std::string bytes = std::string(length, 'a') + "\r\n" + std::string(length, 'b') + "\rz\r";
+        TempDir dir;
+        LineReader reader(dir.write("in.txt", bytes));
+        reader.keepAtMost(7);
+        std::string_view line;
+        const Lines whole = readAll(bytes);
+        for (const std::string &expected : whole) {
+            ASSERT_TRUE(reader.next(line)) << length;
+            EXPECT_EQ(line, expected.substr(0, 7)) << length;
+            EXPECT_EQ(reader.lastLineCut(), expected.size() > 7) << length;
+        }
+        EXPECT_FALSE(reader.next(line)) << length;
+        EXPECT_EQ(reader.consumed(), bytes.size()) << length;
+    }
+}
+
+TEST(LineReader, ReadsARegularFileUpToItsSizeWhenOpened)
+{
+    TempDir dir;
+    const std::string path = dir.write("in.txt", "abc\r\ndef\r\n");
+    std::string_view line;
+    {
+        LineReader reader(path);
+        std::ofstream(path, std::ios::binary | std::ios::app) << "half-writ";
+        ASSERT_TRUE(reader.next(line) && reader.next(line));
+        EXPECT_EQ(line, "def");
+        EXPECT_FALSE(reader.next(line)); // what was appended meanwhile is not read
+    }
+    LineReader reader(path);
+    ASSERT_EQ(::truncate(path.c_str(), 9), 0); // cut short before the reader got there
+    try {
+        while (reader.next(line)) {
+        }
+        FAIL() << "read a cut file to its end";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::FileShrank);
+    }
+}
+
+TEST(LineReader, AnEmptyShellPipeIsAnEmptySource)
+{
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    ::close(ends[1]);
+    LineReader reader("/proc/self/fd/" + std::to_string(ends[0]));
+    std::string_view line;
+    EXPECT_FALSE(reader.next(line)); // its writer was there and wrote nothing: no EmptyPipe
+    ::close(ends[0]);
+}
+
+TEST(LineReader, AWaitForDataStopsWhenAsked)
+{
+    TempDir dir;
+    const std::string fifo = dir.file("in.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int silentWriter = ::open(fifo.c_str(), O_RDWR);
+    ASSERT_GE(silentWriter, 0);
+    std::atomic<bool> stop = false;
+    LineReader reader(fifo);
+    reader.keepReadingWhile([&] { return !stop.load(); });
+    std::thread stopper([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        stop = true;
+    });
+    std::string_view line;
+    try {
+        reader.next(line);
+        ADD_FAILURE() << "read a silent pipe";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::ReadStopped);
+    }
+    stopper.join();
+    ::close(silentWriter);
 }
 
 TEST(LineReader, AMissingFileCannotBeOpened)

@@ -38,7 +38,7 @@ TEST_P(Checks, FindWhatTheRecordDraws)
 {
     const CheckRow &row = GetParam();
     const ComposePlan plan(row.layout);
-    EXPECT_EQ(RecordChecks(row.layout, plan.boundaries()).check(row.record), row.warnings);
+    EXPECT_EQ(RecordChecks(row.layout, plan.boundaries()).check(row.record, row.record.size()), row.warnings);
 }
 
 constexpr WidthUnit Chars = WidthUnit::Characters, Bytes = WidthUnit::Bytes;

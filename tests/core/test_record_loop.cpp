@@ -66,14 +66,16 @@ TEST(RecordLoop, ConvertsEveryLineAndCountsEmptyOnes)
     EXPECT_EQ(env.shownOutput.back(), ",AB");
 }
 
-TEST(RecordLoop, NoFileWhenNothingIsComposed)
+TEST(RecordLoop, AnOutputWithoutLinesIsAnEmptyFile)
 {
     TempDir dir;
     TestEnvironment env(dir.file("out.csv"), {});
     EXPECT_EQ(runConversion(dir.write("in.txt", "ABC\r\nDEF\r\n"), env).count(), 2);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out.csv")));
+    std::filesystem::remove(dir.file("out.csv"));
     EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count(), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv")));
+    EXPECT_TRUE(std::filesystem::exists(dir.file("out.csv")));
+    EXPECT_EQ(TempDir::read(dir.file("out.csv")), "");
 }
 
 TEST(RecordLoop, ChangesBetweenRecordsTakeEffectAtTheNextRecord)
@@ -104,7 +106,7 @@ TEST(RecordLoop, Utf8OutputCountsWhatCannotBeDecodedAndMarksEachFile)
     TestEnvironment env(dir.file("out.csv"), {1});
     env.model.Output = {.utf8 = true, .bom = true};
     EXPECT_EQ(runConversion(dir.write("empty.txt", ""), env).count(), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir.file("out.csv"))) << "the mark goes with the first line";
+    EXPECT_EQ(TempDir::read(dir.file("out.csv")), "") << "the mark goes with the first line";
 
     env.onPause = [&](int32_t count) {
         if (count == 256) env.model.OutputPath = dir.file("second.csv");
@@ -277,6 +279,34 @@ struct SeveralLayouts : RunEnvironment {
     }
 };
 
+// Only the bytes an output column reaches are kept of a line, yet the length check takes the
+// whole line, and a file of rejected records gets it as it was read.
+TEST(RecordLoop, ChecksAndRejectsTakeWholeLinesBeyondWhatTheColumnsReach)
+{
+    const std::string kanji30 = [] {
+        std::string text;
+        for (int i = 0; i < 30; ++i) text += "\x8A\xBF";
+        return text;
+    }();
+    for (const WidthUnit unit : {WidthUnit::Bytes, WidthUnit::Characters})
+        for (const bool rejects : {false, true}) {
+            SCOPED_TRACE(testing::Message() << "unit " << int(unit) << ", rejects " << rejects);
+            TempDir dir;
+            TestEnvironment env(dir.file("out.csv"), {1}); // fields of 30 units in all
+            env.model.Unit = unit;
+            if (rejects) env.rejectPath = dir.file("rejects.txt");
+            const std::string fits = unit == WidthUnit::Bytes ? std::string(30, 'a') : kanji30;
+            const std::string tooLong = fits + "b\r\n";
+            const RunResult result = runConversion(dir.write("in.txt", fits + "\r\n" + tooLong + fits), env);
+            const WarningCount &count = result.targets.at(0).warnings[size_t(Warning::LengthMismatch)];
+            EXPECT_EQ(count.records, 1);
+            EXPECT_EQ(count.firstRecord, 2);
+            if (rejects) {
+                EXPECT_EQ(TempDir::read(env.rejectPath), tooLong);
+            }
+        }
+}
+
 TEST(RecordLoop, SeveralLayoutsInOnePassTakeTheRecordsTheySelect)
 {
     TempDir dir;
@@ -339,7 +369,7 @@ TEST(FileChecks, TheOutputIsNeverTheSource)
     std::filesystem::create_symlink(source, dir.file("link.txt"));
     EXPECT_TRUE(isSameFile(source, dir.file("link.txt")));
     try {
-        prepareOutput(source, dir.file("link.txt"));
+        (void)prepareOutput(source, dir.file("link.txt"));
         FAIL() << "no error";
     } catch (const CoreError &error) {
         EXPECT_EQ(error.kind(), CoreError::Kind::SameFile);
@@ -350,7 +380,7 @@ TEST(FileChecks, TheOutputIsNeverTheSource)
     std::filesystem::create_symlink(definition, dir.file("def-link"));
     for (const char *output : {"layout.def", "def-link"}) {
         try {
-            prepareOutput(source, dir.file(output), {dir.file("other.def"), definition});
+            (void)prepareOutput(source, dir.file(output), {dir.file("other.def"), definition});
             FAIL() << "overwrote the definition through " << output;
         } catch (const CoreError &error) {
             EXPECT_EQ(error.kind(), CoreError::Kind::OutputIsDefinition);
@@ -359,17 +389,17 @@ TEST(FileChecks, TheOutputIsNeverTheSource)
     EXPECT_EQ(TempDir::read(definition), "FIX\r\n");
 
     const std::string old = dir.write("out.csv", "old\r\n");
-    prepareOutput(source, old);
-    EXPECT_FALSE(std::filesystem::exists(old));
+    (void)prepareOutput(source, old); // replaced by a new, empty file
+    EXPECT_EQ(TempDir::read(old), "");
     // Through a link the file pointed to is emptied and the link stays.
     const std::string target = dir.write("target.csv", "old\r\n");
     std::filesystem::create_symlink(target, dir.file("out-link"));
-    prepareOutput(source, dir.file("out-link"));
+    (void)prepareOutput(source, dir.file("out-link"));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("out-link")));
     EXPECT_EQ(TempDir::read(target), "");
-    prepareOutput(source, "-"); // standard output is neither compared nor touched
+    (void)prepareOutput(source, "-"); // standard output is not touched
     std::filesystem::create_directory(dir.file("folder"));
-    prepareOutput(source, dir.file("folder")); // only ordinary files are deleted
+    (void)prepareOutput(source, dir.file("folder")); // only ordinary files are deleted
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("folder")));
 }
 

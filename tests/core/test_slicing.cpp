@@ -67,18 +67,18 @@ TEST(CutPiece, RefusesANegativeWidthOrAStartBeforeTheLine)
     EXPECT_THROW(cutPiece("abc", 0, 1, WidthUnit::Characters), std::invalid_argument);
 }
 
-TEST(SampleSplit, ListsTheFieldsTheLineReaches)
+TEST(SampleSplit, ListsEveryField)
 {
     const LayoutModel model = LayoutModel::startup();
-    EXPECT_EQ(split("ABCDEFGHIJ", model), (std::vector<std::string>{"ABC", "DEF", "GHI", "J"}));
-    EXPECT_TRUE(split("", model).empty());
-    EXPECT_EQ(split(std::string(40, 'x'), model).size(), 7u);                    // never past FieldCount
-    EXPECT_EQ(split("  A   ", model), (std::vector<std::string>{"  A", "   "})); // blanks kept
+    EXPECT_EQ(split("ABCDEFGHIJ", model), (std::vector<std::string>{"ABC", "DEF", "GHI", "J", "", "", ""}));
+    EXPECT_EQ(split("", model), std::vector<std::string>(7));
+    EXPECT_EQ(split(std::string(40, 'x'), model).size(), 7u); // never past FieldCount
+    EXPECT_EQ(split("  A   ", model), (std::vector<std::string>{"  A", "   ", "", "", "", "", ""})); // blanks kept
 }
 
-TEST(SampleSplit, StopsAtAZeroWidthAndAtTheLastFieldOfTheTable)
+TEST(SampleSplit, GoesOnPastAZeroWidthAndStopsAtTheLastFieldOfTheTable)
 {
-    EXPECT_EQ(split("ABCDEF", withWidths({"2", "0", "2"})), (std::vector<std::string>{"AB"}));
+    EXPECT_EQ(split("ABCDEF", withWidths({"2", "0", "2"})), (std::vector<std::string>{"AB", "", "CD"}));
     LayoutModel model = withWidths({"2", "2"});
     model.FieldCount = 5; // larger than the table: the spare slot is never reached
     EXPECT_EQ(split("ABCDEFGH", model), (std::vector<std::string>{"AB", "CD"}));

@@ -1,5 +1,6 @@
 #include "CoreError.h"
 #include "DefinitionReader.h"
+#include "ErrorText.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,50 @@ TEST(DefinitionReader, FirstLineMustBeginWithFix)
     EXPECT_FALSE(readBytes(""));
     EXPECT_FALSE(readBytes("\r\nFIX\r\n"));
 }
+
+struct UnusableLineRow {
+    std::string bytes;
+    bool refused; // else loaded, with the first unread output entry noted
+    int line;
+    CoreError::LineFault fault;
+    std::string said;
+};
+
+class UnusableLine : public testing::TestWithParam<UnusableLineRow> {};
+
+TEST_P(UnusableLine, IsNamedWithWhatIsWrong)
+{
+    const UnusableLineRow &row = GetParam();
+    std::optional<CoreError> fault;
+    try {
+        const std::optional<Definition> definition = readBytes(row.bytes);
+        ASSERT_TRUE(definition && !row.refused);
+        fault = definition->unreadEntry;
+    } catch (const CoreError &error) {
+        EXPECT_TRUE(row.refused);
+        fault = error;
+    }
+    ASSERT_TRUE(fault);
+    EXPECT_EQ(fault->kind(), CoreError::Kind::MalformedLine);
+    EXPECT_EQ(fault->line(), row.line);
+    EXPECT_EQ(fault->lineFault(), row.fault);
+    EXPECT_NE(describeError(*fault).find(row.said), std::string::npos) << describeError(*fault);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UnusableLine,
+    testing::Values(UnusableLineRow{"FIX\r\nOUT\r\n1\r\nabc\r\nTRIM\r\n", false, 4, CoreError::LineFault::NotAnEntry,
+                                    "4 行目「abc」が正しくありません。OUT の後の行には"},
+                    UnusableLineRow{"FIX\r\nOUT\r\n1\t\r\nLEN\r\n", false, 3, CoreError::LineFault::NotAnEntry,
+                                    "3 行目「1\t」"},
+                    UnusableLineRow{"FIX\r\n" + std::string(MaxDefinitionLineBytes + 1, 'x') + "\r\n", true, 2,
+                                    CoreError::LineFault::TooLong, "2 行目が 131072 バイトを超えています"},
+                    UnusableLineRow{std::string(MaxDefinitionLineBytes * 3, '\0'), true, 1,
+                                    CoreError::LineFault::TooLong, "1 行目"},
+                    UnusableLineRow{"\xEF\xBB\xBF"
+                                    "FIX\r\nOUT\r\n1\r\n",
+                                    true, 1, CoreError::LineFault::Utf8File,
+                                    "UTF-8 (BOM 付き) で保存されています。定義ファイルは CP932"}));
 
 TEST(DefinitionReader, MissingFileIsAnOpenFailure)
 {
@@ -155,7 +200,7 @@ TEST(DefinitionReader, ByteLineCountsOnlyBeforeTheSections)
         {"FIX\r\nOUT\r\n1\r\nLEN\r\n2 a\r\n", WidthUnit::Characters},
         {"FIX\r\nOUT\r\nBYTE\r\nLEN\r\n", WidthUnit::Characters}, // an output entry
         {"FIX\r\nLEN\r\nBYTE\r\n", WidthUnit::Characters},        // a field entry
-        {"FIX\r\nbyte\r\n", WidthUnit::Characters},
+        {"FIX\r\nbyte\r\n", WidthUnit::Bytes},                    // any case
         {"FIX\r\nBYTES\r\n", WidthUnit::Characters},
         {"FIXBYTE\r\n", WidthUnit::Characters},
     };

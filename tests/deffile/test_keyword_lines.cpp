@@ -16,6 +16,7 @@ struct ReadRow {
     WidthUnit unit;
     int16_t recordLength;
     std::optional<RecordSelection> selection;
+    OutputOptions output = {};
 };
 
 class KeywordLineReads : public testing::TestWithParam<ReadRow> {};
@@ -28,6 +29,7 @@ TEST_P(KeywordLineReads, IntoTheSettings)
     EXPECT_EQ(settings.Unit, row.unit);
     EXPECT_EQ(settings.RecordLength, row.recordLength);
     EXPECT_EQ(settings.Selection, row.selection);
+    EXPECT_EQ(settings.Output, row.output);
 }
 
 const std::string TypeWithBlanks = "\xB6\xC5 2 "; // half-width ｶﾅ, blanks kept
@@ -40,11 +42,20 @@ INSTANTIATE_TEST_SUITE_P(
                     ReadRow{"RECORD 32767", WidthUnit::Characters, 32767, {}},
                     ReadRow{"SELECT 1 2", WidthUnit::Characters, 0, RecordSelection{1, "2"}},
                     ReadRow{"SELECT 3 ", WidthUnit::Characters, 0, RecordSelection{3, ""}},
-                    ReadRow{"SELECT 12 \xB6\xC5 2 ", WidthUnit::Characters, 0, RecordSelection{12, TypeWithBlanks}}));
+                    ReadRow{"SELECT 12 \xB6\xC5 2 ", WidthUnit::Characters, 0, RecordSelection{12, TypeWithBlanks}},
+                    // Any case, blanks and TABs between and before the words.
+                    ReadRow{"record 6", WidthUnit::Characters, 6, {}},
+                    ReadRow{"Record 6", WidthUnit::Characters, 6, {}},
+                    ReadRow{" RECORD 6", WidthUnit::Characters, 6, {}},
+                    ReadRow{"RECORD\t6\t", WidthUnit::Characters, 6, {}}, ReadRow{"\tbyte ", WidthUnit::Bytes, 0, {}},
+                    ReadRow{"select 1 ghi", WidthUnit::Characters, 0, RecordSelection{1, "ghi"}},
+                    ReadRow{"SELECT\t2\t x", WidthUnit::Characters, 0, RecordSelection{2, " x"}},
+                    ReadRow{"UTF8\t", WidthUnit::Characters, 0, {}, {.utf8 = true}},
+                    ReadRow{"utf8  bom", WidthUnit::Characters, 0, {}, {.utf8 = true, .bom = true}}));
 
 TEST(KeywordLines, OtherLinesAreNoKeywordLines)
 {
-    for (const char *line : {"", "BYTES", "byte", " BYTE", "RECORDS 1", "SELECTED", "note"}) {
+    for (const char *line : {"", "BYTES", "RECORDS 1", "SELECTED", "note", "\tnote BYTE"}) {
         LayoutSettings settings;
         EXPECT_FALSE(readKeywordLine(line, settings)) << line;
     }
@@ -69,7 +80,7 @@ TEST_P(MalformedKeywordLine, RefusesTheFile)
         readDefinitionFile(path);
         FAIL() << "read without a failure: " << row.file;
     } catch (const CoreError &error) {
-        ASSERT_EQ(error.kind(), CoreError::Kind::MalformedKeywordLine);
+        ASSERT_EQ(error.kind(), CoreError::Kind::MalformedLine);
         EXPECT_EQ(error.line(), row.line);
         EXPECT_EQ(error.lineText(), row.lineText);
         EXPECT_EQ(error.lineFault(), row.fault);
@@ -82,6 +93,7 @@ TEST_P(MalformedKeywordLine, RefusesTheFile)
 INSTANTIATE_TEST_SUITE_P(
     Rows, MalformedKeywordLine,
     testing::Values(MalformedRow{"FIX\r\nRECORD x\r\n", 2, "RECORD x", Fault::MissingNumber},
+                    MalformedRow{"FIX\r\nnote\r\n select\t0 a\r\n", 3, " select\t0 a", Fault::FieldNumberRange},
                     MalformedRow{"FIX\r\nRECORD\r\n", 2, "RECORD", Fault::MissingNumber},
                     MalformedRow{"FIX\r\nBYTE\r\nRECORD 0\r\nOUT\r\n1\r\n", 3, "RECORD 0", Fault::RecordLengthRange},
                     MalformedRow{"FIX\r\nRECORD 40000\r\n", 2, "RECORD 40000", Fault::RecordLengthRange},
@@ -95,7 +107,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(KeywordLines, OtherTextAfterAnOptionRefusesTheLine)
 {
-    for (const char *line : {"TRIM x", "QUOTE 1", "UTF8 BO", "UTF8 BOM x", "UTF8  BOM"}) {
+    for (const char *line : {"TRIM x", "QUOTE 1", "UTF8 BO", "UTF8 BOM x", "utf8 bom x"}) {
         LayoutSettings settings;
         try {
             readKeywordLine(line, settings);

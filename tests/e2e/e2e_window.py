@@ -21,10 +21,6 @@ TWIPS = {  # left, top, width, height of the controls used, in twips
     "List2": (3240, 3840, 1575, 2220),
     "TAB": (1320 + 1800, 2760 + 240, 1215, 255),
     "Label0": (120, 360, 735, 255),
-    "txtFIXED": (240, 2520, 735, 270),
-    "txtNAME": (1080, 2520, 1215, 270),
-    "cmdAdd": (2760, 2400, 1095, 495),
-    "fixClose": (2760, 3360, 1095, 495),
 }
 SJIS = "cp932"
 
@@ -124,7 +120,7 @@ class Session:
     def list_rows(self, name, shot):
         """The items a list shows: lines of dark text, and the selected item drawn on the selection colour."""
         left, top, width, height = self.main.rect(name)
-        area = (left + 3, top + 2, width - 6, height - 4)
+        area = (left + 3, top + 2, width - 6, height - 22)  # above a horizontal scroll bar
         return sorted(shot.dark_rows(*area) + shot.dark_rows(*area, test=shot.highlighted))
 
 
@@ -190,18 +186,17 @@ def run(program, out_dir):
             converted = f.read()
         check(converted == b"GHI\tDEF\r\n678\t345\r\n", f"the output file holds fields 3 and 2, TAB-separated ({converted!r})")
 
-        # The field width dialog: add a field and close it.
+        # The field width dialog, from the keyboard alone: Tab from the list to the width box, the
+        # name box next, Enter adds; Alt+C closes.
         fix_id, fix_geometry = session.open_from_edit_menu("d")
         check(fix_geometry[0] == "固定長データの指定", "文字長の指定(&D) opens the field width dialog")
-        fix = Window(fix_id, fix_geometry, (4125, 4080))
-        display.click(*fix.centre("txtFIXED"))
+        display.key("Tab", "Tab", "Tab", "Tab")
         display.type_text("6")
-        display.click(*fix.centre("txtNAME"))
+        display.key("Tab")
         display.type_text("NEW")
-        display.click(*fix.centre("cmdAdd"))
-        fix_shot = display.screenshot(os.path.join(out_dir, "width-dialog.png"), fix_id)
-        display.screenshot(os.path.join(work, "root.png"))
-        display.click(*fix.centre("fixClose"))
+        display.key("Return")
+        display.screenshot(os.path.join(out_dir, "width-dialog.png"), fix_id)
+        display.key("alt+c")
         session.wait_gone(fix_id)
 
         # Save the layout as a definition file through the menu.
@@ -226,13 +221,21 @@ def run(program, out_dir):
         session.answer_file_dialog(known, definition)
         time.sleep(0.3)
         shot = display.screenshot(os.path.join(work, "after-load.png"))
+        display.screenshot(os.path.join(out_dir, "main-window-layout.png"), main.id)
+        check(len(session.list_rows("List0", shot)) == 8, "元データ lists every field of the loaded layout")
         check(len(session.list_rows("List2", shot)) == 1, "the loaded definition shows one output column")
-        session.pointer_on_main()
-        display.click(*main.centre("cmd開始"))
+
+        # From the keyboard alone: 元データ has the focus after the load; Home, two steps down and
+        # Enter add field 3; Tab goes on through 出力データ, 元ファイル and 保存 to 変換開始.
+        display.key("Home", "Down", "Down", "Return")
+        time.sleep(0.3)
+        shot = display.screenshot(os.path.join(work, "after-keys.png"))
+        check(len(session.list_rows("List2", shot)) == 2, "Enter on a field of 元データ adds it as a column")
+        display.key("Tab", "Tab", "Tab", "Tab", "space")
         session.press_ok("変換終了")
         with open(output, "rb") as f:
             converted = f.read()
-        check(converted == b"ABC\r\n012\r\n", f"the loaded layout converts field 1 only ({converted!r})")
+        check(converted == b"ABC\tGHI\r\n012\t678\r\n", f"the loaded layout converts fields 1 and 3 ({converted!r})")
 
         # The preview window shows the records cut into fields; it closes with the program.
         preview_id, preview_geometry = session.open_from_edit_menu("p")

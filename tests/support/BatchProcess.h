@@ -1,8 +1,8 @@
 #pragma once
 // Runs kenaris-batch as a script does, as a real process on real files: its exit code, standard
-// output and error, and its peak memory. It may read a given file as standard input, run as an
-// unprivileged user (when the tests run as root), under a file-size limit, and with something
-// done by the test while it runs. The target defines KENARIS_BATCH, the program's path.
+// output and error, and its peak memory. It runs in the scratch folder, with given standard streams
+// and environment, maybe as an unprivileged user (when the tests run as root), under a file-size
+// limit, and with something done by the test while it runs. KENARIS_BATCH is the program's path.
 
 #include "TempDir.h"
 
@@ -32,6 +32,10 @@ struct BatchOptions {
     bool unprivileged = false;                    // run as user and group 65534 when the tests run as root
     std::function<void(pid_t)> whileRunning = {}; // runs after the start; the process is waited for afterwards
     std::string input = "/dev/null";              // the file standard input reads
+    std::string output = {};                      // the file standard output writes; "" for one of its own
+    bool appendOutput = false;                    // `>> output` rather than `> output`
+    bool outputReaderGone = false;                // standard output is a pipe whose reader has closed it
+    std::vector<std::string> environment = {};    // NAME=value added for the run
 };
 
 // The user that an unprivileged run becomes when the tests run as root.
@@ -44,10 +48,18 @@ inline constexpr int ExecFailed = 127;
 inline BatchOutcome runBatch(const TempDir &dir, const std::vector<std::string> &arguments,
                              const BatchOptions &options = {})
 {
-    const std::string outPath = dir.file("stdout.txt"), errPath = dir.file("stderr.txt");
+    const std::string outPath = options.output.empty() ? dir.file("stdout.txt") : options.output;
+    const std::string errPath = dir.file("stderr.txt");
     const pid_t child = ::fork();
     if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | (options.appendOutput ? O_APPEND : O_TRUNC), 0666);
+        if (options.outputReaderGone) {
+            int ends[2];
+            if (::pipe(ends) == 0) {
+                ::close(ends[0]);
+                out = ends[1];
+            }
+        }
         const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
@@ -58,6 +70,8 @@ inline BatchOutcome runBatch(const TempDir &dir, const std::vector<std::string> 
         };
         const int in = ::open(options.input.c_str(), O_RDONLY);
         if (in < 0 || ::dup2(in, STDIN_FILENO) < 0) fail("cannot open the standard input", SetupFailed);
+        if (::chdir(dir.file("").c_str()) != 0) fail("cannot enter the scratch folder", SetupFailed);
+        for (const std::string &setting : options.environment) ::putenv(const_cast<char *>(setting.c_str()));
         if (options.fileSizeLimit > 0) {
             const struct rlimit limit = {options.fileSizeLimit, options.fileSizeLimit};
             if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) fail("setrlimit", SetupFailed);
@@ -79,7 +93,7 @@ inline BatchOutcome runBatch(const TempDir &dir, const std::vector<std::string> 
     ::wait4(child, &status, 0, &usage);
     BatchOutcome outcome;
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = TempDir::read(outPath);
+    outcome.out = options.outputReaderGone ? std::string() : TempDir::read(outPath);
     outcome.err = TempDir::read(errPath);
     outcome.peakMemoryKiB = usage.ru_maxrss;
     if ((outcome.exitCode == SetupFailed || outcome.exitCode == ExecFailed) &&

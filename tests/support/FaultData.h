@@ -63,6 +63,9 @@ inline std::string secondAndFirstField(const std::string &source)
 // The start-up layout as a definition file, with fields 2 then 1 as output columns.
 inline const std::string SecondAndFirstDefinition =
     "FIX\r\nOUT\r\n2\r\n1\r\nLEN\r\n3 a\r\n3 b\r\n3 c\r\n4 d\r\n4 e\r\n8 f\r\n5 g\r\n";
+// The same, written as UTF-8 with a byte order mark and with quotes where a column needs them.
+inline const std::string SecondAndFirstQuotedWithMarkDefinition =
+    "FIX\r\nQUOTE\r\nUTF8 BOM\r\nOUT\r\n2\r\n1\r\nLEN\r\n3 a\r\n3 b\r\n3 c\r\n4 d\r\n4 e\r\n8 f\r\n5 g\r\n";
 
 // Every byte value, NULs, stretches without a line end longer than a read, line ends of each
 // kind, and a lead byte with nothing after it at the very end. The first line holds every value
@@ -96,6 +99,20 @@ inline std::string numberedLines(int count)
     for (int i = 0; i < count; ++i) {
         std::snprintf(line, sizeof line, "%010d\r\n", i);
         bytes += line;
+    }
+    return bytes;
+}
+
+// `count` lines whose first two fields (of width 3) hold commas and quotes, and in `converted`
+// what the layout QUOTE / UTF8 BOM with fields 2 then 1 makes of them.
+inline std::string quotedLines(int count, std::string &converted)
+{
+    std::string bytes;
+    converted = "\xEF\xBB\xBF";
+    for (int i = 0; i < count; ++i) {
+        const std::string a = std::to_string(i % 10), b = std::to_string(i / 10 % 10);
+        bytes += a + ",\"" + b + "\"" + std::to_string(100000 + i) + "\r\n"; // a,"b"1000ii
+        converted += "\"" + b + "\"\"1\",\"" + a + ",\"\"\"\r\n";            // "b""1","a,"""
     }
     return bytes;
 }

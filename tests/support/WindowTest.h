@@ -2,6 +2,7 @@
 // What the main window's tests share: a dialog answerer, scratch files, and preparing the window.
 
 #include "CommonDialog1.h"
+#include "Cp932Text.h"
 #include "frmKenaris.h"
 #include "frmKenarisDragLabel.h"
 #include "frmKenarisList.h"
@@ -9,7 +10,13 @@
 #include "ScratchFolder.h"
 #include "mdlGlobal.h"
 
+#include <QAction>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 
 #include <deque>
@@ -44,7 +51,7 @@ protected:
         messages_ = std::make_unique<MessageRecorder>();
         folder_ = std::make_unique<ScratchFolder>();
         window_ = std::make_unique<frmKenaris>();
-        window_->CommonDialog1.setAnswerer(&answerer_);
+        window_->commonDialog1().setAnswerer(&answerer_);
         window_->show();
         QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
     }
@@ -64,6 +71,21 @@ protected:
     std::unique_ptr<ScratchFolder> folder_;
 };
 
+// The window's controls as a user finds them: by their names.
+template <typename T> T *control(const QWidget &window, const char *name)
+{
+    T *found = window.findChild<T *>(QString::fromUtf8(name));
+    if (!found) qFatal("no control %s", name);
+    return found;
+}
+inline KenarisList *sampleList(const QWidget &window) { return control<KenarisList>(window, "List_0"); }
+inline KenarisList *outputList(const QWidget &window) { return control<KenarisList>(window, "List_2"); }
+inline QPushButton *button(const QWidget &window, const char *name) { return control<QPushButton>(window, name); }
+inline QLineEdit *box(const QWidget &window, const char *name) { return control<QLineEdit>(window, name); }
+inline QAction *menuItem(const QWidget &window, const char *name) { return control<QAction>(window, name); }
+inline QMenu *menu(const QWidget &window, const char *name) { return control<QMenu>(window, name); }
+inline DragLabel *dragLabel(const QWidget &window) { return control<DragLabel>(window, "Label1"); }
+
 // The positions 1 .. capacity of the output layout.
 inline std::vector<int> layoutSlots()
 {
@@ -81,17 +103,25 @@ inline QStringList itemTexts(const QListWidget *list)
     return texts;
 }
 
+// The values List[0] carries, one a field: its items' bytes decoded.
+inline QStringList sampleValues(const KenarisList *list)
+{
+    QStringList values;
+    for (int row = 0; row < list->count(); ++row) values << decodeCp932(list->itemBytes(row));
+    return values;
+}
+
 // Chooses `source` through the source file button, as a user does.
 inline void chooseSource(frmKenaris &window, QueuedAnswerer &answerer, const std::string &source)
 {
     answerer.answers.push_back(source);
-    window.cmdFile->click();
+    button(window, "cmdFile")->click();
 }
 
 // Presses a mouse button on row `row` of List[0]: the press selects the row and starts its drag.
 inline void pressSampleItem(frmKenaris &window, int row, Qt::MouseButton button = Qt::LeftButton)
 {
-    KenarisList *list = window.List[0];
+    KenarisList *list = sampleList(window);
     const QPoint at = list->visualItemRect(list->item(row)).center();
     QTest::mousePress(list->viewport(), button, Qt::NoModifier, at);
     QTest::mouseRelease(list->viewport(), button, Qt::NoModifier, at);
@@ -101,5 +131,5 @@ inline void pressSampleItem(frmKenaris &window, int row, Qt::MouseButton button 
 inline void dragToOutput(frmKenaris &window, int row)
 {
     pressSampleItem(window, row);
-    window.List_DragDrop(2, window.Label1, 10, 10);
+    window.List_DragDrop(2, dragLabel(window), 10, 10);
 }

@@ -25,9 +25,9 @@ void ChoosersTest::openChooserSetsItsProperties()
 {
     frmKenaris window;
     QueuedAnswerer answerer;
-    window.CommonDialog1.setAnswerer(&answerer);
-    window.CommonDialog1.InitDir = "/somewhere";
-    window.CommonDialog1.FileName = "old.txt";
+    window.commonDialog1().setAnswerer(&answerer);
+    window.commonDialog1().InitDir = "/somewhere";
+    window.commonDialog1().FileName = "old.txt";
     answerer.answers = {"/data/source.dat"};
 
     QCOMPARE(ChooseOpenFile(window), std::string("/data/source.dat"));
@@ -38,14 +38,14 @@ void ChoosersTest::openChooserSetsItsProperties()
     QVERIFY(shown.InitDir.empty());
     QCOMPARE(shown.Filter, std::string("*.csv"));
     QVERIFY(shown.FileName.empty());
-    QCOMPARE(window.CommonDialog1.FileName, std::string("/data/source.dat"));
+    QCOMPARE(window.commonDialog1().FileName, std::string("/data/source.dat"));
 }
 
 void ChoosersTest::saveChooserKeepsTheLastFilter()
 {
     frmKenaris window;
     QueuedAnswerer answerer; // cancels everything
-    window.CommonDialog1.setAnswerer(&answerer);
+    window.commonDialog1().setAnswerer(&answerer);
 
     ChooseSaveFile("NEW_FIX.CSV", window);
     QCOMPARE(answerer.requests.back().kind, FileDialogKind::Save);
@@ -56,8 +56,8 @@ void ChoosersTest::saveChooserKeepsTheLastFilter()
     QCOMPARE(answerer.requests.back().Filter, std::string("*.csv"));
 
     // A definition file's open dialog sets its own pattern; the save dialog keeps it too.
-    window.CommonDialog1.Filter = "*.def";
-    QVERIFY_THROWS_EXCEPTION(CommonDialogError, window.CommonDialog1.ShowOpen());
+    window.commonDialog1().Filter = "*.def";
+    QVERIFY_THROWS_EXCEPTION(CommonDialogError, window.commonDialog1().ShowOpen());
     ChooseSaveFile("NEW_FIX.CSV", window);
     QCOMPARE(answerer.requests.back().Filter, std::string("*.def"));
     QCOMPARE(answerer.requests.back().FileName, std::string("NEW_FIX.CSV"));
@@ -68,37 +68,37 @@ void ChoosersTest::cancelGivesTheEmptyText()
 {
     frmKenaris window;
     QueuedAnswerer answerer;
-    window.CommonDialog1.setAnswerer(&answerer);
+    window.commonDialog1().setAnswerer(&answerer);
     QVERIFY(ChooseSaveFile("NEW_FIX.CSV", window).empty()); // never the proposed name
     QVERIFY(ChooseOpenFile(window).empty());
 
-    window.CommonDialog1.CancelError = true;
+    window.commonDialog1().CancelError = true;
     try {
-        window.CommonDialog1.ShowSave();
+        window.commonDialog1().ShowSave();
         QFAIL("a cancel must end the dialog with the cancel error");
     } catch (const CommonDialogError &error) {
         QCOMPARE(error.Number, 32755);
     }
-    window.CommonDialog1.CancelError = false;
-    window.CommonDialog1.FileName = "kept.csv";
-    window.CommonDialog1.ShowSave(); // no error asked for: the name stays
-    QCOMPARE(window.CommonDialog1.FileName, std::string("kept.csv"));
+    window.commonDialog1().CancelError = false;
+    window.commonDialog1().FileName = "kept.csv";
+    window.commonDialog1().ShowSave(); // no error asked for: the name stays
+    QCOMPARE(window.commonDialog1().FileName, std::string("kept.csv"));
 }
 
 void ChoosersTest::outputChoiceProposesTheDefaultNameAndEmptiesOnCancel()
 {
     frmKenaris window;
     QueuedAnswerer answerer;
-    window.CommonDialog1.setAnswerer(&answerer);
+    window.commonDialog1().setAnswerer(&answerer);
     answerer.answers = {"/data/first.csv", "/data/second.csv"};
-    window.cmdSave->click();
-    window.cmdSave->click();
+    button(window, "cmdSave")->click();
+    button(window, "cmdSave")->click();
     QCOMPARE(mdlGlobal.OutputPath, std::string("/data/second.csv"));
     QCOMPARE(answerer.requests[1].FileName, std::string("NEW_FIX.CSV")); // not the path chosen before
 
-    window.cmdSave->click(); // cancelled
+    button(window, "cmdSave")->click(); // cancelled
     QVERIFY(mdlGlobal.OutputPath.empty());
-    QVERIFY(window.txtOutFile->text().isEmpty());
+    QVERIFY(box(window, "txtOutFile")->text().isEmpty());
 }
 
 // Runs `answer` on the real dialog once it is open.
@@ -135,7 +135,7 @@ void ChoosersTest::realDialogOffersThePatternAndAllFiles()
     });
     QCOMPARE(ChooseOpenFile(window), chosen);
 
-    window.CommonDialog1.Filter.clear();
+    window.commonDialog1().Filter.clear();
     whenDialogOpens([&](QFileDialog *dialog) {
         offered = dialog->nameFilters();
         dialog->reject();
@@ -144,15 +144,15 @@ void ChoosersTest::realDialogOffersThePatternAndAllFiles()
     QCOMPARE(offered, QStringList{"すべてのファイル (*)"});
 
     // A wildcard name is the filter of the files shown, never a name in the name box.
-    window.CommonDialog1.FileName = "*.def";
-    window.CommonDialog1.CancelError = true;
+    window.commonDialog1().FileName = "*.def";
+    window.commonDialog1().CancelError = true;
     QString nameBox = QStringLiteral("unread");
     whenDialogOpens([&](QFileDialog *dialog) {
         selected = dialog->selectedNameFilter();
         nameBox = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
         dialog->reject();
     });
-    QVERIFY_THROWS_EXCEPTION(CommonDialogError, window.CommonDialog1.ShowOpen());
+    QVERIFY_THROWS_EXCEPTION(CommonDialogError, window.commonDialog1().ShowOpen());
     QCOMPARE(selected, QStringLiteral("*.def"));
     QCOMPARE(nameBox, QString());
 }

@@ -74,7 +74,7 @@ QByteArray ConversionRunTest::manyLines(int count)
 void ConversionRunTest::emptyOutputListComesFirst()
 {
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
     QCOMPARE(recorder.messages.size(), 1);
     QCOMPARE(recorder.messages[0].text, QStringLiteral("出力データを指定してください。"));
     QCOMPARE(recorder.messages[0].style, vbExclamation);
@@ -94,19 +94,19 @@ void ConversionRunTest::cancelledChoosersEndSilently()
     QFETCH(bool, sourceKnown);
     prepare("ABCDEFGHIJ\r\n");
     if (!sourceKnown) {
-        window_->cmdFile->click(); // cancelled: the path is forgotten, the columns stay
+        button(*window_, "cmdFile")->click(); // cancelled: the path is forgotten, the columns stay
         answerer_.requests.clear();
     }
     const std::string oldOutput = folder_->write("NEW_FIX.CSV", "old");
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
 
     QVERIFY(recorder.messages.isEmpty());
     QCOMPARE(answerer_.requests.size(), size_t(1));
     QCOMPARE(answerer_.requests[0].kind, sourceKnown ? FileDialogKind::Save : FileDialogKind::Open);
     QVERIFY(mdlGlobal.OutputPath.empty());
     QCOMPARE(ScratchFolder::read(oldOutput), QByteArray("old"));
-    QVERIFY(window_->txt件数->text().isEmpty());
+    QVERIFY(box(*window_, "txt件数")->text().isEmpty());
 }
 
 void ConversionRunTest::sameFileIsRefused()
@@ -116,7 +116,7 @@ void ConversionRunTest::sameFileIsRefused()
     QVERIFY(QFile::link(QString::fromStdString(source_), QString::fromStdString(link)));
     mdlGlobal.OutputPath = link;
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
 
     QCOMPARE(recorder.messages.size(), 1);
     QVERIFY2(recorder.messages[0].text.contains(QStringLiteral("変換元ファイルと同じ")),
@@ -130,12 +130,12 @@ void ConversionRunTest::convertsEveryLineAndReports()
     prepare("ABCDEFGHIJ\r\nAB\r\nXYZUVW"); // the last line has no terminator
     mdlGlobal.OutputPath = output_;
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
 
     QCOMPARE(ScratchFolder::read(output_), QByteArray("DEF,ABC\r\n,AB\r\nUVW,XYZ\r\n"));
-    QCOMPARE(window_->txt件数->text(), QStringLiteral("3"));
-    QCOMPARE(window_->txtCSV[0]->text(), QStringLiteral("XYZUVW"));
-    QCOMPARE(window_->txtCSV[1]->text(), QStringLiteral("UVW,XYZ"));
+    QCOMPARE(box(*window_, "txt件数")->text(), QStringLiteral("3"));
+    QCOMPARE(box(*window_, "txtCSV_0")->text(), QStringLiteral("XYZUVW"));
+    QCOMPARE(box(*window_, "txtCSV_1")->text(), QStringLiteral("UVW,XYZ"));
     QCOMPARE(recorder.messages.size(), 1);
     QCOMPARE(recorder.messages[0].text, QStringLiteral(" 3件\n長さがレイアウトと違うレコード 3 件（最初は 1 件目）"));
     QCOMPARE(recorder.messages[0].title, QStringLiteral("変換終了"));
@@ -146,39 +146,40 @@ void ConversionRunTest::convertsEveryLineAndReports()
 void ConversionRunTest::secondRunReplacesTheOutput()
 {
     prepare("ABCDEFGHIJ\r\n");
-    window_->Option1[1]->click();
+    control<QRadioButton>(*window_, "Option1_1")->click();
     mdlGlobal.OutputPath = output_;
     folder_->write("out.csv", "earlier output\r\n");
     MessageRecorder recorder;
-    window_->cmd開始->click();
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
+    button(*window_, "cmd開始")->click();
     QCOMPARE(ScratchFolder::read(output_), QByteArray("DEF\tABC\r\n"));
     QCOMPARE(recorder.messages.size(), 2);
 
-    // An empty source deletes the old output, writes none and counts 0 on screen and in the report.
+    // An empty source replaces the old output by an empty one and counts 0 on screen and in the report.
     folder_->write("source.txt", "");
-    window_->cmd開始->click();
-    QVERIFY(!ScratchFolder::exists(output_));
-    QCOMPARE(window_->txt件数->text(), QStringLiteral("0"));
+    button(*window_, "cmd開始")->click();
+    QVERIFY(ScratchFolder::exists(output_));
+    QCOMPARE(ScratchFolder::read(output_), QByteArray());
+    QCOMPARE(box(*window_, "txt件数")->text(), QStringLiteral("0"));
     QCOMPARE(recorder.messages.value(2).text, QStringLiteral(" 0件"));
 }
 
 void ConversionRunTest::asksForMissingPaths()
 {
     prepare("ABCDEFGHIJ\r\n");
-    window_->cmdFile->click(); // cancelled
+    button(*window_, "cmdFile")->click(); // cancelled
     answerer_.requests.clear();
     answerer_.answers = {source_, output_};
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
 
     QCOMPARE(answerer_.requests.size(), size_t(2));
     QCOMPARE(answerer_.requests[1].FileName, std::string("NEW_FIX.CSV"));
-    QCOMPARE(window_->txtInFile->text(), QString::fromStdString(source_));
-    QCOMPARE(window_->txtOutFile->text(), QString::fromStdString(output_));
+    QCOMPARE(box(*window_, "txtInFile")->text(), QString::fromStdString(source_));
+    QCOMPARE(box(*window_, "txtOutFile")->text(), QString::fromStdString(output_));
     QCOMPARE(ScratchFolder::read(output_), QByteArray("DEF,ABC\r\n"));
 
-    window_->cmd開始->click(); // both paths kept: nothing asked
+    button(*window_, "cmd開始")->click(); // both paths kept: nothing asked
     QCOMPARE(answerer_.requests.size(), size_t(2));
 }
 
@@ -186,14 +187,14 @@ void ConversionRunTest::failureNamesTheRecordAndKeepsEarlierLines()
 {
     prepare(manyLines(1000));
     mdlGlobal.OutputPath = output_;
-    window_->progressInterval = std::chrono::milliseconds(0);
+    window_->setProgressInterval(std::chrono::milliseconds(0));
     duringTheRun([] { mdlGlobal.FieldTable[0].Width = "abc"; });
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
 
     QCOMPARE(recorder.messages.size(), 1); // no final report
     const ShownMessage &shown = recorder.messages[0];
-    const int done = window_->txt件数->text().toInt();
+    const int done = box(*window_, "txt件数")->text().toInt();
     QVERIFY(done > 0 && done < 1000);
     QVERIFY2(shown.text.startsWith(QStringLiteral("%1 件目").arg(done + 1)) &&
                  shown.text.contains(QStringLiteral("「abc」")),
@@ -211,7 +212,7 @@ void ConversionRunTest::unopenableOutputIsReported()
     prepare("ABCDEFGHIJ\r\n");
     mdlGlobal.OutputPath = folder_->path("no-such-folder/out.csv");
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
     QCOMPARE(recorder.messages.size(), 1);
     QVERIFY2(recorder.messages[0].text.contains(QString::fromStdString(mdlGlobal.OutputPath)),
              qPrintable(recorder.messages[0].text));
@@ -238,14 +239,14 @@ void ConversionRunTest::composesOneLine()
     QFETCH(QByteArray, written);
     prepare("ABCDEFGHIJ");
     mdlGlobal.OutputPath = output_;
-    window_->Delimiter = delimiter.toStdString();
+    if (delimiter == "\t") control<QRadioButton>(*window_, "Option1_1")->click();
     if (firstSlotEmpty) (*mdlGlobal.OutputLayout)[1].SourceField = -1;
-    window_->txtCSV[1]->setText(QStringLiteral("before"));
+    box(*window_, "txtCSV_1")->setText(QStringLiteral("before"));
 
     window_->Out1LineFIX(line.toStdString());
-    QCOMPARE(window_->txtCSV[0]->text(), QString::fromLatin1(line));
+    QCOMPARE(box(*window_, "txtCSV_0")->text(), QString::fromLatin1(line));
     QCOMPARE(ScratchFolder::read(output_), written);
-    QCOMPARE(window_->txtCSV[1]->text(),
+    QCOMPARE(box(*window_, "txtCSV_1")->text(),
              firstSlotEmpty ? QStringLiteral("before") : QString::fromLatin1(written.chopped(2)));
 }
 
@@ -253,10 +254,10 @@ void ConversionRunTest::secondPressIsRefusedWhileRunning()
 {
     prepare(manyLines(1000));
     mdlGlobal.OutputPath = output_;
-    window_->progressInterval = std::chrono::milliseconds(0);
-    duringTheRun([this] { window_->cmd開始->click(); });
+    window_->setProgressInterval(std::chrono::milliseconds(0));
+    duringTheRun([this] { button(*window_, "cmd開始")->click(); });
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
 
     QCOMPARE(recorder.messages.size(), 2);
     QVERIFY2(recorder.messages[0].text.contains(QStringLiteral("変換中です")), qPrintable(recorder.messages[0].text));
@@ -270,10 +271,10 @@ void ConversionRunTest::delimiterChangeTakesEffectFromTheNextRecord()
 {
     prepare(manyLines(1000));
     mdlGlobal.OutputPath = output_;
-    window_->progressInterval = std::chrono::milliseconds(0);
-    duringTheRun([this] { window_->Option1[1]->click(); });
+    window_->setProgressInterval(std::chrono::milliseconds(0));
+    duringTheRun([this] { control<QRadioButton>(*window_, "Option1_1")->click(); });
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
 
     const QList<QByteArray> lines = ScratchFolder::read(output_).split('\n');
     QVERIFY(lines.first().contains(','));
@@ -292,14 +293,14 @@ void ConversionRunTest::closingStopsTheRunAndKeepsTheLines()
     QFETCH(int, records);
     prepare(manyLines(records));
     mdlGlobal.OutputPath = output_;
-    window_->progressInterval = std::chrono::milliseconds(0);
-    duringTheRun([this] { window_->cmdClose->click(); });
+    window_->setProgressInterval(std::chrono::milliseconds(0));
+    duringTheRun([this] { button(*window_, "cmdClose")->click(); });
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
 
     QVERIFY(recorder.messages.isEmpty());
     QVERIFY(!window_->isVisible());
-    const int done = window_->txt件数->text().toInt();
+    const int done = box(*window_, "txt件数")->text().toInt();
     QVERIFY(done > 0 && done <= records);
     if (records == 1000) QVERIFY(done < records);
     const QByteArray written = ScratchFolder::read(output_);
@@ -328,13 +329,13 @@ void ConversionRunTest::newOutputFileDuringTheRun()
     mdlGlobal.OutputPath = output_;
     const std::string second = choice.isEmpty() ? std::string() : folder_->path(choice.toUtf8().constData());
     if (choice == "second.csv") folder_->write("second.csv", "stale\r\n");
-    window_->progressInterval = std::chrono::milliseconds(0);
+    window_->setProgressInterval(std::chrono::milliseconds(0));
     duringTheRun([this, second] {
         answerer_.answers = {second};
-        window_->cmdSave->click();
+        button(*window_, "cmdSave")->click();
     });
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
 
     QCOMPARE(ScratchFolder::read(source_), source); // never written to
     const int first = int(ScratchFolder::read(output_).count("\r\n"));

@@ -77,19 +77,19 @@ void DefinitionFilesTest::previewExample()
     mdlGlobal.FieldTable = {{"3", "a"}, {"4", "b"}, {"8", "c"}, {}};
     mdlGlobal.FieldCount = 3;
     chooseSource(*window_, answerer_, folder_->write("source.txt", "ABC1234XYZ56789\r\n"));
-    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"ABC", "1234", "XYZ56789"}));
+    QCOMPARE(sampleValues(sampleList(*window_)), (QStringList{"ABC", "1234", "XYZ56789"}));
 }
 
 void DefinitionFilesTest::load(const std::string &path)
 {
     answerer_.answers.push_back(path);
-    window_->mnuOpenDef->trigger();
+    menuItem(*window_, "mnuOpenDef")->trigger();
 }
 
 void DefinitionFilesTest::save(const std::string &path)
 {
     answerer_.answers.push_back(path);
-    window_->mnuSaveDef->trigger();
+    menuItem(*window_, "mnuSaveDef")->trigger();
 }
 
 void DefinitionFilesTest::dialogPropertiesAndProposedNames()
@@ -105,7 +105,7 @@ void DefinitionFilesTest::dialogPropertiesAndProposedNames()
     save(second); // proposes the loaded file, with the filter the load set
     save(first);  // proposes the file saved last
     answerer_.answers.push_back({});
-    window_->mnuOpenDef->trigger(); // cancelled: the next save proposes the new name again
+    menuItem(*window_, "mnuOpenDef")->trigger(); // cancelled: the next save proposes the new name again
     save(second);
 
     struct Expected {
@@ -166,7 +166,7 @@ void DefinitionFilesTest::loadsALayout()
     const std::string path = folder_->write("layout.def", file);
     load(path);
 
-    QCOMPARE(itemTexts(window_->List[2]), (QStringList{"03;XYZ56789", "01;ABC"}));
+    QCOMPARE(itemTexts(outputList(*window_)), (QStringList{"03;XYZ56789", "01;ABC"}));
     QCOMPARE(mdlGlobal.OutputLayout->size(), size_t(3));
     QCOMPARE(layoutSlots(), (std::vector<int>{3, 1}));
     QCOMPARE(widthsOf(mdlGlobal), (std::vector<std::string>{"3", "4", "8", ""}));
@@ -174,7 +174,7 @@ void DefinitionFilesTest::loadsALayout()
     QCOMPARE(mdlGlobal.FieldTable[3].Name, std::string());
     QCOMPARE(mdlGlobal.FieldCount, int16_t(3));
     QCOMPARE(mdlGlobal.DefinitionPath, path);
-    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"ABC", "1234", "XYZ56789"})); // not cut again
+    QCOMPARE(sampleValues(sampleList(*window_)), (QStringList{"ABC", "1234", "XYZ56789"}));
 }
 
 void DefinitionFilesTest::refusedFileChangesNothing_data()
@@ -221,8 +221,8 @@ void DefinitionFilesTest::refusedFileChangesNothing()
     QCOMPARE(widthsOf(mdlGlobal), widthsOf(before));
     QCOMPARE(mdlGlobal.FieldCount, before.FieldCount);
     QCOMPARE(layoutSlots(), (std::vector<int>{3, -1, -1}));
-    QCOMPARE(itemTexts(window_->List[2]), QStringList{"03;XYZ56789"});
-    QCOMPARE(window_->List[0]->count(), 3);
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{"03;XYZ56789"});
+    QCOMPARE(sampleList(*window_)->count(), 3);
 }
 
 void DefinitionFilesTest::outputEntriesWithoutItems()
@@ -233,7 +233,7 @@ void DefinitionFilesTest::outputEntriesWithoutItems()
     // Every entry keeps its position; only numbers 0 or more are listed, and a number that
     // names no sample item shows nothing after its ";".
     QCOMPARE(layoutSlots(), (std::vector<int>{-1, 2, 100, 0, 0, 4}));
-    QCOMPARE(itemTexts(window_->List[2]), (QStringList{"02;1234", "100;", "00;", "04;"}));
+    QCOMPARE(itemTexts(outputList(*window_)), (QStringList{"02;1234", "100;", "00;", "04;"}));
 }
 
 void DefinitionFilesTest::fileHoldingOnlyFix()
@@ -244,7 +244,7 @@ void DefinitionFilesTest::fileHoldingOnlyFix()
     const std::vector<std::string> widths = widthsOf(mdlGlobal);
     load(folder_->write("only.def", "FIX\r\n"));
 
-    QCOMPARE(window_->List[2]->count(), 0);
+    QCOMPARE(outputList(*window_)->count(), 0);
     QCOMPARE(widthsOf(mdlGlobal), widths);
     QCOMPARE(mdlGlobal.FieldCount, int16_t(0));
     // The layout keeps its slots, emptied like the output list, so a later drop is the only column.
@@ -260,13 +260,13 @@ void DefinitionFilesTest::cancelEmptiesTheDefinitionPath()
     save(path);
     QVERIFY(ScratchFolder::exists(path));
 
-    window_->mnuOpenDef->trigger(); // the answerer cancels
+    menuItem(*window_, "mnuOpenDef")->trigger(); // the answerer cancels
     QCOMPARE(mdlGlobal.DefinitionPath, std::string());
-    QCOMPARE(itemTexts(window_->List[2]), QStringList{"01;ABC"});
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{"01;ABC"});
     QCOMPARE(layoutSlots(), (std::vector<int>{1, -1, -1}));
 
     mdlGlobal.DefinitionPath = path;
-    window_->mnuSaveDef->trigger();
+    menuItem(*window_, "mnuSaveDef")->trigger();
     QCOMPARE(mdlGlobal.DefinitionPath, std::string());
     QCOMPARE(QDir(QString::fromStdString(folder_->path(""))).entryList(QDir::Files | QDir::Hidden),
              (QStringList{"layout.def", "source.txt"}));
@@ -275,15 +275,15 @@ void DefinitionFilesTest::cancelEmptiesTheDefinitionPath()
 void DefinitionFilesTest::saveWantsOutputColumns()
 {
     QVERIFY(QTest::qWaitForWindowActive(window_.get()));
-    window_->cmdClose->setFocus();
+    button(*window_, "cmdClose")->setFocus();
     MessageRecorder recorder;
-    window_->mnuSaveDef->trigger();
+    menuItem(*window_, "mnuSaveDef")->trigger();
 
     QCOMPARE(recorder.messages.size(), 1);
     QCOMPARE(recorder.messages[0].text, QStringLiteral("変換先項目を指定してください"));
     QCOMPARE(recorder.messages[0].style, vbOKOnly);
     QCOMPARE(recorder.messages[0].title, Title);
-    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(window_->List[0]));
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(sampleList(*window_)));
     QVERIFY(answerer_.requests.empty());
 }
 
@@ -303,7 +303,7 @@ void DefinitionFilesTest::saveAndLoadAgain()
     previewExample();
     mdlGlobal.FieldTable[0].Name = cp932Text(QStringLiteral("顧客 名"));
     mdlGlobal.FieldTable[2].Name.clear();
-    if (inBytes) window_->mnuByteUnit->trigger();
+    if (inBytes) menuItem(*window_, "mnuByteUnit")->trigger();
     dragToOutput(*window_, 2);
     dragToOutput(*window_, 0);
     const std::string path = folder_->path("layout.def");
@@ -312,17 +312,17 @@ void DefinitionFilesTest::saveAndLoadAgain()
     QCOMPARE(mdlGlobal.DefinitionPath, path);
 
     // Something else in the window, then the file again.
-    window_->mnuByteUnit->trigger();
+    menuItem(*window_, "mnuByteUnit")->trigger();
     mdlGlobal.FieldTable = LayoutModel::startup().FieldTable;
     chooseSource(*window_, answerer_, folder_->path("source.txt"));
     load(path);
-    QCOMPARE(window_->mnuByteUnit->isChecked(), inBytes);
+    QCOMPARE(menuItem(*window_, "mnuByteUnit")->isChecked(), inBytes);
     QCOMPARE(mdlGlobal.Unit, inBytes ? WidthUnit::Bytes : WidthUnit::Characters);
     QCOMPARE(layoutSlots(), (std::vector<int>{3, 1}));
     QCOMPARE(widthsOf(mdlGlobal), (std::vector<std::string>{"3", "4", "8", ""}));
     QCOMPARE(mdlGlobal.FieldTable[0].Name, cp932Text(QStringLiteral("顧客 名")));
     QCOMPARE(mdlGlobal.FieldCount, int16_t(3));
-    QCOMPARE(window_->List[2]->count(), 2);
+    QCOMPARE(outputList(*window_)->count(), 2);
 
     const std::string again = folder_->path("again.def");
     save(again);
@@ -368,18 +368,18 @@ void DefinitionFilesTest::failedSaveKeepsTheOldFile()
 
 void DefinitionFilesTest::byteUnitMenuFollowsTheModel()
 {
-    QVERIFY(!window_->mnuByteUnit->isChecked());
+    QVERIFY(!menuItem(*window_, "mnuByteUnit")->isChecked());
     QCOMPARE(mdlGlobal.Unit, WidthUnit::Characters);
-    window_->mnuByteUnit->trigger();
-    QVERIFY(window_->mnuByteUnit->isChecked());
+    menuItem(*window_, "mnuByteUnit")->trigger();
+    QVERIFY(menuItem(*window_, "mnuByteUnit")->isChecked());
     QCOMPARE(mdlGlobal.Unit, WidthUnit::Bytes);
-    window_->mnuByteUnit->trigger();
-    QVERIFY(!window_->mnuByteUnit->isChecked());
+    menuItem(*window_, "mnuByteUnit")->trigger();
+    QVERIFY(!menuItem(*window_, "mnuByteUnit")->isChecked());
     QCOMPARE(mdlGlobal.Unit, WidthUnit::Characters);
 
-    window_->mnuByteUnit->trigger();
+    menuItem(*window_, "mnuByteUnit")->trigger();
     window_->Form_Load();
-    QVERIFY(!window_->mnuByteUnit->isChecked());
+    QVERIFY(!menuItem(*window_, "mnuByteUnit")->isChecked());
     QCOMPARE(mdlGlobal.Unit, WidthUnit::Characters);
 }
 
@@ -389,7 +389,7 @@ void DefinitionFilesTest::unitChangesSplitAndOutput_data()
     QTest::addColumn<QStringList>("sample");
     QTest::addColumn<QByteArray>("output");
     // "AB漢字C" in CP932 is 41 42 8A BF 8E 9A 43; widths 3, 3, 3.
-    QTest::newRow("characters") << false << QStringList{"AB漢", "字C"}
+    QTest::newRow("characters") << false << QStringList{"AB漢", "字C", ""}
                                 << QByteArray("\x8e\x9a"
                                               "C,AB\x8a\xbf\r\n");
     // The first piece ends inside 漢: its lead byte shows as U+FFFD, its trail byte reads as ｿ.
@@ -404,17 +404,17 @@ void DefinitionFilesTest::unitChangesSplitAndOutput()
     QFETCH(QByteArray, output);
     mdlGlobal.FieldTable = {{"3", "a"}, {"3", "b"}, {"3", "c"}, {}};
     mdlGlobal.FieldCount = 3;
-    if (inBytes) window_->mnuByteUnit->trigger();
+    if (inBytes) menuItem(*window_, "mnuByteUnit")->trigger();
     chooseSource(*window_, answerer_,
                  folder_->write("source.txt", "AB\x8a\xbf\x8e\x9a"
                                               "C\r\n"));
-    QCOMPARE(itemTexts(window_->List[0]), sample);
+    QCOMPARE(sampleValues(sampleList(*window_)), sample);
 
     dragToOutput(*window_, 1);
     dragToOutput(*window_, 0);
     mdlGlobal.OutputPath = folder_->path("out.csv");
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
     QCOMPARE(recorder.messages.size(), 1);
     QCOMPARE(recorder.messages[0].title, QStringLiteral("変換終了"));
     QCOMPARE(ScratchFolder::read(mdlGlobal.OutputPath), output);
@@ -436,9 +436,9 @@ void DefinitionFilesTest::loadSetsTheUnit()
     QFETCH(QByteArray, file);
     QFETCH(bool, inBytes);
     previewExample();
-    if (checkedBefore) window_->mnuByteUnit->trigger();
+    if (checkedBefore) menuItem(*window_, "mnuByteUnit")->trigger();
     load(folder_->write("layout.def", file));
-    QCOMPARE(window_->mnuByteUnit->isChecked(), inBytes);
+    QCOMPARE(menuItem(*window_, "mnuByteUnit")->isChecked(), inBytes);
     QCOMPARE(mdlGlobal.Unit, inBytes ? WidthUnit::Bytes : WidthUnit::Characters);
 }
 

@@ -32,14 +32,14 @@ void FieldTypesTest::useBankLayout(const std::string &keywordLines)
                  folder_->write("bank.txt", QByteArray::fromStdString(bank::file(1, 2, true, false))));
     answerer_.answers.push_back(
         folder_->write("bank.def", QByteArray::fromStdString(bank::definition(keywordLines, "9\r\n10\r\n"))));
-    window_->mnuOpenDef->trigger();
+    menuItem(*window_, "mnuOpenDef")->trigger();
 }
 
 void FieldTypesTest::chosenTypesAreSavedAndLoaded()
 {
     useBankLayout("RECORD 120\r\n");
-    QVERIFY(!window_->mnuHeader->isChecked());
-    window_->mnuFieldTypes->trigger();
+    QVERIFY(!menuItem(*window_, "mnuHeader")->isChecked());
+    menuItem(*window_, "mnuFieldTypes")->trigger();
     frmFieldTypes *dialog = window_->fieldTypesDialog();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->cboField->count(), 11);
@@ -54,22 +54,22 @@ void FieldTypesTest::chosenTypesAreSavedAndLoaded()
     QCOMPARE(dialog->cboKind->currentIndex(), 0); // each field shows its own type
     dialog->cboKind->setCurrentIndex(3);
     dialog->cmdOK->click();
-    window_->mnuHeader->trigger();
+    menuItem(*window_, "mnuHeader")->trigger();
 
     const std::string saved = folder_->path("typed.def");
     answerer_.answers.push_back(saved);
-    window_->mnuSaveDef->trigger();
+    menuItem(*window_, "mnuSaveDef")->trigger();
     const QByteArray bytes = ScratchFolder::read(saved);
     QVERIFY2(bytes.startsWith("FIX\r\nBYTE\r\nRECORD 120\r\nHEADER\r\nNUMBER 10 2\r\nKANA 9\r\nOUT\r\n"),
              bytes.constData());
 
     // Another layout drops them; loading the saved one shows them again.
     useBankLayout("");
-    QVERIFY(!window_->mnuHeader->isChecked());
+    QVERIFY(!menuItem(*window_, "mnuHeader")->isChecked());
     answerer_.answers.push_back(saved);
-    window_->mnuOpenDef->trigger();
-    QVERIFY(window_->mnuHeader->isChecked());
-    window_->mnuFieldTypes->trigger();
+    menuItem(*window_, "mnuOpenDef")->trigger();
+    QVERIFY(menuItem(*window_, "mnuHeader")->isChecked());
+    menuItem(*window_, "mnuFieldTypes")->trigger();
     dialog->cboField->setCurrentIndex(9);
     QCOMPARE(dialog->cboKind->currentIndex(), 1);
     QCOMPARE(dialog->spnDecimals->value(), 2);
@@ -80,7 +80,7 @@ void FieldTypesTest::previewMarksWhatDrawsWarnings()
 {
     // The amount is no date: every data record's cell and row are marked, the header's not.
     useBankLayout("RECORD 120\r\nSELECT 1 2\r\nDATE 10 YYYYMMDD\r\n");
-    window_->mnuPreview->trigger();
+    menuItem(*window_, "mnuPreview")->trigger();
     QTableView *table = window_->previewWindow()->findChild<QTableView *>();
     QVERIFY(table);
     QAbstractItemModel *model = table->model();

@@ -20,6 +20,7 @@ private slots:
     void followsTheDesignGeometry();
     void tabVisitsTheControlsInOrder();
     void offersTheMenus();
+    void accessKeysReachEveryButton();
     void delimiterFollowsTheOptionButtons();
     void menuItemsRunTheButtonsHandlers();
     void widthDialogIsMadeOnceAndKept();
@@ -33,15 +34,15 @@ void MainWindowTest::startsWithDefaults()
     mdlGlobal.OutputPath = "left over";
     frmKenaris window;
     QCOMPARE(window.windowTitle(), QStringLiteral("ケナリス"));
-    for (QLineEdit *box :
-         {window.txtCSV[0], window.txtCSV[1], window.txtDELI, window.txtInFile, window.txtOutFile, window.txt件数})
+    for (QLineEdit *box : {box(window, "txtCSV_0"), box(window, "txtCSV_1"), box(window, "txtDELI"),
+                           box(window, "txtInFile"), box(window, "txtOutFile"), box(window, "txt件数")})
         QVERIFY2(box->text().isEmpty(), qPrintable(box->objectName()));
-    QCOMPARE(window.List[0]->count(), 0);
-    QCOMPARE(window.List[2]->count(), 0);
-    QVERIFY(window.Option1[0]->isChecked());
-    QVERIFY(!window.Option1[1]->isChecked());
-    QCOMPARE(window.Delimiter, std::string(","));
-    QVERIFY(window.InputPath.empty());
+    QCOMPARE(sampleList(window)->count(), 0);
+    QCOMPARE(outputList(window)->count(), 0);
+    QVERIFY(control<QRadioButton>(window, "Option1_0")->isChecked());
+    QVERIFY(!control<QRadioButton>(window, "Option1_1")->isChecked());
+    QCOMPARE(window.delimiter(), std::string(","));
+    QVERIFY(window.inputPath().empty());
 
     QCOMPARE(mdlGlobal.FieldCount, int16_t(7));
     QCOMPARE(mdlGlobal.FieldTable.size(), size_t(8));
@@ -64,73 +65,98 @@ void MainWindowTest::followsTheDesignGeometry()
     QCOMPARE(window.minimumSize(), window.maximumSize());
     QVERIFY(!(window.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(window.windowFlags() & Qt::WindowMinimizeButtonHint);
-    QCOMPARE(window.List[0]->geometry(), twipsRect(window, 1320, 3840, 1575, 2220));
-    QCOMPARE(window.List[2]->geometry(), twipsRect(window, 3240, 3840, 1575, 2220));
-    QCOMPARE(window.cmd開始->geometry(), twipsRect(window, 4200, 6360, 1095, 495));
-    QCOMPARE(window.Option1[1]->geometry(), twipsRect(window, 1800, 240, 1215, 255));
-    QCOMPARE(window.Option1[1]->parentWidget(), window.fra区切文字);
-    QCOMPARE(window.cmdClose->text(), QStringLiteral("閉じる"));
+    QCOMPARE(sampleList(window)->geometry(), twipsRect(window, 1320, 3840, 1575, 2220));
+    QCOMPARE(outputList(window)->geometry(), twipsRect(window, 3240, 3840, 1575, 2220));
+    QCOMPARE(button(window, "cmd開始")->geometry(), twipsRect(window, 4200, 6360, 1095, 495));
+    QCOMPARE(control<QRadioButton>(window, "Option1_1")->geometry(), twipsRect(window, 1800, 240, 1215, 255));
+    QCOMPARE(control<QRadioButton>(window, "Option1_1")->parentWidget(), control<QGroupBox>(window, "fra区切文字"));
+    QCOMPARE(button(window, "cmdClose")->text(), QStringLiteral("閉じる(&C)"));
 
-    for (QLineEdit *box :
-         {window.txtCSV[0], window.txtCSV[1], window.txtDELI, window.txtInFile, window.txtOutFile, window.txt件数}) {
+    for (QLineEdit *box : {box(window, "txtCSV_0"), box(window, "txtCSV_1"), box(window, "txtDELI"),
+                           box(window, "txtInFile"), box(window, "txtOutFile"), box(window, "txt件数")}) {
         QVERIFY(box->isReadOnly());
         QCOMPARE(box->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
     }
-    QVERIFY(!window.Label1->isVisible());
-    QVERIFY(!window.cmd読込->isVisible());
-    QVERIFY(window.cmdFile->isVisible());
-    QCOMPARE(window.Label[8]->text(), QStringLiteral("出力区切文字"));
-    QCOMPARE(window.findChild<QWidget *>(QStringLiteral("txtCSV_1")), window.txtCSV[1]);
+    QVERIFY(!dragLabel(window)->isVisible());
+    QVERIFY(!button(window, "cmd読込")->isVisible());
+    QVERIFY(button(window, "cmdFile")->isVisible());
+    QCOMPARE(control<QLabel>(window, "Label_8")->text(), QStringLiteral("出力区切文字"));
+    QCOMPARE(window.findChild<QWidget *>(QStringLiteral("txtCSV_1")), box(window, "txtCSV_1"));
 }
 
 void MainWindowTest::tabVisitsTheControlsInOrder()
 {
+    // What the user works with, in reading order; the display boxes are left out.
     frmKenaris window;
     window.show();
     window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    window.txtCSV[0]->setFocus();
+    control<QRadioButton>(window, "Option1_0")->setFocus();
     QStringList visited{QApplication::focusWidget()->objectName()};
-    for (int i = 0; i < 13; ++i) {
+    for (int i = 0; i < 7; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited << QApplication::focusWidget()->objectName();
     }
-    const QStringList expected{"txtCSV_0", "List_0",    "txtDELI",    "cmd開始",   "txtCSV_1", "List_2",   "cmdFile",
-                               "cmdSave",  "txtInFile", "txtOutFile", "Option1_0", "txt件数",  "cmdClose", "txtCSV_0"};
+    const QStringList expected{"Option1_0", "List_0",  "List_2",   "cmdFile",
+                               "cmdSave",   "cmd開始", "cmdClose", "Option1_0"};
     QCOMPARE(visited, expected);
+}
+
+void MainWindowTest::accessKeysReachEveryButton()
+{
+    frmKenaris window;
+    QueuedAnswerer answerer; // every dialog cancelled
+    window.commonDialog1().setAnswerer(&answerer);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    sampleList(window)->setFocus();
+    // A button's access key clicks it after a short animation.
+    QTest::keyClick(sampleList(window), Qt::Key_I, Qt::AltModifier);
+    QTRY_COMPARE(int(answerer.requests.size()), 1); // 元ファイル asked for the source
+    QTest::keyClick(sampleList(window), Qt::Key_O, Qt::AltModifier);
+    QTRY_COMPARE(int(answerer.requests.size()), 2); // 保存 for the output
+    QTest::keyClick(sampleList(window), Qt::Key_C, Qt::AltModifier);
+    QTRY_VERIFY(!window.isVisible()); // 閉じる
 }
 
 void MainWindowTest::offersTheMenus()
 {
     frmKenaris window;
     QStringList file;
-    for (QAction *item : window.mnuFile->actions()) file << (item->isSeparator() ? QStringLiteral("-") : item->text());
-    QCOMPARE(window.mnuFile->title(), QStringLiteral("ﾌｧｲﾙ(&F)"));
-    QCOMPARE(file, (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)",
-                                "保存CSVﾌｧｲﾙを指定(&W)", "-", "終了(&X)"}));
-    QCOMPARE(window.mnuEdit->title(), QStringLiteral("編集(&E)"));
+    for (QAction *item : menu(window, "mnuFile")->actions())
+        file << (item->isSeparator() ? QStringLiteral("-") : item->text());
+    QCOMPARE(menu(window, "mnuFile")->title(), QStringLiteral("ﾌｧｲﾙ(&F)"));
+    // The layout table items join the files' items, before the separator and 終了.
+    QCOMPARE(file,
+             (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)", "保存CSVﾌｧｲﾙを指定(&W)",
+                          "レイアウト表を読み込む(&I)...", "レイアウト表として保存(&T)...", "-", "終了(&X)"}));
+    QCOMPARE(menu(window, "mnuEdit")->title(), QStringLiteral("編集(&E)"));
     // The items of the design first; the later items follow them.
-    QCOMPARE(window.mnuEdit->actions().mid(0, 2), (QList<QAction *>{window.mnuDELI, window.mnuByteUnit}));
-    QVERIFY(window.mnuEdit->actions().contains(window.mnuPreview));
-    QCOMPARE(window.mnuPreview->text(), QStringLiteral("プレビュー(&P)..."));
-    QCOMPARE(window.mnuRecordLength->text(), QStringLiteral("レコード長を指定(&R)..."));
-    QCOMPARE(window.mnuSelection->text(), QStringLiteral("対象レコードの指定(&W)..."));
-    QCOMPARE(window.mnuDELI->text(), QStringLiteral("文字長の指定(&D)"));
-    QCOMPARE(window.mnuByteUnit->text(), QStringLiteral("文字長をバイト数で数える(&B)"));
-    QVERIFY(window.mnuByteUnit->isCheckable());
-    QVERIFY(!window.mnuByteUnit->isChecked());
+    QCOMPARE(menu(window, "mnuEdit")->actions().mid(0, 2),
+             (QList<QAction *>{menuItem(window, "mnuDELI"), menuItem(window, "mnuByteUnit")}));
+    QVERIFY(menu(window, "mnuEdit")->actions().contains(menuItem(window, "mnuPreview")));
+    QVERIFY(menu(window, "mnuEdit")->actions().contains(menuItem(window, "mnuPasteTable")));
+    QCOMPARE(menuItem(window, "mnuPasteTable")->text(), QStringLiteral("レイアウト表を貼り付け(&V)"));
+    QCOMPARE(menuItem(window, "mnuPreview")->text(), QStringLiteral("プレビュー(&P)..."));
+    QCOMPARE(menuItem(window, "mnuRecordLength")->text(), QStringLiteral("レコード長を指定(&R)..."));
+    QCOMPARE(menuItem(window, "mnuSelection")->text(), QStringLiteral("対象レコードの指定(&W)..."));
+    QCOMPARE(menuItem(window, "mnuDELI")->text(), QStringLiteral("文字長の指定(&D)"));
+    QCOMPARE(menuItem(window, "mnuByteUnit")->text(), QStringLiteral("文字長をバイト数で数える(&B)"));
+    QVERIFY(menuItem(window, "mnuByteUnit")->isCheckable());
+    QVERIFY(!menuItem(window, "mnuByteUnit")->isChecked());
 }
 
 void MainWindowTest::delimiterFollowsTheOptionButtons()
 {
     frmKenaris window;
-    window.Option1[1]->click();
-    QCOMPARE(window.Delimiter, std::string("\t"));
-    window.Option1[0]->click();
-    QCOMPARE(window.Delimiter, std::string(","));
+    control<QRadioButton>(window, "Option1_1")->click();
+    QCOMPARE(window.delimiter(), std::string("\t"));
+    control<QRadioButton>(window, "Option1_0")->click();
+    QCOMPARE(window.delimiter(), std::string(","));
     window.Option1_Click(5);
-    QCOMPARE(window.Delimiter, std::string(","));
-    QVERIFY(window.txtDELI->text().isEmpty());
+    QCOMPARE(window.delimiter(), std::string(","));
+    QVERIFY(box(window, "txtDELI")->text().isEmpty());
 }
 
 void MainWindowTest::menuItemsRunTheButtonsHandlers()
@@ -139,18 +165,18 @@ void MainWindowTest::menuItemsRunTheButtonsHandlers()
     const std::string source = folder.write("source.txt", "ABCDEFGHIJ\r\n");
     frmKenaris window;
     QueuedAnswerer answerer;
-    window.CommonDialog1.setAnswerer(&answerer);
+    window.commonDialog1().setAnswerer(&answerer);
 
     answerer.answers = {source};
-    window.mnuOpenCSV->trigger();
-    QCOMPARE(window.InputPath, source);
-    QCOMPARE(window.txtInFile->text(), QString::fromStdString(source));
-    QCOMPARE(itemTexts(window.List[0]), (QStringList{"ABC", "DEF", "GHI", "J"}));
+    menuItem(window, "mnuOpenCSV")->trigger();
+    QCOMPARE(window.inputPath(), source);
+    QCOMPARE(box(window, "txtInFile")->text(), QString::fromStdString(source));
+    QCOMPARE(sampleValues(sampleList(window)), (QStringList{"ABC", "DEF", "GHI", "J", "", "", ""}));
 
     answerer.answers = {folder.path("out.csv")};
-    window.mnuSaveCSV->trigger();
+    menuItem(window, "mnuSaveCSV")->trigger();
     QCOMPARE(mdlGlobal.OutputPath, folder.path("out.csv"));
-    QCOMPARE(window.txtOutFile->text(), QString::fromStdString(folder.path("out.csv")));
+    QCOMPARE(box(window, "txtOutFile")->text(), QString::fromStdString(folder.path("out.csv")));
     QCOMPARE(answerer.requests.back().kind, FileDialogKind::Save);
     QCOMPARE(answerer.requests.back().FileName, std::string("NEW_FIX.CSV"));
 }
@@ -160,16 +186,16 @@ void MainWindowTest::widthDialogIsMadeOnceAndKept()
     frmKenaris window;
     window.show();
     QVERIFY(!window.fixDialog());
-    window.mnuDELI->trigger();
+    menuItem(window, "mnuDELI")->trigger();
     frmFIX *first = window.fixDialog();
     QVERIFY(first);
     QVERIFY(first->isVisible());
     first->hide();
-    window.mnuDELI->trigger();
+    menuItem(window, "mnuDELI")->trigger();
     QCOMPARE(window.fixDialog(), first);
     QVERIFY(first->isVisible());
     first->showMinimized();
-    window.mnuDELI->trigger(); // brings it back
+    menuItem(window, "mnuDELI")->trigger(); // brings it back
     QVERIFY(!first->isMinimized());
     int dialogs = 0;
     for (QWidget *top : QApplication::topLevelWidgets()) dialogs += qobject_cast<frmFIX *>(top) ? 1 : 0;
@@ -190,11 +216,11 @@ void MainWindowTest::closingEndsWithTheWidthDialog()
     MessageRecorder recorder;
     frmKenaris window;
     window.show();
-    window.mnuDELI->trigger();
+    menuItem(window, "mnuDELI")->trigger();
     QVERIFY(window.fixDialog()->isVisible());
 
-    if (way == "cmdClose") window.cmdClose->click();
-    else if (way == "mnuExit") window.mnuExit->trigger();
+    if (way == "cmdClose") button(window, "cmdClose")->click();
+    else if (way == "mnuExit") menuItem(window, "mnuExit")->trigger();
     else window.close();
 
     QVERIFY(!window.isVisible());

@@ -3,9 +3,11 @@
 #include "MsgBox.h"
 #include "WindowTest.h"
 
+#include <QApplication>
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QRadioButton>
 
 class OutputColumnsTest : public WindowTestBase {
     Q_OBJECT
@@ -19,6 +21,8 @@ private slots:
     void dragTextsPadTheFieldNumber_data();
     void dragTextsPadTheFieldNumber();
     void dropAppendsAColumn();
+    void enterOrInsertAddsTheChosenField_data();
+    void enterOrInsertAddsTheChosenField();
     void dropReachesTheHandlerThroughTheList();
     void dropOnTheSampleListChangesNothing();
     void dropBeforeAnyFileAsksForOne();
@@ -51,7 +55,7 @@ void OutputColumnsTest::dropFields(const std::vector<int> &fields)
 // The drag the last press made; Qt deletes it once the event loop runs.
 QDrag *OutputColumnsTest::lastDrag() const
 {
-    const QList<QDrag *> drags = window_->List[0]->findChildren<QDrag *>();
+    const QList<QDrag *> drags = sampleList(*window_)->findChildren<QDrag *>();
     return drags.isEmpty() ? nullptr : drags.last();
 }
 
@@ -67,18 +71,18 @@ void OutputColumnsTest::pressStartsADragOfTheSelectedItem()
 {
     QFETCH(Qt::MouseButton, button);
     previewSample("ABCDEFGHIJ");
-    KenarisList *list = window_->List[0];
+    KenarisList *list = sampleList(*window_);
     const QPoint at = list->visualItemRect(list->item(2)).center() + QPoint(3, 2);
     QTest::mousePress(list->viewport(), button, Qt::NoModifier, at);
 
     QCOMPARE(list->selectedRow(), 2);
-    QCOMPARE(window_->Label1->caption(), std::string("03;GHI"));
-    QCOMPARE(window_->Label1->text(), QStringLiteral("03;GHI"));
-    QVERIFY(!window_->Label1->isVisible());
+    QCOMPARE(dragLabel(*window_)->caption(), std::string("03;GHI"));
+    QCOMPARE(dragLabel(*window_)->text(), QStringLiteral("03;GHI"));
+    QVERIFY(!dragLabel(*window_)->isVisible());
     const int lineHeight = window_->fontMetrics().height();
     const QPoint inList = list->viewport()->mapTo(list, at);
     const QRect expected(list->x(), list->y() + qRound(inList.y() - lineHeight / 2.0), list->width(), lineHeight);
-    QCOMPARE(window_->Label1->geometry(), expected);
+    QCOMPARE(dragLabel(*window_)->geometry(), expected);
 
     QDrag *drag = lastDrag();
     QVERIFY(drag);
@@ -91,22 +95,22 @@ void OutputColumnsTest::pressStartsADragOfTheSelectedItem()
 
 void OutputColumnsTest::pressWithoutSelectionStartsNothing()
 {
-    KenarisList *list = window_->List[0];
+    KenarisList *list = sampleList(*window_);
     QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5)); // empty list
     QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
-    QCOMPARE(window_->Label1->caption(), std::string("Label1"));
+    QCOMPARE(dragLabel(*window_)->caption(), std::string("Label1"));
     QVERIFY(!lastDrag());
 
     previewSample("ABCDEFGHIJ");
-    const QPoint below(5, list->visualItemRect(list->item(3)).bottom() + 20); // under the last item
+    const QPoint below(5, list->visualItemRect(list->item(list->count() - 1)).bottom() + 20); // under the last item
     QTest::mousePress(list->viewport(), Qt::LeftButton, Qt::NoModifier, below);
     QTest::mouseRelease(list->viewport(), Qt::LeftButton, Qt::NoModifier, below);
     QCOMPARE(list->selectedRow(), -1);
-    QCOMPARE(window_->Label1->caption(), std::string("Label1"));
+    QCOMPARE(dragLabel(*window_)->caption(), std::string("Label1"));
     QVERIFY(!lastDrag());
 
-    window_->List_DragDrop(2, window_->Label1, 0, 0); // a stray drop adds no field 0
-    QCOMPARE(window_->List[2]->count(), 0);
+    window_->List_DragDrop(2, dragLabel(*window_), 0, 0); // a stray drop adds no field 0
+    QCOMPARE(outputList(*window_)->count(), 0);
     QCOMPARE(layoutSlots(), std::vector<int>(7, -1));
 }
 
@@ -128,10 +132,10 @@ void OutputColumnsTest::dragTextsPadTheFieldNumber()
     QByteArray line;
     for (int i = 0; i < 120; ++i) line += char('a' + i % 26);
     previewSample(line, 120);
-    QCOMPARE(window_->List[0]->count(), 120);
+    QCOMPARE(sampleList(*window_)->count(), 120);
 
     dragToOutput(*window_, field - 1);
-    QCOMPARE(itemTexts(window_->List[2]), QStringList{text});
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{text});
     QCOMPARE(layoutSlots()[0], field);
 }
 
@@ -139,18 +143,43 @@ void OutputColumnsTest::dropAppendsAColumn()
 {
     previewSample("ABCDEFGHIJ");
     dropFields({3});
-    QCOMPARE(itemTexts(window_->List[2]), QStringList{"03;GHI"});
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{"03;GHI"});
     QCOMPARE(layoutSlots(), (std::vector<int>{3, -1, -1, -1, -1, -1, -1}));
 
     dropFields({3, 1});
-    QCOMPARE(itemTexts(window_->List[2]), (QStringList{"03;GHI", "03;GHI", "01;ABC"}));
+    QCOMPARE(itemTexts(outputList(*window_)), (QStringList{"03;GHI", "03;GHI", "01;ABC"}));
     QCOMPARE(layoutSlots(), (std::vector<int>{3, 3, 1, -1, -1, -1, -1}));
+}
+
+void OutputColumnsTest::enterOrInsertAddsTheChosenField_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::newRow("Enter") << Qt::Key_Return;
+    QTest::newRow("keypad Enter") << Qt::Key_Enter;
+    QTest::newRow("Insert") << Qt::Key_Insert;
+}
+
+void OutputColumnsTest::enterOrInsertAddsTheChosenField()
+{
+    QFETCH(Qt::Key, key);
+    previewSample("ABCDEFGHIJ");
+    // From the keyboard alone: Tab into the sample list, down to the third field, and the key.
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    control<QRadioButton>(*window_, "Option1_0")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(sampleList(*window_)));
+    QTest::keyClick(sampleList(*window_), Qt::Key_Home);
+    for (int step = 0; step < 2; ++step) QTest::keyClick(sampleList(*window_), Qt::Key_Down);
+    QTest::keyClick(sampleList(*window_), key);
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{"03;GHI"});
+    QCOMPARE(layoutSlots(), (std::vector<int>{3, -1, -1, -1, -1, -1, -1}));
 }
 
 // Drags `data` over List[2] and drops it at `at`, as the platform does.
 static bool dropOnOutputList(frmKenaris &window, const QMimeData &data, QPoint at)
 {
-    QWidget *viewport = window.List[2]->viewport();
+    QWidget *viewport = outputList(window)->viewport();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &enter);
     QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -163,7 +192,7 @@ static bool dropOnOutputList(frmKenaris &window, const QMimeData &data, QPoint a
 static std::unique_ptr<QMimeData> dragTextOf(const frmKenaris &window)
 {
     auto data = std::make_unique<QMimeData>();
-    data->setData(DragTextMimeType, QByteArray::fromStdString(window.Label1->caption()));
+    data->setData(DragTextMimeType, QByteArray::fromStdString(dragLabel(window)->caption()));
     return data;
 }
 
@@ -171,16 +200,16 @@ void OutputColumnsTest::dropReachesTheHandlerThroughTheList()
 {
     previewSample(QByteArray("\x83\x66\x81\x5B\x83\x5E"
                              "XYZ")); // "データ" then XYZ
-    const int bottom = window_->List[2]->viewport()->height() - 5;
+    const int bottom = outputList(*window_)->viewport()->height() - 5;
     pressSampleItem(*window_, 1);
     // Anywhere over the list: the column always goes to the end.
     QVERIFY(dropOnOutputList(*window_, *dragTextOf(*window_), QPoint(5, bottom)));
-    QCOMPARE(itemTexts(window_->List[2]), QStringList{"02;XYZ"});
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{"02;XYZ"});
 
     pressSampleItem(*window_, 0);
     QVERIFY(dropOnOutputList(*window_, *dragTextOf(*window_), QPoint(5, 5)));
-    QCOMPARE(itemTexts(window_->List[2]), (QStringList{"02;XYZ", "01;データ"}));
-    QCOMPARE(window_->List[2]->itemBytes(1), std::string("01;\x83\x66\x81\x5B\x83\x5E"));
+    QCOMPARE(itemTexts(outputList(*window_)), (QStringList{"02;XYZ", "01;データ"}));
+    QCOMPARE(outputList(*window_)->itemBytes(1), std::string("01;\x83\x66\x81\x5B\x83\x5E"));
     QCOMPARE(layoutSlots(), (std::vector<int>{2, 1, -1, -1, -1, -1, -1}));
 
     QMimeData plainText;
@@ -189,7 +218,7 @@ void OutputColumnsTest::dropReachesTheHandlerThroughTheList()
     QMimeData otherProgram; // a drag another running copy of the program started
     otherProgram.setData(DragTextMimeType, QByteArray("05;XYZ"));
     QVERIFY(!dropOnOutputList(*window_, otherProgram, QPoint(5, 5)));
-    QCOMPARE(window_->List[2]->count(), 2);
+    QCOMPARE(outputList(*window_)->count(), 2);
 }
 
 void OutputColumnsTest::dropOnTheSampleListChangesNothing()
@@ -197,19 +226,19 @@ void OutputColumnsTest::dropOnTheSampleListChangesNothing()
     previewSample("ABCDEFGHIJ");
     dropFields({2});
     pressSampleItem(*window_, 0);
-    window_->List_DragDrop(0, window_->Label1, 5, 5);
-    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"ABC", "DEF", "GHI", "J"}));
-    QCOMPARE(itemTexts(window_->List[2]), QStringList{"02;DEF"});
+    window_->List_DragDrop(0, dragLabel(*window_), 5, 5);
+    QCOMPARE(sampleValues(sampleList(*window_)), (QStringList{"ABC", "DEF", "GHI", "J", "", "", ""}));
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{"02;DEF"});
     QCOMPARE(layoutSlots(), (std::vector<int>{2, -1, -1, -1, -1, -1, -1}));
 }
 
 void OutputColumnsTest::dropBeforeAnyFileAsksForOne()
 {
     MessageRecorder recorder;
-    window_->Label1->setCaption("03;ABC");
-    window_->List_DragDrop(2, window_->Label1, 5, 5);
+    dragLabel(*window_)->setCaption("03;ABC");
+    window_->List_DragDrop(2, dragLabel(*window_), 5, 5);
     mdlGlobal.OutputLayout = std::vector<OutputItem>(1); // a layout without slots
-    window_->List_DragDrop(2, window_->Label1, 5, 5);
+    window_->List_DragDrop(2, dragLabel(*window_), 5, 5);
 
     QCOMPARE(recorder.messages.size(), 2);
     for (const ShownMessage &shown : recorder.messages) {
@@ -217,7 +246,7 @@ void OutputColumnsTest::dropBeforeAnyFileAsksForOne()
         QCOMPARE(shown.style, vbOKOnly);
         QCOMPARE(shown.title, QStringLiteral("ケナリス"));
     }
-    QCOMPARE(window_->List[2]->count(), 0);
+    QCOMPARE(outputList(*window_)->count(), 0);
     QCOMPARE(mdlGlobal.OutputLayout->size(), size_t(1));
 }
 
@@ -225,7 +254,7 @@ void OutputColumnsTest::dropOnAFullLayoutEnlargesIt()
 {
     previewSample("ABCDEFGHIJ", 3);
     dropFields({2, 3, 1, 2});
-    QCOMPARE(window_->List[2]->count(), 4);
+    QCOMPARE(outputList(*window_)->count(), 4);
     QCOMPARE(layoutSlots(), (std::vector<int>{2, 3, 1, 2}));
 }
 
@@ -261,13 +290,13 @@ void OutputColumnsTest::deleteClosesTheGap()
     QFETCH(Qt::KeyboardModifiers, modifiers);
     QFETCH(std::vector<int>, positions);
     previewSample("AAABBBCCCDDDDEEEEFFFFFFFFGGGGG", capacity);
-    const int samples = window_->List[0]->count();
+    const int samples = sampleList(*window_)->count();
     dropFields(fields);
-    KenarisList *output = window_->List[2];
+    KenarisList *output = outputList(*window_);
     output->clearSelection();
     if (selected >= 0) output->setCurrentRow(selected); // as a click makes it
     KenarisList *target = window_->findChild<KenarisList *>(list);
-    if (target == window_->List[0]) window_->List[0]->setCurrentRow(0);
+    if (target == sampleList(*window_)) sampleList(*window_)->setCurrentRow(0);
 
     QTest::keyClick(target, Qt::Key_Delete, modifiers);
     QTest::keyClick(target, Qt::Key_Delete, modifiers); // nothing is selected after a removal
@@ -278,9 +307,9 @@ void OutputColumnsTest::deleteClosesTheGap()
         if (field != -1)
             expected << QStringLiteral("%1;%2")
                             .arg(field, 2, 10, QLatin1Char('0'))
-                            .arg(window_->List[0]->item(field - 1)->text());
+                            .arg(sampleValues(sampleList(*window_))[field - 1]);
     QCOMPARE(itemTexts(output), expected);
-    QCOMPARE(window_->List[0]->count(), samples);
+    QCOMPARE(sampleList(*window_)->count(), samples);
 }
 
 QTEST_MAIN(OutputColumnsTest)

@@ -41,40 +41,41 @@ void OutputOptionsTest::check(const QList<QAction *> &items)
 
 void OutputOptionsTest::menuItemsFollowTheLayout()
 {
-    const QList<QAction *> items{window_->mnuTrim, window_->mnuQuote, window_->mnuUtf8, window_->mnuBom};
+    const QList<QAction *> items{menuItem(*window_, "mnuTrim"), menuItem(*window_, "mnuQuote"),
+                                 menuItem(*window_, "mnuUtf8"), menuItem(*window_, "mnuBom")};
     QStringList texts;
     for (QAction *item : items) {
-        QVERIFY(window_->mnuEdit->actions().contains(item));
+        QVERIFY(menu(*window_, "mnuEdit")->actions().contains(item));
         QVERIFY(item->isCheckable());
         QVERIFY(!item->isChecked());
         texts << item->text();
     }
     QCOMPARE(texts, (QStringList{"前後の空白を除く(&T)", "区切文字を含む項目を引用符で囲む(&Q)",
-                                 "出力を UTF-8 にする(&U)", "UTF-8 に BOM を付ける"}));
-    QVERIFY(!window_->mnuBom->isEnabled());
+                                 "出力を UTF-8 にする(&U)", "UTF-8 に BOM を付ける(&M)"}));
+    QVERIFY(!menuItem(*window_, "mnuBom")->isEnabled());
 
-    check({window_->mnuTrim, window_->mnuUtf8});
+    check({menuItem(*window_, "mnuTrim"), menuItem(*window_, "mnuUtf8")});
     QVERIFY(mdlGlobal.Output == (OutputOptions{.trim = true, .utf8 = true}));
-    QVERIFY(window_->mnuBom->isEnabled());
-    check({window_->mnuBom, window_->mnuQuote, window_->mnuTrim});
+    QVERIFY(menuItem(*window_, "mnuBom")->isEnabled());
+    check({menuItem(*window_, "mnuBom"), menuItem(*window_, "mnuQuote"), menuItem(*window_, "mnuTrim")});
     QVERIFY(mdlGlobal.Output == (OutputOptions{.quote = true, .utf8 = true, .bom = true}));
-    check({window_->mnuUtf8});
-    QVERIFY(!window_->mnuBom->isEnabled());
+    check({menuItem(*window_, "mnuUtf8")});
+    QVERIFY(!menuItem(*window_, "mnuBom")->isEnabled());
     QVERIFY(!mdlGlobal.Output.utf8);
 }
 
 void OutputOptionsTest::aDefinitionLoadSetsThem()
 {
     prepare("ABCDEFGHIJ\r\n");
-    check({window_->mnuQuote});
+    check({menuItem(*window_, "mnuQuote")});
     answerer_.answers.push_back(folder_->write("layout.def", "FIX\r\nTRIM\r\nUTF8 BOM\r\nOUT\r\n1\r\nLEN\r\n3 a\r\n"));
-    window_->mnuOpenDef->trigger();
+    menuItem(*window_, "mnuOpenDef")->trigger();
 
     QVERIFY(mdlGlobal.Output == (OutputOptions{.trim = true, .utf8 = true, .bom = true}));
-    QVERIFY(window_->mnuTrim->isChecked());
-    QVERIFY(!window_->mnuQuote->isChecked());
-    QVERIFY(window_->mnuUtf8->isChecked());
-    QVERIFY(window_->mnuBom->isChecked() && window_->mnuBom->isEnabled());
+    QVERIFY(menuItem(*window_, "mnuTrim")->isChecked());
+    QVERIFY(!menuItem(*window_, "mnuQuote")->isChecked());
+    QVERIFY(menuItem(*window_, "mnuUtf8")->isChecked());
+    QVERIFY(menuItem(*window_, "mnuBom")->isChecked() && menuItem(*window_, "mnuBom")->isEnabled());
 }
 
 void OutputOptionsTest::shownAsWritten_data()
@@ -99,17 +100,17 @@ void OutputOptionsTest::shownAsWritten()
     prepare("1,2\x81\x40\x94\x6E\x81\x40\r\n");
     for (const QString &name : items) window_->findChild<QAction *>(name)->trigger();
     window_->Out1LineFIX("1,2\x81\x40\x94\x6E\x81\x40");
-    QCOMPARE(window_->txtCSV[1]->text(), shown);
+    QCOMPARE(box(*window_, "txtCSV_1")->text(), shown);
     QCOMPARE(ScratchFolder::read(mdlGlobal.OutputPath), written);
 }
 
 void OutputOptionsTest::runShowsUtf8AndReportsWhatCannotBeDecoded()
 {
     prepare("ABC\x8A\xBF\r\n\x80\x80\x80xyz\r\n\x85\x40\x82\xA0\r\n");
-    check({window_->mnuUtf8});
-    window_->cmd開始->click();
+    check({menuItem(*window_, "mnuUtf8")});
+    button(*window_, "cmd開始")->click();
 
-    QCOMPARE(window_->txtCSV[1]->text(), QStringLiteral(",\uFFFDあ"));
+    QCOMPARE(box(*window_, "txtCSV_1")->text(), QStringLiteral(",\uFFFDあ"));
     QCOMPARE(ScratchFolder::read(mdlGlobal.OutputPath),
              QByteArray("漢,ABC\r\nxyz,\uFFFD\uFFFD\uFFFD\r\n,\uFFFDあ\r\n"));
     QCOMPARE(messages_->messages.size(), 1);

@@ -2,8 +2,10 @@
 
 #include "MsgBox.h"
 #include "WindowTest.h"
+#include "frmFIX.h"
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 class PreviewTest : public WindowTestBase {
@@ -22,6 +24,9 @@ private slots:
     void unusableWidthKeepsTheFieldsBeforeIt();
     void commandLineOpensTheNamedFiles_data();
     void commandLineOpensTheNamedFiles();
+    void aLoadedLayoutIsListedWholeAndKeptForANewSource();
+    void sampleFollowsTheLayout_data();
+    void sampleFollowsTheLayout();
 
 private:
     ScratchFolder folder_;
@@ -32,13 +37,13 @@ void PreviewTest::listsTheFieldsOfTheFirstLine_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QStringList>("items");
     QTest::newRow("short line") << QByteArray("ABCDEFGHIJ\r\nsecond line that is much longer than the first\r\n")
-                                << QStringList{"ABC", "DEF", "GHI", "J"};
+                                << QStringList{"ABC", "DEF", "GHI", "J", "", "", ""};
     QTest::newRow("30 characters and more") << QByteArray("AAABBBCCCDDDDEEEEFFFFFFFFGGGGGextra")
                                             << QStringList{"AAA", "BBB", "CCC", "DDDD", "EEEE", "FFFFFFFF", "GGGGG"};
-    QTest::newRow("empty first line") << QByteArray("\r\nABCDEF\r\n") << QStringList{};
-    QTest::newRow("CR alone ends the line") << QByteArray("ABCD\rEFGH") << QStringList{"ABC", "D"};
+    QTest::newRow("empty first line") << QByteArray("\r\nABCDEF\r\n") << QStringList(7);
+    QTest::newRow("CR alone ends the line") << QByteArray("ABCD\rEFGH") << QStringList{"ABC", "D", "", "", "", "", ""};
     QTest::newRow("double-byte characters count once")
-        << QByteArray("\x83\x66\x81\x5B\x83\x5E\x82\xA0") << QStringList{"データ", "あ"};
+        << QByteArray("\x83\x66\x81\x5B\x83\x5E\x82\xA0") << QStringList{"データ", "あ", "", "", "", "", ""};
 }
 
 void PreviewTest::listsTheFieldsOfTheFirstLine()
@@ -48,11 +53,11 @@ void PreviewTest::listsTheFieldsOfTheFirstLine()
     MessageRecorder recorder;
     chooseSource(*window_, answerer_, folder_.write("source.txt", file));
 
-    QCOMPARE(itemTexts(window_->List[0]), items);
-    QCOMPARE(window_->List[2]->count(), 0);
+    QCOMPARE(sampleValues(sampleList(*window_)), items);
+    QCOMPARE(outputList(*window_)->count(), 0);
     QCOMPARE(layoutSlots(), std::vector<int>(7, -1));
     QCOMPARE((*mdlGlobal.OutputLayout)[0].SourceField, int16_t(0));
-    QVERIFY(window_->txtCSV[0]->text().isEmpty()); // the preview shows no line
+    QVERIFY(box(*window_, "txtCSV_0")->text().isEmpty()); // the preview shows no line
     QVERIFY(recorder.messages.isEmpty());
 }
 
@@ -62,22 +67,25 @@ void PreviewTest::keepsTheBytesOfEachItem()
     chooseSource(*window_, answerer_,
                  folder_.write("source.txt", QByteArray("\x80"
                                                         "AB\x83\x66XY")));
-    QCOMPARE(itemTexts(window_->List[0]), (QStringList{QStringLiteral("\uFFFDAB"), QStringLiteral("デXY")}));
-    QCOMPARE(window_->List[0]->itemBytes(0), std::string("\x80"
-                                                         "AB"));
-    QCOMPARE(window_->List[0]->itemBytes(1), std::string("\x83\x66XY"));
+    // Each item names its field: number, name and value.
+    QCOMPARE(itemTexts(sampleList(*window_)).mid(0, 3),
+             (QStringList{QStringLiteral("01「\uFFFDAB」データ1"), QStringLiteral("02「デXY」データ2"),
+                          QStringLiteral("03「」データ3")}));
+    QCOMPARE(sampleList(*window_)->itemBytes(0), std::string("\x80"
+                                                             "AB"));
+    QCOMPARE(sampleList(*window_)->itemBytes(1), std::string("\x83\x66XY"));
 }
 
 void PreviewTest::newFileDiscardsTheOutputColumns()
 {
     chooseSource(*window_, answerer_, folder_.write("first.txt", "ABCDEFGHIJ"));
     dragToOutput(*window_, 1);
-    QCOMPARE(window_->List[2]->count(), 1);
+    QCOMPARE(outputList(*window_)->count(), 1);
 
     mdlGlobal.FieldCount = 3;
     chooseSource(*window_, answerer_, folder_.write("second.txt", "123456789012"));
-    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"123", "456", "789"}));
-    QCOMPARE(window_->List[2]->count(), 0);
+    QCOMPARE(sampleValues(sampleList(*window_)), (QStringList{"123", "456", "789"}));
+    QCOMPARE(outputList(*window_)->count(), 0);
     QCOMPARE(layoutSlots(), (std::vector<int>{-1, -1, -1}));
 }
 
@@ -87,11 +95,11 @@ void PreviewTest::cancelledChoiceChangesOnlyThePath()
     chooseSource(*window_, answerer_, source);
     dragToOutput(*window_, 0);
 
-    window_->cmdFile->click(); // cancelled
-    QVERIFY(window_->InputPath.empty());
-    QCOMPARE(window_->txtInFile->text(), QString::fromStdString(source));
-    QCOMPARE(window_->List[0]->count(), 4);
-    QCOMPARE(window_->List[2]->count(), 1);
+    button(*window_, "cmdFile")->click(); // cancelled
+    QVERIFY(window_->inputPath().empty());
+    QCOMPARE(box(*window_, "txtInFile")->text(), QString::fromStdString(source));
+    QCOMPARE(sampleList(*window_)->count(), 7);
+    QCOMPARE(outputList(*window_)->count(), 1);
     QCOMPARE(layoutSlots()[0], 1);
 }
 
@@ -119,9 +127,9 @@ void PreviewTest::unreadableSourceIsReported()
              qPrintable(shown.text));
     QCOMPARE(shown.style, vbExclamation);
     QCOMPARE(shown.title, QStringLiteral("ケナリス"));
-    QCOMPARE(window_->List[0]->count(), 0);
-    QCOMPARE(window_->List[2]->count(), 0);
-    QCOMPARE(layoutSlots(), std::vector<int>(7, -1)); // agrees with the emptied lists
+    QCOMPARE(sampleList(*window_)->count(), 0);
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{"01;"}); // the same layout keeps its columns
+    QCOMPARE(layoutSlots(), (std::vector<int>{1, -1, -1, -1, -1, -1, -1}));
 }
 
 void PreviewTest::unusableWidthKeepsTheFieldsBeforeIt()
@@ -129,7 +137,7 @@ void PreviewTest::unusableWidthKeepsTheFieldsBeforeIt()
     mdlGlobal.FieldTable[2].Width = std::string(1, 'x');
     MessageRecorder recorder;
     chooseSource(*window_, answerer_, folder_.write("source.txt", "ABCDEFGHIJ"));
-    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"ABC", "DEF"}));
+    QCOMPARE(sampleValues(sampleList(*window_)), (QStringList{"ABC", "DEF"}));
     QCOMPARE(recorder.messages.size(), 1);
     QVERIFY2(recorder.messages[0].text.contains(QStringLiteral("フィールド 3")) &&
                  recorder.messages[0].text.contains(QStringLiteral("「x」")),
@@ -175,12 +183,71 @@ void PreviewTest::commandLineOpensTheNamedFiles()
     MessageRecorder recorder;
     window_->openCommandLineFiles(files);
     QCOMPARE(int(answerer_.requests.size()), dialogsShown);
-    QCOMPARE(window_->InputPath, refusal.isEmpty() ? source : std::string());
-    QCOMPARE(itemTexts(window_->List[2]), loaded ? QStringList{"02;DEF"} : QStringList{});
+    QCOMPARE(window_->inputPath(), refusal.isEmpty() ? source : std::string());
+    QCOMPARE(itemTexts(outputList(*window_)), loaded ? QStringList{"02;DEFG"} : QStringList{}); // cut by the layout
     QCOMPARE(mdlGlobal.FieldCount, int16_t(loaded ? 2 : 7));
     QCOMPARE(recorder.messages.size(), refusal.isEmpty() ? 0 : 1);
     if (!refusal.isEmpty())
         QVERIFY2(recorder.messages[0].text.contains(refusal), qPrintable(recorder.messages[0].text));
+}
+
+void PreviewTest::aLoadedLayoutIsListedWholeAndKeptForANewSource()
+{
+    // 134 fields of one character each, output in reverse.
+    QByteArray layout = "FIX\r\nOUT\r\n", record;
+    for (int field = 134; field >= 1; --field) layout += QByteArray::number(field) + "\r\n";
+    layout += "LEN\r\n";
+    for (int field = 1; field <= 134; ++field) {
+        layout += "1 f" + QByteArray::number(field) + "\r\n";
+        record += char('A' + field % 26);
+    }
+    const std::string source = folder_.write("source.txt", record + "\r\n");
+    window_->openCommandLineFiles({folder_.write("layout.def", layout), source});
+
+    QCOMPARE(sampleList(*window_)->count(), 134);
+    QCOMPARE(sampleList(*window_)->item(133)->text(), QStringLiteral("134「%1」f134").arg(QChar('A' + 134 % 26)));
+    QCOMPARE(outputList(*window_)->count(), 134);
+    QCOMPARE(outputList(*window_)->item(0)->text(), QStringLiteral("134;%1").arg(QChar('A' + 134 % 26)));
+
+    chooseSource(*window_, answerer_, source); // the same layout: the columns stay
+    QCOMPARE(sampleList(*window_)->count(), 134);
+    QCOMPARE(outputList(*window_)->count(), 134);
+    QCOMPARE(layoutSlots().front(), 134);
+}
+
+void PreviewTest::sampleFollowsTheLayout_data()
+{
+    QTest::addColumn<QString>("button"); // in the width dialog, with field 2 chosen and width 4 typed
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<int>("chosen"); // the row chosen in the dialog afterwards
+    QTest::newRow("change") << "cmdChange" << QStringList{"ABC", "DEFG", "HIJ"} << "02;DEFG" << 1;
+    QTest::newRow("insert") << "cmdInsert" << QStringList{"ABC", "DEFG", "HIJ"} << "03;HIJ" << 2;
+    QTest::newRow("down") << "cmdDown" << QStringList{"ABC", "DEF", "GHI"} << "03;GHI" << 2;
+    QTest::newRow("up") << "cmdUp" << QStringList{"ABC", "DEF", "GHI"} << "01;ABC" << 0;
+}
+
+void PreviewTest::sampleFollowsTheLayout()
+{
+    QFETCH(QString, button);
+    QFETCH(QStringList, values);
+    QFETCH(QString, column);
+    QFETCH(int, chosen);
+    chooseSource(*window_, answerer_, folder_.write("source.txt", "ABCDEFGHIJ\r\n"));
+    dragToOutput(*window_, 1);
+    menuItem(*window_, "mnuDELI")->trigger();
+    QWidget *dialog = window_->fixDialog();
+    auto *fields = dialog->findChild<QListWidget *>(QStringLiteral("lstDELI"));
+    QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, fields->visualItemRect(fields->item(1)).center());
+    QCOMPARE(dialog->findChild<QLineEdit *>(QStringLiteral("txtNAME"))->text(), QStringLiteral("データ2")); // filled
+    QTest::keyClick(dialog->findChild<QLineEdit *>(QStringLiteral("txtFIXED")), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(dialog->findChild<QLineEdit *>(QStringLiteral("txtFIXED")), "4");
+    QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
+
+    QCOMPARE(sampleValues(sampleList(*window_)).mid(0, 3), values);
+    QCOMPARE(itemTexts(outputList(*window_)), QStringList{column}); // the column stays on its field
+    QCOMPARE(layoutSlots().front(), column.left(2).toInt());
+    QCOMPARE(fields->currentRow(), chosen);
 }
 
 QTEST_MAIN(PreviewTest)

@@ -3,7 +3,9 @@
 #include "WindowTest.h"
 #include "frmPreview.h"
 
+#include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QTableView>
 
 class PreviewWindowTest : public WindowTestBase {
@@ -16,11 +18,12 @@ private slots:
     void cellsShowEachFieldAsTheConversionCutsIt();
     void followsTheLayoutAndMarksOutputFields();
     void withoutASourceItSaysSo();
+    void opensWholeOnTheScreenAndKeepsLaterColumnsReadable();
 
 private:
     frmPreview *openPreview()
     {
-        window_->mnuPreview->trigger();
+        menuItem(*window_, "mnuPreview")->trigger();
         frmPreview *preview = window_->previewWindow();
         return preview && preview->isVisible() ? preview : nullptr;
     }
@@ -120,6 +123,25 @@ void PreviewWindowTest::withoutASourceItSaysSo()
     QVERIFY(preview);
     QCOMPARE(preview->table()->model()->rowCount(), 0);
     QVERIFY(preview->status()->text().contains(QStringLiteral("変換元ファイルが指定されていません")));
+}
+
+void PreviewWindowTest::opensWholeOnTheScreenAndKeepsLaterColumnsReadable()
+{
+    chooseSource(*window_, answerer_, folder_->write("in.txt", "ABCDEFGHIJ\r\n"));
+    frmPreview *preview = openPreview();
+    QVERIFY(preview);
+    QVERIFY(window_->screen()->availableGeometry().contains(preview->frameGeometry()));
+
+    dragToOutput(*window_, 1); // an output column while the preview is open
+    const QAbstractItemModel *model = preview->table()->model();
+    QTRY_VERIFY(model->headerData(1, Qt::Horizontal).toString().contains(QStringLiteral("出力 1")));
+    QTRY_VERIFY(preview->table()->horizontalHeader()->height() >= 2 * preview->fontMetrics().lineSpacing());
+    const QColor output = model->index(0, 1).data(Qt::BackgroundRole).value<QBrush>().color();
+    const QColor other = model->index(0, 3).data(Qt::BackgroundRole).value<QBrush>().color();
+    QVERIFY(output != other); // marked in its cells too
+
+    QTest::keyClick(preview->table(), Qt::Key_Escape);
+    QVERIFY(!preview->isVisible());
 }
 
 QTEST_MAIN(PreviewWindowTest)

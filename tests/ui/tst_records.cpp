@@ -35,7 +35,7 @@ private:
 
 void RecordsTest::setRecordLength(const QString &typed)
 {
-    window_->mnuRecordLength->trigger();
+    menuItem(*window_, "mnuRecordLength")->trigger();
     frmRecordLength *dialog = window_->recordLengthDialog();
     QVERIFY(dialog && dialog->isVisible());
     dialog->txtLength->setText(typed);
@@ -44,7 +44,7 @@ void RecordsTest::setRecordLength(const QString &typed)
 
 void RecordsTest::select(int comboIndex, const QString &text)
 {
-    window_->mnuSelection->trigger();
+    menuItem(*window_, "mnuSelection")->trigger();
     frmSelection *dialog = window_->selectionDialog();
     QVERIFY(dialog && dialog->isVisible());
     dialog->cboField->setCurrentIndex(comboIndex);
@@ -58,7 +58,7 @@ void RecordsTest::useBankLayout(const std::string &keywordLines)
                  folder_->write("bank.txt", QByteArray::fromStdString(bank::file(1, 3, false, true))));
     answerer_.answers.push_back(
         folder_->write("bank.def", QByteArray::fromStdString(bank::definition(keywordLines, "9\r\n10\r\n"))));
-    window_->mnuOpenDef->trigger();
+    menuItem(*window_, "mnuOpenDef")->trigger();
 }
 
 void RecordsTest::recordLengthDialog_data()
@@ -80,7 +80,7 @@ void RecordsTest::recordLengthDialog()
     QFETCH(bool, accepted);
     QFETCH(int, length);
     mdlGlobal.RecordLength = 50;
-    window_->mnuRecordLength->trigger();
+    menuItem(*window_, "mnuRecordLength")->trigger();
     QCOMPARE(window_->recordLengthDialog()->txtLength->text(), QStringLiteral("50")); // the current length
     window_->recordLengthDialog()->cmdCancel->click();
 
@@ -98,7 +98,7 @@ void RecordsTest::recordLengthDialog()
 void RecordsTest::selectionDialogListsTheFieldsAndApplies()
 {
     useBankLayout();
-    window_->mnuSelection->trigger();
+    menuItem(*window_, "mnuSelection")->trigger();
     QComboBox *fields = window_->selectionDialog()->cboField;
     QCOMPARE(fields->count(), 12);
     QCOMPARE(fields->itemText(0), QStringLiteral("すべてのレコード"));
@@ -108,9 +108,12 @@ void RecordsTest::selectionDialogListsTheFieldsAndApplies()
 
     select(9, QStringLiteral("ﾔﾏﾀﾞ ﾀﾛｳ"));
     QVERIFY(mdlGlobal.Selection);
+    // 元データ follows the selection at once: the name is padded, so no record matches.
+    QCOMPARE(messages_->messages.size(), 1);
+    QVERIFY(messages_->messages.takeFirst().text.contains(QStringLiteral("対象レコード (フィールド 9")));
     QCOMPARE(int(mdlGlobal.Selection->field), 9);
     QCOMPARE(mdlGlobal.Selection->text, bank::Recipient); // half-width kana, one byte each
-    window_->mnuSelection->trigger();                     // shows the selection in force
+    menuItem(*window_, "mnuSelection")->trigger();        // shows the selection in force
     QCOMPARE(window_->selectionDialog()->cboField->currentIndex(), 9);
     QCOMPARE(window_->selectionDialog()->txtText->text(), QStringLiteral("ﾔﾏﾀﾞ ﾀﾛｳ"));
     window_->selectionDialog()->cmdCancel->click();
@@ -136,8 +139,8 @@ void RecordsTest::previewShowsTheFirstDataRecord()
     select(1, QStringLiteral("2"));
     chooseSource(*window_, answerer_,
                  folder_->write("bank.txt", QByteArray::fromStdString(bank::file(2, 2, lineEnds, true))));
-    QCOMPARE(itemTexts(window_->List[0]), (QStringList{"2", "0001", decodeCp932(bank::BankName) + "      "}));
-    QVERIFY(window_->txtCSV[0]->text().isEmpty()); // the preview shows no line
+    QCOMPARE(sampleValues(sampleList(*window_)), (QStringList{"2", "0001", decodeCp932(bank::BankName) + "      "}));
+    QVERIFY(box(*window_, "txtCSV_0")->text().isEmpty()); // the preview shows no line
     QCOMPARE(layoutSlots(), std::vector<int>(3, -1));
 }
 
@@ -148,7 +151,7 @@ void RecordsTest::previewWithoutASelectedRecordSaysSo()
     select(1, QStringLiteral("7"));
     chooseSource(*window_, answerer_,
                  folder_->write("bank.txt", QByteArray::fromStdString(bank::file(1, 2, false, false))));
-    QCOMPARE(window_->List[0]->count(), 0);
+    QCOMPARE(sampleList(*window_)->count(), 0);
     QCOMPARE(layoutSlots(), std::vector<int>(7, -1)); // the lists and the layout agree
     QCOMPARE(recorder.messages.size(), 1);
     QVERIFY(recorder.messages[0].text.contains(
@@ -161,15 +164,15 @@ void RecordsTest::reportCountsTheRecordsNotSelected()
     QCOMPARE(int(mdlGlobal.RecordLength), 120);
     answerer_.answers.push_back(folder_->path("out.csv"));
     MessageRecorder recorder;
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
     QCOMPARE(recorder.messages.size(), 1);
     QCOMPARE(recorder.messages[0].text, QStringLiteral(" 3件\n対象外 3 件"));
     const QByteArray line = QByteArray::fromStdString(bank::padded(bank::Recipient, 30) + ",0000001000\r\n");
     QCOMPARE(ScratchFolder::read(folder_->path("out.csv")).left(line.size()), line);
-    QCOMPARE(window_->txt件数->text(), QStringLiteral("3"));
+    QCOMPARE(box(*window_, "txt件数")->text(), QStringLiteral("3"));
 
     select(0, QString()); // every record: the report has one line
-    window_->cmd開始->click();
+    button(*window_, "cmd開始")->click();
     QCOMPARE(recorder.messages.last().text, QStringLiteral(" 6件"));
 }
 
