@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 std::string_view warningName(Warning warning)
 {
@@ -50,17 +53,34 @@ bool holdsUserDefined(std::string_view record)
 {
     // A quick look for the bytes at all; they are often trail bytes of kanji, so the characters'
     // starts of each 64-byte block tell which of them begin a character.
+    const auto *bytes = reinterpret_cast<const unsigned char *>(record.data());
+    const size_t size = record.size();
     bool any = false;
-    for (const char c : record) any |= static_cast<unsigned char>(c - char(0xF0)) < 10;
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time; the last sixteen again, overlapping those done.
+    const auto userDefinedIn = [&](size_t at) {
+        const __m128i shifted =
+            _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + at)), _mm_set1_epi8(char(0xF0)));
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(9)), shifted)) != 0;
+    };
+    for (; i + 16 <= size; i += 16) any |= userDefinedIn(i);
+    if (i < size && size >= 16) {
+        any |= userDefinedIn(size - 16);
+        i = size;
+    }
+#endif
+    for (; i < size; ++i) any |= static_cast<unsigned char>(bytes[i] - 0xF0u) < 10u;
     if (!any) return false;
     uint64_t secondByteFirst = 0;
-    for (size_t base = 0; base < record.size(); base += 64) {
-        const size_t size = std::min<size_t>(64, record.size() - base);
-        const int byteAfter = base + 64 < record.size() ? static_cast<unsigned char>(record[base + 64]) : -1;
-        const uint64_t starts = cp932::detail::characterStarts(record.data() + base, size, byteAfter, secondByteFirst);
+    for (size_t base = 0; base < size; base += 64) {
+        const size_t blockSize = std::min<size_t>(64, size - base);
+        const int byteAfter = base + 64 < size ? bytes[base + 64] : -1;
+        const uint64_t starts =
+            cp932::detail::characterStarts(record.data() + base, blockSize, byteAfter, secondByteFirst);
         uint64_t userDefined = 0;
-        for (size_t i = 0; i < size; ++i)
-            userDefined |= uint64_t(static_cast<unsigned char>(record[base + i] - char(0xF0)) < 10) << i;
+        for (size_t at = 0; at < blockSize; ++at)
+            userDefined |= uint64_t(static_cast<unsigned char>(bytes[base + at] - 0xF0u) < 10u) << at;
         if (starts & userDefined) return true;
     }
     return false;

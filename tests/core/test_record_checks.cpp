@@ -87,6 +87,35 @@ INSTANTIATE_TEST_SUITE_P(Rows, Checks,
                                                   0}),
                          [](const testing::TestParamInfo<CheckRow> &row) { return std::string(row.param.what); });
 
+// The plain twin of holdsUserDefined: character by character from the first byte.
+bool holdsUserDefinedPlainly(std::string_view record)
+{
+    const auto lead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
+    const auto trail = [](unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; };
+    for (size_t i = 0; i < record.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(record[i]);
+        if (byte >= 0xF0 && byte <= 0xF9) return true;
+        if (lead(byte) && i + 1 < record.size() && trail(static_cast<unsigned char>(record[i + 1]))) ++i;
+    }
+    return false;
+}
+
+TEST(UserDefinedCharacters, AreFoundAsThePlainTwinFindsThem)
+{
+    // Leads, trails and others; the bytes F0..F9 rare, so that many long records hold none.
+    const unsigned char alphabet[] = {'A', 0x81, 0x88, 0x9F, 0xE0, 0xFA, 0x40, 0x7F, 0xFC, 0xF0, 0xF5, 0xF9};
+    uint32_t state = 12345;
+    for (int round = 0; round < 20000; ++round) {
+        std::string record(size_t(round % 150), 'A');
+        for (char &byte : record) {
+            state = state * 1664525u + 1013904223u;
+            const bool rare = (state >> 8) % 512 == 0;
+            byte = char(alphabet[rare ? 9 + (state >> 20) % 3 : (state >> 20) % 9]);
+        }
+        ASSERT_EQ(holdsUserDefined(record), holdsUserDefinedPlainly(record)) << testing::PrintToString(record);
+    }
+}
+
 TEST(TypedColumns, AreWrittenByTheirTypeThenTheOutputOptions)
 {
     LayoutModel layout = layoutOf({"6", "4", "8"}, Chars);
