@@ -40,8 +40,7 @@ bool isRefusal(const CoreError &error)
 {
     using Kind = CoreError::Kind;
     if (error.kind() == Kind::SameFile || error.kind() == Kind::OutputIsDefinition ||
-        error.kind() == Kind::SameOutput || error.kind() == Kind::OutputInUse ||
-        error.kind() == Kind::OutputReadOnly)
+        error.kind() == Kind::SameOutput || error.kind() == Kind::OutputInUse || error.kind() == Kind::OutputReadOnly)
         return true;
     return error.target() > 0 && error.record() == 0; // a layout no record could be converted with
 }

@@ -30,18 +30,18 @@ public:
         FileRead,
         FileWrite,
         FileDelete,
-        FileShrank,           // the file became shorter than what had been read of it
-        SameFile,             // the output would overwrite the source
-        OutputIsDefinition,   // the output would overwrite a definition file of the run
-        SameOutput,           // two outputs of one run are one file
-        OutputInUse,          // another run holds the output
-        OutputReadOnly,       // the existing output may not be written
-        EmptyPipe,            // a named pipe read without waiting held no data: its writer had not started
-        TooManyEntries,       // a definition file holds more fields or output positions than 16 bits count
-        MalformedLine,        // a line of a definition file cannot be read
-        NoOutputColumns,      // the output list starts with an empty position: no column would be written
-        ReadStopped,          // a read was stopped before it ended by the user
-        ReadTimedOut,         // a read was stopped after the time it may take
+        FileShrank,         // the file became shorter than what had been read of it
+        SameFile,           // the output would overwrite the source
+        OutputIsDefinition, // the output would overwrite a definition file of the run
+        SameOutput,         // two outputs of one run are one file
+        OutputInUse,        // another run holds the output
+        OutputReadOnly,     // the existing output may not be written
+        EmptyPipe,          // a named pipe read without waiting held no data: its writer had not started
+        TooManyEntries,     // a definition file holds more fields or output positions than 16 bits count
+        MalformedLine,      // a line of a definition file cannot be read
+        NoOutputColumns,    // the output list starts with an empty position: no column would be written
+        ReadStopped,        // a read was stopped before it ended by the user
+        ReadTimedOut,       // a read was stopped after the time it may take
     };
 
     // Why a line of a definition file cannot be read.

@@ -190,7 +190,7 @@ private:
     std::unique_ptr<frmPreview> frmPreview_;
     frmRecordLength *recordLength_ = nullptr; // children of the window
     frmSelection *selection_ = nullptr;
-    frmLayoutTable *layoutTable_ = nullptr; // deleted when closed
+    frmLayoutTable *layoutTable_ = nullptr;    // deleted when closed
     std::optional<std::string> sample_;        // the first (selected) record of the source
     std::optional<LayoutModel> sampleLayout_;  // the layout it was read with
     std::optional<LayoutModel> columnsLayout_; // the layout the output columns were chosen for

@@ -128,9 +128,9 @@ void MainWindowTest::offersTheMenus()
         file << (item->isSeparator() ? QStringLiteral("-") : item->text());
     QCOMPARE(menu(window, "mnuFile")->title(), QStringLiteral("ﾌｧｲﾙ(&F)"));
     // The layout table items join the files' items, before the separator and 終了.
-    QCOMPARE(file, (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)",
-                                "保存CSVﾌｧｲﾙを指定(&W)", "レイアウト表を読み込む(&I)...",
-                                "レイアウト表として保存(&T)...", "-", "終了(&X)"}));
+    QCOMPARE(file,
+             (QStringList{"定義ﾌｧｲﾙを開く(&O)", "定義ﾌｧｲﾙを保存(&S)", "固定長ﾌｧｲﾙを開く(&F)", "保存CSVﾌｧｲﾙを指定(&W)",
+                          "レイアウト表を読み込む(&I)...", "レイアウト表として保存(&T)...", "-", "終了(&X)"}));
     QCOMPARE(menu(window, "mnuEdit")->title(), QStringLiteral("編集(&E)"));
     // The items of the design first; the later items follow them.
     QCOMPARE(menu(window, "mnuEdit")->actions().mid(0, 2),
