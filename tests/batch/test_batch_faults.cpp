@@ -313,7 +313,6 @@ TEST(BatchStreams, OneFileUnderTwoNames)
          Unchanged},
         {"standard output is the layout", "layout.def in.txt - >>layout.def", 2, "は定義ファイルと同じです",
          "layout.def", Unchanged},
-        {"x and ./x", "layout.def in.txt x layout.def ./x", 2, "「./x」はほかの", "x", Absent},
         {"x and sub/../x", "layout.def in.txt x layout.def sub/../x", 2, "「sub/../x」はほかの", "x", Absent},
         {"a link to no file yet and its target", "layout.def in.txt dangling layout.def target.csv", 2,
          "「target.csv」はほかの", "target.csv", Absent},
