@@ -267,7 +267,7 @@ private:
         if (kind == Usage::Float4) return 4;
         if (kind == Usage::Float8) return 8;
         const std::optional<PictureSize> size = pictureSize(item.picture, chars_);
-        if (!size || (item.picture.empty() && item.level != 66))
+        if (!size || size->units == 0 || (item.picture.empty() && item.level != 66)) // PIC S alone holds nothing
             throw LayoutTableError(std::to_string(item.line) + " 行目「" + item.name + "」: PIC「" + item.picture +
                                    "」から長さがわかりません。\nコピー句を直してから読み込んでください。");
         if (kind == Usage::Binary) return size->digits <= 4 ? 2 : size->digits <= 9 ? 4 : 8;

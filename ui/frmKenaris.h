@@ -8,6 +8,7 @@
 #include "mdlGlobal.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <chrono>
@@ -53,7 +54,7 @@ public:
     frmSelection *selectionDialog() const { return selection_; }
     frmFieldTypes *fieldTypesDialog() const { return fieldTypes_; }
     // The layout table window while it is open.
-    frmLayoutTable *layoutTableWindow() const { return layoutTable_; }
+    frmLayoutTable *layoutTableWindow() const;
     // Whether a conversion is in progress.
     bool converting() const { return converting_; }
     // How often a running conversion shows its progress and lets other handlers run.
@@ -196,7 +197,7 @@ private:
     frmRecordLength *recordLength_ = nullptr; // children of the window
     frmSelection *selection_ = nullptr;
     frmFieldTypes *fieldTypes_ = nullptr;
-    frmLayoutTable *layoutTable_ = nullptr;    // deleted when closed
+    QPointer<frmLayoutTable> layoutTable_;     // deleted when closed, which clears it
     std::optional<std::string> sample_;        // the first (selected) record of the source
     std::optional<LayoutModel> sampleLayout_;  // the layout it was read with
     std::optional<LayoutModel> columnsLayout_; // the layout the output columns were chosen for

@@ -65,15 +65,14 @@ void frmKenaris::mnuPasteTable_Click()
     });
 }
 
+frmLayoutTable *frmKenaris::layoutTableWindow() const { return layoutTable_; }
+
 void frmKenaris::openLayoutTable(std::string bytes, std::string fileName)
 {
     if (layoutTable_) layoutTable_->close();
     auto *window = new frmLayoutTable(this, std::move(bytes), std::move(fileName));
     layoutTable_ = window;
     window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window, &QObject::destroyed, this, [this, window] {
-        if (layoutTable_ == window) layoutTable_ = nullptr;
-    });
     connect(window, &QDialog::accepted, this, [this, window] { useDefinition(*window->definition()); });
     window->open();
 }

@@ -55,11 +55,13 @@ TEST(Copybook, FreeFormRecordsAreSectionsAsLongAsTheirLongestDefinition)
 
 TEST(Copybook, AnUnreadablePictureNamesItsLine)
 {
-    try {
-        readLayoutTable("01 R.\n   05 A PIC X(3).\n   05 B PIC Q(3).\n", "r.cpy", {});
-        ADD_FAILURE() << "not refused";
-    } catch (const LayoutTableError &error) {
-        EXPECT_NE(std::string(error.what()).find("3 行目「B」"), std::string::npos) << error.what();
+    for (const std::string picture : {"Q(3)", "S"}) { // an unknown symbol; a sign that holds no byte
+        try {
+            readLayoutTable("01 R.\n   05 A PIC X(3).\n   05 B PIC " + picture + ".\n", "r.cpy", {});
+            ADD_FAILURE() << picture << " not refused";
+        } catch (const LayoutTableError &error) {
+            EXPECT_NE(std::string(error.what()).find("3 行目「B」"), std::string::npos) << error.what();
+        }
     }
 }
 
