@@ -140,7 +140,8 @@ void LineReader::skipUnkeptBytes(size_t &scannedBytes)
 
 bool LineReader::onlyEndOfFileMarkLeft() const
 {
-    return atEnd_ && end_ - begin_ == 1 && buffer_[begin_] == EndOfFileMark;
+    // A line whose bytes past the kept start were read past is data, whatever its first byte.
+    return atEnd_ && skippedInLine_ == 0 && end_ - begin_ == 1 && buffer_[begin_] == EndOfFileMark;
 }
 
 void LineReader::checkPipeHadWriter() const

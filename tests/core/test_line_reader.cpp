@@ -133,6 +133,18 @@ TEST(LineReader, KeepsTheStartOfLongLinesAndReadsPastTheRest)
     }
 }
 
+// A last line without a line end that starts with 0x1A is data when more of it was read past.
+TEST(LineReader, AKeptEndOfFileMarkWithBytesReadPastIsData)
+{
+    TempDir dir;
+    LineReader reader(dir.write("in.txt", "ab\r\n\x1Azz"));
+    reader.keepAtMost(1);
+    std::string_view line;
+    ASSERT_TRUE(reader.next(line) && reader.next(line));
+    EXPECT_EQ(line, "\x1A");
+    EXPECT_FALSE(reader.next(line));
+}
+
 TEST(LineReader, ReadsARegularFileUpToItsSizeWhenOpened)
 {
     TempDir dir;
