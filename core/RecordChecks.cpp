@@ -36,75 +36,67 @@ RecordChecks::RecordChecks(const LayoutModel &layout, const std::vector<long lon
         // A width the conversion itself refuses: the run fails on it, no length to compare.
     }
     if (unit_ == WidthUnit::Bytes)
-        for (const long long boundary : boundaries)
-            if (boundary > 0) byteBoundaries_.push_back(boundary);
-}
-
-bool characterStartsAt(std::string_view record, size_t at)
-{
-    // The byte before a run of lead bytes ends a character, and the run falls into pairs.
-    size_t leadsBefore = 0;
-    while (leadsBefore < at && cp932::isLeadByte(static_cast<unsigned char>(record[at - leadsBefore - 1])))
-        ++leadsBefore;
-    return leadsBefore % 2 == 0;
-}
-
-bool holdsUserDefined(std::string_view record)
-{
-    // A quick look for the bytes at all; they are often trail bytes of kanji, so the characters'
-    // starts of each 64-byte block tell which of them begin a character.
-    const auto *bytes = reinterpret_cast<const unsigned char *>(record.data());
-    const size_t size = record.size();
-    bool any = false;
-    size_t i = 0;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time; the last sixteen again, overlapping those done.
-    const auto userDefinedIn = [&](size_t at) {
-        const __m128i shifted =
-            _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(bytes + at)), _mm_set1_epi8(char(0xF0)));
-        return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(9)), shifted)) != 0;
-    };
-    for (; i + 16 <= size; i += 16) any |= userDefinedIn(i);
-    if (i < size && size >= 16) {
-        any |= userDefinedIn(size - 16);
-        i = size;
-    }
-#endif
-    for (; i < size; ++i) any |= static_cast<unsigned char>(bytes[i] - 0xF0u) < 10u;
-    if (!any) return false;
-    uint64_t secondByteFirst = 0;
-    for (size_t base = 0; base < size; base += 64) {
-        const size_t blockSize = std::min<size_t>(64, size - base);
-        const int byteAfter = base + 64 < size ? bytes[base + 64] : -1;
-        const uint64_t starts =
-            cp932::detail::characterStarts(record.data() + base, blockSize, byteAfter, secondByteFirst);
-        uint64_t userDefined = 0;
-        for (size_t at = 0; at < blockSize; ++at)
-            userDefined |= uint64_t(static_cast<unsigned char>(bytes[base + at] - 0xF0u) < 10u) << at;
-        if (starts & userDefined) return true;
-    }
-    return false;
+        for (const long long boundary : boundaries) {
+            if (boundary <= 0) continue;
+            const size_t block = size_t(boundary / 64);
+            if (boundaryBlocks_.size() <= block) boundaryBlocks_.resize(block + 1);
+            boundaryBlocks_[block] |= uint64_t(1) << (boundary % 64);
+        }
 }
 
 namespace {
 
-// Whether `record` is exactly `total` characters long: the characters' starts counted 64 bytes
-// at a time, as the columns' boundaries are found.
-bool holdsCharacters(std::string_view record, long long total)
+// Bit i set where byte i of a block of `size` (<= 64) bytes is one of 0xF0..0xF9.
+uint64_t userDefinedBytes(const char *block, size_t size)
 {
-    if ((long long)record.size() < total || (long long)record.size() > 2 * total) return false;
-    long long characters = 0;
+    uint64_t mask = 0;
+    size_t at = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time; the last sixteen again, overlapping those done.
+    const auto userDefinedIn = [&](size_t from) {
+        const __m128i shifted =
+            _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(block + from)), _mm_set1_epi8(char(0xF0)));
+        const __m128i inRange = _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(9)), shifted);
+        mask |= uint64_t(uint16_t(_mm_movemask_epi8(inRange))) << from;
+    };
+    for (; at + 16 <= size; at += 16) userDefinedIn(at);
+    if (at < size && size >= 16) {
+        userDefinedIn(size - 16);
+        at = size;
+    }
+#endif
+    for (; at < size; ++at) mask |= uint64_t(static_cast<unsigned char>(block[at] - 0xF0u) < 10u) << at;
+    return mask;
+}
+
+// What one pass over a record's characters' starts, 64 bytes at a time, finds.
+struct CharacterScan {
+    long long characters = 0;   // counted only when asked for
+    bool splitBoundary = false; // a boundary within the record falls inside a character
+    bool userDefined = false;
+};
+
+// `boundaryBlocks`: bit b of element k marks a boundary at byte 64 k + b.
+CharacterScan scanCharacters(std::string_view record, const std::vector<uint64_t> &boundaryBlocks, bool countCharacters)
+{
+    CharacterScan scan;
     uint64_t secondByteFirst = 0;
-    for (size_t base = 0; base < record.size(); base += 64) {
+    for (size_t base = 0, block = 0; base < record.size(); base += 64, ++block) {
         const size_t size = std::min<size_t>(64, record.size() - base);
         const int byteAfter = base + 64 < record.size() ? static_cast<unsigned char>(record[base + 64]) : -1;
-        characters +=
-            std::popcount(cp932::detail::characterStarts(record.data() + base, size, byteAfter, secondByteFirst));
+        const uint64_t starts = cp932::detail::characterStarts(record.data() + base, size, byteAfter, secondByteFirst);
+        if (countCharacters) scan.characters += std::popcount(starts);
+        // Bits past the block's end are not starts: a boundary there is beyond the record.
+        const uint64_t inBlock = size == 64 ? ~uint64_t(0) : (uint64_t(1) << size) - 1;
+        if (block < boundaryBlocks.size()) scan.splitBoundary |= (boundaryBlocks[block] & inBlock & ~starts) != 0;
+        scan.userDefined |= (starts & userDefinedBytes(record.data() + base, size)) != 0;
     }
-    return characters == total;
+    return scan;
 }
 
 } // namespace
+
+bool holdsUserDefined(std::string_view record) { return scanCharacters(record, {}, false).userDefined; }
 
 size_t RecordChecks::bytesReached() const
 {
@@ -116,21 +108,22 @@ size_t RecordChecks::bytesReached() const
 Warnings RecordChecks::check(std::string_view record, size_t recordBytes) const
 {
     Warnings found = 0;
+    bool countCharacters = false;
     if (byLength_) {
         if (std::memchr(record.data(), '\n', record.size()) || std::memchr(record.data(), '\r', record.size()))
             found |= warningBit(Warning::LineEndInside);
     } else if (total_ >= 0) {
-        const bool fits =
-            unit_ == WidthUnit::Bytes ? (long long)recordBytes == total_ : holdsCharacters(record, total_);
-        if (!fits) found |= warningBit(Warning::LengthMismatch);
+        // Fewer bytes than the total, or more than twice it, hold another number of characters.
+        const bool possible = unit_ == WidthUnit::Bytes
+                                  ? (long long)recordBytes == total_
+                                  : (long long)record.size() >= total_ && (long long)record.size() <= 2 * total_;
+        if (!possible) found |= warningBit(Warning::LengthMismatch);
+        countCharacters = possible && unit_ == WidthUnit::Characters;
     }
-    for (const long long boundary : byteBoundaries_) {
-        if (boundary >= (long long)record.size()) break;
-        if (!characterStartsAt(record, size_t(boundary))) {
-            found |= warningBit(Warning::SplitCharacter);
-            break;
-        }
-    }
-    if (holdsUserDefined(record)) found |= warningBit(Warning::UserDefined);
+    // One pass over the characters' starts serves every check that needs them.
+    const CharacterScan scan = scanCharacters(record, boundaryBlocks_, countCharacters);
+    if (countCharacters && scan.characters != total_) found |= warningBit(Warning::LengthMismatch);
+    if (scan.splitBoundary) found |= warningBit(Warning::SplitCharacter);
+    if (scan.userDefined) found |= warningBit(Warning::UserDefined);
     return found;
 }

@@ -47,12 +47,9 @@ public:
 private:
     WidthUnit unit_;
     bool byLength_;
-    long long total_ = -1; // of all fields, or -1 when a width cannot be used
-    std::vector<long long> byteBoundaries_;
+    long long total_ = -1;                 // of all fields, or -1 when a width cannot be used
+    std::vector<uint64_t> boundaryBlocks_; // bytes counted: bit b of block k for a boundary at 64 k + b
 };
-
-// Whether a character of `record` begins at byte `at`, counting from its first byte.
-bool characterStartsAt(std::string_view record, size_t at);
 
 // Whether `record` holds a user-defined character (lead byte 0xF0..0xF9).
 bool holdsUserDefined(std::string_view record);

@@ -87,23 +87,33 @@ INSTANTIATE_TEST_SUITE_P(Rows, Checks,
                                                   0}),
                          [](const testing::TestParamInfo<CheckRow> &row) { return std::string(row.param.what); });
 
-// The plain twin of holdsUserDefined: character by character from the first byte.
-bool holdsUserDefinedPlainly(std::string_view record)
+// The plain twin of the checks of a record's characters: character by character from the first
+// byte, for fields of widths 3 and 4.
+Warnings characterWarningsPlainly(std::string_view record, WidthUnit unit)
 {
     const auto lead = [](unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); };
     const auto trail = [](unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; };
-    for (size_t i = 0; i < record.size(); ++i) {
+    Warnings found = 0;
+    size_t characters = 0;
+    for (size_t i = 0; i < record.size(); ++i, ++characters) {
         const auto byte = static_cast<unsigned char>(record[i]);
-        if (byte >= 0xF0 && byte <= 0xF9) return true;
-        if (lead(byte) && i + 1 < record.size() && trail(static_cast<unsigned char>(record[i + 1]))) ++i;
+        if (byte >= 0xF0 && byte <= 0xF9) found |= warningBit(Warning::UserDefined);
+        if (!lead(byte) || i + 1 >= record.size() || !trail(static_cast<unsigned char>(record[i + 1]))) continue;
+        if (unit == WidthUnit::Bytes && (i + 1 == 3 || i + 1 == 7)) found |= warningBit(Warning::SplitCharacter);
+        ++i;
     }
-    return false;
+    const size_t length = unit == WidthUnit::Bytes ? record.size() : characters;
+    if (length != 7) found |= warningBit(Warning::LengthMismatch);
+    return found;
 }
 
-TEST(UserDefinedCharacters, AreFoundAsThePlainTwinFindsThem)
+TEST(CharacterChecks, FindWhatThePlainTwinFinds)
 {
     // Leads, trails and others; the bytes F0..F9 rare, so that many long records hold none.
     const unsigned char alphabet[] = {'A', 0x81, 0x88, 0x9F, 0xE0, 0xFA, 0x40, 0x7F, 0xFC, 0xF0, 0xF5, 0xF9};
+    const LayoutModel inCharacters = layoutOf({"3", "4"}, Chars), inBytes = layoutOf({"3", "4"}, Bytes);
+    const RecordChecks characterChecks(inCharacters, ComposePlan(inCharacters).boundaries());
+    const RecordChecks byteChecks(inBytes, ComposePlan(inBytes).boundaries());
     uint32_t state = 12345;
     for (int round = 0; round < 20000; ++round) {
         std::string record(size_t(round % 150), 'A');
@@ -112,7 +122,12 @@ TEST(UserDefinedCharacters, AreFoundAsThePlainTwinFindsThem)
             const bool rare = (state >> 8) % 512 == 0;
             byte = char(alphabet[rare ? 9 + (state >> 20) % 3 : (state >> 20) % 9]);
         }
-        ASSERT_EQ(holdsUserDefined(record), holdsUserDefinedPlainly(record)) << testing::PrintToString(record);
+        if (round % 3 == 0) record.resize(size_t(round % 11)); // lengths near the layouts' own
+        ASSERT_EQ(characterChecks.check(record, record.size()), characterWarningsPlainly(record, Chars))
+            << testing::PrintToString(record);
+        ASSERT_EQ(byteChecks.check(record, record.size()), characterWarningsPlainly(record, Bytes))
+            << testing::PrintToString(record);
+        ASSERT_EQ(holdsUserDefined(record), (characterWarningsPlainly(record, Chars) & UserDefined) != 0);
     }
 }
 
