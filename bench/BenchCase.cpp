@@ -101,10 +101,12 @@ std::string sourcePathIn(const std::string &folder, const BenchCase &benchCase)
     return folder + "/" + benchCase.fileStem + ".src";
 }
 
-std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath)
+std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath,
+                                           bool checkRecords)
 {
     try {
         FixedRunEnvironment environment(layouts, BenchDelimiter);
+        environment.checkRecords = checkRecords;
         return convertSource(sourcePath, environment).targets;
     } catch (const CoreError &error) {
         // The bench's width texts are ASCII: their bytes read the same in UTF-8.
@@ -113,10 +115,10 @@ std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layou
 }
 
 void convertEveryRecord(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath,
-                        const OutputOptions &options, const FieldTypes &types)
+                        const OutputOptions &options, const FieldTypes &types, bool checkRecords)
 {
     const long long records =
-        convertInOnePass({layoutFor(benchCase, outputPath, options, types)}, sourcePath)[0].converted;
+        convertInOnePass({layoutFor(benchCase, outputPath, options, types)}, sourcePath, checkRecords)[0].converted;
     if (records != benchCase.source.records)
         throw std::runtime_error(benchCase.title + ": the core converted " + std::to_string(records) +
                                  " records instead of " + std::to_string(benchCase.source.records));

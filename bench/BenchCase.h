@@ -25,12 +25,14 @@ std::string sourcePathIn(const std::string &folder, const BenchCase &benchCase);
 
 // Converts `sourcePath` with every layout in one pass by convertSource, each into its
 // OutputPath; returns each layout's counts. A failure of the core becomes std::runtime_error.
-std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath);
+// `checkRecords` false leaves out the checks of the records' shape.
+std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layouts, const std::string &sourcePath,
+                                           bool checkRecords = true);
 
 // Converts `sourcePath` into `outputPath` by the case's layout with `options` and `types`;
 // throws std::runtime_error unless every record of the case was converted.
 void convertEveryRecord(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath,
-                        const OutputOptions &options = {}, const FieldTypes &types = {});
+                        const OutputOptions &options = {}, const FieldTypes &types = {}, bool checkRecords = true);
 
 // The output columns for the report: "7,1,2" or, when long, their number.
 std::string describeOutputOrder(const BenchCase &benchCase);

@@ -68,8 +68,11 @@ int runBenchmark(const Options &options, const std::string &folder)
                                        const std::string &output) { convertEveryRecord(benchCase, source, output); }));
     runOptionsCase(startup, folder, runs, goals);
     runTypesCase(startup, folder, runs, goals);
+    runChecksCase(startup, folder, runs, goals);
     runSpeedCase(wideRecordCase(options.wideRecords), folder, runs, UserCopyGoal, goals);
-    runSpeedCase(byteLayoutCase(options.records), folder, runs, UserCopyGoal, goals);
+    const BenchCase bytes = byteLayoutCase(options.records);
+    runSpeedCase(bytes, folder, runs, UserCopyGoal, goals);
+    runChecksCase(bytes, folder, runs, goals);
     runRecordCase(options.bankRecords, folder, runs, growth, goals);
     runLayoutTableCase(int(options.layoutFields), runs, goals);
     printGoals(goals);

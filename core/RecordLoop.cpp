@@ -25,11 +25,12 @@ constexpr unsigned long long BytesBetweenClockChecks = 1 << 20;
 struct Target {
     Target(const std::string &outputPath, PipeOpen pipeOpen) : writer(outputPath, pipeOpen) {}
 
-    void prepare(const LayoutModel &layout, std::string_view delimiterText)
+    void prepare(const LayoutModel &layout, std::string_view delimiterText, bool checkRecords)
     {
         plan.emplace(layout);
         selection.emplace(layout);
-        checks.emplace(layout, plan->boundaries());
+        if (checkRecords) checks.emplace(layout, plan->boundaries());
+        else checks.reset();
         delimiter = delimiterText;
         writer.startFilesWith(outputFileStart(layout, delimiter));
         if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
@@ -45,7 +46,13 @@ struct Target {
 
     size_t bytesReached() const
     {
-        return std::max({plan->bytesReached(), selection->bytesReached(), checks->bytesReached()});
+        return std::max({plan->bytesReached(), selection->bytesReached(), checks ? checks->bytesReached() : 0});
+    }
+
+    // What the record just composed draws: its shape's warnings and its values'.
+    Warnings warningsOf(std::string_view record, size_t recordBytes) const
+    {
+        return (checks ? checks->check(record, recordBytes) : 0) | plan->valueWarnings();
     }
 
     void countUndecodable(size_t characters, int32_t record)
@@ -147,7 +154,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     std::vector<std::unique_ptr<Target>> targets;
     for (size_t index = 0; index < environment.targets(); ++index) {
         targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen));
-        targets.back()->prepare(environment.layout(index), environment.delimiter(index));
+        targets.back()->prepare(environment.layout(index), environment.delimiter(index), environment.checkRecords);
     }
     keepWhatTheLayoutsReach(reader, targets, !environment.rejectPath.empty());
     Target &first = *targets.front();
@@ -198,8 +205,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                     strictLine.clear();
                     size_t undecodable = 0;
                     target->plan->compose(record, target->delimiter, strictLine, undecodable);
-                    const Warnings warnings =
-                        target->checks->check(record, reader.lastLineBytes()) | target->plan->valueWarnings();
+                    const Warnings warnings = target->warningsOf(record, reader.lastLineBytes());
                     if (!warnings) continue;
                     if (rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
                     throw CoreError::recordWarning(firstWarning(warnings));
@@ -217,8 +223,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                     target->anyOutput = true;
                 ++target->counts.converted;
                 if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
-                const Warnings warnings =
-                    target->checks->check(record, reader.lastLineBytes()) | target->plan->valueWarnings();
+                const Warnings warnings = target->warningsOf(record, reader.lastLineBytes());
                 if (warnings) {
                     target->countWarnings(warnings, recordsRead);
                     recordWarnings |= warnings;
@@ -245,7 +250,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
             }
             // Other handlers may have changed the model while the caller had control.
             for (size_t index = 0; index < targets.size(); ++index)
-                targets[index]->prepare(environment.layout(index), environment.delimiter(index));
+                targets[index]->prepare(environment.layout(index), environment.delimiter(index),
+                                        environment.checkRecords);
             keepWhatTheLayoutsReach(reader, targets, !environment.rejectPath.empty());
         }
         for (const std::unique_ptr<Target> &target : targets) {

@@ -51,6 +51,9 @@ public:
     // The first warning ends the run as a failure (CoreError RecordWarning); its record is not
     // written.
     bool strict = false;
+    // Whether records are checked against their layouts' shape (the value checks of typed fields
+    // stay on). Only the benchmark turns this off, to weigh what the checks cost.
+    bool checkRecords = true;
 };
 
 struct TargetCounts {
