@@ -69,9 +69,11 @@ std::string readAll(const std::string &path)
 
 std::string unitName(WidthUnit unit) { return unit == WidthUnit::Bytes ? "バイト" : "文字"; }
 
-std::string report(const LayoutTable &table, size_t chosen, const Command &command)
+std::string report(const LayoutTable &table, size_t chosen, const Command &command, const FieldTypes &types)
 {
     const TableSection &section = table.sections[chosen];
+    size_t numbers = 0, dates = 0;
+    for (const auto &[field, type] : types) (type.kind == FieldKind::Date ? dates : numbers)++;
     size_t gaps = 0, fillers = 0;
     for (const TableField &field : section.fields) {
         if (!field.filler) continue;
@@ -82,6 +84,9 @@ std::string report(const LayoutTable &table, size_t chosen, const Command &comma
                       "」に保存しました (単位: " + unitName(table.unit) + "、レコード長 " +
                       std::to_string(section.recordLength) + " " + unitName(table.unit) + ")。\n";
     if (!table.sheet.empty()) out += "シート: 「" + table.sheet + "」\n";
+    if (numbers + dates > 0)
+        out += "属性から型を付けた項目: 数値 (NUMBER) " + std::to_string(numbers) + "、日付 (DATE) " +
+               std::to_string(dates) + "\n";
     if (gaps + fillers > 0)
         out += "出力しない項目: 空き " + std::to_string(gaps) + "、FILLER " + std::to_string(fillers) + "\n";
     if (!table.copybook) out += "読み飛ばした行: " + std::to_string(section.skipped.size()) + " 行\n";
@@ -122,7 +127,7 @@ int importLayout(const Command &command)
     const Definition definition = definitionOfSection(table, table.sections[chosen]);
     applyDefinition(definition, model);
     saveDefinitionFile(definitionPath, model, int(definition.outputs.size()));
-    std::fputs(report(table, chosen, command).c_str(), stdout);
+    std::fputs(report(table, chosen, command, definition.settings.Types).c_str(), stdout);
     return ExitSuccess;
 }
 

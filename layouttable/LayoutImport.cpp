@@ -1,5 +1,6 @@
 #include "LayoutImport.h"
 
+#include "AttributeType.h"
 #include "Cp932Codec.h"
 #include "TableText.h"
 #include "WidthText.h"
@@ -37,6 +38,9 @@ Definition definitionOfSection(const LayoutTable &table, const TableSection &sec
                                    " を超えます。");
         definition.fields.push_back({std::to_string(field.width), utf8ToCp932(field.name)});
         const int number = int(definition.fields.size());
+        if (const FieldType type = fieldTypeFromAttribute(field.attribute);
+            type.kind != FieldKind::Text && !field.filler)
+            definition.settings.Types[int16_t(number)] = type;
         for (int position : field.outputs) fieldAtPosition[position] = number;
         positionsGiven = positionsGiven || !field.outputs.empty();
     }

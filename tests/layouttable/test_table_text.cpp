@@ -82,7 +82,7 @@ TEST(LayoutImport, OutputsFromTheTableOrEveryFieldButFillers)
     LayoutTable table;
     table.sections.push_back(
         {"",
-         {{"A", 1, 2, "", false, {}, 2}, {"(空き 3-3)", 3, 1, "", true, {}, 3}, {"B", 4, 5, "", false, {}, 3}},
+         {{"A", 1, 2, "9(2)", false, {}, 2}, {"(空き 3-3)", 3, 1, "", true, {}, 3}, {"B", 4, 5, "X", false, {}, 3}},
          {},
          {},
          8});
@@ -90,6 +90,7 @@ TEST(LayoutImport, OutputsFromTheTableOrEveryFieldButFillers)
     ASSERT_EQ(definition.outputs.size(), 2u);
     EXPECT_EQ(definition.outputs[1].SourceField, 3);
     EXPECT_EQ(definition.settings.Unit, WidthUnit::Bytes);
+    EXPECT_EQ(definition.settings.Types, (FieldTypes{{1, {FieldKind::Number, 0}}})); // the picture 9(2)
 
     table.sections[0].fields[2].outputs = {1, 3}; // B first and third, nothing second
     definition = definitionOfSection(table, table.sections[0]);
