@@ -1,26 +1,14 @@
 #include "CoreError.h"
 
+#include "LocaleCharset.h"
+
 #include <cstring>
-#include <iconv.h>
-#include <langinfo.h>
 #include <utility>
 
 std::string systemReason(int errnoValue)
 {
-    const std::string reason = std::strerror(errnoValue);
-    const char *charset = ::nl_langinfo(CODESET);
-    if (std::strcmp(charset, "UTF-8") == 0 || std::strcmp(charset, "ANSI_X3.4-1968") == 0) return reason;
     // A Japanese locale in EUC-JP or Shift_JIS: the messages around the reason are UTF-8.
-    const iconv_t toUtf8 = ::iconv_open("UTF-8", charset);
-    if (toUtf8 == iconv_t(-1)) return reason;
-    std::string converted(reason.size() * 3 + 1, '\0');
-    char *in = const_cast<char *>(reason.data()), *out = converted.data();
-    size_t inLeft = reason.size(), outLeft = converted.size();
-    const bool whole = ::iconv(toUtf8, &in, &inLeft, &out, &outLeft) != size_t(-1);
-    ::iconv_close(toUtf8);
-    if (!whole) return reason;
-    converted.resize(converted.size() - outLeft);
-    return converted;
+    return fromLocaleCharset(std::strerror(errnoValue));
 }
 
 const char *CoreError::what() const noexcept
