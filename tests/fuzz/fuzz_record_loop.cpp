@@ -1,16 +1,12 @@
-// The record loop against a plain re-statement of the rules: a random layout (widths as random
-// texts, random output positions, delimiter, unit, output options) over random source bytes. The
-// output file must hold exactly what cutting field by field from the unit positions and writing
-// each piece as a column of its own gives, or the run must fail with the same error for the
-// first record.
+// The record loop against its plain twin: a random layout (widths as random texts, random output
+// positions, delimiter, unit, output options) over random source bytes. The output file must
+// hold exactly what the twin composes line by line, or the run must fail with the same error for
+// the first record.
 
-#include "ComposePlan.h"
 #include "ConvertSource.h"
 #include "CoreError.h"
 #include "FuzzInput.h"
-#include "OutputFormat.h"
-#include "Slicing.h"
-#include "WidthText.h"
+#include "PlainCompose.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -46,32 +42,6 @@ std::vector<std::string> plainLines(std::string_view bytes)
     if (!line.empty() && line.back() == '\x1A') line.pop_back();
     if (!line.empty()) lines.push_back(line);
     return lines;
-}
-
-// One output line by the rules, widths converted at every use; nullopt when nothing is composed.
-// Adds to `undecodable` what UTF-8 output could not decode.
-std::optional<std::string> plainCompose(const LayoutModel &model, const std::string &line, const std::string &delimiter,
-                                        size_t &undecodable)
-{
-    std::string out;
-    for (int position = 1; model.OutputLayout && size_t(position) < model.OutputLayout->size(); ++position) {
-        const int field = (*model.OutputLayout)[size_t(position)].SourceField;
-        if (field == -1) break;
-        if (field < 1 || field > model.fieldsInTable()) throw CoreError::noSuchField(field);
-        const int width = fieldWidth(model, field);
-        long long start = 1;
-        for (int before = 1; before < field; ++before) start += fieldWidth(model, before);
-        if (width < 0) throw CoreError::negativeWidth(field, model.FieldTable[size_t(field - 1)].Width);
-        if (start < 1) throw CoreError::startBelowOne(field, start);
-        const std::string_view piece = cutPiece(line, start, width, model.Unit);
-        std::string column(columnRoom(piece.size()), '\0');
-        column.resize(size_t(writeColumn(piece, model.Output, delimiter, column.data(), undecodable) - column.data()));
-        out += column;
-        out += delimiter;
-    }
-    if (out.empty()) return std::nullopt;
-    out.pop_back();
-    return out;
 }
 
 std::string readFile(const std::string &path)
@@ -118,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::optional<CoreError::Kind> refusal;
     try {
         size_t ignored = 0;
-        if (!plainCompose(model, "", delimiterText, ignored)) refusal = CoreError::Kind::NoOutputColumns;
+        if (!composePlainly(model, "", delimiterText, ignored)) refusal = CoreError::Kind::NoOutputColumns;
     } catch (const CoreError &error) {
         refusal = error.kind();
     }
@@ -129,8 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t undecodable = 0;
     for (const std::string &line : plainLines(source)) {
         try {
-            if (auto out = plainCompose(model, line, delimiterText, undecodable)) {
-                if (expected.empty()) expected.assign(fileStart(model.Output));
+            if (auto out = composePlainly(model, line, delimiterText, undecodable)) {
+                if (expected.empty()) expected.assign(plainFileStart(model.Output));
                 expected += *out + "\r\n";
             }
         } catch (const CoreError &error) {
