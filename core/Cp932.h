@@ -9,6 +9,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "SimdPath.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -103,10 +105,12 @@ inline void classifyBytes(const char *bytes, size_t size, uint64_t &lead, uint64
         lead |= uint64_t(uint16_t(_mm_movemask_epi8(leads))) << at;
         trail |= uint64_t(uint16_t(_mm_movemask_epi8(trails))) << at;
     };
-    for (; i + 16 <= size; i += 16) classify16(i);
-    if (i < size && size >= 16) { // the last sixteen bytes again, overlapping those done
-        classify16(size - 16);
-        i = size;
+    if (useSse2) {
+        for (; i + 16 <= size; i += 16) classify16(i);
+        if (i < size && size >= 16) { // the last sixteen bytes again, overlapping those done
+            classify16(size - 16);
+            i = size;
+        }
     }
 #endif
     for (; i < size; ++i) {

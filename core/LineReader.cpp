@@ -2,6 +2,7 @@
 
 #include "CoreError.h"
 #include "RunInterrupt.h"
+#include "SimdPath.h"
 #include "StandardStream.h"
 
 #include <algorithm>
@@ -38,7 +39,7 @@ const char *findLineEnd(const char *from, const char *to)
 {
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    for (; to - from >= 16; from += 16) {
+    for (; useSse2 && to - from >= 16; from += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
         const unsigned found = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
         if (found) return from + std::countr_zero(found);

@@ -3,6 +3,7 @@
 #include "Cp932.h"
 #include "Cp932Codec.h"
 #include "CopyBytes.h"
+#include "SimdPath.h"
 
 #include <algorithm>
 #include <cstring>
@@ -105,7 +106,7 @@ bool needsQuotes(std::string_view column, std::string_view delimiter)
     const char separator = delimiter.front();
 #if defined(__SSE2__)
     // Sixteen bytes at a time, the last sixteen overlapping those before: whole lines are checked.
-    if (column.size() >= 16) {
+    if (useSse2 && column.size() >= 16) {
         for (size_t at = 0; at + 16 <= column.size(); at += 16)
             if (quoteBits16(column.data() + at, separator)) return true;
         return quoteBits16(column.data() + column.size() - 16, separator) != 0;
@@ -127,7 +128,7 @@ void QuoteMarks::mark(std::string_view line, char separator)
     };
     size_t at = 0;
 #if defined(__SSE2__)
-    if (size >= 16) {
+    if (useSse2 && size >= 16) {
         for (; at + 16 <= size; at += 16) put(at, quoteBits16(line.data() + at, separator));
         // The rest, as the end of the last sixteen bytes.
         if (at < size) put(at, quoteBits16(line.data() + size - 16, separator) >> (16 - (size - at)));

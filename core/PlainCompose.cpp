@@ -109,8 +109,8 @@ std::string written(std::string_view piece, const OutputOptions &options, std::s
 
 } // namespace
 
-std::optional<std::string> composePlainly(const LayoutModel &model, std::string_view record,
-                                          std::string_view delimiter, size_t &undecodable)
+std::optional<std::string> composePlainly(const LayoutModel &model, std::string_view record, std::string_view delimiter,
+                                          size_t &undecodable)
 {
     std::optional<std::string> line;
     for (size_t position = 1; model.OutputLayout && position < model.OutputLayout->size(); ++position) {
@@ -128,7 +128,4 @@ std::optional<std::string> composePlainly(const LayoutModel &model, std::string_
     return line;
 }
 
-std::string plainFileStart(const OutputOptions &options)
-{
-    return options.utf8 && options.bom ? "\xEF\xBB\xBF" : "";
-}
+std::string plainFileStart(const OutputOptions &options) { return options.utf8 && options.bom ? "\xEF\xBB\xBF" : ""; }

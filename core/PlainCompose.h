@@ -15,8 +15,8 @@
 // UTF-8 output wrote as U+FFFD. Throws CoreError as a conversion does: the first column's
 // failure in output order (a field the table does not hold, a width that is no number or
 // negative, a start before the record).
-std::optional<std::string> composePlainly(const LayoutModel &model, std::string_view record,
-                                          std::string_view delimiter, size_t &undecodable);
+std::optional<std::string> composePlainly(const LayoutModel &model, std::string_view record, std::string_view delimiter,
+                                          size_t &undecodable);
 
 // What each output file starts with: the byte order mark of UTF-8 output that asks for one.
 std::string plainFileStart(const OutputOptions &options);

@@ -2,6 +2,7 @@
 
 #include "CoreError.h"
 #include "Cp932.h"
+#include "SimdPath.h"
 #include "WidthText.h"
 
 #include <algorithm>
@@ -59,10 +60,12 @@ uint64_t userDefinedBytes(const char *block, size_t size)
         const __m128i inRange = _mm_cmpeq_epi8(_mm_min_epu8(shifted, _mm_set1_epi8(9)), shifted);
         mask |= uint64_t(uint16_t(_mm_movemask_epi8(inRange))) << from;
     };
-    for (; at + 16 <= size; at += 16) userDefinedIn(at);
-    if (at < size && size >= 16) {
-        userDefinedIn(size - 16);
-        at = size;
+    if (useSse2) {
+        for (; at + 16 <= size; at += 16) userDefinedIn(at);
+        if (at < size && size >= 16) {
+            userDefinedIn(size - 16);
+            at = size;
+        }
     }
 #endif
     for (; at < size; ++at) mask |= uint64_t(static_cast<unsigned char>(block[at] - 0xF0u) < 10u) << at;
