@@ -1,5 +1,7 @@
 #include "BenchReport.h"
 
+#include "SimdPath.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -40,8 +42,9 @@ void printHeader(const std::string &title, int runs, const std::string &folder)
 #else
     const char *optimised = "NOT optimised: the figures mean little";
 #endif
-    std::printf("%s\nmachine: %s, %u hardware threads; build: %s (%s)\n", title.c_str(), processorName().c_str(),
-                std::thread::hardware_concurrency(), KENARIS_BENCH_BUILD_TYPE, optimised);
+    std::printf("%s\nmachine: %s, %u hardware threads; vector path: %s (KENARIS_SIMD chooses); build: %s (%s)\n",
+                title.c_str(), processorName().c_str(), std::thread::hardware_concurrency(),
+                std::string(simdPathName(simdPath())).c_str(), KENARIS_BENCH_BUILD_TYPE, optimised);
     std::printf("MB = 1,000,000 bytes; MB/s = source bytes / wall-clock seconds; best of %d run(s) each, taken in "
                 "turns; processor = user + system time (all stages of a pipeline)\n",
                 runs);
