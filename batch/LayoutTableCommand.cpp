@@ -69,7 +69,7 @@ std::string readAll(const std::string &path)
 
 std::string unitName(WidthUnit unit) { return unit == WidthUnit::Bytes ? "バイト" : "文字"; }
 
-std::string report(const LayoutTable &table, size_t chosen, const Command &command)
+std::string report(const LayoutTable &table, size_t chosen, const Command &command, int32_t recordLength)
 {
     const TableSection &section = table.sections[chosen];
     size_t gaps = 0, fillers = 0;
@@ -81,6 +81,8 @@ std::string report(const LayoutTable &table, size_t chosen, const Command &comma
                       " 項目を読み、定義ファイル「" + command.paths[1] +
                       "」に保存しました (単位: " + unitName(table.unit) + "、レコード長 " +
                       std::to_string(section.recordLength) + " " + unitName(table.unit) + ")。\n";
+    if (recordLength > 0)
+        out += "レコードは改行でなく " + std::to_string(recordLength) + " バイトずつ区切って読みます (RECORD)。\n";
     if (!table.sheet.empty()) out += "シート: 「" + table.sheet + "」\n";
     if (gaps + fillers > 0)
         out += "出力しない項目: 空き " + std::to_string(gaps) + "、FILLER " + std::to_string(fillers) + "\n";
@@ -122,7 +124,7 @@ int importLayout(const Command &command)
     const Definition definition = definitionOfSection(table, table.sections[chosen]);
     applyDefinition(definition, model);
     saveDefinitionFile(definitionPath, model, int(definition.outputs.size()));
-    std::fputs(report(table, chosen, command).c_str(), stdout);
+    std::fputs(report(table, chosen, command, model.RecordLength).c_str(), stdout);
     return ExitSuccess;
 }
 
