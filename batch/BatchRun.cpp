@@ -131,7 +131,7 @@ std::optional<LayoutModel> loadLayout(const BatchLayout &layout)
     return model;
 }
 
-std::string recordLengthText(int16_t length)
+std::string recordLengthText(int32_t length)
 {
     return length > 0 ? "レコード長 " + std::to_string(length) + " バイト" : std::string("1 行 1 レコード");
 }

@@ -69,11 +69,11 @@ std::string readAll(const std::string &path)
 
 std::string unitName(WidthUnit unit) { return unit == WidthUnit::Bytes ? "バイト" : "文字"; }
 
-std::string report(const LayoutTable &table, size_t chosen, const Command &command, const FieldTypes &types)
+std::string report(const LayoutTable &table, size_t chosen, const Command &command, const LayoutSettings &settings)
 {
     const TableSection &section = table.sections[chosen];
     size_t numbers = 0, dates = 0;
-    for (const auto &[field, type] : types) (type.kind == FieldKind::Date ? dates : numbers)++;
+    for (const auto &[field, type] : settings.Types) (type.kind == FieldKind::Date ? dates : numbers)++;
     size_t gaps = 0, fillers = 0;
     for (const TableField &field : section.fields) {
         if (!field.filler) continue;
@@ -83,6 +83,9 @@ std::string report(const LayoutTable &table, size_t chosen, const Command &comma
                       " 項目を読み、定義ファイル「" + command.paths[1] +
                       "」に保存しました (単位: " + unitName(table.unit) + "、レコード長 " +
                       std::to_string(section.recordLength) + " " + unitName(table.unit) + ")。\n";
+    if (settings.RecordLength > 0)
+        out += "レコードは改行でなく " + std::to_string(settings.RecordLength) +
+               " バイトずつ区切って読みます (RECORD)。\n";
     if (!table.sheet.empty()) out += "シート: 「" + table.sheet + "」\n";
     if (numbers + dates > 0)
         out += "属性から型を付けた項目: 数値 (NUMBER) " + std::to_string(numbers) + "、日付 (DATE) " +
@@ -127,7 +130,7 @@ int importLayout(const Command &command)
     const Definition definition = definitionOfSection(table, table.sections[chosen]);
     applyDefinition(definition, model);
     saveDefinitionFile(definitionPath, model, int(definition.outputs.size()));
-    std::fputs(report(table, chosen, command, definition.settings.Types).c_str(), stdout);
+    std::fputs(report(table, chosen, command, definition.settings).c_str(), stdout);
     return ExitSuccess;
 }
 

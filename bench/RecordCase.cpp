@@ -42,7 +42,7 @@ LayoutModel bankLayout(const std::string &outputPath, const char *type, std::vec
     model.OutputLayout.emplace(1, OutputItem{0});
     for (const int16_t field : outputs) model.OutputLayout->push_back({field});
     model.Unit = WidthUnit::Bytes;
-    model.RecordLength = recordMode ? int16_t(bank::RecordLength) : 0;
+    model.RecordLength = recordMode ? bank::RecordLength : 0;
     if (type) model.Selection = RecordSelection{1, type};
     model.OutputPath = outputPath;
     return model;

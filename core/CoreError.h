@@ -50,7 +50,7 @@ public:
     enum class LineFault {
         None,
         MissingNumber,     // no number where the keyword needs one
-        RecordLengthRange, // a record length outside 1..32767
+        RecordLengthRange, // a record length outside 1..MaxRecordLength
         FieldNumberRange,  // a field number outside 1..32767
         MissingText,       // no blank and text after the field number
         ExtraText,         // something after a keyword that takes nothing (more)

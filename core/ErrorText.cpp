@@ -31,7 +31,7 @@ std::string lineFaultText(CoreError::LineFault fault)
     case Fault::MissingNumber:
         return "キーワードの後に数値がありません。";
     case Fault::RecordLengthRange:
-        return "レコード長は 1～32767 の数値で指定します。";
+        return "レコード長は 1～" + std::to_string(MaxRecordLength) + " の数値で指定します。";
     case Fault::FieldNumberRange:
         return "フィールド番号は 1～32767 の数値で指定します。";
     case Fault::MissingText:

@@ -31,7 +31,7 @@ public:
     LineReader(const LineReader &) = delete;
     LineReader &operator=(const LineReader &) = delete;
 
-    // Cuts records of `bytes` bytes (1..32767) from here on; 0 goes back to lines.
+    // Cuts records of `bytes` bytes (1..MaxRecordLength) from here on; 0 goes back to lines.
     void setRecordLength(int bytes) { recordLength_ = size_t(bytes); }
 
     // Keeps at most `bytes` bytes of each line from here on (0: all of it); the rest of a longer

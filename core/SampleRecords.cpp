@@ -7,8 +7,8 @@
 
 namespace {
 constexpr size_t KeptBytes = 1 << 16; // more than a window shows of a record
-// Every field of a layout lies within its first 65534 units: what a preview keeps of a record.
-constexpr size_t SampleKeptBytes = 1 << 18;
+// What a preview keeps of a record: a record read by length is never longer.
+constexpr size_t SampleKeptBytes = MaxRecordLength;
 } // namespace
 
 SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, const SampleLimits &limits)
@@ -32,7 +32,7 @@ SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, 
     return read;
 }
 
-std::optional<std::string> readRecordAgain(const std::string &path, int16_t recordLength, int32_t number)
+std::optional<std::string> readRecordAgain(const std::string &path, int32_t recordLength, int32_t number)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;

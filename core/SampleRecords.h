@@ -38,7 +38,7 @@ SampleRead readSampleRecords(const std::string &path, const LayoutModel &model, 
 // Record `number` (from 1) of the file at `path`, read again as the conversion cuts it (its
 // first bytes when long); nothing when the file is not a regular one, which cannot be read
 // twice, or has fewer records. Throws CoreError when the file cannot be read.
-std::optional<std::string> readRecordAgain(const std::string &path, int16_t recordLength, int32_t number);
+std::optional<std::string> readRecordAgain(const std::string &path, int32_t recordLength, int32_t number);
 
 // Whether both layouts take the same records from a source: the record length, the selection,
 // and the widths that cut the selection's field.

@@ -6,7 +6,12 @@
 
 #include <string_view>
 
-enum class SimdPath { Plain, Sse2, Avx2, Avx512 };
+enum class SimdPath {
+    Plain,
+    Sse2,
+    Avx2,
+    Avx512
+};
 
 // The path taken, decided on the first call.
 SimdPath simdPath();

@@ -49,13 +49,15 @@ struct RecordSelection {
     bool operator==(const RecordSelection &) const = default;
 };
 
-// Longest record a layout may give (a 16-bit count of units).
-inline constexpr int MaxRecordLength = Int16Max;
+// Longest record read by length, in bytes: as much as a preview keeps of a record, so a
+// record is always shown whole and reading one never holds more than this in memory. It is
+// beyond 16 bits because a long layout's fields end past byte 32767.
+inline constexpr int32_t MaxRecordLength = 1 << 18;
 
 // The settings a definition file keeps as keyword lines between FIX and OUT.
 struct LayoutSettings {
     WidthUnit Unit = WidthUnit::Characters;
-    int16_t RecordLength = 0; // 0: one record a line; else 1..MaxRecordLength bytes a record
+    int32_t RecordLength = 0; // 0: one record a line; else 1..MaxRecordLength bytes a record
     std::optional<RecordSelection> Selection;
     OutputOptions Output;
     FieldTypes Types;    // of the fields that are more than text

@@ -49,7 +49,7 @@ Fault nothingMore(std::string_view rest)
 }
 
 // Blanks, then a whole number in 1..max; `rest` keeps what follows the number.
-Fault leadingNumber(std::string_view &rest, int16_t &number, int max, Fault outOfRange)
+template <typename Number> Fault leadingNumber(std::string_view &rest, Number &number, int max, Fault outOfRange)
 {
     if (rest.empty() || !isSeparator(rest.front())) return Fault::MissingNumber;
     rest = withoutLeadingBlanks(rest);
@@ -59,7 +59,7 @@ Fault leadingNumber(std::string_view &rest, int16_t &number, int max, Fault outO
     if (end == first) return Fault::MissingNumber;
     rest.remove_prefix(size_t(end - first));
     if (error != std::errc() || value < 1 || value > max) return outOfRange;
-    number = int16_t(value);
+    number = Number(value);
     return Fault::None;
 }
 
@@ -134,7 +134,7 @@ const KeywordLine Keywords[] = {
      [](const LayoutSettings &settings) { return std::string(settings.Unit == WidthUnit::Bytes ? "BYTE" : ""); }},
     {"RECORD",
      [](std::string_view rest, LayoutSettings &settings) {
-         int16_t length = 0;
+         int32_t length = 0;
          Fault fault = leadingNumber(rest, length, MaxRecordLength, Fault::RecordLengthRange);
          if (fault == Fault::None) fault = nothingMore(rest);
          if (fault == Fault::None) settings.RecordLength = length;

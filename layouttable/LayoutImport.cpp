@@ -53,6 +53,12 @@ Definition definitionOfSection(const LayoutTable &table, const TableSection &sec
         for (size_t index = 0; index < section.fields.size(); ++index)
             if (!section.fields[index].filler) definition.outputs.push_back({int16_t(index + 1), true});
     }
+    // Data a copybook describes comes without line ends, and its binary and packed numbers may
+    // hold CR and LF bytes: it is read by length (a line end after a record is still skipped). A
+    // table may leave out the last fields of a record, so its records stay lines.
+    if (table.copybook && table.unit == WidthUnit::Bytes && section.recordLength > 0 &&
+        section.recordLength <= MaxRecordLength)
+        definition.settings.RecordLength = int32_t(section.recordLength);
     if (definition.outputs.empty())
         throw LayoutTableError("「" + section.title + "」には出力する項目がありません (すべて FILLER か空きです)。");
     return definition;

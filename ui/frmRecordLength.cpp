@@ -15,16 +15,16 @@
 namespace {
 const QString Caption = QStringLiteral("レコード長の指定");
 
-// The length typed: 0 for an empty box, or nothing when it is not a whole number 1..32767.
-std::optional<int16_t> typedLength(const QString &typed)
+// The length typed: 0 for an empty box, or nothing when it is not a whole number 1..MaxRecordLength.
+std::optional<int32_t> typedLength(const QString &typed)
 {
     const std::string text = typed.trimmed().toStdString();
-    if (text.empty()) return int16_t(0);
+    if (text.empty()) return 0;
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size() || value < 1 || value > MaxRecordLength)
         return std::nullopt;
-    return int16_t(value);
+    return value;
 }
 } // namespace
 
@@ -33,7 +33,8 @@ frmRecordLength::frmRecordLength(QWidget *parent) : QDialog(parent)
     setWindowTitle(Caption);
     auto *layout = new QVBoxLayout(this);
     auto *label =
-        new QLabel(QStringLiteral("1 レコードのバイト数 (1～32767)。空欄にすると 1 行を 1 レコードとして読みます。"));
+        new QLabel(QStringLiteral("1 レコードのバイト数 (1～%1)。空欄にすると 1 行を 1 レコードとして読みます。")
+                       .arg(MaxRecordLength));
     label->setWordWrap(true);
     txtLength = new QLineEdit;
     txtLength->setObjectName(QStringLiteral("txtLength"));
@@ -57,11 +58,11 @@ void frmRecordLength::openForModel()
 
 void frmRecordLength::cmdOK_Click()
 {
-    const std::optional<int16_t> length = typedLength(txtLength->text());
+    const std::optional<int32_t> length = typedLength(txtLength->text());
     if (!length) {
-        MsgBox(QStringLiteral("レコード長「%1」は使えません。\r\n1～32767 の数値を入力するか、1 行を 1 "
+        MsgBox(QStringLiteral("レコード長「%1」は使えません。\r\n1～%2 の数値を入力するか、1 行を 1 "
                               "レコードとするときは空欄にしてください。")
-                   .arg(txtLength->text()),
+                   .arg(txtLength->text(), QString::number(MaxRecordLength)),
                vbExclamation, Caption);
         txtLength->setFocus();
         return;

@@ -14,7 +14,7 @@ using Fault = CoreError::LineFault;
 struct ReadRow {
     const char *line;
     WidthUnit unit;
-    int16_t recordLength;
+    int32_t recordLength;
     std::optional<RecordSelection> selection;
     OutputOptions output = {};
 };
@@ -39,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ReadRow{"BYTE", WidthUnit::Bytes, 0, {}}, ReadRow{"BYTE  ", WidthUnit::Bytes, 0, {}},
                     ReadRow{"RECORD 120", WidthUnit::Characters, 120, {}},
                     ReadRow{"RECORD 120 ", WidthUnit::Characters, 120, {}},
-                    ReadRow{"RECORD 32767", WidthUnit::Characters, 32767, {}},
+                    ReadRow{"RECORD 34286", WidthUnit::Characters, 34286, {}},
                     ReadRow{"SELECT 1 2", WidthUnit::Characters, 0, RecordSelection{1, "2"}},
                     ReadRow{"SELECT 3 ", WidthUnit::Characters, 0, RecordSelection{3, ""}},
                     ReadRow{"SELECT 12 \xB6\xC5 2 ", WidthUnit::Characters, 0, RecordSelection{12, TypeWithBlanks}},
@@ -87,6 +87,9 @@ TEST_P(MalformedKeywordLine, RefusesTheFile)
         const std::string text = describeError(error);
         EXPECT_NE(text.find(std::to_string(row.line) + " 行目「" + row.lineText + "」"), std::string::npos) << text;
         EXPECT_NE(text.find(path), std::string::npos) << text;
+        if (row.fault == Fault::RecordLengthRange) {
+            EXPECT_NE(text.find("1～262144"), std::string::npos) << text;
+        }
     }
 }
 
@@ -96,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MalformedRow{"FIX\r\nnote\r\n select\t0 a\r\n", 3, " select\t0 a", Fault::FieldNumberRange},
                     MalformedRow{"FIX\r\nRECORD\r\n", 2, "RECORD", Fault::MissingNumber},
                     MalformedRow{"FIX\r\nBYTE\r\nRECORD 0\r\nOUT\r\n1\r\n", 3, "RECORD 0", Fault::RecordLengthRange},
-                    MalformedRow{"FIX\r\nRECORD 40000\r\n", 2, "RECORD 40000", Fault::RecordLengthRange},
+                    MalformedRow{"FIX\r\nRECORD 262145\r\n", 2, "RECORD 262145", Fault::RecordLengthRange},
                     MalformedRow{"FIX\r\nRECORD -5\r\n", 2, "RECORD -5", Fault::RecordLengthRange},
                     MalformedRow{"FIX\r\nRECORD 12 x\r\n", 2, "RECORD 12 x", Fault::ExtraText},
                     MalformedRow{"FIX\r\nBYTE x\r\n", 2, "BYTE x", Fault::ExtraText},

@@ -1,7 +1,7 @@
 // The record loop against its plain twin: a random layout (widths as random texts, random output
-// positions, delimiter, unit, output options) over random source bytes. The output file must
-// hold exactly what the twin composes line by line, or the run must fail with the same error for
-// the first record.
+// positions, delimiter, unit, output options, records as lines or by a length, short or past 16
+// bits) over random source bytes. The output file must hold exactly what the twin composes record
+// by record, or the run must fail with the same error for the first record.
 
 #include "ConvertSource.h"
 #include "CoreError.h"
@@ -44,6 +44,32 @@ std::vector<std::string> plainLines(std::string_view bytes)
     return lines;
 }
 
+// Cuts like the reader by a record length: `length` bytes each, a line end (CR, LF, CR LF) right
+// after one skipped; a shorter last record loses the line end it ends in, and an end-of-file mark
+// after a final line end, or as all that is left, is no data.
+std::vector<std::string> plainRecords(std::string_view bytes, size_t length)
+{
+    std::vector<std::string> records;
+    size_t at = 0;
+    while (at < bytes.size() && bytes.substr(at) != "\x1A") {
+        std::string_view rest = bytes.substr(at);
+        if (rest.size() >= 2 && rest.back() == '\x1A' &&
+            (rest[rest.size() - 2] == '\n' || rest[rest.size() - 2] == '\r'))
+            rest.remove_suffix(1);
+        if (rest.size() < length) {
+            if (rest.ends_with('\n')) rest.remove_suffix(1);
+            if (rest.ends_with('\r')) rest.remove_suffix(1);
+            records.emplace_back(rest);
+            break;
+        }
+        records.emplace_back(rest.substr(0, length));
+        at += length;
+        if (at < bytes.size() && bytes[at] == '\r') ++at;
+        if (at < bytes.size() && bytes[at] == '\n') ++at;
+    }
+    return records;
+}
+
 std::string readFile(const std::string &path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -76,6 +102,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint8_t options = input.byte();
     model.Output = {
         .trim = bool(options & 1), .quote = bool(options & 2), .utf8 = bool(options & 4), .bom = bool(options & 8)};
+    // Mostly lines; else a short length, or one past 16 bits up to the longest.
+    const int mode = input.byte();
+    model.RecordLength = mode < 160   ? 0
+                         : mode < 240 ? mode - 159
+                                      : 32768 + (mode - 240) * (MaxRecordLength - 32768) / 15;
     const std::string_view source = input.rest();
 
     const std::string sourcePath = scratchPath("in"), outputPath = scratchPath("out");
@@ -97,7 +128,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::optional<CoreError::Kind> expectedFailure;
     int32_t linesDone = 0;
     size_t undecodable = 0;
-    for (const std::string &line : plainLines(source)) {
+    const std::vector<std::string> records =
+        model.RecordLength ? plainRecords(source, size_t(model.RecordLength)) : plainLines(source);
+    for (const std::string &line : records) {
         try {
             if (auto out = composePlainly(model, line, delimiterText, undecodable)) {
                 if (expected.empty()) expected.assign(plainFileStart(model.Output));

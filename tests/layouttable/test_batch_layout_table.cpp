@@ -27,6 +27,29 @@ TEST(BatchLayoutTable, ImportsTheChosenSectionAndReportsIt)
         EXPECT_TRUE(contains(outcome.out, said)) << said << "\n" << outcome.out;
 }
 
+// A copybook of 4898 fields ends at byte 34286, past 16 bits: its layout reads such records by
+// length from a file without line ends.
+TEST(BatchLayoutTable, ACopybookPast16BitsConvertsItsRecords)
+{
+    TempDir dir;
+    std::string copybook = "       01  LONG-REC.\n", first, second, secondLine;
+    for (int field = 1; field <= 4898; ++field) { // 7 bytes each: the record ends at byte 34286
+        const std::string digits = std::to_string(1000000 + field).substr(1);
+        copybook += "           05  F" + digits + " PIC X(7).\n";
+        first += "A" + digits;
+        second += "B" + digits;
+        secondLine += (field > 1 ? ",B" : "B") + digits;
+    }
+    const std::string definition = dir.file("long.def");
+    BatchOutcome outcome = runBatch(dir, {"--import-layout", dir.write("long.cpy", copybook), definition});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_TRUE(contains(TempDir::read(definition), "\r\nRECORD 34286\r\n"));
+    outcome = runBatch(dir, {definition, dir.write("long.dat", first + second), dir.file("out.csv")});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    const std::string output = TempDir::read(dir.file("out.csv"));
+    EXPECT_TRUE(output.substr(output.find('\n') + 1) == secondLine + "\r\n") << output.substr(0, 80); // record 2
+}
+
 TEST(BatchLayoutTable, ExportReadsBackToTheSameLayout)
 {
     TempDir dir;

@@ -81,7 +81,7 @@ void PreviewWindowTest::cellsShowEachFieldAsTheConversionCutsIt()
     QFETCH(int, recordLength);
     QFETCH(QByteArray, selectedType);
     QFETCH(int, firstNumber);
-    mdlGlobal.RecordLength = int16_t(recordLength);
+    mdlGlobal.RecordLength = recordLength;
     if (!selectedType.isEmpty()) mdlGlobal.Selection = RecordSelection{1, selectedType.toStdString()};
     mdlGlobal.Unit = bytes ? WidthUnit::Bytes : WidthUnit::Characters;
     mdlGlobal.FieldTable.clear();
