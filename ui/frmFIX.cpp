@@ -300,12 +300,18 @@ void frmFIX::cmdDel_Click()
                vbExclamation, Caption);
         return;
     }
-    std::vector<FieldEntry> &table = mdlGlobal.FieldTable;
-    table.erase(table.begin() + s); // later fields and the spare slot move down
+    if (mdlGlobal.Selection && mdlGlobal.Selection->field == s + 1) {
+        MsgBox(QStringLiteral("項目 %1 は対象レコードの判定に使われているため、削除できません。\r\n"
+                              "先に [編集] - [対象レコードの指定] で別の項目を選ぶか、すべてのレコードにしてください。")
+                   .arg(s + 1),
+               vbExclamation, Caption);
+        return;
+    }
+    const std::vector<int16_t> renumbered = deleteField(mdlGlobal, s + 1);
     delete lstDELI->takeItem(s);
     // The neighbour is chosen next, so that fields are removed one after another with Delete.
     lstDELI->setCurrentRow(std::min(s, lstDELI->count() - 1));
-    publishFieldCount();
+    publishFieldCount(&renumbered);
 }
 
 void frmFIX::lstDELI_KeyDown(int KeyCode, Qt::KeyboardModifiers Shift)

@@ -102,11 +102,14 @@ void frmKenaris::showSample()
 
 void frmKenaris::followLayout(const std::vector<int16_t> *renumbered)
 {
+    // Output columns follow their fields; those of a field deleted go with it.
     if (renumbered)
-        for (int row = 0; row < List[2]->count(); ++row)
-            if (const int field = fieldNumberOf(List[2]->itemBytes(row));
-                field > 0 && size_t(field) < renumbered->size())
-                List[2]->setItemBytes(row, dragText((*renumbered)[size_t(field)], ""));
+        for (int row = List[2]->count() - 1; row >= 0; --row) {
+            const int field = fieldNumberOf(List[2]->itemBytes(row));
+            if (field <= 0 || size_t(field) >= renumbered->size()) continue;
+            if (const int16_t now = (*renumbered)[size_t(field)]; now == 0) delete List[2]->takeItem(row);
+            else List[2]->setItemBytes(row, dragText(now, ""));
+        }
     // A new record length or selection, or new widths for the selection's field, may take another
     // first record.
     if (!sampleLayout_ || !readsSameRecords(*sampleLayout_, mdlGlobal)) readSample();

@@ -225,6 +225,7 @@ void PreviewTest::sampleFollowsTheLayout_data()
     QTest::newRow("insert") << "cmdInsert" << QStringList{"ABC", "DEFG", "HIJ"} << "03;HIJ" << 2;
     QTest::newRow("down") << "cmdDown" << QStringList{"ABC", "DEF", "GHI"} << "03;GHI" << 2;
     QTest::newRow("up") << "cmdUp" << QStringList{"ABC", "DEF", "GHI"} << "01;ABC" << 0;
+    QTest::newRow("delete") << "cmdDel" << QStringList{"ABC", "DEF", "GHIJ"} << "" << 1; // its column goes too
 }
 
 void PreviewTest::sampleFollowsTheLayout()
@@ -245,8 +246,8 @@ void PreviewTest::sampleFollowsTheLayout()
     QTest::mouseClick(dialog->findChild<QPushButton *>(button), Qt::LeftButton);
 
     QCOMPARE(sampleValues(sampleList(*window_)).mid(0, 3), values);
-    QCOMPARE(itemTexts(outputList(*window_)), QStringList{column}); // the column stays on its field
-    QCOMPARE(layoutSlots().front(), column.left(2).toInt());
+    QCOMPARE(itemTexts(outputList(*window_)), column.isEmpty() ? QStringList{} : QStringList{column});
+    QCOMPARE(layoutSlots().front(), column.isEmpty() ? -1 : column.left(2).toInt()); // on its field
     QCOMPARE(fields->currentRow(), chosen);
 }
 
