@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
+
+enum class Edit {
+    InsertSecond,
+    SwapSecondAndThird,
+    DeleteSecond
+};
 
 struct EditRow {
     const char *what;
-    std::function<FieldNumbers(LayoutModel &)> edit;
+    Edit edit;
     std::vector<int16_t> outputs; // slots 1..
     std::vector<int16_t> typed;   // fields with a type, ascending: the number, then the kana
     int16_t selected;
@@ -26,7 +30,17 @@ TEST_P(FieldEdit, RenumbersWhatNamesTheFields)
     model.OutputLayout.emplace(std::vector<OutputItem>{{0}, {3}, {1}, {4}, {2}});
     model.Types = {{2, {FieldKind::Number}}, {4, {FieldKind::Kana}}};
     model.Selection = RecordSelection{3, "x"};
-    GetParam().edit(model);
+    switch (GetParam().edit) {
+    case Edit::InsertSecond:
+        insertField(model, 2, {"9", "new"});
+        break;
+    case Edit::SwapSecondAndThird:
+        swapWithNext(model, 2);
+        break;
+    case Edit::DeleteSecond:
+        deleteField(model, 2);
+        break;
+    }
     std::vector<int16_t> outputs, typed;
     for (size_t slot = 1; slot < model.OutputLayout->size(); ++slot)
         outputs.push_back((*model.OutputLayout)[slot].SourceField);
@@ -36,14 +50,11 @@ TEST_P(FieldEdit, RenumbersWhatNamesTheFields)
     EXPECT_EQ(model.Selection->field, GetParam().selected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FieldEdit,
-    testing::Values(EditRow{"insert_second", [](LayoutModel &m) { return insertField(m, 2, {"9", "new"}); },
-                            {4, 1, 5, 3}, {3, 5}, 4},
-                    EditRow{"swap_second_and_third", [](LayoutModel &m) { return swapWithNext(m, 2); }, {2, 1, 4, 3},
-                            {3, 4}, 2},
-                    EditRow{"delete_second", [](LayoutModel &m) { return deleteField(m, 2); }, {2, 1, 3, -1}, {3}, 2}),
-    [](const testing::TestParamInfo<EditRow> &row) { return std::string(row.param.what); });
+INSTANTIATE_TEST_SUITE_P(Rows, FieldEdit,
+                         testing::Values(EditRow{"insert", Edit::InsertSecond, {4, 1, 5, 3}, {3, 5}, 4},
+                                         EditRow{"swap", Edit::SwapSecondAndThird, {2, 1, 4, 3}, {3, 4}, 2},
+                                         EditRow{"delete", Edit::DeleteSecond, {2, 1, 3, -1}, {3}, 2}),
+                         [](const testing::TestParamInfo<EditRow> &row) { return std::string(row.param.what); });
 
 TEST(FieldEdit, TheSelectionsFieldIsNotDeleted)
 {
