@@ -10,6 +10,7 @@ std::string runReport(const TargetCounts &counts, bool selecting)
         report += std::to_string(counts.notSelected);
         report += " 件";
     }
+    if (counts.sheets > 0) report += "\nシート " + std::to_string(counts.sheets) + " 枚";
     if (const std::string undecodable = undecodableReport(counts); !undecodable.empty()) report += "\n" + undecodable;
     if (const std::string warnings = warningsReport(counts); !warnings.empty()) report += "\n" + warnings;
     return report;
