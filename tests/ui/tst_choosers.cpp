@@ -53,7 +53,7 @@ void ChoosersTest::saveChooserKeepsTheLastFilter()
 
     ChooseOpenFile(window);
     ChooseSaveFile("NEW_FIX.CSV", window);
-    QCOMPARE(answerer.requests.back().Filter, std::string("*.csv"));
+    QCOMPARE(answerer.requests.back().Filter, std::string("*.csv;;*.xlsx"));
 
     // A definition file's open dialog sets its own pattern; the save dialog keeps it too.
     window.commonDialog1().Filter = "*.def";
