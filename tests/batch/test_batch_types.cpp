@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
 namespace {
 
 // Type, bank code, bank name (half-width kana), date, amount; 120 bytes, no line ends.
@@ -59,6 +63,21 @@ TEST(TypedBankFile, StrictEndsTheRunAtTheFirstWarning)
     EXPECT_NE(outcome.err.find("3 件目のレコードで変換を中止しました。"), std::string::npos) << outcome.err;
     EXPECT_NE(outcome.err.find("日付として読めない値"), std::string::npos) << outcome.err;
     EXPECT_EQ(TempDir::read(out), Header + "0001," + FullWidthBankName + ",2024-04-01,123.45\r\n");
+}
+
+// A workbook is written whole or not at all: a run that fails leaves neither it, nor the empty
+// file held for it, nor the temporary file.
+TEST(TypedBankFile, StrictLeavesNoWorkbook)
+{
+    TypedBankFiles files;
+    const BatchOutcome outcome =
+        runBatch(files.dir, {"--strict", files.layout, files.source, files.dir.file("out.xlsx")});
+    EXPECT_EQ(outcome.exitCode, 1);
+    std::vector<std::string> left;
+    for (const auto &entry : std::filesystem::directory_iterator(files.dir.file("")))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"bank.dat", "stderr.txt", "stdout.txt", "types.def"}));
 }
 
 } // namespace
