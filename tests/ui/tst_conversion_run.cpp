@@ -24,6 +24,7 @@ private slots:
     void convertsEveryLineAndReports();
     void secondRunReplacesTheOutput();
     void asksForMissingPaths();
+    void workbookChosenInTheSaveDialog();
     void failureNamesTheRecordAndKeepsEarlierLines();
     void unopenableOutputIsReported();
     void composesOneLine_data();
@@ -181,6 +182,27 @@ void ConversionRunTest::asksForMissingPaths()
 
     button(*window_, "cmd開始")->click(); // both paths kept: nothing asked
     QCOMPARE(answerer_.requests.size(), size_t(2));
+}
+
+void ConversionRunTest::workbookChosenInTheSaveDialog()
+{
+    prepare("ABCDEFGHIJ\r\n");
+    control<QRadioButton>(*window_, "Option1_1")->click();
+    menuItem(*window_, "mnuQuote")->trigger();
+    const std::string workbook = folder_->path("out.xlsx");
+    answerer_.answers = {workbook};
+    MessageRecorder recorder;
+    button(*window_, "cmd開始")->click();
+
+    QCOMPARE(answerer_.requests.size(), size_t(1));
+    QCOMPARE(answerer_.requests[0].Filter, std::string("*.csv;;*.xlsx"));
+    QCOMPARE(recorder.messages.size(), 1);
+    const QString &report = recorder.messages[0].text;
+    QVERIFY2(
+        report.startsWith(QStringLiteral(" 1件\nシート 1 枚\n")) &&
+            report.endsWith(QStringLiteral("\n\nExcel ブック (.xlsx) には引用符・TAB 区切りの指定は使われません。")),
+        qPrintable(report));
+    QVERIFY(ScratchFolder::read(workbook).startsWith("PK\x03\x04")); // a zip container, as workbooks are
 }
 
 void ConversionRunTest::failureNamesTheRecordAndKeepsEarlierLines()
