@@ -95,7 +95,10 @@ std::string sheetNameOf(std::string_view sourcePath)
     return sheet.empty() || sheet == "-" ? "Sheet1" : sheet;
 }
 
-void WorkbookWriter::lowerSheetRowsForTesting(uint32_t rows) { sheetRows = std::clamp<uint32_t>(rows, 2, MaxSheetRows); }
+void WorkbookWriter::lowerSheetRowsForTesting(uint32_t rows)
+{
+    sheetRows = std::clamp<uint32_t>(rows, 2, MaxSheetRows);
+}
 
 WorkbookWriter::WorkbookWriter(std::string path, std::string sheetName)
     : path_(std::move(path)), targetPath_(followLinks(path_)), folder_(folderOf(targetPath_)),
@@ -179,7 +182,8 @@ void WorkbookWriter::writeCell(uint32_t row, uint16_t column, const ColumnValue 
         return writeText(row, column, value.bytes, nullptr, undecodable);
     case Kind::Number: {
         double number = 0;
-        const auto [end, failure] = std::from_chars(value.bytes.data(), value.bytes.data() + value.bytes.size(), number);
+        const auto [end, failure] =
+            std::from_chars(value.bytes.data(), value.bytes.data() + value.bytes.size(), number);
         // Too many digits for the spreadsheet: kept whole as text (no byte of it is CP932's own).
         if (significantDigits(value.bytes) > MostNumberDigits || failure != std::errc())
             return writeText(row, column, value.bytes, nullptr, undecodable);

@@ -80,4 +80,17 @@ TEST(TypedBankFile, StrictLeavesNoWorkbook)
     EXPECT_EQ(left, (std::vector<std::string>{"bank.dat", "stderr.txt", "stdout.txt", "types.def"}));
 }
 
+// An output named through a link is written where the link points, as lines are; the link stays.
+TEST(TypedBankFile, WorkbookThroughALinkReplacesItsTarget)
+{
+    TypedBankFiles files;
+    const std::string target = files.dir.write("target.xlsx", "old"), link = files.dir.file("link.xlsx");
+    std::filesystem::create_symlink(target, link);
+    const BatchOutcome outcome = runBatch(files.dir, {files.layout, files.source, link});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::read(target).substr(0, 4), "PK\x03\x04"); // a workbook's zip container
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(files.dir.file("")), {}), 6); // no temporary file
+}
+
 } // namespace

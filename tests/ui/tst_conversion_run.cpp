@@ -340,6 +340,8 @@ void ConversionRunTest::newOutputFileDuringTheRun_data()
                                 << "変換元ファイルと同じ";
     QTest::newRow("cancelled") << ""
                                << "取り消されました";
+    QTest::newRow("a workbook") << "second.xlsx"
+                                << "変換中に変えられません"; // it is written whole at the end
 }
 
 void ConversionRunTest::newOutputFileDuringTheRun()
