@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cstdlib>
@@ -46,6 +47,19 @@ std::string_view leadingCharacters(std::string_view text, size_t characters)
         if (count++ == characters) break;
     }
     return text.substr(0, at);
+}
+
+// Text that reads as the workbook's escape of a character ("_x0041_" for "A") gets its '_'
+// escaped in turn ("_x005F_x0041_"), so that it is read back as it was written.
+void keepEscapeLookalikes(std::string &text)
+{
+    const auto isHex = [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; };
+    for (size_t at = text.find("_x"); at != std::string::npos; at = text.find("_x", at + 1))
+        if (text.size() - at >= 7 && text[at + 6] == '_' &&
+            std::all_of(text.begin() + long(at) + 2, text.begin() + long(at) + 6, isHex)) {
+            text.insert(at + 1, "x005F_");
+            at += 6; // past what was inserted
+        }
 }
 
 std::string folderOf(const std::string &path)
@@ -214,6 +228,7 @@ void WorkbookWriter::writeText(uint32_t row, uint16_t column, std::string_view c
 {
     text_.clear();
     undecodable += cp932::appendUtf8(cp932, text_);
+    keepEscapeLookalikes(text_);
     // A NUL would end the library's string: written as the workbook's escape for the character.
     for (size_t at = text_.find('\0'); at != std::string::npos; at = text_.find('\0', at))
         text_.replace(at, 1, "_x0000_");

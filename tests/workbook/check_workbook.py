@@ -15,16 +15,16 @@ import openpyxl
 # YYYYMM), note (text).
 DEFINITION = (b"FIX\r\nBYTE\r\nHEADER\r\nNUMBER 2 2\r\nNUMBER 3\r\nDATE 4 YYYYMMDD\r\nDATE 5 YYYYMM\r\n"
               b"OUT\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\nLEN\r\n5 code\r\n6 amount\r\n16 account\r\n"
-              b"8 day\r\n6 month\r\n4 " + "摘要".encode("cp932") + b"\r\n")
+              b"8 day\r\n6 month\r\n8 " + "摘要".encode("cp932") + b"\r\n")
 
 # Each record as its fields (CP932), and the cells it must give.
 RECORDS = [
-    ([b"00123", b"001234", b"0123456789012345", b"20240401", b"202403", b" \x81\x40a"],
-     ["00123", 12.34, 123456789012345, datetime.datetime(2024, 4, 1), datetime.datetime(2024, 3, 1), " \u3000a"]),
-    ([b"  x  ", b"-00005", b"1234567890123456", b"20240230", b"2024 1", b"\xfd\xfeab"],
-     ["  x  ", -0.05, "1234567890123456", "20240230", "2024 1", "\ufffd\ufffdab"]),
-    ([b"A    ", b"      ", b"               7", b"00000000", b"      ", b"    "],
-     ["A    ", None, 7, None, None, "    "]),
+    ([b"00123", b"001234", b"0123456789012345", b"20240401", b"202403", b" \x81\x40a    "],
+     ["00123", 12.34, 123456789012345, datetime.datetime(2024, 4, 1), datetime.datetime(2024, 3, 1), " \u3000a    "]),
+    ([b"  x  ", b"-00005", b"1234567890123456", b"20240230", b"2024 1", b"\xfd\xfeab    "],
+     ["  x  ", -0.05, "1234567890123456", "20240230", "2024 1", "\ufffd\ufffdab    "]),
+    ([b"A    ", b"      ", b"               7", b"00000000", b"      ", b"_x0041_ "],
+     ["A    ", None, 7, None, None, "_x005F_x0041_ "]),  # the workbook's escape of '_': read as written
 ]
 REPORT = " 3件\nシート 2 枚\n変換できない文字 2 個（最初は 2 件目）\n日付として読めない値 1 件（最初は 2 件目）\n"
 FORMATS = [None, None, None, "yyyy/mm/dd", "yyyy/mm", None]  # of the first row's cells
