@@ -43,8 +43,7 @@ void runWorkbookCase(const BenchCase &benchCase, const std::string &folder, int 
                                            commaSeparated(benchCase.outputOrder) + " " + shellWord(sourcePath) + " " +
                                            shellWord(stem + "peer.xlsx"));
                               }});
-    else
-        std::printf("  NOTE: no comparison: python3-xlsxwriter is not installed\n");
+    else std::printf("  NOTE: no comparison: python3-xlsxwriter is not installed\n");
     timeInRounds(contenders, runs);
     const double csv = contenders.front().best.seconds;
     for (const Contender &contender : contenders)
@@ -52,8 +51,8 @@ void runWorkbookCase(const BenchCase &benchCase, const std::string &folder, int 
                     contender.best.seconds / csv);
     if (peer) {
         const double ratio = contenders[1].best.seconds / contenders[2].best.seconds;
-        goals.push_back({"workbook: time vs python3 xlsxwriter", formatted("%.2fx the peer", ratio), "< 1x the peer",
-                         ratio < 1});
+        goals.push_back(
+            {"workbook: time vs python3 xlsxwriter", formatted("%.2fx the peer", ratio), "< 1x the peer", ratio < 1});
     }
     for (const Contender &contender : contenders) std::filesystem::remove(contender.output);
 

@@ -286,11 +286,11 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         }
         for (const std::unique_ptr<Target> &target : targets) {
             target->writer.flush();
-            // A workbook stopped early holds the rows so far, as a file of lines holds its lines.
+            if (result.stopped) continue; // a workbook is written only whole: a stopped one is dropped
             if (target->workbook) {
                 target->workbook->finish();
                 target->counts.sheets = target->workbook->sheets();
-            } else if (!result.stopped) {
+            } else {
                 target->writer.create(); // an output without lines is an empty file
             }
         }

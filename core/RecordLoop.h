@@ -74,7 +74,8 @@ struct RunResult {
 };
 
 // Converts the file at `inputPath` into the output path of each layout: lines, or a workbook
-// whose first sheet is named after the source when the path ends in .xlsx (see WorkbookWriter). Old outputs are not
+// whose first sheet is named after the source when the path ends in .xlsx (see WorkbookWriter),
+// written only when the run converts every record: a failed or stopped run leaves none. Old outputs are not
 // deleted here (see FileChecks). Throws CoreError with `record` set to the source record in
 // hand; every line composed before it is on disk.
 RunResult runConversion(const std::string &inputPath, RunEnvironment &environment);

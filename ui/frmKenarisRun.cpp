@@ -106,9 +106,11 @@ private:
             stopReason_ = stopped + QStringLiteral("変換中に出力ファイルの指定が取り消されました。");
             return false;
         }
-        // A workbook is written whole at the end: its rows cannot go on in another file.
+        // A workbook is written whole at the end: its rows cannot go on in another file, and a
+        // stopped run drops it.
         if (isWorkbookPath(chosen) || isWorkbookPath(outputPath_)) {
-            stopReason_ = stopped + QStringLiteral("Excel ブック (.xlsx) の出力ファイルは変換中に変えられません。"
+            stopReason_ = stopped + QStringLiteral("Excel ブック (.xlsx) の出力ファイルは変換中に変えられません"
+                                                   "（ブックは最後まで変換したときだけ書き出します）。"
                                                    "変換が終わってから指定し直してください。");
             return false;
         }

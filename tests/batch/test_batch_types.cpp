@@ -73,6 +73,7 @@ TEST(TypedBankFile, StrictLeavesNoWorkbook)
     const BatchOutcome outcome =
         runBatch(files.dir, {"--strict", files.layout, files.source, files.dir.file("out.xlsx")});
     EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.err.find("出力していません"), std::string::npos) << outcome.err;
     std::vector<std::string> left;
     for (const auto &entry : std::filesystem::directory_iterator(files.dir.file("")))
         left.push_back(entry.path().filename().string());
