@@ -2,6 +2,7 @@
 
 #include "CoreError.h"
 #include "Cp932Codec.h"
+#include "Utf8Text.h"
 
 #include <xlsxwriter.h>
 
@@ -100,7 +101,9 @@ std::string sheetNameOf(std::string_view sourcePath)
 {
     std::string_view name = sourcePath.substr(sourcePath.rfind('/') + 1);
     if (const size_t dot = name.rfind('.'); dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
-    std::string sheet(leadingCharacters(name, MostSheetNameCharacters));
+    // A name that is no UTF-8 was given in CP932, as on a share of a Windows system.
+    const std::string utf8Name = isUtf8(name) ? std::string(name) : cp932::toUtf8(name);
+    std::string sheet(leadingCharacters(utf8Name, MostSheetNameCharacters));
     for (char &c : sheet)
         if (std::string_view(":\\/?*[]").find(c) != std::string_view::npos) c = '_';
     // A sheet name may neither begin nor end with an apostrophe, nor be empty.
@@ -120,11 +123,23 @@ WorkbookWriter::WorkbookWriter(std::string path, std::string sheetName)
 {
     const std::string base = targetPath_.substr(targetPath_.rfind('/') + 1);
     temporaryPath_ = folder_ + "/." + base + "." + std::to_string(::getpid()) + ".tmp";
+    // The folder must take the temporary file: found out now rather than after the last record.
+    const int probe = ::open(temporaryPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (probe < 0) {
+        const int reason = errno;
+        removeIfEmpty(targetPath_);
+        throw CoreError::fileError(CoreError::Kind::FileOpen, path_, reason);
+    }
+    ::close(probe);
+    ::unlink(temporaryPath_.c_str());
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = folder_.data();
     workbook_ = workbook_new_opt(temporaryPath_.c_str(), &options);
-    if (!workbook_) throw CoreError::fileError(CoreError::Kind::FileWrite, path_, ENOMEM);
+    if (!workbook_) {
+        removeIfEmpty(targetPath_);
+        throw CoreError::fileError(CoreError::Kind::FileWrite, path_, ENOMEM);
+    }
     bold_ = workbook_add_format(workbook_);
     format_set_bold(bold_);
     dayFormat_ = workbook_add_format(workbook_);
