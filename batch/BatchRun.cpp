@@ -199,6 +199,7 @@ std::string report(const BatchJob &job, const std::vector<LayoutModel> &models, 
         // Appended piece by piece: GCC 12 takes " " + a temporary for an overlapping copy (-Wrestrict).
         lines.append(" ").append(std::to_string(result.targets[index].converted)).append("件 ");
         lines.append(job.layouts[index].outputPath).append("\n");
+        if (const std::string sheets = sheetsReport(result.targets[index]); !sheets.empty()) lines += sheets + "\n";
         if (const std::string undecodable = undecodableReport(result.targets[index]); !undecodable.empty())
             lines += undecodable + "\n";
         if (const std::string warnings = warningsReport(result.targets[index]); !warnings.empty())

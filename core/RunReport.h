@@ -10,6 +10,9 @@
 // then the undecodable report and the warnings report, if any.
 std::string runReport(const TargetCounts &counts, bool selecting);
 
+// "シート N 枚" for a workbook; empty for lines.
+std::string sheetsReport(const TargetCounts &counts);
+
 // "変換できない文字 M 個（最初は N 件目）" when UTF-8 output met characters it could not decode;
 // empty otherwise.
 std::string undecodableReport(const TargetCounts &counts);

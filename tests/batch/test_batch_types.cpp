@@ -65,6 +65,18 @@ TEST(TypedBankFile, StrictEndsTheRunAtTheFirstWarning)
     EXPECT_EQ(TempDir::read(out), Header + "0001," + FullWidthBankName + ",2024-04-01,123.45\r\n");
 }
 
+// One pass may write lines and a workbook; the report gives each its lines.
+TEST(TypedBankFile, LinesAndAWorkbookInOnePass)
+{
+    TypedBankFiles files;
+    const std::string lines = files.dir.file("out.csv"), workbook = files.dir.file("out.xlsx");
+    const BatchOutcome outcome = runBatch(files.dir, {files.layout, files.source, lines, files.layout, workbook});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find(" 3件 " + workbook + "\nシート 1 枚\n"), std::string::npos) << outcome.out;
+    EXPECT_EQ(TempDir::read(lines).substr(0, Header.size()), Header);
+    EXPECT_EQ(TempDir::read(workbook).substr(0, 4), "PK\x03\x04"); // a workbook's zip container
+}
+
 // A workbook is written whole or not at all: a run that fails leaves neither it, nor the empty
 // file held for it, nor the temporary file.
 TEST(TypedBankFile, StrictLeavesNoWorkbook)
