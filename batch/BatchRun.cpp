@@ -10,7 +10,9 @@
 #include "RunInterrupt.h"
 #include "RunReport.h"
 #include "TerminalText.h"
+#include "WorkbookWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -56,9 +58,18 @@ void endInterrupting()
 
 void say(const std::string &message) { std::fputs(forTerminal(message + "\n").c_str(), stderr); }
 
-int interrupted(int32_t recordsConverted)
+// After a run that did not convert every record: workbook outputs were dropped.
+void sayWorkbooksDropped(const BatchJob &job)
+{
+    if (std::any_of(job.layouts.begin(), job.layouts.end(),
+                    [](const BatchLayout &layout) { return isWorkbookPath(layout.outputPath); }))
+        say("Excel ブック (.xlsx) は最後まで変換したときだけ書き出すため、出力していません。");
+}
+
+int interrupted(const BatchJob &job, int32_t recordsConverted)
 {
     say("中断しました。" + std::to_string(recordsConverted) + " 件目までのレコードを変換済みです。");
+    sayWorkbooksDropped(job);
     return 128 + int(stopSignal);
 }
 
@@ -153,7 +164,7 @@ bool sameRecordLength(const BatchJob &job, const std::vector<LayoutModel> &model
 // each holds tell where to go on.
 int failed(const BatchJob &job, const CoreError &error, const std::vector<size_t> &linesKept)
 {
-    if (stopSignal != 0) return interrupted(error.record() > 0 ? error.record() - 1 : 0);
+    if (stopSignal != 0) return interrupted(job, error.record() > 0 ? error.record() - 1 : 0);
     if (readerGone(error)) return ReaderGone;
     if (isRefusal(error)) { // nothing was done
         if (error.target() > 0)
@@ -175,6 +186,7 @@ int failed(const BatchJob &job, const CoreError &error, const std::vector<size_t
                 .append(job.layouts[index].outputPath);
     }
     say(message);
+    sayWorkbooksDropped(job);
     return ExitFailed;
 }
 
@@ -187,6 +199,7 @@ std::string report(const BatchJob &job, const std::vector<LayoutModel> &models, 
         // Appended piece by piece: GCC 12 takes " " + a temporary for an overlapping copy (-Wrestrict).
         lines.append(" ").append(std::to_string(result.targets[index].converted)).append("件 ");
         lines.append(job.layouts[index].outputPath).append("\n");
+        if (const std::string sheets = sheetsReport(result.targets[index]); !sheets.empty()) lines += sheets + "\n";
         if (const std::string undecodable = undecodableReport(result.targets[index]); !undecodable.empty())
             lines += undecodable + "\n";
         if (const std::string warnings = warningsReport(result.targets[index]); !warnings.empty())
@@ -213,7 +226,7 @@ int convert(const BatchJob &job, const std::vector<LayoutModel> &models)
     }
     endInterrupting();
     environment.progress().clear();
-    if (result.stopped) return interrupted(result.recordsRead());
+    if (result.stopped) return interrupted(job, result.recordsRead());
     // When data goes to standard output, the report goes to standard error, so the data stays data.
     bool dataOnStdout = false;
     for (const BatchLayout &layout : job.layouts) dataOnStdout = dataOnStdout || isStandardOutput(layout.outputPath);

@@ -17,13 +17,15 @@ namespace {
 constexpr double MemoryGoalMiB = 4;    // growth of the peak from the source to `growth` copies of it
 constexpr double LongLineGoalMiB = 32; // peak while converting a line of hundreds of megabytes
 
-struct ChildFigures {
-    long long peakResidentKiB = 0; // the child's maximum resident set size
-    double seconds = 0;            // wall-clock
-    unsigned long long outputBytes = 0;
-};
+void printRow(const std::string &label, unsigned long long bytes, const ChildFigures &figures)
+{
+    std::printf("  %-10s %9.1f MB source   peak %7.1f MiB   %7.3f s %9.1f MB/s\n", label.c_str(), double(bytes) / 1e6,
+                double(figures.peakResidentKiB) / 1024, figures.seconds, double(bytes) / 1e6 / figures.seconds);
+}
 
-// Converts in a forked child process, measured by the parent; the child reports its failure on stderr.
+} // namespace
+
+// The child reports its failure on stderr.
 ChildFigures convertInChild(const std::string &what, const ChildConversion &convert, const BenchCase &benchCase,
                             const std::string &source, const std::string &output)
 {
@@ -50,14 +52,6 @@ ChildFigures convertInChild(const std::string &what, const ChildConversion &conv
     std::filesystem::remove(output);
     return figures;
 }
-
-void printRow(const std::string &label, unsigned long long bytes, const ChildFigures &figures)
-{
-    std::printf("  %-10s %9.1f MB source   peak %7.1f MiB   %7.3f s %9.1f MB/s\n", label.c_str(), double(bytes) / 1e6,
-                double(figures.peakResidentKiB) / 1024, figures.seconds, double(bytes) / 1e6 / figures.seconds);
-}
-
-} // namespace
 
 GoalLine runMemoryCase(const BenchCase &benchCase, const std::string &sourcePath, const std::string &folder, int growth,
                        const std::string &what, const ChildConversion &convert)

@@ -12,6 +12,18 @@
 using ChildConversion =
     std::function<void(const BenchCase &benchCase, const std::string &source, const std::string &output)>;
 
+struct ChildFigures {
+    long long peakResidentKiB = 0; // the child's maximum resident set size
+    double seconds = 0;            // wall-clock
+    unsigned long long outputBytes = 0;
+};
+
+// Converts `source` into `output` with `convert` in a forked child process, measured by the
+// parent, and removes the output. `what` names the conversion in a failure, which throws
+// std::runtime_error.
+ChildFigures convertInChild(const std::string &what, const ChildConversion &convert, const BenchCase &benchCase,
+                            const std::string &source, const std::string &output);
+
 // Converts `sourcePath` and a file of `growth` copies of it with `convert`, each in a child
 // process, prints the figures and returns the goal: the peak barely grows with the source.
 // `what` names the conversion in the report. Throws std::runtime_error when a child fails or the

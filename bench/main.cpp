@@ -1,7 +1,8 @@
 // kenaris-bench: times the conversion core against gawk, cp and a plain copy through user space
 // on generated CP932 sources, checks that its output is byte for byte the peer's, measures its
 // peak memory, and times the output options against the plain run, checking each output against
-// an independent pipeline, and the typed fields against the untyped run.
+// an independent pipeline, the typed fields against the untyped run, and workbook output against
+// the lines and Python's xlsxwriter.
 
 #include "BenchCase.h"
 #include "BenchMain.h"
@@ -10,6 +11,7 @@
 #include "MemoryCase.h"
 #include "OptionsCase.h"
 #include "TypesCase.h"
+#include "WorkbookCase.h"
 #include "RecordCase.h"
 #include "Shell.h"
 #include "SpeedCase.h"
@@ -69,6 +71,7 @@ int runBenchmark(const Options &options, const std::string &folder)
     runOptionsCase(startup, folder, runs, goals);
     runTypesCase(startup, folder, runs, goals);
     runChecksCase(startup, folder, runs, goals);
+    runWorkbookCase(startup, folder, runs, goals);
     runSpeedCase(wideRecordCase(options.wideRecords), folder, runs, UserCopyGoal, goals);
     const BenchCase bytes = byteLayoutCase(options.records);
     runSpeedCase(bytes, folder, runs, UserCopyGoal, goals);

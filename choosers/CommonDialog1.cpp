@@ -1,6 +1,7 @@
 #include "CommonDialog1.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -41,7 +42,7 @@ std::string CommonDialog::askPerson(FileDialogKind kind) const
     // The source is seldom named like the pattern, so every file stays on offer.
     const QString allFiles = QStringLiteral("すべてのファイル (*)");
     QStringList filters;
-    if (!Filter.empty()) filters << QString::fromStdString(Filter);
+    if (!Filter.empty()) filters << QString::fromStdString(Filter).split(QStringLiteral(";;"));
     if (proposedIsPattern && !filters.contains(proposed)) filters.prepend(proposed);
     filters << allFiles;
     dialog.setNameFilters(filters);
@@ -49,5 +50,11 @@ std::string CommonDialog::askPerson(FileDialogKind kind) const
 
     if (!proposed.isEmpty() && !proposedIsPattern) dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().first().toStdString();
+    QString chosen = dialog.selectedFiles().first();
+    // A name typed without an extension takes the one of the pattern chosen ("*.xlsx").
+    const QString pattern = dialog.selectedNameFilter();
+    if (kind == FileDialogKind::Save && QFileInfo(chosen).suffix().isEmpty() &&
+        pattern.contains(QRegularExpression(QStringLiteral("^\\*\\.\\w+$"))))
+        chosen += pattern.mid(1);
+    return chosen.toStdString();
 }

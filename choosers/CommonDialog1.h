@@ -45,7 +45,7 @@ public:
 
     bool CancelError = false;
     std::string InitDir;
-    std::string Filter;   // a file name pattern such as "*.csv"; empty offers all files only
+    std::string Filter;   // a file name pattern such as "*.csv", several joined by ";;"; empty offers all files only
     std::string FileName; // the proposed name before showing; the chosen full path afterwards
 
     // Throw CommonDialogError(cdlCancel) on a cancel when CancelError is set.

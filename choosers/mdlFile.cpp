@@ -27,5 +27,7 @@ std::string ChooseSaveFile(const std::string &proposedName, CommonDialogHost &wi
     dialog.CancelError = true;
     dialog.InitDir.clear();
     dialog.FileName = proposedName;
+    // Outputs may also be Excel workbooks.
+    if (dialog.Filter == "*.csv") dialog.Filter = "*.csv;;*.xlsx";
     return showFileDialog(dialog, FileDialogKind::Save) ? dialog.FileName : std::string();
 }

@@ -13,5 +13,6 @@ bool showFileDialog(CommonDialog &dialog, FileDialogKind kind);
 // A file to read; offers "*.csv" (also for the fixed-length source).
 std::string ChooseOpenFile(CommonDialogHost &window);
 
-// A file to write, proposing `proposedName`; keeps the filter the last open dialog set.
+// A file to write, proposing `proposedName`; keeps the filter the last open dialog set, adding
+// "*.xlsx" beside "*.csv".
 std::string ChooseSaveFile(const std::string &proposedName, CommonDialogHost &window);

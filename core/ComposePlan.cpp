@@ -327,3 +327,49 @@ void ComposePlan::appendTyped(std::string_view line, std::string_view delimiter,
     }
     out.resize(size_t(to - out.data()));
 }
+
+void ComposePlan::composeValues(std::string_view line, std::vector<ColumnValue> &values) const
+{
+    if (failure_) throw *failure_;
+    locateBoundaries(line);
+    valueWarnings_ = 0;
+    values.clear();
+    typedValues_.clear();
+    typedRanges_.clear();
+    using Kind = ColumnValue::Kind;
+    // Typed values are gathered first and pointed to once their buffer no longer moves.
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        const std::string_view column = pieceOf(line, columns_[i]);
+        const FieldType type = types_.empty() ? FieldType{} : types_[i];
+        const size_t start = typedValues_.size();
+        Kind kind = Kind::Text;
+        bool typed = false;
+        switch (type.kind) {
+        case FieldKind::Number:
+            typed = appendNumber(column, type.decimals, typedValues_);
+            if (typed) kind = Kind::Number;
+            else valueWarnings_ |= warningBit(Warning::BadNumber);
+            break;
+        case FieldKind::Date:
+            typed = appendDate(column, type.date, typedValues_);
+            if (typed) kind = Kind::Date;
+            else valueWarnings_ |= warningBit(Warning::BadDate);
+            break;
+        case FieldKind::Kana:
+            appendFullWidthKana(column, typedValues_);
+            typed = true;
+            break;
+        case FieldKind::Text:
+            break;
+        }
+        typedRanges_.push_back(typed ? std::pair(start, typedValues_.size()) : std::pair(size_t(0), size_t(0)));
+        values.push_back({kind, typed ? std::string_view() : column});
+    }
+    for (size_t i = 0; i < values.size(); ++i) {
+        ColumnValue &value = values[i];
+        const auto [start, end] = typedRanges_[i];
+        if (end > start) value.bytes = std::string_view(typedValues_).substr(start, end - start);
+        if (value.kind == Kind::Text && options_.trim) value.bytes = trimBlanks(value.bytes);
+        if (value.bytes.empty()) value.kind = Kind::Empty;
+    }
+}

@@ -11,7 +11,20 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+// A column's value by what it holds, for outputs that keep types (a workbook's cells).
+struct ColumnValue {
+    enum class Kind : uint8_t {
+        Empty,  // nothing (after trimming)
+        Text,   // CP932 bytes: text fields, kana, and values that are not what their type says
+        Number, // ASCII, as appendNumber writes it
+        Date,   // ASCII, as appendDate writes it (YYYY-MM-DD, YYYY-MM)
+    };
+    Kind kind = Kind::Empty;
+    std::string_view bytes;
+};
 
 class ComposePlan {
 public:
@@ -32,6 +45,11 @@ public:
         size_t undecodable = 0;
         return compose(line, delimiter, out, undecodable);
     }
+
+    // The columns of `line` in output order as values of their types, trimmed where the options
+    // say (quotes, the delimiter and UTF-8 do not apply), replacing what `values` held; valid
+    // until the next call. Sets valueWarnings as compose does. Throws as compose does.
+    void composeValues(std::string_view line, std::vector<ColumnValue> &values) const;
 
     // The piece of `line` the first column cuts (empty without columns). Throws as compose does.
     std::string_view firstColumn(std::string_view line) const;
@@ -95,10 +113,12 @@ private:
     std::optional<CoreError> failure_;
     std::vector<FieldType> types_; // of each column, when any is typed; else empty
     mutable Warnings valueWarnings_ = 0;
-    mutable std::string typedValue_;                 // the column in hand as its type writes it
-    mutable std::vector<size_t> offsets_;            // byte offset of each boundary in the line in hand
-    mutable std::string scratch_;                    // the CP932 line before it is made UTF-8
-    mutable std::string utf8Record_;                 // the record made UTF-8, by characters
-    mutable std::vector<uint32_t> characterOffsets_; // where each character begins in utf8Record_
-    mutable QuoteMarks quoteMarks_;                  // of the line in hand
+    mutable std::string typedValue_;                             // the column in hand as its type writes it
+    mutable std::string typedValues_;                            // composeValues' typed columns, one after another
+    mutable std::vector<std::pair<size_t, size_t>> typedRanges_; // each column's in typedValues_
+    mutable std::vector<size_t> offsets_;                        // byte offset of each boundary in the line in hand
+    mutable std::string scratch_;                                // the CP932 line before it is made UTF-8
+    mutable std::string utf8Record_;                             // the record made UTF-8, by characters
+    mutable std::vector<uint32_t> characterOffsets_;             // where each character begins in utf8Record_
+    mutable QuoteMarks quoteMarks_;                              // of the line in hand
 };

@@ -104,6 +104,13 @@ CoreError CoreError::fileError(Kind kind, const std::string &path, int errnoValu
     return error;
 }
 
+CoreError CoreError::writeRefused(std::string path, std::string reason)
+{
+    CoreError error = aboutFile(Kind::FileWrite, std::move(path));
+    error.reason_ = std::move(reason);
+    return error;
+}
+
 CoreError CoreError::fileShrank(std::string path) { return aboutFile(Kind::FileShrank, std::move(path)); }
 
 CoreError CoreError::sameFile(std::string outputPath) { return aboutFile(Kind::SameFile, std::move(outputPath)); }

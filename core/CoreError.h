@@ -71,6 +71,8 @@ public:
     static CoreError countOverflow();
     // FileOpen, FileRead, FileWrite or FileDelete: the file and the system's reason.
     static CoreError fileError(Kind kind, const std::string &path, int errnoValue);
+    // FileWrite for a reason of the program's own rather than the system's.
+    static CoreError writeRefused(std::string path, std::string reason);
     static CoreError fileShrank(std::string path);
     static CoreError sameFile(std::string outputPath);
     static CoreError outputIsDefinition(std::string outputPath);

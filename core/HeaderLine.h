@@ -5,6 +5,11 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
+
+// The output columns' field names as they stand in the table (CP932), in output order; none
+// without HEADER.
+std::vector<std::string> headerNames(const LayoutModel &layout);
 
 // The output columns' field names as they stand in the table, each written as a column of the
 // layout (quoted, encoded, never trimmed), joined by `delimiter`, ending in CR LF; empty

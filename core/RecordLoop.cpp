@@ -7,6 +7,7 @@
 #include "OutputFormat.h"
 #include "OutputWriter.h"
 #include "RecordSelection.h"
+#include "WorkbookWriter.h"
 
 #include <algorithm>
 #include <bit>
@@ -23,7 +24,11 @@ constexpr unsigned long long BytesBetweenClockChecks = 1 << 20;
 
 // One layout's share of the pass, prepared again after each pause.
 struct Target {
-    Target(const std::string &outputPath, PipeOpen pipeOpen) : writer(outputPath, pipeOpen) {}
+    Target(const std::string &outputPath, PipeOpen pipeOpen, const std::string &inputPath)
+        : writer(outputPath, pipeOpen)
+    {
+        if (isWorkbookPath(outputPath)) workbook.emplace(outputPath, sheetNameOf(inputPath));
+    }
 
     void prepare(const LayoutModel &layout, std::string_view delimiterText, bool checkRecords)
     {
@@ -32,11 +37,44 @@ struct Target {
         if (checkRecords) checks.emplace(layout, plan->boundaries());
         else checks.reset();
         delimiter = delimiterText;
+        // A workbook stays where it was begun: the window ends a run before its output changes.
+        if (workbook) return workbook->setHeader(headerNames(layout));
         writer.startFilesWith(outputFileStart(layout, delimiter));
         if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
     }
 
-    OutputWriter writer;
+    // Adds the record's line or row; returns whether the layout gave one.
+    bool append(std::string_view record, int32_t recordNumber, size_t &undecodable)
+    {
+        if (!workbook)
+            return writer.appendComposed(
+                recordNumber, [&](std::string &out) { return plan->compose(record, delimiter, out, undecodable); });
+        plan->composeValues(record, values);
+        if (values.empty()) return false;
+        undecodable += workbook->appendRow(values);
+        lastRowRecord = recordNumber;
+        return true;
+    }
+
+    // The last line added; for a workbook, its last row as a line would write it, made again
+    // only to be shown, while `record` (number `recordNumber`) is the one it came from.
+    std::string_view lastLine(std::string_view record, int32_t recordNumber)
+    {
+        if (!workbook) return writer.lastLine();
+        if (lastRowRecord == recordNumber && shownRecord != recordNumber) {
+            shownLine.clear();
+            plan->compose(record, delimiter, shownLine);
+            shownRecord = recordNumber;
+        }
+        return shownLine;
+    }
+
+    OutputWriter writer; // unused for a workbook
+    std::optional<WorkbookWriter> workbook;
+    std::vector<ColumnValue> values; // of the workbook's row in hand
+    int32_t lastRowRecord = 0;
+    int32_t shownRecord = 0;
+    std::string shownLine;
     std::optional<ComposePlan> plan;
     std::optional<SelectionPlan> selection;
     std::optional<RecordChecks> checks;
@@ -153,7 +191,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     if (environment.whileWaiting) reader.keepReadingWhile(environment.whileWaiting);
     std::vector<std::unique_ptr<Target>> targets;
     for (size_t index = 0; index < environment.targets(); ++index) {
-        targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen));
+        targets.push_back(
+            std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen, inputPath));
         targets.back()->prepare(environment.layout(index), environment.delimiter(index), environment.checkRecords);
     }
     keepWhatTheLayoutsReach(reader, targets, !environment.rejectPath.empty());
@@ -167,7 +206,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     const auto progress = [&] {
         return RunProgress{first.counts.converted,
                            recordValid ? record : std::string_view(),
-                           first.writer.lastLine(),
+                           first.lastLine(recordValid ? record : std::string_view(), recordValid ? recordsRead : 0),
                            first.anyOutput,
                            {}};
     };
@@ -217,10 +256,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                     continue;
                 }
                 size_t undecodable = 0;
-                if (target->writer.appendComposed(recordsRead, [&](std::string &out) {
-                        return target->plan->compose(record, target->delimiter, out, undecodable);
-                    }))
-                    target->anyOutput = true;
+                if (target->append(record, recordsRead, undecodable)) target->anyOutput = true;
                 ++target->counts.converted;
                 if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
                 const Warnings warnings = target->warningsOf(record, reader.lastLineBytes());
@@ -256,7 +292,13 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         }
         for (const std::unique_ptr<Target> &target : targets) {
             target->writer.flush();
-            if (!result.stopped) target->writer.create(); // an output without lines is an empty file
+            if (result.stopped) continue; // a workbook is written only whole: a stopped one is dropped
+            if (target->workbook) {
+                target->workbook->finish();
+                target->counts.sheets = target->workbook->sheets();
+            } else {
+                target->writer.create(); // an output without lines is an empty file
+            }
         }
         if (rejects) rejects->flush();
     } catch (CoreError &error) {

@@ -62,6 +62,7 @@ struct TargetCounts {
     long long undecodable = 0;          // characters UTF-8 output wrote as U+FFFD
     int32_t firstUndecodableRecord = 0; // the source record holding the first of them
     WarningCounts warnings;             // of the records the layout selected
+    uint32_t sheets = 0;                // of a workbook output; 0 for lines
 };
 
 struct RunResult {
@@ -75,7 +76,9 @@ struct RunResult {
     int32_t recordsRead() const { return count() + notSelected(); }
 };
 
-// Converts the file at `inputPath` into the output path of each layout. Old outputs are not
+// Converts the file at `inputPath` into the output path of each layout: lines, or a workbook
+// whose first sheet is named after the source when the path ends in .xlsx (see WorkbookWriter),
+// written only when the run converts every record: a failed or stopped run leaves none. Old outputs are not
 // deleted here (see FileChecks). Throws CoreError with `record` set to the source record in
 // hand; every line composed before it is on disk.
 RunResult runConversion(const std::string &inputPath, RunEnvironment &environment);

@@ -10,9 +10,15 @@ std::string runReport(const TargetCounts &counts, bool selecting)
         report += std::to_string(counts.notSelected);
         report += " 件";
     }
+    if (const std::string sheets = sheetsReport(counts); !sheets.empty()) report += "\n" + sheets;
     if (const std::string undecodable = undecodableReport(counts); !undecodable.empty()) report += "\n" + undecodable;
     if (const std::string warnings = warningsReport(counts); !warnings.empty()) report += "\n" + warnings;
     return report;
+}
+
+std::string sheetsReport(const TargetCounts &counts)
+{
+    return counts.sheets > 0 ? "シート " + std::to_string(counts.sheets) + " 枚" : std::string();
 }
 
 std::string undecodableReport(const TargetCounts &counts)

@@ -6,9 +6,12 @@
 #include <string>
 
 // The count after a blank (the sign position), then 件 (" 120件"); while a selection is in force
-// a second line gives the records it skipped ("対象外 3 件"); then the undecodable report and the
-// warnings report, if any.
+// a second line gives the records it skipped ("対象外 3 件"); a workbook's sheets ("シート 2 枚");
+// then the undecodable report and the warnings report, if any.
 std::string runReport(const TargetCounts &counts, bool selecting);
+
+// "シート N 枚" for a workbook; empty for lines.
+std::string sheetsReport(const TargetCounts &counts);
 
 // "変換できない文字 M 個（最初は N 件目）" when UTF-8 output met characters it could not decode;
 // empty otherwise.

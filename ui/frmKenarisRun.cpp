@@ -13,12 +13,14 @@
 #include "RecordLoop.h"
 #include "RunReport.h"
 #include "SampleRecords.h"
+#include "WorkbookWriter.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
 #include "mdlGlobal.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QStringList>
 
 namespace {
 
@@ -27,6 +29,19 @@ std::vector<std::string> definitionFiles()
 {
     if (mdlGlobal.DefinitionPath.empty()) return {};
     return {mdlGlobal.DefinitionPath};
+}
+
+// For a workbook output: which options of lines set now do not apply to it.
+QString workbookNote(const OutputOptions &options, std::string_view delimiter)
+{
+    if (!isWorkbookPath(mdlGlobal.OutputPath)) return {};
+    QStringList unused;
+    if (options.quote) unused << QStringLiteral("引用符");
+    if (delimiter == "\t") unused << QStringLiteral("TAB 区切り");
+    if (options.utf8) unused << QStringLiteral("UTF-8");
+    if (unused.isEmpty()) return {};
+    return QStringLiteral("\n\nExcel ブック (.xlsx) には%1の指定は使われません。")
+        .arg(unused.join(QStringLiteral("・")));
 }
 
 } // namespace
@@ -91,6 +106,14 @@ private:
             stopReason_ = stopped + QStringLiteral("変換中に出力ファイルの指定が取り消されました。");
             return false;
         }
+        // A workbook is written whole at the end: its rows cannot go on in another file, and a
+        // stopped run drops it.
+        if (isWorkbookPath(chosen) || isWorkbookPath(outputPath_)) {
+            stopReason_ = stopped + QStringLiteral("Excel ブック (.xlsx) の出力ファイルは変換中に変えられません"
+                                                   "（ブックは最後まで変換したときだけ書き出します）。"
+                                                   "変換が終わってから指定し直してください。");
+            return false;
+        }
         if (const std::optional<QString> failure =
                 failureOf([&] { chosenLock_ = prepareOutput(inputPath_, chosen, definitionFiles()); })) {
             stopReason_ = stopped + *failure;
@@ -147,8 +170,9 @@ void frmKenaris::cmd開始_Click()
     if (failure) MsgBox(*failure, vbExclamation);
     else if (stopReason) MsgBox(*stopReason, vbExclamation);
     else if (result && !result->stopped)
-        MsgBox(QString::fromStdString(runReport(result->targets.front(), mdlGlobal.Selection.has_value())), vbOKOnly,
-               QStringLiteral("変換終了"));
+        MsgBox(QString::fromStdString(runReport(result->targets.front(), mdlGlobal.Selection.has_value())) +
+                   workbookNote(mdlGlobal.Output, Delimiter),
+               vbOKOnly, QStringLiteral("変換終了"));
 }
 
 void frmKenaris::Out1LineFIX(std::string_view line)

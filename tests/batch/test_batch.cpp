@@ -214,12 +214,14 @@ TEST(Batch, AnInterruptNamesTheRecordsRead)
         if (fd >= 0) close(fd);
         std::signal(SIGPIPE, previous);
     };
+    // A workbook beside the lines is dropped: it is written only when every record was converted.
+    const std::string layout = dir.write("layout.def", "FIX\r\nSELECT 1 2\r\nOUT\r\n1\r\n2\r\nLEN\r\n1 t\r\n2 v\r\n");
     const BatchOutcome outcome =
-        runBatch(dir,
-                 {dir.write("layout.def", "FIX\r\nSELECT 1 2\r\nOUT\r\n1\r\n2\r\nLEN\r\n1 t\r\n2 v\r\n"), pipe,
-                  dir.file("out.csv")},
-                 {.whileRunning = writer});
+        runBatch(dir, {layout, pipe, dir.file("out.csv"), layout, dir.file("out.xlsx")}, {.whileRunning = writer});
     EXPECT_EQ(outcome.exitCode, 128 + SIGINT) << outcome.err;
+    // No workbook and no temporary file: the fifo, the definition, out.csv and the two streams.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.file("")), {}), 5);
+    EXPECT_NE(outcome.err.find("出力していません"), std::string::npos) << outcome.err;
     const std::string lines = TempDir::read(dir.file("out.csv"));
     const long converted = std::count(lines.begin(), lines.end(), '\n');
     const size_t at = outcome.err.find("中断しました。");

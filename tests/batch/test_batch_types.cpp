@@ -8,6 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <vector>
+
 namespace {
 
 // Type, bank code, bank name (half-width kana), date, amount; 120 bytes, no line ends.
@@ -59,6 +63,47 @@ TEST(TypedBankFile, StrictEndsTheRunAtTheFirstWarning)
     EXPECT_NE(outcome.err.find("3 件目のレコードで変換を中止しました。"), std::string::npos) << outcome.err;
     EXPECT_NE(outcome.err.find("日付として読めない値"), std::string::npos) << outcome.err;
     EXPECT_EQ(TempDir::read(out), Header + "0001," + FullWidthBankName + ",2024-04-01,123.45\r\n");
+}
+
+// One pass may write lines and a workbook; the report gives each its lines.
+TEST(TypedBankFile, LinesAndAWorkbookInOnePass)
+{
+    TypedBankFiles files;
+    const std::string lines = files.dir.file("out.csv"), workbook = files.dir.file("out.xlsx");
+    const BatchOutcome outcome = runBatch(files.dir, {files.layout, files.source, lines, files.layout, workbook});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_NE(outcome.out.find(" 3件 " + workbook + "\nシート 1 枚\n"), std::string::npos) << outcome.out;
+    EXPECT_EQ(TempDir::read(lines).substr(0, Header.size()), Header);
+    EXPECT_EQ(TempDir::read(workbook).substr(0, 4), "PK\x03\x04"); // a workbook's zip container
+}
+
+// A workbook is written whole or not at all: a run that fails leaves neither it, nor the empty
+// file held for it, nor the temporary file.
+TEST(TypedBankFile, StrictLeavesNoWorkbook)
+{
+    TypedBankFiles files;
+    const BatchOutcome outcome =
+        runBatch(files.dir, {"--strict", files.layout, files.source, files.dir.file("out.xlsx")});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_NE(outcome.err.find("出力していません"), std::string::npos) << outcome.err;
+    std::vector<std::string> left;
+    for (const auto &entry : std::filesystem::directory_iterator(files.dir.file("")))
+        left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"bank.dat", "stderr.txt", "stdout.txt", "types.def"}));
+}
+
+// An output named through a link is written where the link points, as lines are; the link stays.
+TEST(TypedBankFile, WorkbookThroughALinkReplacesItsTarget)
+{
+    TypedBankFiles files;
+    const std::string target = files.dir.write("target.xlsx", "old"), link = files.dir.file("link.xlsx");
+    std::filesystem::create_symlink(target, link);
+    const BatchOutcome outcome = runBatch(files.dir, {files.layout, files.source, link});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TempDir::read(target).substr(0, 4), "PK\x03\x04"); // a workbook's zip container
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(files.dir.file("")), {}), 6); // no temporary file
 }
 
 } // namespace

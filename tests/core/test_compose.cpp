@@ -199,3 +199,44 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
         ASSERT_EQ(fastUndecodable, plainUndecodable) << testing::PrintToString(record);
     }
 }
+
+// Each column as the value a workbook keeps: text trimmed as the options say, kana made
+// full-width, numbers and dates as their types write them, a value that is not what its type
+// says as it was cut (with its warning), and nothing for an empty value.
+TEST(Compose, ValuesByTheirTypes)
+{
+    using Kind = ColumnValue::Kind;
+    struct Row {
+        FieldType type;
+        bool trim;
+        std::string field; // of 8 bytes at most
+        Kind kind;
+        std::string bytes;
+        Warnings warnings = 0;
+    };
+    const std::vector<Row> rows{
+        {{}, false, " 0a ", Kind::Text, " 0a "},
+        {{}, true, " 0a\x81\x40", Kind::Text, "0a"},
+        {{}, true, "   ", Kind::Empty, ""},
+        {{FieldKind::Kana}, true, "\xB6\xDE ", Kind::Text, "\x83\x4B"},
+        {{FieldKind::Number, 1}, false, " 0012", Kind::Number, "1.2"},
+        {{FieldKind::Number}, true, " 1x2", Kind::Text, "1x2", warningBit(Warning::BadNumber)},
+        {{FieldKind::Number}, false, "    ", Kind::Empty, ""},
+        {{FieldKind::Date}, false, "20240401", Kind::Date, "2024-04-01"},
+        {{FieldKind::Date, 0, DateFormat::YYYYMM}, false, "202413", Kind::Text, "202413", warningBit(Warning::BadDate)},
+        {{FieldKind::Date}, false, "00000000", Kind::Empty, ""},
+    };
+    for (const Row &row : rows) {
+        LayoutModel model = startupWithOutput({1});
+        model.FieldTable[0].Width = "8";
+        model.Types[1] = row.type;
+        model.Output.trim = row.trim;
+        const ComposePlan plan(model);
+        std::vector<ColumnValue> values;
+        plan.composeValues(row.field, values);
+        ASSERT_EQ(values.size(), 1u);
+        EXPECT_EQ(values[0].kind, row.kind) << row.field;
+        EXPECT_EQ(values[0].bytes, row.bytes) << row.field;
+        EXPECT_EQ(plan.valueWarnings(), row.warnings) << row.field;
+    }
+}

@@ -19,6 +19,7 @@ private slots:
     void cancelGivesTheEmptyText();
     void outputChoiceProposesTheDefaultNameAndEmptiesOnCancel();
     void realDialogOffersThePatternAndAllFiles();
+    void realSaveDialogAddsTheChosenPatternsExtension();
 };
 
 void ChoosersTest::openChooserSetsItsProperties()
@@ -53,7 +54,7 @@ void ChoosersTest::saveChooserKeepsTheLastFilter()
 
     ChooseOpenFile(window);
     ChooseSaveFile("NEW_FIX.CSV", window);
-    QCOMPARE(answerer.requests.back().Filter, std::string("*.csv"));
+    QCOMPARE(answerer.requests.back().Filter, std::string("*.csv;;*.xlsx"));
 
     // A definition file's open dialog sets its own pattern; the save dialog keeps it too.
     window.commonDialog1().Filter = "*.def";
@@ -155,6 +156,22 @@ void ChoosersTest::realDialogOffersThePatternAndAllFiles()
     QVERIFY_THROWS_EXCEPTION(CommonDialogError, window.commonDialog1().ShowOpen());
     QCOMPARE(selected, QStringLiteral("*.def"));
     QCOMPARE(nameBox, QString());
+}
+
+void ChoosersTest::realSaveDialogAddsTheChosenPatternsExtension()
+{
+    ScratchFolder folder;
+    frmKenaris window;
+    window.commonDialog1().Filter = "*.csv"; // as the source's open dialog leaves it
+    QStringList offered;
+    whenDialogOpens([&](QFileDialog *dialog) {
+        offered = dialog->nameFilters();
+        dialog->selectNameFilter(QStringLiteral("*.xlsx"));
+        dialog->selectFile(QString::fromStdString(folder.path("out")));
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    QCOMPARE(ChooseSaveFile("NEW_FIX.CSV", window), folder.path("out.xlsx"));
+    QCOMPARE(offered, (QStringList{"*.csv", "*.xlsx", "すべてのファイル (*)"}));
 }
 
 QTEST_MAIN(ChoosersTest)

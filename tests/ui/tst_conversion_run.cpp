@@ -4,6 +4,7 @@
 #include "MsgBox.h"
 #include "WindowTest.h"
 
+#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,6 +25,7 @@ private slots:
     void convertsEveryLineAndReports();
     void secondRunReplacesTheOutput();
     void asksForMissingPaths();
+    void workbookChosenInTheSaveDialog();
     void failureNamesTheRecordAndKeepsEarlierLines();
     void unopenableOutputIsReported();
     void composesOneLine_data();
@@ -33,6 +35,7 @@ private slots:
     void delimiterChangeTakesEffectFromTheNextRecord();
     void closingStopsTheRunAndKeepsTheLines_data();
     void closingStopsTheRunAndKeepsTheLines();
+    void closingDropsTheWorkbook();
     void newOutputFileDuringTheRun_data();
     void newOutputFileDuringTheRun();
 
@@ -183,6 +186,27 @@ void ConversionRunTest::asksForMissingPaths()
     QCOMPARE(answerer_.requests.size(), size_t(2));
 }
 
+void ConversionRunTest::workbookChosenInTheSaveDialog()
+{
+    prepare("ABCDEFGHIJ\r\n");
+    control<QRadioButton>(*window_, "Option1_1")->click();
+    menuItem(*window_, "mnuQuote")->trigger();
+    const std::string workbook = folder_->path("out.xlsx");
+    answerer_.answers = {workbook};
+    MessageRecorder recorder;
+    button(*window_, "cmd開始")->click();
+
+    QCOMPARE(answerer_.requests.size(), size_t(1));
+    QCOMPARE(answerer_.requests[0].Filter, std::string("*.csv;;*.xlsx"));
+    QCOMPARE(recorder.messages.size(), 1);
+    const QString &report = recorder.messages[0].text;
+    QVERIFY2(
+        report.startsWith(QStringLiteral(" 1件\nシート 1 枚\n")) &&
+            report.endsWith(QStringLiteral("\n\nExcel ブック (.xlsx) には引用符・TAB 区切りの指定は使われません。")),
+        qPrintable(report));
+    QVERIFY(ScratchFolder::read(workbook).startsWith("PK\x03\x04")); // a zip container, as workbooks are
+}
+
 void ConversionRunTest::failureNamesTheRecordAndKeepsEarlierLines()
 {
     prepare(manyLines(1000));
@@ -308,6 +332,22 @@ void ConversionRunTest::closingStopsTheRunAndKeepsTheLines()
     QVERIFY(written.endsWith("\r\n"));
 }
 
+// A workbook is written only whole: a stopped run leaves neither it nor a temporary file.
+void ConversionRunTest::closingDropsTheWorkbook()
+{
+    prepare(manyLines(1000));
+    mdlGlobal.OutputPath = folder_->path("out.xlsx");
+    window_->setProgressInterval(std::chrono::milliseconds(0));
+    duringTheRun([this] { button(*window_, "cmdClose")->click(); });
+    MessageRecorder recorder;
+    button(*window_, "cmd開始")->click();
+
+    QVERIFY(recorder.messages.isEmpty());
+    QVERIFY(box(*window_, "txt件数")->text().toInt() < 1000);
+    const QDir folder(QString::fromStdString(folder_->path("")));
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList{"source.txt"});
+}
+
 void ConversionRunTest::newOutputFileDuringTheRun_data()
 {
     QTest::addColumn<QString>("choice");
@@ -318,6 +358,8 @@ void ConversionRunTest::newOutputFileDuringTheRun_data()
                                 << "変換元ファイルと同じ";
     QTest::newRow("cancelled") << ""
                                << "取り消されました";
+    QTest::newRow("a workbook") << "second.xlsx"
+                                << "変換中に変えられません"; // it is written whole at the end
 }
 
 void ConversionRunTest::newOutputFileDuringTheRun()
