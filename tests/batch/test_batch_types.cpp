@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -75,22 +74,6 @@ TEST(TypedBankFile, LinesAndAWorkbookInOnePass)
     EXPECT_NE(outcome.out.find(" 3件 " + workbook + "\nシート 1 枚\n"), std::string::npos) << outcome.out;
     EXPECT_EQ(TempDir::read(lines).substr(0, Header.size()), Header);
     EXPECT_EQ(TempDir::read(workbook).substr(0, 4), "PK\x03\x04"); // a workbook's zip container
-}
-
-// A workbook is written whole or not at all: a run that fails leaves neither it, nor the empty
-// file held for it, nor the temporary file.
-TEST(TypedBankFile, StrictLeavesNoWorkbook)
-{
-    TypedBankFiles files;
-    const BatchOutcome outcome =
-        runBatch(files.dir, {"--strict", files.layout, files.source, files.dir.file("out.xlsx")});
-    EXPECT_EQ(outcome.exitCode, 1);
-    EXPECT_NE(outcome.err.find("出力していません"), std::string::npos) << outcome.err;
-    std::vector<std::string> left;
-    for (const auto &entry : std::filesystem::directory_iterator(files.dir.file("")))
-        left.push_back(entry.path().filename().string());
-    std::sort(left.begin(), left.end());
-    EXPECT_EQ(left, (std::vector<std::string>{"bank.dat", "stderr.txt", "stdout.txt", "types.def"}));
 }
 
 // An output named through a link is written where the link points, as lines are; the link stays.
