@@ -4,7 +4,6 @@
 #include "MsgBox.h"
 #include "WindowTest.h"
 
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -35,7 +34,6 @@ private slots:
     void delimiterChangeTakesEffectFromTheNextRecord();
     void closingStopsTheRunAndKeepsTheLines_data();
     void closingStopsTheRunAndKeepsTheLines();
-    void closingDropsTheWorkbook();
     void newOutputFileDuringTheRun_data();
     void newOutputFileDuringTheRun();
 
@@ -330,22 +328,6 @@ void ConversionRunTest::closingStopsTheRunAndKeepsTheLines()
     const QByteArray written = ScratchFolder::read(output_);
     QCOMPARE(written.count("\r\n"), done);
     QVERIFY(written.endsWith("\r\n"));
-}
-
-// A workbook is written only whole: a stopped run leaves neither it nor a temporary file.
-void ConversionRunTest::closingDropsTheWorkbook()
-{
-    prepare(manyLines(1000));
-    mdlGlobal.OutputPath = folder_->path("out.xlsx");
-    window_->setProgressInterval(std::chrono::milliseconds(0));
-    duringTheRun([this] { button(*window_, "cmdClose")->click(); });
-    MessageRecorder recorder;
-    button(*window_, "cmd開始")->click();
-
-    QVERIFY(recorder.messages.isEmpty());
-    QVERIFY(box(*window_, "txt件数")->text().toInt() < 1000);
-    const QDir folder(QString::fromStdString(folder_->path("")));
-    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), QStringList{"source.txt"});
 }
 
 void ConversionRunTest::newOutputFileDuringTheRun_data()
