@@ -1,6 +1,6 @@
 #include "frmFieldTypes.h"
 
-#include "Cp932Text.h"
+#include "FieldChoices.h"
 #include "mdlGlobal.h"
 
 #include <QComboBox>
@@ -48,13 +48,7 @@ void frmFieldTypes::openForModel()
     types_ = mdlGlobal.Types;
     showing_ = true;
     cboField->clear();
-    const int fields = std::min<int>(mdlGlobal.FieldCount, mdlGlobal.fieldsInTable());
-    const int digits = std::max<int>(2, int(QString::number(fields).size()));
-    for (int field = 1; field <= fields; ++field)
-        cboField->addItem(QStringLiteral("%1 %2")
-                              .arg(field, digits, 10, QLatin1Char('0'))
-                              .arg(decodeCp932(mdlGlobal.FieldTable[size_t(field - 1)].Name)),
-                          field);
+    addFieldChoices(*cboField, mdlGlobal);
     showing_ = false;
     cboField->setCurrentIndex(0);
     showField();

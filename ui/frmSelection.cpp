@@ -1,6 +1,7 @@
 #include "frmSelection.h"
 
 #include "Cp932Text.h"
+#include "FieldChoices.h"
 #include "TypedBytes.h"
 #include "mdlGlobal.h"
 
@@ -42,13 +43,7 @@ void frmSelection::openForModel()
     const std::optional<RecordSelection> &selection = mdlGlobal.Selection;
     cboField->clear();
     cboField->addItem(QStringLiteral("すべてのレコード"), EveryRecord);
-    const int fields = std::min<int>(mdlGlobal.FieldCount, mdlGlobal.fieldsInTable());
-    const int digits = std::max<int>(2, int(QString::number(fields).size()));
-    for (int field = 1; field <= fields; ++field)
-        cboField->addItem(QStringLiteral("%1 %2")
-                              .arg(field, digits, 10, QLatin1Char('0'))
-                              .arg(decodeCp932(mdlGlobal.FieldTable[size_t(field - 1)].Name)),
-                          field);
+    const int fields = addFieldChoices(*cboField, mdlGlobal);
     if (selection && selection->field > fields) // a field the table does not list (from a file)
         cboField->addItem(QString::number(selection->field), int(selection->field));
     const int current = selection ? cboField->findData(int(selection->field)) : 0;
