@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <vector>
 
 namespace {
@@ -74,19 +73,6 @@ TEST(TypedBankFile, LinesAndAWorkbookInOnePass)
     EXPECT_NE(outcome.out.find(" 3件 " + workbook + "\nシート 1 枚\n"), std::string::npos) << outcome.out;
     EXPECT_EQ(TempDir::read(lines).substr(0, Header.size()), Header);
     EXPECT_EQ(TempDir::read(workbook).substr(0, 4), "PK\x03\x04"); // a workbook's zip container
-}
-
-// An output named through a link is written where the link points, as lines are; the link stays.
-TEST(TypedBankFile, WorkbookThroughALinkReplacesItsTarget)
-{
-    TypedBankFiles files;
-    const std::string target = files.dir.write("target.xlsx", "old"), link = files.dir.file("link.xlsx");
-    std::filesystem::create_symlink(target, link);
-    const BatchOutcome outcome = runBatch(files.dir, {files.layout, files.source, link});
-    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(TempDir::read(target).substr(0, 4), "PK\x03\x04"); // a workbook's zip container
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(files.dir.file("")), {}), 6); // no temporary file
 }
 
 } // namespace
