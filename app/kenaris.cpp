@@ -1,6 +1,6 @@
 // Starts the program: the main window prepares itself when it is made and runs until closed.
 
-#include "FailedWrites.h"
+#include "write/FailedWrites.h"
 #include "VersionOption.h"
 #include "frmKenaris.h"
 

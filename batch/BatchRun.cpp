@@ -1,16 +1,16 @@
 #include "BatchRun.h"
 
-#include "ConvertSource.h"
-#include "CoreError.h"
+#include "run/ConvertSource.h"
+#include "errors/CoreError.h"
 #include "DefinitionReader.h"
-#include "ErrorText.h"
-#include "FileChecks.h"
+#include "errors/ErrorText.h"
+#include "write/FileChecks.h"
 #include "ProgressLine.h"
-#include "RecordLoop.h"
-#include "RunInterrupt.h"
-#include "RunReport.h"
+#include "run/RecordLoop.h"
+#include "run/RunInterrupt.h"
+#include "run/RunReport.h"
 #include "TerminalText.h"
-#include "WorkbookWriter.h"
+#include "write/WorkbookWriter.h"
 
 #include <algorithm>
 #include <cerrno>

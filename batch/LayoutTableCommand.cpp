@@ -1,10 +1,10 @@
 #include "LayoutTableCommand.h"
 
 #include "BatchRun.h"
-#include "CoreError.h"
+#include "errors/CoreError.h"
 #include "DefinitionReader.h"
 #include "DefinitionWriter.h"
-#include "ErrorText.h"
+#include "errors/ErrorText.h"
 #include "LayoutImport.h"
 #include "LayoutTable.h"
 #include "SafeFileWrite.h"

@@ -1,6 +1,6 @@
 #include "TerminalText.h"
 
-#include "LocaleCharset.h"
+#include "cp932/LocaleCharset.h"
 
 #include <clocale>
 

@@ -4,7 +4,7 @@
 // further pairs, into every OUTPUT in one pass over SOURCE.
 
 #include "BatchRun.h"
-#include "FailedWrites.h"
+#include "write/FailedWrites.h"
 #include "KenarisVersion.h"
 #include "TerminalText.h"
 #include "LayoutTableCommand.h"

@@ -1,7 +1,7 @@
 #include "BenchCase.h"
 
-#include "ConvertSource.h"
-#include "ErrorText.h"
+#include "run/ConvertSource.h"
+#include "errors/ErrorText.h"
 #include "Shell.h"
 
 #include <stdexcept>

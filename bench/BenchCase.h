@@ -2,9 +2,9 @@
 // The cases the benchmark measures: a source shape, the layout that converts it through the
 // core's one entry point, and the gawk command that must produce the same bytes.
 
-#include "RecordLoop.h"
+#include "run/RecordLoop.h"
 #include "SourceMaker.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <string>
 #include <vector>

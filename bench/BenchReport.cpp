@@ -1,6 +1,6 @@
 #include "BenchReport.h"
 
-#include "SimdPath.h"
+#include "paths/SimdPath.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // Deterministic CP932 sources for the benchmark. Records mix ASCII, half-width kana and kanji
 // of JIS level 1 (pairs that convert to Unicode and back unchanged) and end in CR LF.
 
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <cstdint>
 #include <string>

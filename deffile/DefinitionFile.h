@@ -3,8 +3,8 @@
 // settings of the keyword lines. Reading fills a Definition without touching any model; applying
 // it then changes the model the way loading the file does. Texts stay CP932 bytes.
 
-#include "CoreError.h"
-#include "mdlGlobal.h"
+#include "errors/CoreError.h"
+#include "layout/mdlGlobal.h"
 
 #include <cstdint>
 #include <optional>

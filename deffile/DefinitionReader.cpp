@@ -1,9 +1,9 @@
 #include "DefinitionReader.h"
 
-#include "CoreError.h"
+#include "errors/CoreError.h"
 #include "KeywordLines.h"
-#include "LineReader.h"
-#include "WidthText.h"
+#include "read/LineReader.h"
+#include "layout/WidthText.h"
 
 #include <string_view>
 

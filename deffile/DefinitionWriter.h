@@ -2,7 +2,7 @@
 // Writing a definition file: "FIX", the keyword lines in use, "OUT" and output positions
 // 1..k, "LEN" and every field as width, one blank, name. Every line ends in CR LF.
 
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "KeywordLines.h"
 
-#include "CoreError.h"
+#include "errors/CoreError.h"
 
 #include <algorithm>
 #include <cctype>

@@ -11,7 +11,7 @@
 // ignored, except in the text of "SELECT k text", which is everything after the one blank or
 // TAB that follows the number, kept exactly. The lines are written in the form above.
 
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,6 @@
 #include "SafeFileWrite.h"
 
-#include "CoreError.h"
+#include "errors/CoreError.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,9 +1,9 @@
 #include "LayoutImport.h"
 
-#include "AttributeType.h"
-#include "Cp932Codec.h"
+#include "layout/AttributeType.h"
+#include "cp932/Cp932Codec.h"
 #include "TableText.h"
-#include "WidthText.h"
+#include "layout/WidthText.h"
 
 #include <map>
 

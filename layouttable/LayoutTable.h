@@ -4,7 +4,7 @@
 // stands in the table (names and attributes in UTF-8, starts and widths as numbers), section by
 // section; LayoutImport turns one section into a layout.
 
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <stdexcept>
 #include <string>

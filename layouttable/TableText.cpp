@@ -1,7 +1,7 @@
 #include "TableText.h"
 
-#include "Cp932Codec.h"
-#include "Utf8Text.h"
+#include "cp932/Cp932Codec.h"
+#include "cp932/Utf8Text.h"
 
 #include <algorithm>
 

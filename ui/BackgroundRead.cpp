@@ -1,6 +1,6 @@
 #include "BackgroundRead.h"
 
-#include "CoreError.h"
+#include "errors/CoreError.h"
 
 #include <QEventLoop>
 #include <QProgressDialog>

@@ -1,6 +1,6 @@
 #include "Cp932Text.h"
 
-#include "Cp932Codec.h"
+#include "cp932/Cp932Codec.h"
 
 #include <QList>
 

@@ -1,7 +1,7 @@
 #include "FieldChoices.h"
 
 #include "Cp932Text.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QComboBox>
 

@@ -1,9 +1,9 @@
 #include "PreviewTableModel.h"
 
 #include "Cp932Text.h"
-#include "ErrorText.h"
-#include "FieldGrid.h"
-#include "FieldValues.h"
+#include "errors/ErrorText.h"
+#include "layout/FieldGrid.h"
+#include "compose/FieldValues.h"
 #include "frmKenarisDisplay.h"
 
 #include <QBrush>

@@ -2,10 +2,10 @@
 // The cells of the preview window: one row per sample record, one column per field of the
 // table, each field cut as the conversion cuts it and decoded only when shown.
 
-#include "CoreError.h"
-#include "RecordChecks.h"
-#include "SampleRecords.h"
-#include "mdlGlobal.h"
+#include "errors/CoreError.h"
+#include "compose/RecordChecks.h"
+#include "read/SampleRecords.h"
+#include "layout/mdlGlobal.h"
 
 #include <QAbstractTableModel>
 

@@ -1,13 +1,13 @@
 #include "frmFIX.h"
 
 #include "Cp932Text.h"
-#include "FieldEdits.h"
+#include "layout/FieldEdits.h"
 #include "KeyCodes.h"
 #include "MsgBox.h"
 #include "ReturnWatcher.h"
 #include "TypedBytes.h"
 #include "Twips.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QCloseEvent>
 #include <QFrame>

@@ -3,7 +3,7 @@
 // global field table (append, change, insert, move, remove), publishing the number of fields
 // with every change. Not modal: the main window keeps working while it is open.
 
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "frmFieldTypes.h"
 
 #include "FieldChoices.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

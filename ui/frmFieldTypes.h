@@ -4,7 +4,7 @@
 // shows its type; OK applies every field's type to the layout model; the next run and the
 // definition file use them.
 
-#include "FieldType.h"
+#include "layout/FieldType.h"
 
 #include <QDialog>
 

@@ -5,7 +5,7 @@
 
 #include "CommonDialog1.h"
 #include "frmKenarisList.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QMainWindow>
 #include <QPointer>

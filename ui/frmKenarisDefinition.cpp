@@ -5,11 +5,11 @@
 #include "DefinitionFile.h"
 #include "DefinitionReader.h"
 #include "DefinitionWriter.h"
-#include "ErrorText.h"
+#include "errors/ErrorText.h"
 #include "MsgBox.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <optional>
 

@@ -1,9 +1,9 @@
 #include "frmKenarisDisplay.h"
 
 #include "BackgroundRead.h"
-#include "Cp932.h"
+#include "cp932/Cp932.h"
 #include "Cp932Text.h"
-#include "ErrorText.h"
+#include "errors/ErrorText.h"
 #include "MsgBox.h"
 
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 // Showing model texts in the window, and turning a handler's failure into the sentence a user
 // reads.
 
-#include "CoreError.h"
+#include "errors/CoreError.h"
 
 #include <QString>
 

@@ -6,7 +6,7 @@
 #include "MsgBox.h"
 #include "frmKenarisDisplay.h"
 #include "frmKenarisDragLabel.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QDrag>
 #include <QMimeData>

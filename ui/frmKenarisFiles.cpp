@@ -6,11 +6,11 @@
 #include "BackgroundRead.h"
 #include "Cp932Text.h"
 #include "MsgBox.h"
-#include "SampleRecords.h"
-#include "Slicing.h"
+#include "read/SampleRecords.h"
+#include "layout/Slicing.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QLineEdit>
 

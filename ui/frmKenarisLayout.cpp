@@ -9,7 +9,7 @@
 #include "frmPreview.h"
 #include "frmKenarisDisplay.h"
 #include "frmKenarisDragLabel.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -8,7 +8,7 @@
 #include "frmKenarisDisplay.h"
 #include "frmLayoutTable.h"
 #include "mdlFile.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -2,7 +2,7 @@
 
 #include "Cp932Text.h"
 #include "KeyCodes.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QDropEvent>
 #include <QKeyEvent>

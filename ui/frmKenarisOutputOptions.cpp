@@ -3,7 +3,7 @@
 
 #include "frmKenaris.h"
 
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QAction>
 #include <QMenu>

@@ -2,21 +2,21 @@
 
 #include "frmKenaris.h"
 
-#include "ComposePlan.h"
-#include "ConvertSource.h"
-#include "ErrorText.h"
-#include "FileChecks.h"
-#include "HeaderLine.h"
+#include "compose/ComposePlan.h"
+#include "run/ConvertSource.h"
+#include "errors/ErrorText.h"
+#include "write/FileChecks.h"
+#include "compose/HeaderLine.h"
 #include "MsgBox.h"
-#include "OutputFormat.h"
-#include "OutputWriter.h"
-#include "RecordLoop.h"
-#include "RunReport.h"
-#include "SampleRecords.h"
-#include "WorkbookWriter.h"
+#include "compose/OutputFormat.h"
+#include "write/OutputWriter.h"
+#include "run/RecordLoop.h"
+#include "run/RunReport.h"
+#include "read/SampleRecords.h"
+#include "write/WorkbookWriter.h"
 #include "frmKenarisDisplay.h"
 #include "mdlFile.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

@@ -1,9 +1,9 @@
 #include "frmPreview.h"
 
 #include "BackgroundRead.h"
-#include "FieldGrid.h"
+#include "layout/FieldGrid.h"
 #include "PreviewTableModel.h"
-#include "SampleRecords.h"
+#include "read/SampleRecords.h"
 #include "frmKenarisDisplay.h"
 
 #include <QHeaderView>

@@ -3,7 +3,7 @@
 // that a layout can be checked on many records before a conversion. Not modal; it follows the
 // layout while it is shown.
 
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QWidget>
 

@@ -1,7 +1,7 @@
 #include "frmRecordLength.h"
 
 #include "MsgBox.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>

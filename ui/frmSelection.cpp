@@ -3,7 +3,7 @@
 #include "Cp932Text.h"
 #include "FieldChoices.h"
 #include "TypedBytes.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

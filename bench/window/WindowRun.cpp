@@ -1,7 +1,7 @@
 #include "WindowRun.h"
 
 #include "KeyCodes.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -5,7 +5,7 @@
 
 #include "BatchProcess.h"
 #include "FaultData.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <gtest/gtest.h>
 

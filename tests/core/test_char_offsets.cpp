@@ -1,7 +1,7 @@
 // The block scan of charOffsets against the plain character walk of advanceChars, on random
 // texts around the 16- and 64-byte steps of the scan.
 
-#include "Cp932.h"
+#include "cp932/Cp932.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "ComposePlan.h"
-#include "PlainCompose.h"
-#include "ErrorText.h"
+#include "compose/ComposePlan.h"
+#include "paths/PlainCompose.h"
+#include "errors/ErrorText.h"
 
 #include <gtest/gtest.h>
 

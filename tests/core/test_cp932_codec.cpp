@@ -1,6 +1,6 @@
 // The program's CP932 table at a handful of known characters, and how undecodable bytes count.
 
-#include "Cp932Codec.h"
+#include "cp932/Cp932Codec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Edits of the field table: whatever names a field (output slots, types, the selection) follows it.
 
-#include "FieldEdits.h"
+#include "layout/FieldEdits.h"
 
 #include <gtest/gtest.h>
 

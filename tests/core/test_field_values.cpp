@@ -1,8 +1,8 @@
 // Typed fields: numbers (signs, zones, decimals), dates (formats, eras), kana with their marks,
 // and the types an imported layout's attribute text gives.
 
-#include "AttributeType.h"
-#include "FieldValues.h"
+#include "layout/AttributeType.h"
+#include "compose/FieldValues.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "CoreError.h"
-#include "LineReader.h"
+#include "errors/CoreError.h"
+#include "read/LineReader.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Output options: blanks trimmed by CP932 characters, the common CSV quoting, UTF-8 in that order.
 
-#include "ComposePlan.h"
-#include "Cp932Codec.h"
-#include "OutputFormat.h"
+#include "compose/ComposePlan.h"
+#include "cp932/Cp932Codec.h"
+#include "compose/OutputFormat.h"
 
 #include <gtest/gtest.h>
 

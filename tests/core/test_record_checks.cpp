@@ -1,9 +1,9 @@
 // What a record draws warnings for against its layout, and typed columns as the output options
 // write them.
 
-#include "ComposePlan.h"
-#include "HeaderLine.h"
-#include "RecordChecks.h"
+#include "compose/ComposePlan.h"
+#include "compose/HeaderLine.h"
+#include "compose/RecordChecks.h"
 
 #include <gtest/gtest.h>
 

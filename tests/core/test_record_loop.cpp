@@ -1,9 +1,9 @@
-#include "CoreError.h"
-#include "ErrorText.h"
-#include "FileChecks.h"
+#include "errors/CoreError.h"
+#include "errors/ErrorText.h"
+#include "write/FileChecks.h"
 #include "FileSizeLimit.h"
-#include "RecordLoop.h"
-#include "RunReport.h"
+#include "run/RecordLoop.h"
+#include "run/RunReport.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "CoreError.h"
-#include "Slicing.h"
+#include "errors/CoreError.h"
+#include "layout/Slicing.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "CoreError.h"
-#include "WidthText.h"
+#include "errors/CoreError.h"
+#include "layout/WidthText.h"
 
 #include <gtest/gtest.h>
 

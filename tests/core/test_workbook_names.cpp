@@ -1,6 +1,6 @@
 // The sheet name a source gives a workbook.
 
-#include "WorkbookWriter.h"
+#include "write/WorkbookWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "CoreError.h"
+#include "errors/CoreError.h"
 #include "DefinitionReader.h"
-#include "ErrorText.h"
+#include "errors/ErrorText.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // Saving a definition file where it cannot be written: the old file stays byte for byte, no
 // scratch file is left behind, and the failure reads as a Japanese sentence with the reason.
 
-#include "CoreError.h"
+#include "errors/CoreError.h"
 #include "DefinitionWriter.h"
-#include "ErrorText.h"
+#include "errors/ErrorText.h"
 #include "PermissionsBind.h"
 #include "TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "CoreError.h"
+#include "errors/CoreError.h"
 #include "DefinitionReader.h"
 #include "DefinitionWriter.h"
 #include "FileSizeLimit.h"

@@ -1,7 +1,7 @@
-#include "CoreError.h"
+#include "errors/CoreError.h"
 #include "DefinitionReader.h"
 #include "DefinitionWriter.h"
-#include "ErrorText.h"
+#include "errors/ErrorText.h"
 #include "KeywordLines.h"
 #include "TempDir.h"
 

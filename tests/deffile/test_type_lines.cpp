@@ -1,6 +1,6 @@
 // The keyword lines of field types and the header line: read, refused, written back byte for byte.
 
-#include "CoreError.h"
+#include "errors/CoreError.h"
 #include "DefinitionReader.h"
 #include "DefinitionWriter.h"
 #include "KeywordLines.h"

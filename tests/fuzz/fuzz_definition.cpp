@@ -3,7 +3,7 @@
 // bytes when saved again (unless a text holds what the format cannot carry: a blank in a width,
 // a line break anywhere).
 
-#include "CoreError.h"
+#include "errors/CoreError.h"
 #include "DefinitionFile.h"
 #include "DefinitionReader.h"
 #include "DefinitionWriter.h"

@@ -3,10 +3,10 @@
 // bits) over random source bytes. The output file must hold exactly what the twin composes record
 // by record, or the run must fail with the same error for the first record.
 
-#include "ConvertSource.h"
-#include "CoreError.h"
+#include "run/ConvertSource.h"
+#include "errors/CoreError.h"
 #include "FuzzInput.h"
-#include "PlainCompose.h"
+#include "paths/PlainCompose.h"
 
 #include <cstdio>
 #include <cstdlib>

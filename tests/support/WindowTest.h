@@ -8,7 +8,7 @@
 #include "frmKenarisList.h"
 #include "MsgBox.h"
 #include "ScratchFolder.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QAction>
 #include <QGroupBox>

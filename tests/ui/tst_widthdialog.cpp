@@ -4,7 +4,7 @@
 #include "Cp932Text.h"
 #include "MsgBox.h"
 #include "frmFIX.h"
-#include "mdlGlobal.h"
+#include "layout/mdlGlobal.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -4,7 +4,7 @@
 // whole lines already written, and leaves a window in which the next conversion works.
 
 #include "FaultData.h"
-#include "FailedWrites.h"
+#include "write/FailedWrites.h"
 #include "MsgBox.h"
 #include "PermissionsBind.h"
 #include "WindowTest.h"

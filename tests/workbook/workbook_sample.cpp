@@ -2,10 +2,10 @@
 // into the workbook OUTPUT as kenaris-batch does, but with at most ROWS rows a sheet, and prints
 // the report.
 
-#include "ConvertSource.h"
+#include "run/ConvertSource.h"
 #include "DefinitionReader.h"
-#include "RunReport.h"
-#include "WorkbookWriter.h"
+#include "run/RunReport.h"
+#include "write/WorkbookWriter.h"
 
 #include <cstdio>
 #include <string>

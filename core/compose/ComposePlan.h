@@ -1,0 +1,124 @@
+#pragma once
+// The composition of one output line, prepared once from the layout model so that each record
+// only cuts and joins. Prepare it again whenever the model may have changed: the result is the
+// same as converting every width from its text at every record.
+
+#include "errors/CoreError.h"
+#include "compose/OutputFormat.h"
+#include "compose/RecordChecks.h"
+#include "layout/mdlGlobal.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+// A column's value by what it holds, for outputs that keep types (a workbook's cells).
+struct ColumnValue {
+    enum class Kind : uint8_t {
+        Empty,  // nothing (after trimming)
+        Text,   // CP932 bytes: text fields, kana, and values that are not what their type says
+        Number, // ASCII, as appendNumber writes it
+        Date,   // ASCII, as appendDate writes it (YYYY-MM-DD, YYYY-MM)
+    };
+    Kind kind = Kind::Empty;
+    std::string_view bytes;
+};
+
+class ComposePlan {
+public:
+    explicit ComposePlan(const LayoutModel &model);
+
+    // The plan of field `field` alone, as one output column would cut it. Failures carry no
+    // output position.
+    static ComposePlan ofField(const LayoutModel &model, int field);
+
+    // Appends the fields of `line` in output order, each followed by `delimiter`, less the last
+    // delimiter; each written as the layout's output options say. Returns false, appending
+    // nothing, when the layout yields no column at all. Adds to `undecodable` the characters
+    // that UTF-8 output could not decode. Throws the CoreError the layout holds (a width or
+    // field that cannot be used).
+    bool compose(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable) const;
+    bool compose(std::string_view line, std::string_view delimiter, std::string &out) const
+    {
+        size_t undecodable = 0;
+        return compose(line, delimiter, out, undecodable);
+    }
+
+    // The columns of `line` in output order as values of their types, trimmed where the options
+    // say (quotes, the delimiter and UTF-8 do not apply), replacing what `values` held; valid
+    // until the next call. Sets valueWarnings as compose does. Throws as compose does.
+    void composeValues(std::string_view line, std::vector<ColumnValue> &values) const;
+
+    // The piece of `line` the first column cuts (empty without columns). Throws as compose does.
+    std::string_view firstColumn(std::string_view line) const;
+
+    // The pieces of `line` in output order, without delimiters, replacing what `pieces` held.
+    // Throws the CoreError the layout holds.
+    void cutColumns(std::string_view line, std::vector<std::string_view> &pieces) const;
+
+    // The failure every record meets with this layout, if any.
+    const std::optional<CoreError> &failure() const { return failure_; }
+    // Whether the layout yields a column at all.
+    bool hasColumns() const { return !columns_.empty(); }
+    // How many bytes of a record the columns can reach: a character is at most two bytes.
+    size_t bytesReached() const
+    {
+        if (boundaries_.empty()) return 0;
+        return size_t(boundaries_.back()) * (unit_ == WidthUnit::Bytes ? 1 : 2);
+    }
+
+    // The values of the last line composed that are not what their field's type says
+    // (Warning::BadNumber, Warning::BadDate).
+    Warnings valueWarnings() const { return valueWarnings_; }
+    // Whether a column has a type other than text.
+    bool typed() const { return !types_.empty(); }
+    // Where the columns start and end, in units from the record's start, ascending.
+    const std::vector<long long> &boundaries() const { return boundaries_; }
+
+private:
+    // Columns of `fields` in turn; failures name position `firstPosition` + i, or none for 0.
+    ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition);
+
+    struct Column {
+        size_t firstBoundary; // index into boundaries_ of the column's start
+        size_t lastBoundary;  // index into boundaries_ of the column's end
+    };
+    // Each column as its type and the options write it, one at a time: the typed route.
+    void appendTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable) const;
+    // The columns cut and joined, each as it is: the fast path.
+    void appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const;
+    // The line as `options` write it; `utf8Line`: the line is the record already made UTF-8.
+    void appendFormatted(std::string_view line, std::string_view delimiter, OutputOptions options, bool utf8Line,
+                         std::string &out, size_t &undecodable) const;
+    // The record's characters as far as the columns take them, made UTF-8, with offsets_ located
+    // in it. Adds to `undecodable` the characters that could not be decoded.
+    std::string_view encodeRecordUtf8(std::string_view line, size_t &undecodable) const;
+    // Each column as `options` write it; with `marked`, quoted as the line's quote marks say.
+    void appendColumns(std::string_view line, std::string_view delimiter, const OutputOptions &options, bool marked,
+                       bool utf8Line, std::string &target, size_t &undecodable) const;
+    void locateBoundaries(std::string_view line) const; // fills offsets_
+    // The column's piece of `line`, once its boundaries are located.
+    std::string_view pieceOf(std::string_view line, const Column &column) const
+    {
+        const size_t begin = offsets_[column.firstBoundary];
+        return line.substr(begin, offsets_[column.lastBoundary] - begin);
+    }
+
+    WidthUnit unit_;
+    OutputOptions options_;
+    std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
+    std::vector<Column> columns_;
+    std::optional<CoreError> failure_;
+    std::vector<FieldType> types_; // of each column, when any is typed; else empty
+    mutable Warnings valueWarnings_ = 0;
+    mutable std::string typedValue_;                             // the column in hand as its type writes it
+    mutable std::string typedValues_;                            // composeValues' typed columns, one after another
+    mutable std::vector<std::pair<size_t, size_t>> typedRanges_; // each column's in typedValues_
+    mutable std::vector<size_t> offsets_;                        // byte offset of each boundary in the line in hand
+    mutable std::string scratch_;                                // the CP932 line before it is made UTF-8
+    mutable std::string utf8Record_;                             // the record made UTF-8, by characters
+    mutable std::vector<uint32_t> characterOffsets_;             // where each character begins in utf8Record_
+    mutable QuoteMarks quoteMarks_;                              // of the line in hand
+};

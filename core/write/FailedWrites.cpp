@@ -1,0 +1,9 @@
+#include "write/FailedWrites.h"
+
+#include <csignal>
+
+void keepRunningOnFailedWrites()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+}

@@ -1,0 +1,110 @@
+#pragma once
+// Appends lines, each ending in CR LF, to a file through a buffer. The file is created when the
+// first line is flushed; only whole lines reach the file. The name "-", or any name of the file
+// standard output is, writes standard output.
+
+#include "read/LineReader.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class OutputWriter {
+public:
+    // Opening a named pipe waits for its reader only with PipeOpen::Wait; without, a pipe nobody
+    // reads fails at once.
+    explicit OutputWriter(std::string path, PipeOpen pipeOpen = PipeOpen::NoWait);
+    ~OutputWriter(); // flushes what it can; never throws
+    OutputWriter(const OutputWriter &) = delete;
+    OutputWriter &operator=(const OutputWriter &) = delete;
+
+    // Adds the line composed from source record `record`.
+    void appendLine(std::string_view line, int32_t record)
+    {
+        appendComposed(record, [line](std::string &out) {
+            out.append(line);
+            return true;
+        });
+    }
+
+    // Lets `compose(std::string &out)` append the line of source record `record` straight to the
+    // buffer, saving a copy on every record. When it returns false, or throws, nothing is added.
+    template <class Compose> bool appendComposed(int32_t record, Compose &&compose)
+    {
+        const size_t start = buffer_.size();
+        bool composed = false;
+        try {
+            composed = compose(buffer_);
+        } catch (...) {
+            buffer_.resize(start);
+            throw;
+        }
+        if (!composed) {
+            buffer_.resize(start);
+            return false;
+        }
+        if (start == 0 || record != lastRecord_ + 1) runs_.push_back({lineEnds_.size(), record});
+        lastRecord_ = record;
+        buffer_.append("\r\n", 2);
+        lineEnds_.push_back(buffer_.size());
+        if (buffer_.size() >= FlushThreshold) flush();
+        return true;
+    }
+
+    // The last line added (without CR LF), also after it was flushed; valid until the next add.
+    std::string_view lastLine() const
+    {
+        if (lineEnds_.empty()) return flushedLastLine_;
+        const size_t begin = lineEnds_.size() > 1 ? lineEnds_[lineEnds_.size() - 2] : 0;
+        return std::string_view(buffer_).substr(begin, lineEnds_.back() - 2 - begin);
+    }
+    // After a failed flush or open: the line of the record the failure names.
+    const std::string &failedLine() const { return failedLine_; }
+    // The lines that reached the files so far.
+    size_t linesWritten() const { return linesWritten_; }
+    // Writes every buffered line to the file. Throws CoreError (FileOpen, FileWrite) naming the
+    // first record whose line did not reach the file; lines that could not be written whole are
+    // removed from the file again where the system allows it.
+    void flush();
+    // Makes the file, empty, when no line has reached it. Throws CoreError (FileOpen).
+    void create()
+    {
+        if (fd_ < 0) open();
+    }
+    // Flushes, then sends later lines to `path`.
+    void redirect(std::string path);
+    // Bytes put before the first line of each file that is empty when the writer opens it.
+    void startFilesWith(std::string_view bytes) { fileStart_ = bytes; }
+    const std::string &path() const { return path_; }
+
+private:
+    static constexpr size_t FlushThreshold = 1 << 20;
+    void open();
+    void close();
+    void clearBuffer();
+    int32_t recordOfLine(size_t line) const; // of a buffered line
+
+    // Buffered lines from `firstLine` on come from consecutive records from `firstRecord` on
+    // (records a selection skipped leave gaps between such runs).
+    struct Run {
+        size_t firstLine;
+        int32_t firstRecord;
+    };
+
+    std::string path_;
+    std::string fileStart_;
+    PipeOpen pipeOpen_;
+    int fd_ = -1;
+    bool toStandardOutput_ = false;
+    std::string buffer_;
+    std::vector<Run> runs_;
+    // Where each buffered line ends, past its CR LF: a line may hold CR and LF of its own (a
+    // record read by length, a quoted column), so its end is noted rather than looked for.
+    std::vector<size_t> lineEnds_;
+    size_t linesWritten_ = 0;
+    int32_t lastRecord_ = 0;
+    std::string flushedLastLine_; // the last line once the buffer has been flushed
+    std::string failedLine_;
+    void noteFailedLine(size_t line, size_t linesFrom); // buffered line `line`, its bytes from `linesFrom`
+};
