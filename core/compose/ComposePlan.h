@@ -76,15 +76,18 @@ public:
     bool typed() const { return !types_.empty(); }
     // Where the columns start and end, in units from the record's start, ascending.
     const std::vector<long long> &boundaries() const { return boundaries_; }
+    struct Column {
+        size_t firstBoundary; // index into boundaries() of the column's start
+        size_t lastBoundary;  // index into boundaries() of the column's end
+    };
+    // The output columns in order.
+    const std::vector<Column> &columns() const { return columns_; }
+    WidthUnit unit() const { return unit_; }
 
 private:
     // Columns of `fields` in turn; failures name position `firstPosition` + i, or none for 0.
     ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition);
 
-    struct Column {
-        size_t firstBoundary; // index into boundaries_ of the column's start
-        size_t lastBoundary;  // index into boundaries_ of the column's end
-    };
     // Each column as its type and the options write it, one at a time: the typed route.
     void appendTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable) const;
     // The columns cut and joined, each as it is: the fast path.

@@ -43,6 +43,10 @@ public:
     Warnings check(std::string_view record, size_t recordBytes) const;
     // The bytes of a record the checks look at (0: none beyond what the fields reach).
     size_t bytesReached() const;
+    // Whether records are read by length (else a record is a line).
+    bool byLength() const { return byLength_; }
+    // The layout's total width in its unit, or -1 when a width cannot be used.
+    long long total() const { return total_; }
 
 private:
     WidthUnit unit_;

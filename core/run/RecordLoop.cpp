@@ -7,6 +7,7 @@
 #include "compose/OutputFormat.h"
 #include "write/OutputWriter.h"
 #include "compose/RecordSelection.h"
+#include "paths/FastRoute.h"
 #include "write/WorkbookWriter.h"
 
 #include <algorithm>
@@ -37,23 +38,35 @@ struct Target {
         if (checkRecords) checks.emplace(layout, plan->boundaries());
         else checks.reset();
         delimiter = delimiterText;
+        fast.reset();
+        if (!workbook) fast = FastRoute::prepare(*plan, checks ? &*checks : nullptr, layout.Output, delimiter);
         // A workbook stays where it was begun: the window ends a run before its output changes.
         if (workbook) return workbook->setHeader(headerNames(layout));
         writer.startFilesWith(outputFileStart(layout, delimiter));
         if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
     }
 
-    // Adds the record's line or row; returns whether the layout gave one.
-    bool append(std::string_view record, int32_t recordNumber, size_t &undecodable)
+    // Adds the record's line or row and sets `warnings` to what the record draws (`recordBytes`
+    // long as read); returns whether the layout gave a line or row.
+    bool append(std::string_view record, size_t recordBytes, int32_t recordNumber, size_t &undecodable,
+                Warnings &warnings)
     {
-        if (!workbook)
-            return writer.appendComposed(
+        if (fast && writer.appendComposed(recordNumber, [&](std::string &out) {
+                return fast->append(record, recordBytes, out, warnings);
+            }))
+            return true;
+        bool appended = true;
+        if (!workbook) {
+            appended = writer.appendComposed(
                 recordNumber, [&](std::string &out) { return plan->compose(record, delimiter, out, undecodable); });
-        plan->composeValues(record, values);
-        if (values.empty()) return false;
-        undecodable += workbook->appendRow(values);
-        lastRowRecord = recordNumber;
-        return true;
+        } else {
+            plan->composeValues(record, values);
+            if (values.empty()) appended = false;
+            else undecodable += workbook->appendRow(values);
+            if (appended) lastRowRecord = recordNumber;
+        }
+        warnings = warningsOf(record, recordBytes);
+        return appended;
     }
 
     // The last line added; for a workbook, its last row as a line would write it, made again
@@ -78,6 +91,7 @@ struct Target {
     std::optional<ComposePlan> plan;
     std::optional<SelectionPlan> selection;
     std::optional<RecordChecks> checks;
+    std::optional<FastRoute> fast; // for the records it serves
     std::string delimiter;
     TargetCounts counts;
     bool anyOutput = false;
@@ -256,10 +270,11 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                     continue;
                 }
                 size_t undecodable = 0;
-                if (target->append(record, recordsRead, undecodable)) target->anyOutput = true;
+                Warnings warnings = 0;
+                if (target->append(record, reader.lastLineBytes(), recordsRead, undecodable, warnings))
+                    target->anyOutput = true;
                 ++target->counts.converted;
                 if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
-                const Warnings warnings = target->warningsOf(record, reader.lastLineBytes());
                 if (warnings) {
                     target->countWarnings(warnings, recordsRead);
                     recordWarnings |= warnings;

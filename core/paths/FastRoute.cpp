@@ -1,0 +1,46 @@
+#include "paths/FastRoute.h"
+
+#include "paths/FastRouteKernels.h"
+
+#include <algorithm>
+
+FastKernel fastKernelFor(SimdPath path)
+{
+    if (path > simdPath()) return nullptr;
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (path == SimdPath::Avx512) return avx512Kernel;
+    if (path == SimdPath::Avx2) return avx2Kernel;
+#endif
+    return nullptr;
+}
+
+std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const RecordChecks *checks,
+                                            const OutputOptions &options, std::string_view delimiter,
+                                            FastKernel kernel)
+{
+    const std::vector<long long> &boundaries = plan.boundaries();
+    if (!kernel || plan.failure() || !plan.hasColumns() || plan.typed() || options.reshapesColumns() ||
+        delimiter.size() != 1 || boundaries.size() > FastShape::MaxBytes)
+        return std::nullopt;
+    FastShape shape;
+    shape.characters = plan.unit() == WidthUnit::Characters;
+    shape.boundaryCount = uint8_t(boundaries.size());
+    std::fill(std::begin(shape.boundaries), std::end(shape.boundaries), uint8_t(FastShape::MaxBytes));
+    for (size_t i = 0; i < boundaries.size(); ++i)
+        shape.boundaries[i] = uint8_t(std::min<long long>(boundaries[i], FastShape::MaxBytes));
+    for (const ComposePlan::Column &column : plan.columns()) {
+        shape.columnFirst.push_back(uint8_t(column.firstBoundary));
+        shape.columnLast.push_back(uint8_t(column.lastBoundary));
+    }
+    shape.delimiter = delimiter.front();
+    if (checks) {
+        shape.checked = true;
+        shape.byLength = checks->byLength();
+        shape.total = checks->total();
+        if (!shape.characters)
+            for (const long long boundary : boundaries)
+                if (boundary > 0 && boundary < (long long)FastShape::MaxBytes)
+                    shape.splitBoundaries |= uint64_t(1) << boundary;
+    }
+    return FastRoute(std::move(shape), kernel);
+}

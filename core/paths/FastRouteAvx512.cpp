@@ -1,0 +1,69 @@
+// The fast route's kernel for AVX-512 (BW, VBMI, VBMI2) with BMI2: the record is one masked
+// load; character starts become byte offsets by one compress and one permute; each column is one
+// masked load and one store.
+#include "paths/FastRouteKernels.h"
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")
+#include "paths/FastRouteSteps.h"
+
+namespace {
+
+uint64_t bytesBetween(__m512i bytes, uint8_t low, uint8_t high)
+{
+    return _mm512_cmple_epu8_mask(_mm512_sub_epi8(bytes, _mm512_set1_epi8(char(low))),
+                                  _mm512_set1_epi8(char(high - low)));
+}
+
+} // namespace
+
+bool avx512Kernel(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
+                  Warnings &warnings)
+{
+    const size_t size = record.size();
+    if (size > FastShape::MaxBytes) return false;
+    ByteMasks masks{};
+    masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(size));
+    const __m512i bytes = _mm512_maskz_loadu_epi8(masks.inRecord, record.data());
+    masks.lead = (bytesBetween(bytes, 0x81, 0x9F) | bytesBetween(bytes, 0xE0, 0xFC)) & masks.inRecord;
+    masks.trail =
+        bytesBetween(bytes, 0x40, 0xFC) & ~_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(0x7F)) & masks.inRecord;
+    const uint64_t starts = characterStarts(masks);
+    warnings = 0;
+    if (shape.checked) {
+        masks.lineEnds = (_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r')) |
+                          _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n'))) &
+                         masks.inRecord;
+        masks.userDefined = bytesBetween(bytes, 0xF0, 0xF9) & masks.inRecord;
+        warnings = shapeWarnings(shape, masks, starts, size, recordBytes);
+    }
+    const __m512i boundaries = _mm512_load_si512(shape.boundaries);
+    const __m512i sizes = _mm512_set1_epi8(char(size));
+    __m512i offsets;
+    if (shape.characters) {
+        // Lane k: where the k-th character starts, or the record's size past its last one; a
+        // boundary of 64 takes the size from the second table.
+        const __m512i byteIndices = _mm512_set_epi8(63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47,
+                                                    46, 45, 44, 43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 31, 30,
+                                                    29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13,
+                                                    12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+        const __m512i startOffsets = _mm512_mask_compress_epi8(sizes, starts, byteIndices);
+        offsets = _mm512_permutex2var_epi8(startOffsets, boundaries, sizes);
+    } else {
+        offsets = _mm512_min_epu8(boundaries, sizes);
+    }
+    alignas(64) uint8_t offsetBytes[64];
+    _mm512_store_si512(offsetBytes, offsets);
+    const char *const from = record.data();
+    appendColumns(
+        shape, offsetBytes,
+        [from](char *to, size_t begin, size_t length) {
+            _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(_bzhi_u64(~uint64_t(0), unsigned(length)), from + begin));
+        },
+        out);
+    return true;
+}
+
+#pragma GCC pop_options
+#endif

@@ -1,0 +1,21 @@
+#pragma once
+// The fast route's kernels, one for each vector path that has one (x86-64 only).
+
+#include "paths/FastRoute.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
+#if defined(__x86_64__) && defined(__GNUC__)
+bool avx512Kernel(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
+                  Warnings &warnings);
+bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
+                Warnings &warnings);
+#endif

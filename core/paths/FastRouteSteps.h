@@ -1,0 +1,83 @@
+#pragma once
+// The steps every kernel of the fast route takes alike once it has its masks: where characters
+// start, what the record's shape draws, and the columns' copies. Inlined into each kernel, they
+// are compiled for its instructions.
+
+#include "paths/FastRoute.h"
+
+#include <bit>
+#include <cstdint>
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Bit i set where byte i of the record is of that kind; nothing past the record's end.
+struct ByteMasks {
+    uint64_t inRecord;
+    uint64_t lead;        // may begin a double-byte character
+    uint64_t trail;       // may end one
+    uint64_t lineEnds;    // CR or LF
+    uint64_t userDefined; // 0xF0..0xF9
+};
+
+// Bit i set where a character starts at byte i. A lead byte followed by a trail byte begins a
+// pair; in a run of such bytes the first starts a character and every other one after it does:
+// the runs that start at even bytes are found by the carry of adding their first bits.
+uint64_t characterStarts(const ByteMasks &masks)
+{
+    constexpr uint64_t evenBytes = 0x5555555555555555ULL;
+    const uint64_t pairs = masks.lead & (masks.trail >> 1);
+    const uint64_t runFirsts = pairs & ~(pairs << 1);
+    const uint64_t evenRuns = pairs & ~(pairs + (runFirsts & evenBytes));
+    const uint64_t doubleStarts = (evenRuns & evenBytes) | (pairs & ~evenRuns & ~evenBytes);
+    return ~(doubleStarts << 1) & masks.inRecord;
+}
+
+// The warnings of the record's shape (see RecordChecks::check) from its masks and starts.
+Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts, size_t size,
+                              size_t recordBytes)
+{
+    Warnings found = 0;
+    bool countCharacters = false;
+    const auto total = shape.total;
+    if (shape.byLength) {
+        if (masks.lineEnds) found |= warningBit(Warning::LineEndInside);
+    } else if (total >= 0) {
+        const bool possible = shape.characters ? (long long)size >= total && (long long)size <= 2 * total
+                                               : (long long)recordBytes == total;
+        if (!possible) found |= warningBit(Warning::LengthMismatch);
+        countCharacters = possible && shape.characters;
+    }
+    if (countCharacters && std::popcount(starts) != total) found |= warningBit(Warning::LengthMismatch);
+    if (shape.splitBoundaries & masks.inRecord & ~starts) found |= warningBit(Warning::SplitCharacter);
+    if (masks.userDefined & starts) found |= warningBit(Warning::UserDefined);
+    return found;
+}
+
+// Appends the record's columns, each ending at its boundary's byte offset in `offsets`, joined by
+// the delimiter. `copyColumn(to, begin, length)` may write up to 64 bytes at `to`: the line is
+// given that room past its end, then cut off.
+template <class CopyColumn>
+void appendColumns(const FastShape &shape, const uint8_t *offsets, CopyColumn copyColumn, std::string &out)
+{
+    const uint8_t *const firsts = shape.columnFirst.data();
+    const uint8_t *const lasts = shape.columnLast.data();
+    const size_t count = shape.columnFirst.size();
+    size_t lineLength = count - 1;
+    for (size_t i = 0; i < count; ++i) lineLength += size_t(offsets[lasts[i]] - offsets[firsts[i]]);
+    const size_t at = out.size();
+    out.resize(at + lineLength + FastShape::MaxBytes + 1);
+    char *to = out.data() + at;
+    const char delimiter = shape.delimiter;
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t begin = offsets[firsts[i]];
+        const size_t length = size_t(offsets[lasts[i]] - begin);
+        copyColumn(to, begin, length);
+        to += length;
+        *to++ = delimiter; // the last one falls in the room cut off below
+    }
+    out.resize(at + lineLength);
+}
+
+} // namespace
