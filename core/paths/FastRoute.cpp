@@ -15,8 +15,7 @@ FastKernel fastKernelFor(SimdPath path)
 }
 
 std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const RecordChecks *checks,
-                                            const OutputOptions &options, std::string_view delimiter,
-                                            FastKernel kernel)
+                                            const OutputOptions &options, std::string_view delimiter, FastKernel kernel)
 {
     const std::vector<long long> &boundaries = plan.boundaries();
     if (!kernel || plan.failure() || !plan.hasColumns() || plan.typed() || options.reshapesColumns() ||

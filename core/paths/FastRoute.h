@@ -30,7 +30,7 @@ struct FastShape {
     // The checks of the record's shape; none when `checked` is false.
     bool checked = false;
     bool byLength = false;
-    long long total = -1;     // the layout's total in its unit, or -1 when unknown
+    long long total = -1;         // the layout's total in its unit, or -1 when unknown
     uint64_t splitBoundaries = 0; // bytes counted: bit b for a boundary at byte b (1..63)
 };
 

@@ -3,8 +3,13 @@
 #include "paths/FastRouteKernels.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
+// Only what follows is built for these instructions (GCC and clang spell it differently).
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2,bmi,bmi2,popcnt"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2,bmi,bmi2,popcnt")
+#endif
 #include "paths/FastRouteSteps.h"
 
 namespace {
@@ -22,9 +27,9 @@ inline void addMasks(const char *block, size_t at, bool checked, ByteMasks &mask
 {
     const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i *>(block + at));
     masks.lead |= bitsOf(_mm256_or_si256(bytesBetween(bytes, 0x81, 0x9F), bytesBetween(bytes, 0xE0, 0xFC))) << at;
-    masks.trail |= bitsOf(_mm256_andnot_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(0x7F)),
-                                              bytesBetween(bytes, 0x40, 0xFC)))
-                   << at;
+    masks.trail |=
+        bitsOf(_mm256_andnot_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(0x7F)), bytesBetween(bytes, 0x40, 0xFC)))
+        << at;
     if (!checked) return;
     masks.lineEnds |= bitsOf(_mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')),
                                              _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n'))))
@@ -35,7 +40,7 @@ inline void addMasks(const char *block, size_t at, bool checked, ByteMasks &mask
 } // namespace
 
 bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                             Warnings &warnings)
+                Warnings &warnings)
 {
     const size_t size = record.size();
     if (size > FastShape::MaxBytes) return false;
@@ -53,12 +58,11 @@ bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBy
         const unsigned characters = unsigned(std::popcount(starts));
         for (size_t i = 0; i < shape.boundaryCount; ++i) {
             const unsigned boundary = shape.boundaries[i];
-            offsets[i] = boundary < characters ? uint8_t(_tzcnt_u64(_pdep_u64(uint64_t(1) << boundary, starts)))
-                                               : uint8_t(size);
+            offsets[i] =
+                boundary < characters ? uint8_t(_tzcnt_u64(_pdep_u64(uint64_t(1) << boundary, starts))) : uint8_t(size);
         }
     } else {
-        for (size_t i = 0; i < shape.boundaryCount; ++i)
-            offsets[i] = std::min(shape.boundaries[i], uint8_t(size));
+        for (size_t i = 0; i < shape.boundaryCount; ++i) offsets[i] = std::min(shape.boundaries[i], uint8_t(size));
     }
     appendColumns(
         shape, offsets,
@@ -70,5 +74,9 @@ bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBy
     return true;
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #endif

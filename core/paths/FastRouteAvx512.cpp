@@ -4,8 +4,14 @@
 #include "paths/FastRouteKernels.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
+// Only what follows is built for these instructions (GCC and clang spell it differently).
+#if defined(__clang__)
+#pragma clang attribute push(                                                                                          \
+    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")
+#endif
 #include "paths/FastRouteSteps.h"
 
 namespace {
@@ -44,10 +50,10 @@ bool avx512Kernel(const FastShape &shape, std::string_view record, size_t record
     if (shape.characters) {
         // Lane k: where the k-th character starts, or the record's size past its last one; a
         // boundary of 64 takes the size from the second table.
-        const __m512i byteIndices = _mm512_set_epi8(63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47,
-                                                    46, 45, 44, 43, 42, 41, 40, 39, 38, 37, 36, 35, 34, 33, 32, 31, 30,
-                                                    29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18, 17, 16, 15, 14, 13,
-                                                    12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
+        const __m512i byteIndices =
+            _mm512_set_epi8(63, 62, 61, 60, 59, 58, 57, 56, 55, 54, 53, 52, 51, 50, 49, 48, 47, 46, 45, 44, 43, 42, 41,
+                            40, 39, 38, 37, 36, 35, 34, 33, 32, 31, 30, 29, 28, 27, 26, 25, 24, 23, 22, 21, 20, 19, 18,
+                            17, 16, 15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
         const __m512i startOffsets = _mm512_mask_compress_epi8(sizes, starts, byteIndices);
         offsets = _mm512_permutex2var_epi8(startOffsets, boundaries, sizes);
     } else {
@@ -65,5 +71,9 @@ bool avx512Kernel(const FastShape &shape, std::string_view record, size_t record
     return true;
 }
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 #endif

@@ -35,8 +35,7 @@ uint64_t characterStarts(const ByteMasks &masks)
 }
 
 // The warnings of the record's shape (see RecordChecks::check) from its masks and starts.
-Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts, size_t size,
-                              size_t recordBytes)
+Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts, size_t size, size_t recordBytes)
 {
     Warnings found = 0;
     bool countCharacters = false;

@@ -6,6 +6,9 @@
 #include "run/ConvertSource.h"
 #include "errors/CoreError.h"
 #include "FuzzInput.h"
+#include "compose/ComposePlan.h"
+#include "compose/RecordChecks.h"
+#include "paths/FastRoute.h"
 #include "paths/PlainCompose.h"
 
 #include <cstdio>
@@ -144,6 +147,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     if (refusal) expected.clear();
+
+    // Each vector path's fast route against the plain twin and the checks, record by record.
+    if (!refusal && !expectedFailure) {
+        const ComposePlan plan(model);
+        const RecordChecks checks(model, plan.boundaries());
+        for (const SimdPath path : {SimdPath::Avx2, SimdPath::Avx512}) {
+            const std::optional<FastRoute> route =
+                FastRoute::prepare(plan, &checks, model.Output, delimiterText, fastKernelFor(path));
+            for (const std::string &line : route ? records : std::vector<std::string>()) {
+                std::string routed;
+                Warnings warnings = 0;
+                size_t ignored = 0;
+                if (route->append(line, line.size(), routed, warnings) &&
+                    (routed != composePlainly(model, line, delimiterText, ignored).value_or("") ||
+                     warnings != checks.check(line, line.size())))
+                    std::abort();
+            }
+        }
+    }
     try {
         FixedRunEnvironment environment({model}, delimiterText);
         const RunResult result = convertSource(sourcePath, environment);
