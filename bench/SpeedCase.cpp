@@ -17,6 +17,8 @@ namespace {
 constexpr double PeerGoal = 25; // at least this many times faster than the gawk peer
 constexpr double CopyGoal = 5;  // at most this many times cp's time
 
+} // namespace
+
 // A loop of 1 MiB read() and write(): what merely moving the bytes through a program costs.
 void copyThroughUserSpace(const std::string &from, const std::string &to)
 {
@@ -32,8 +34,6 @@ void copyThroughUserSpace(const std::string &from, const std::string &to)
     if ((output >= 0 && ::close(output) != 0) || !written || got != 0)
         throw std::runtime_error("the user-space copy of " + from + " to " + to + " failed: " + std::strerror(failure));
 }
-
-} // namespace
 
 void runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, double userCopyGoal,
                   std::vector<GoalLine> &goals)

@@ -14,3 +14,7 @@
 // the conversion's output differs from the peer's or a program fails.
 void runSpeedCase(const BenchCase &benchCase, const std::string &folder, int runs, double userCopyGoal,
                   std::vector<GoalLine> &goals);
+
+// A loop of 1 MiB read() and write(): what merely moving the bytes through a program costs.
+// Throws std::runtime_error when a read or write fails.
+void copyThroughUserSpace(const std::string &from, const std::string &to);
