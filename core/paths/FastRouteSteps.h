@@ -56,27 +56,26 @@ Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t 
 
 // Appends the record's columns, each ending at its boundary's byte offset in `offsets`, joined by
 // the delimiter. `copyColumn(to, begin, length)` may write up to 64 bytes at `to`: the line is
-// given that room past its end, then cut off.
+// given room for the longest it can be, then cut to what it took.
 template <class CopyColumn>
 void appendColumns(const FastShape &shape, const uint8_t *offsets, CopyColumn copyColumn, std::string &out)
 {
     const uint8_t *const firsts = shape.columnFirst.data();
     const uint8_t *const lasts = shape.columnLast.data();
     const size_t count = shape.columnFirst.size();
-    size_t lineLength = count - 1;
-    for (size_t i = 0; i < count; ++i) lineLength += size_t(offsets[lasts[i]] - offsets[firsts[i]]);
     const size_t at = out.size();
-    out.resize(at + lineLength + FastShape::MaxBytes + 1);
-    char *to = out.data() + at;
+    out.resize(at + count * (FastShape::MaxBytes + 1));
+    char *const start = out.data() + at;
+    char *to = start;
     const char delimiter = shape.delimiter;
     for (size_t i = 0; i < count; ++i) {
         const uint8_t begin = offsets[firsts[i]];
         const size_t length = size_t(offsets[lasts[i]] - begin);
         copyColumn(to, begin, length);
         to += length;
-        *to++ = delimiter; // the last one falls in the room cut off below
+        *to++ = delimiter; // the last one is cut off below
     }
-    out.resize(at + lineLength);
+    out.resize(at + size_t(to - start) - 1);
 }
 
 } // namespace
