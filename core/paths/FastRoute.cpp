@@ -19,7 +19,7 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
 {
     const std::vector<long long> &boundaries = plan.boundaries();
     if (!kernel || plan.failure() || !plan.hasColumns() || plan.typed() || options.reshapesColumns() ||
-        delimiter.size() != 1 || boundaries.size() > FastShape::MaxBytes)
+        delimiter.size() != 1 || boundaries.size() > FastShape::MaxBytes || plan.columns().size() > FastShape::MaxBytes)
         return std::nullopt;
     FastShape shape;
     shape.characters = plan.unit() == WidthUnit::Characters;
@@ -28,8 +28,8 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     for (size_t i = 0; i < boundaries.size(); ++i)
         shape.boundaries[i] = uint8_t(std::min<long long>(boundaries[i], FastShape::MaxBytes));
     for (const ComposePlan::Column &column : plan.columns()) {
-        shape.columnFirst.push_back(uint8_t(column.firstBoundary));
-        shape.columnLast.push_back(uint8_t(column.lastBoundary));
+        shape.columnFirst[shape.columnCount] = uint8_t(column.firstBoundary);
+        shape.columnLast[shape.columnCount++] = uint8_t(column.lastBoundary);
     }
     shape.delimiter = delimiter.front();
     if (checks) {

@@ -2,7 +2,8 @@
 // The usual record's whole way in one pass: its characters' starts found once from masks of its
 // bytes, the column boundaries located from them, the checks of its shape taken from the same
 // masks, and the columns copied by wide moves. It serves layouts whose columns are written as they
-// are cut (no field type, no output option that reshapes a column, a one-byte delimiter) and
+// are cut (no field type, no output option that reshapes a column, a one-byte delimiter, at most
+// 64 columns and 64 boundaries) and
 // records of at most 64 bytes as the reader keeps them; the plan and the checks serve the rest,
 // with the same result. The processor's vector path picks the kernel (AVX-512 with VBMI2, or AVX2
 // with BMI2); without one of them the route is not taken at all.
@@ -15,7 +16,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // What the kernels need of a layout, prepared once. Boundaries past byte or character 64 are
 // stored as 64: a record of at most 64 bytes ends before them either way.
@@ -23,9 +23,10 @@ struct FastShape {
     static constexpr size_t MaxBytes = 64;
     bool characters = true;
     uint8_t boundaryCount = 0;
-    alignas(64) uint8_t boundaries[64] = {}; // ascending; unused entries 64
-    std::vector<uint8_t> columnFirst;        // boundary index of each column's start, in output order
-    std::vector<uint8_t> columnLast;         // and of its end
+    alignas(64) uint8_t boundaries[64] = {};  // ascending; unused entries 64
+    uint8_t columnCount = 0;                  // at most 64
+    alignas(64) uint8_t columnFirst[64] = {}; // boundary index of each column's start, in output order
+    alignas(64) uint8_t columnLast[64] = {};  // and of its end
     char delimiter = ',';
     // The checks of the record's shape; none when `checked` is false.
     bool checked = false;

@@ -64,8 +64,13 @@ bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBy
     } else {
         for (size_t i = 0; i < shape.boundaryCount; ++i) offsets[i] = std::min(shape.boundaries[i], uint8_t(size));
     }
+    uint8_t columnBegins[64], columnLengths[64];
+    for (size_t i = 0; i < shape.columnCount; ++i) {
+        columnBegins[i] = offsets[shape.columnFirst[i]];
+        columnLengths[i] = uint8_t(offsets[shape.columnLast[i]] - columnBegins[i]);
+    }
     appendColumns(
-        shape, offsets,
+        shape, columnBegins, columnLengths,
         [&block](char *to, size_t begin, size_t) {
             std::memcpy(to, block + begin, 32);
             std::memcpy(to + 32, block + begin + 32, 32);

@@ -59,11 +59,16 @@ bool avx512Kernel(const FastShape &shape, std::string_view record, size_t record
     } else {
         offsets = _mm512_min_epu8(boundaries, sizes);
     }
-    alignas(64) uint8_t offsetBytes[64];
-    _mm512_store_si512(offsetBytes, offsets);
+    // Each column's start and length, in output order.
+    const __m512i begins = _mm512_maskz_permutexvar_epi8(~__mmask64(0), _mm512_load_si512(shape.columnFirst), offsets);
+    const __m512i lengths = _mm512_sub_epi8(
+        _mm512_maskz_permutexvar_epi8(~__mmask64(0), _mm512_load_si512(shape.columnLast), offsets), begins);
+    alignas(64) uint8_t columnBegins[64], columnLengths[64];
+    _mm512_store_si512(columnBegins, begins);
+    _mm512_store_si512(columnLengths, lengths);
     const char *const from = record.data();
     appendColumns(
-        shape, offsetBytes,
+        shape, columnBegins, columnLengths,
         [from](char *to, size_t begin, size_t length) {
             _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(_bzhi_u64(~uint64_t(0), unsigned(length)), from + begin));
         },

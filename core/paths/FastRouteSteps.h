@@ -54,25 +54,20 @@ Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t 
     return found;
 }
 
-// Appends the record's columns, each ending at its boundary's byte offset in `offsets`, joined by
+// Appends the record's columns, column i `lengths[i]` bytes from byte `begins[i]` on, joined by
 // the delimiter. `copyColumn(to, begin, length)` may write up to 64 bytes at `to`: the line is
 // given room for the longest it can be, then cut to what it took.
-template <class CopyColumn>
-void appendColumns(const FastShape &shape, const uint8_t *offsets, CopyColumn copyColumn, std::string &out)
+template <class CopyColumn> void appendColumns(const FastShape &shape, const uint8_t *begins, const uint8_t *lengths,
+                                               CopyColumn copyColumn, std::string &out)
 {
-    const uint8_t *const firsts = shape.columnFirst.data();
-    const uint8_t *const lasts = shape.columnLast.data();
-    const size_t count = shape.columnFirst.size();
-    const size_t at = out.size();
+    const size_t count = shape.columnCount, at = out.size();
     out.resize(at + count * (FastShape::MaxBytes + 1));
     char *const start = out.data() + at;
     char *to = start;
     const char delimiter = shape.delimiter;
     for (size_t i = 0; i < count; ++i) {
-        const uint8_t begin = offsets[firsts[i]];
-        const size_t length = size_t(offsets[lasts[i]] - begin);
-        copyColumn(to, begin, length);
-        to += length;
+        copyColumn(to, begins[i], lengths[i]);
+        to += lengths[i];
         *to++ = delimiter; // the last one is cut off below
     }
     out.resize(at + size_t(to - start) - 1);
