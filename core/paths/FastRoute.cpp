@@ -18,7 +18,7 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
                                             const OutputOptions &options, std::string_view delimiter, FastKernel kernel)
 {
     const std::vector<long long> &boundaries = plan.boundaries();
-    if (!kernel || plan.failure() || !plan.hasColumns() || plan.typed() || options.reshapesColumns() ||
+    if (!kernel || plan.failure() || !plan.hasColumns() || plan.typed() || options.quote || options.utf8 ||
         delimiter.size() != 1 || boundaries.size() > FastShape::MaxBytes || plan.columns().size() > FastShape::MaxBytes)
         return std::nullopt;
     FastShape shape;
@@ -32,6 +32,7 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
         shape.columnLast[shape.columnCount++] = uint8_t(column.lastBoundary);
     }
     shape.delimiter = delimiter.front();
+    shape.trim = options.trim;
     if (checks) {
         shape.checked = true;
         shape.byLength = checks->byLength();

@@ -70,7 +70,7 @@ bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBy
         columnLengths[i] = uint8_t(offsets[shape.columnLast[i]] - columnBegins[i]);
     }
     appendColumns(
-        shape, columnBegins, columnLengths,
+        shape, record.data(), columnBegins, columnLengths,
         [&block](char *to, size_t begin, size_t) {
             std::memcpy(to, block + begin, 32);
             std::memcpy(to + 32, block + begin + 32, 32);

@@ -68,7 +68,7 @@ bool avx512Kernel(const FastShape &shape, std::string_view record, size_t record
     _mm512_store_si512(columnLengths, lengths);
     const char *const from = record.data();
     appendColumns(
-        shape, columnBegins, columnLengths,
+        shape, record.data(), columnBegins, columnLengths,
         [from](char *to, size_t begin, size_t length) {
             _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(_bzhi_u64(~uint64_t(0), unsigned(length)), from + begin));
         },

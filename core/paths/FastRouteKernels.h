@@ -1,6 +1,7 @@
 #pragma once
 // The fast route's kernels, one for each vector path that has one (x86-64 only).
 
+#include "compose/OutputFormat.h"
 #include "paths/FastRoute.h"
 
 #include <algorithm>

@@ -54,11 +54,11 @@ Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t 
     return found;
 }
 
-// Appends the record's columns, column i `lengths[i]` bytes from byte `begins[i]` on, joined by
-// the delimiter. `copyColumn(to, begin, length)` may write up to 64 bytes at `to`: the line is
-// given room for the longest it can be, then cut to what it took.
-template <class CopyColumn> void appendColumns(const FastShape &shape, const uint8_t *begins, const uint8_t *lengths,
-                                               CopyColumn copyColumn, std::string &out)
+// Appends the columns of `record`, column i `lengths[i]` bytes from byte `begins[i]` on (trimmed
+// when the shape says so), joined by the delimiter. `copyColumn(to, begin, length)` may write up
+// to 64 bytes at `to`: the line is given room for the longest it can be, then cut to what it took.
+template <class CopyColumn> void appendColumns(const FastShape &shape, const char *record, const uint8_t *begins,
+                                               const uint8_t *lengths, CopyColumn copyColumn, std::string &out)
 {
     const size_t count = shape.columnCount, at = out.size();
     out.resize(at + count * (FastShape::MaxBytes + 1));
@@ -66,8 +66,14 @@ template <class CopyColumn> void appendColumns(const FastShape &shape, const uin
     char *to = start;
     const char delimiter = shape.delimiter;
     for (size_t i = 0; i < count; ++i) {
-        copyColumn(to, begins[i], lengths[i]);
-        to += lengths[i];
+        size_t begin = begins[i], length = lengths[i];
+        if (shape.trim) {
+            const std::string_view column = trimBlanks(std::string_view(record + begin, length));
+            begin = size_t(column.data() - record);
+            length = column.size();
+        }
+        copyColumn(to, begin, length);
+        to += length;
         *to++ = delimiter; // the last one is cut off below
     }
     out.resize(at + size_t(to - start) - 1);
