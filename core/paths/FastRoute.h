@@ -2,8 +2,8 @@
 // The usual record's whole way in one pass: its characters' starts found once from masks of its
 // bytes, the column boundaries located from them, the checks of its shape taken from the same
 // masks, and the columns copied by wide moves. It serves layouts whose columns are written as they
-// are cut or trimmed (no field type, no quotes, no UTF-8, a one-byte delimiter, at most 64 columns
-// and 64 boundaries) and
+// are cut, trimmed or quoted (no field type, no UTF-8, a one-byte delimiter, at most 64 columns and
+// 64 boundaries) and
 // records of at most 64 bytes as the reader keeps them; the plan and the checks serve the rest,
 // with the same result. The processor's vector path picks the kernel (AVX-512 with VBMI2, or AVX2
 // with BMI2); without one of them the route is not taken at all.
@@ -28,7 +28,8 @@ struct FastShape {
     alignas(64) uint8_t columnFirst[64] = {}; // boundary index of each column's start, in output order
     alignas(64) uint8_t columnLast[64] = {};  // and of its end
     char delimiter = ',';
-    bool trim = false; // blanks taken off both ends of each column, as OutputFormat's trimBlanks does
+    bool trim = false;  // blanks taken off both ends of each column, as OutputFormat's trimBlanks does
+    bool quote = false; // a column holding the delimiter, '"', CR or LF goes in double quotes
     // The checks of the record's shape; none when `checked` is false.
     bool checked = false;
     bool byLength = false;

@@ -69,8 +69,21 @@ bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBy
         columnBegins[i] = offsets[shape.columnFirst[i]];
         columnLengths[i] = uint8_t(offsets[shape.columnLast[i]] - columnBegins[i]);
     }
+    QuoteBytes quoteMarks;
+    if (shape.quote)
+        for (size_t at = 0; at < FastShape::MaxBytes; at += 32) {
+            const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i *>(block + at));
+            const __m256i quotes = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('"'));
+            const __m256i ends = _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')),
+                                                 _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')));
+            quoteMarks.quotes |= (bitsOf(quotes) << at) & masks.inRecord;
+            quoteMarks.any |= (bitsOf(_mm256_or_si256(_mm256_or_si256(quotes, ends),
+                                                      _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(shape.delimiter))))
+                               << at) &
+                              masks.inRecord;
+        }
     appendColumns(
-        shape, record.data(), columnBegins, columnLengths,
+        shape, record.data(), columnBegins, columnLengths, quoteMarks,
         [&block](char *to, size_t begin, size_t) {
             std::memcpy(to, block + begin, 32);
             std::memcpy(to + 32, block + begin + 32, 32);

@@ -66,9 +66,17 @@ bool avx512Kernel(const FastShape &shape, std::string_view record, size_t record
     alignas(64) uint8_t columnBegins[64], columnLengths[64];
     _mm512_store_si512(columnBegins, begins);
     _mm512_store_si512(columnLengths, lengths);
+    QuoteBytes quoteMarks;
+    if (shape.quote) {
+        quoteMarks.quotes = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('"')) & masks.inRecord;
+        quoteMarks.any = (_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(shape.delimiter)) |
+                          _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r')) |
+                          _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n')) | quoteMarks.quotes) &
+                         masks.inRecord;
+    }
     const char *const from = record.data();
     appendColumns(
-        shape, record.data(), columnBegins, columnLengths,
+        shape, record.data(), columnBegins, columnLengths, quoteMarks,
         [from](char *to, size_t begin, size_t length) {
             _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(_bzhi_u64(~uint64_t(0), unsigned(length)), from + begin));
         },

@@ -54,26 +54,46 @@ Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t 
     return found;
 }
 
-// Appends the columns of `record`, column i `lengths[i]` bytes from byte `begins[i]` on (trimmed
-// when the shape says so), joined by the delimiter. `copyColumn(to, begin, length)` may write up
-// to 64 bytes at `to`: the line is given room for the longest it can be, then cut to what it took.
+// The bytes of the record that call for quotes.
+struct QuoteBytes {
+    uint64_t any = 0;    // the delimiter, '"', CR or LF
+    uint64_t quotes = 0; // '"', doubled inside quotes
+};
+
+// Appends the columns of `record`, column i `lengths[i]` bytes from byte `begins[i]` on, trimmed
+// and quoted as the shape says, joined by the delimiter. `copyColumn(to, begin, length)` may write
+// up to 64 bytes at `to`: the line is given room for the longest it can be, then cut to what it
+// took.
 template <class CopyColumn> void appendColumns(const FastShape &shape, const char *record, const uint8_t *begins,
-                                               const uint8_t *lengths, CopyColumn copyColumn, std::string &out)
+                                               const uint8_t *lengths, const QuoteBytes &marks, CopyColumn copyColumn,
+                                               std::string &out)
 {
     const size_t count = shape.columnCount, at = out.size();
-    out.resize(at + count * (FastShape::MaxBytes + 1));
+    // A quoted column gains its two quotes and a second '"' for each of its own.
+    out.resize(at + count * (FastShape::MaxBytes + 3) + size_t(std::popcount(marks.quotes)));
     char *const start = out.data() + at;
     char *to = start;
     const char delimiter = shape.delimiter;
     for (size_t i = 0; i < count; ++i) {
         size_t begin = begins[i], length = lengths[i];
+        // What calls for quotes is no blank: it stays in the trimmed column.
+        const bool quoted = length > 0 && _bzhi_u64(marks.any >> begin, unsigned(length)) != 0;
         if (shape.trim) {
             const std::string_view column = trimBlanks(std::string_view(record + begin, length));
             begin = size_t(column.data() - record);
             length = column.size();
         }
-        copyColumn(to, begin, length);
-        to += length;
+        if (quoted) *to++ = '"';
+        if (quoted && length > 0 && _bzhi_u64(marks.quotes >> begin, unsigned(length)) != 0) {
+            for (size_t byte = begin; byte < begin + length; ++byte) {
+                *to++ = record[byte];
+                if (record[byte] == '"') *to++ = '"';
+            }
+        } else {
+            copyColumn(to, begin, length);
+            to += length;
+        }
+        if (quoted) *to++ = '"';
         *to++ = delimiter; // the last one is cut off below
     }
     out.resize(at + size_t(to - start) - 1);

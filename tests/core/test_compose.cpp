@@ -201,10 +201,10 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
         ASSERT_EQ(fast, plain.value_or("")) << testing::PrintToString(record) << " options " << options;
         ASSERT_EQ(fastUndecodable, plainUndecodable) << testing::PrintToString(record);
 
-        // The record loop's fast route (columns as cut or trimmed, a one-byte delimiter) on each
+        // The record loop's fast route (columns cut, trimmed, quoted; a one-byte delimiter) on each
         // vector path the processor has, with the checks' warnings; it declines records past 64
         // bytes, leaving the line alone.
-        model.Output = {.trim = model.Output.trim};
+        model.Output = {.trim = model.Output.trim, .quote = model.Output.quote};
         model.RecordLength = next(4) == 0 ? int32_t(record.size()) : 0;
         const std::string oneByte = delimiter.substr(0, 1);
         const ComposePlan plainPlan(model);
