@@ -5,8 +5,25 @@
 
 #include "layout/FieldType.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+// What the writers below return for a field that is not what its type says.
+inline constexpr size_t NotItsType = SIZE_MAX;
+
+// The room the writers below may take for a field of `size` bytes.
+constexpr size_t numberRoom(size_t size, int decimals) { return size + size_t(decimals) + 3; }
+inline constexpr size_t DateRoom = 10; // YYYY-MM-DD
+constexpr size_t kanaRoom(size_t size) { return 2 * size; }
+
+// `field` as appendNumber writes it, from `to` on; returns its length, or NotItsType.
+size_t writeNumber(std::string_view field, int decimals, char *to);
+// `field` as appendDate writes it, from `to` on; returns its length, or NotItsType.
+size_t writeDate(std::string_view field, DateFormat format, char *to);
+// `field` as appendFullWidthKana writes it, from `to` on; returns the end of what it wrote.
+char *writeFullWidthKana(std::string_view field, char *to);
 
 // `field` read as a number with `decimals` implied decimals and written plainly ("-123.45");
 // an all-blank field gives "". Appends to `out` and returns true, or returns false, appending
