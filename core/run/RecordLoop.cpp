@@ -32,7 +32,7 @@ struct Target {
 
     void prepare(const LayoutModel &layout, std::string_view delimiterText, bool checkRecords)
     {
-        plan.emplace(layout);
+        plan.emplace(layout, delimiterText);
         selection.emplace(layout);
         if (checkRecords) checks.emplace(layout, plan->boundaries());
         else checks.reset();
@@ -47,8 +47,8 @@ struct Target {
     bool append(std::string_view record, int32_t recordNumber, size_t &undecodable)
     {
         if (!workbook)
-            return writer.appendComposed(
-                recordNumber, [&](std::string &out) { return plan->compose(record, delimiter, out, undecodable); });
+            return writer.appendComposed(recordNumber,
+                                         [&](std::string &out) { return plan->compose(record, out, undecodable); });
         plan->composeValues(record, values);
         if (values.empty()) return false;
         undecodable += workbook->appendRow(values);

@@ -26,7 +26,7 @@ std::string compose(const LayoutModel &model, const std::string &line, std::stri
 
 CoreError failureOf(const LayoutModel &model)
 {
-    const ComposePlan plan(model);
+    ComposePlan plan(model);
     std::string out;
     try {
         plan.compose("ABCDEFGHIJ", ",", out);
@@ -133,7 +133,7 @@ TEST(Compose, TheFailureComesOnlyFromPositionsVisited)
 TEST(Compose, EachPreparationReadsTheModelAfresh)
 {
     LayoutModel model = startupWithOutput({2});
-    const ComposePlan before(model);
+    ComposePlan before(model);
     model.FieldTable[0].Width = "1";
     std::string old, fresh;
     before.compose("ABCDEFGHIJ", ",", old);
@@ -231,7 +231,7 @@ TEST(Compose, ValuesByTheirTypes)
         model.FieldTable[0].Width = "8";
         model.Types[1] = row.type;
         model.Output.trim = row.trim;
-        const ComposePlan plan(model);
+        ComposePlan plan(model);
         std::vector<ColumnValue> values;
         plan.composeValues(row.field, values);
         ASSERT_EQ(values.size(), 1u);
