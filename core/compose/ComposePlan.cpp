@@ -111,6 +111,8 @@ ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &field
             const auto type = model.Types.find(int16_t(field));
             steps_.push_back(typedStep(type == model.Types.end() ? FieldType{} : type->second));
             anyTyped = anyTyped || steps_.back().type.kind != FieldKind::Text;
+            typedRoom_.timesPiece = std::max(typedRoom_.timesPiece, steps_.back().timesPiece);
+            typedRoom_.extra = std::max(typedRoom_.extra, steps_.back().extra);
         }
         if (!anyTyped) steps_.clear();
     }

@@ -4,10 +4,12 @@
 // same as converting every width from its text at every record.
 
 #include "errors/CoreError.h"
+#include "compose/FieldValues.h"
 #include "compose/OutputFormat.h"
 #include "compose/RecordChecks.h"
 #include "layout/mdlGlobal.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -140,6 +142,11 @@ private:
         ValueStep value;
         FieldType type;
         size_t timesPiece, extra; // the room its value takes: timesPiece * the piece's size + extra
+        // Whether a piece beginning with a byte may be written by `value`; else it is written as
+        // cut, drawing `whenCut`: text is never looked at, and most text in a typed field is told
+        // at its first byte.
+        const std::array<FirstByte, 256> *firstBytes;
+        Warnings whenCut;
     };
     static TypedStep typedStep(const FieldType &type);
 
@@ -151,6 +158,9 @@ private:
     std::vector<Column> columns_;
     std::optional<CoreError> failure_;
     std::vector<TypedStep> steps_; // of each column, when any is typed; else empty
+    struct {
+        size_t timesPiece = 1, extra = 0;
+    } typedRoom_; // the most any step takes
 
     // Reused from record to record.
     Warnings valueWarnings_ = 0;

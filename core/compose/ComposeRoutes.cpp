@@ -19,7 +19,7 @@ namespace {
 // Copies `piece`, a part of `line`, to `to`, with room up to `end`. A short piece is copied as
 // sixteen bytes where the line and the room have them, whatever its size: no branch on the size;
 // the caller writes over the rest or cuts it off.
-char *copyPiece(char *to, const char *end, std::string_view line, std::string_view piece)
+[[gnu::always_inline]] inline char *copyPiece(char *to, const char *end, std::string_view line, std::string_view piece)
 {
     if (piece.size() <= 16 && piece.data() + 16 <= line.data() + line.size() && end - to >= 16) {
         std::memcpy(to, piece.data(), 16);
@@ -58,32 +58,53 @@ std::string_view asKana(std::string_view column, const FieldType &, char *room, 
     return {room, size_t(writeFullWidthKana(column, room) - room)};
 }
 
+// What each first byte tells, as a table.
+template <typename Tell> constexpr std::array<FirstByte, 256> firstBytes(Tell tell)
+{
+    std::array<FirstByte, 256> table{};
+    for (size_t byte = 0; byte < table.size(); ++byte) table[byte] = tell((unsigned char)byte);
+    return table;
+}
+
+// Whether `column` (not empty) may be a value by what its first byte tells.
+bool mayBeValue(std::string_view column, const std::array<FirstByte, 256> &tells)
+{
+    const FirstByte first = tells[static_cast<unsigned char>(column.front())];
+    const bool alone = column.size() == 1 || column[1] == ' ' || column[1] == '\x81';
+    return first == FirstByte::Maybe || (first == FirstByte::WhenAlone && alone);
+}
+
 } // namespace
 
 ComposePlan::TypedStep ComposePlan::typedStep(const FieldType &type)
 {
+    static constexpr std::array<FirstByte, 256> number = firstBytes(numberFirstByte), date = firstBytes(dateFirstByte),
+                                                any = firstBytes([](unsigned char) { return FirstByte::Maybe; }),
+                                                none = firstBytes([](unsigned char) { return FirstByte::Never; });
     switch (type.kind) {
     case FieldKind::Number:
-        return {asNumber, type, 1, numberRoom(0, type.decimals)};
+        return {asNumber, type, 1, numberRoom(0, type.decimals), &number, warningBit(Warning::BadNumber)};
     case FieldKind::Date:
-        return {asDate, type, 1, DateRoom};
+        return {asDate, type, 1, DateRoom, &date, warningBit(Warning::BadDate)};
     case FieldKind::Kana:
-        return {asKana, type, 2, 0};
+        return {asKana, type, 2, 0, &any, 0};
     case FieldKind::Text:
         break;
     }
-    return {asCut, type, 1, 0};
+    return {asCut, type, 1, 0, &none, 0};
 }
 
 ComposePlan::Route ComposePlan::routeFor(std::string_view delimiter) const
 {
     if (!steps_.empty()) return &ComposePlan::composeTyped;
     // Indexed by trim + 2 * (quoting + 3 * encoding).
-    static constexpr auto routes = []<size_t... index>(std::index_sequence<index...>) {
+    static constexpr auto routes = []<size_t... index>(std::index_sequence<index...>)
+    {
         return std::array<Route, sizeof...(index)>{
             &ComposePlan::composeBy<bool(index % 2), Quoting(index / 2 % 3), Encoding(index / 6)>...};
-    }(std::make_index_sequence<2 * 3 * 4>());
-    const Quoting quoting = !options_.quote           ? Quoting::None
+    }
+    (std::make_index_sequence<2 * 3 * 4>());
+    const Quoting quoting = !options_.quote         ? Quoting::None
                             : delimiter.size() == 1 ? Quoting::Marked
                                                     : Quoting::ByColumn;
     // By characters, every column is whole characters of the record: the record made UTF-8 once
@@ -91,10 +112,10 @@ ComposePlan::Route ComposePlan::routeFor(std::string_view delimiter) const
     // inside a character, the line is made UTF-8 once it is composed. Both only with a delimiter
     // whose bytes can neither begin nor end a double-byte character (like the quotes), so that
     // the columns keep their own characters.
-    const Encoding encoding = !options_.utf8                        ? Encoding::None
-                              : !outsideCharacters(delimiter)       ? Encoding::ByColumn
+    const Encoding encoding = !options_.utf8                   ? Encoding::None
+                              : !outsideCharacters(delimiter)  ? Encoding::ByColumn
                               : unit_ == WidthUnit::Characters ? Encoding::ByRecord
-                                                                    : Encoding::ByLine;
+                                                               : Encoding::ByLine;
     return routes[size_t(options_.trim) + 2 * (size_t(quoting) + 3 * size_t(encoding))];
 }
 
@@ -127,8 +148,8 @@ void ComposePlan::composeBy(std::string_view line, std::string_view delimiter, s
 }
 
 template <bool Trim, ComposePlan::Quoting quoting, ComposePlan::Encoding encoding>
-void ComposePlan::appendColumns(std::string_view line, std::string_view delimiter, bool quoteLine,
-                                std::string &target, size_t &undecodable)
+void ComposePlan::appendColumns(std::string_view line, std::string_view delimiter, bool quoteLine, std::string &target,
+                                size_t &undecodable)
 {
     // As in the plain copy, one resize: to the most the columns can take, then to what they took.
     constexpr bool encodes = encoding == Encoding::ByColumn;
@@ -204,37 +225,49 @@ void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter,
     }
 }
 
-void ComposePlan::composeTyped(std::string_view line, std::string_view delimiter, std::string &out,
-                               size_t &undecodable)
+void ComposePlan::composeTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable)
 {
     locate(line, boundaries_.data(), boundaries_.size(), offsets_.data());
-    valueWarnings_ = 0;
     // One resize to the most the columns can take, then to what they took. A value is written
-    // straight into the line, unless the options reshape it: then into typedValue_ first.
-    const bool reshapes = options_.reshapesColumns();
+    // straight into the line, unless the options reshape it: then into typedValue_ first. The
+    // tables are read through local pointers, as the bytes written might otherwise alias them.
+    const size_t *const offsets = offsets_.data();
+    const Column *const columns = columns_.data();
+    const TypedStep *const steps = steps_.data();
     const size_t count = columns_.size();
-    size_t room = delimiter.size() * (count - 1), mostValue = 0;
-    for (size_t i = 0; i < count; ++i) {
-        const size_t piece = offsets_[columns_[i].lastBoundary] - offsets_[columns_[i].firstBoundary];
-        const size_t value = steps_[i].timesPiece * piece + steps_[i].extra;
-        mostValue = std::max(mostValue, value);
-        room += reshapes ? columnRoom(value) : value;
+    const bool reshapes = options_.reshapesColumns();
+    size_t pieces = 0;
+    for (size_t i = 0; i < count; ++i) pieces += offsets[columns[i].lastBoundary] - offsets[columns[i].firstBoundary];
+    // No value takes more than typedRoom_ says of its piece; a piece is at most the line.
+    size_t room = delimiter.size() * (count - 1) + typedRoom_.timesPiece * pieces + count * typedRoom_.extra;
+    if (reshapes) {
+        room = 3 * room + 3 * count; // at least the columnRoom of each value
+        const size_t mostValue = typedRoom_.timesPiece * line.size() + typedRoom_.extra;
+        if (typedValue_.size() < mostValue) typedValue_.resize(mostValue);
     }
-    if (reshapes && typedValue_.size() < mostValue) typedValue_.resize(mostValue);
     const size_t at = out.size();
     out.resize(at + room);
     char *to = out.data() + at;
+    char *const end = to + room;
+    Warnings warnings = 0;
     for (size_t i = 0; i < count; ++i) {
         if (i) to = copyDelimiter(to, delimiter);
-        const TypedStep &step = steps_[i];
-        const std::string_view column = pieceOf(line, columns_[i]);
-        if (reshapes) {
-            const std::string_view value = step.value(column, step.type, typedValue_.data(), valueWarnings_);
+        const size_t begin = offsets[columns[i].firstBoundary];
+        const std::string_view column = line.substr(begin, offsets[columns[i].lastBoundary] - begin);
+        if (column.empty()) continue; // empty whatever its type
+        const TypedStep &step = steps[i];
+        if (!mayBeValue(column, *step.firstBytes)) {
+            warnings |= step.whenCut;
+            to =
+                reshapes ? writeColumn(column, options_, delimiter, to, undecodable) : copyPiece(to, end, line, column);
+        } else if (reshapes) {
+            const std::string_view value = step.value(column, step.type, typedValue_.data(), warnings);
             to = writeColumn(value, options_, delimiter, to, undecodable);
         } else {
-            const std::string_view value = step.value(column, step.type, to, valueWarnings_);
-            to = value.data() == to ? to + value.size() : copyBytes(to, value);
+            const std::string_view value = step.value(column, step.type, to, warnings);
+            to = value.data() == to ? to + value.size() : copyPiece(to, end, line, value);
         }
     }
+    valueWarnings_ = warnings;
     out.resize(size_t(to - out.data()));
 }

@@ -68,15 +68,11 @@ int zonedDigit(char c, bool &negative)
 
 namespace {
 
-// Whether the first byte of a trimmed field can begin a number: a digit, a sign or a point,
-// half- or full-width (full-width ones lead with 0x81 or 0x82), or a zoned digit alone. Text
-// shows it is none at once.
+// Whether a trimmed field may be a number by its first byte: text shows it is none at once.
 bool mayStartNumber(std::string_view text)
 {
-    const char c = text.front();
-    if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == '\x81' || c == '\x82') return true;
-    bool negative = false;
-    return text.size() == 1 && zonedDigit(c, negative) >= 0;
+    const FirstByte first = numberFirstByte(static_cast<unsigned char>(text.front()));
+    return first == FirstByte::Maybe || (first == FirstByte::WhenAlone && text.size() == 1);
 }
 
 // `digits` less their leading zeros, but one zero for all zeros; none stay none.

@@ -200,6 +200,43 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
     }
 }
 
+// Typed columns without output options, written straight into the line: a value its type
+// reads, one told at its first byte to be none (written as cut, with its warning), one told
+// later, and an empty one.
+TEST(Compose, TypedColumnsIntoTheLine)
+{
+    const Warnings badNumber = warningBit(Warning::BadNumber), badDate = warningBit(Warning::BadDate);
+    struct Row {
+        FieldType type;
+        std::string field; // of 8 characters, or none: the record is empty
+        std::string written;
+        Warnings warnings = 0;
+    };
+    const std::vector<Row> rows{
+        {{FieldKind::Number, 2}, "00012345", "123.45"},
+        {{FieldKind::Number, 1}, "A       ", "0.1"},
+        {{FieldKind::Number}, " -0012  ", "-12"},
+        {{FieldKind::Number}, "x1      ", "x1      ", badNumber},
+        {{FieldKind::Number}, "1x      ", "1x      ", badNumber},
+        {{FieldKind::Number}, "", ""},
+        {{FieldKind::Date}, "20240401", "2024-04-01"},
+        {{FieldKind::Date}, "\x88\x9f       ", "\x88\x9f       ", badDate},
+        {{FieldKind::Date}, "2024040x", "2024040x", badDate},
+        {{FieldKind::Kana}, "a\xB6\xDE     ", "a\x83\x4B     "},
+    };
+    for (const Row &row : rows) {
+        LayoutModel model = startupWithOutput({1, 2, 1});
+        model.FieldTable[0].Width = "8";
+        model.Types[1] = row.type;
+        ComposePlan plan(model);
+        std::string out;
+        const std::string second = row.field.empty() ? "" : "xyz";
+        ASSERT_TRUE(plan.compose(row.field + second, ",", out));
+        EXPECT_EQ(out, row.written + "," + second + "," + row.written) << row.field;
+        EXPECT_EQ(plan.valueWarnings(), row.warnings) << row.field;
+    }
+}
+
 // Each column as the value a workbook keeps: text trimmed as the options say, kana made
 // full-width, numbers and dates as their types write them, a value that is not what its type
 // says as it was cut (with its warning), and nothing for an empty value.
