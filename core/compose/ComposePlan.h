@@ -4,10 +4,12 @@
 // same as converting every width from its text at every record.
 
 #include "errors/CoreError.h"
+#include "compose/FieldValues.h"
 #include "compose/OutputFormat.h"
 #include "compose/RecordChecks.h"
 #include "layout/mdlGlobal.h"
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,19 +30,29 @@ struct ColumnValue {
 
 class ComposePlan {
 public:
-    explicit ComposePlan(const LayoutModel &model);
+    // A column: where it starts and ends, as indices into boundaries().
+    struct Column {
+        size_t firstBoundary;
+        size_t lastBoundary;
+    };
+
+    // The output columns of `model`, for lines whose columns are joined by `delimiter`.
+    explicit ComposePlan(const LayoutModel &model, std::string_view delimiter = ",");
 
     // The plan of field `field` alone, as one output column would cut it. Failures carry no
     // output position.
     static ComposePlan ofField(const LayoutModel &model, int field);
 
-    // Appends the fields of `line` in output order, each followed by `delimiter`, less the last
+    // Appends the fields of `line` in output order, each followed by the delimiter, less the last
     // delimiter; each written as the layout's output options say. Returns false, appending
     // nothing, when the layout yields no column at all. Adds to `undecodable` the characters
     // that UTF-8 output could not decode. Throws the CoreError the layout holds (a width or
-    // field that cannot be used).
-    bool compose(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable) const;
-    bool compose(std::string_view line, std::string_view delimiter, std::string &out) const
+    // field that cannot be used). Not const: the plan keeps the buffers each record reuses and
+    // the warnings of the last record composed.
+    bool compose(std::string_view line, std::string &out, size_t &undecodable);
+    // The same with another delimiter than the plan's: its route is looked up at each call.
+    bool compose(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable);
+    bool compose(std::string_view line, std::string_view delimiter, std::string &out)
     {
         size_t undecodable = 0;
         return compose(line, delimiter, out, undecodable);
@@ -49,7 +61,7 @@ public:
     // The columns of `line` in output order as values of their types, trimmed where the options
     // say (quotes, the delimiter and UTF-8 do not apply), replacing what `values` held; valid
     // until the next call. Sets valueWarnings as compose does. Throws as compose does.
-    void composeValues(std::string_view line, std::vector<ColumnValue> &values) const;
+    void composeValues(std::string_view line, std::vector<ColumnValue> &values);
 
     // The piece of `line` the first column cuts (empty without columns). Throws as compose does.
     std::string_view firstColumn(std::string_view line) const;
@@ -73,55 +85,92 @@ public:
     // (Warning::BadNumber, Warning::BadDate).
     Warnings valueWarnings() const { return valueWarnings_; }
     // Whether a column has a type other than text.
-    bool typed() const { return !types_.empty(); }
+    bool typed() const { return !steps_.empty(); }
     // Where the columns start and end, in units from the record's start, ascending.
     const std::vector<long long> &boundaries() const { return boundaries_; }
-    struct Column {
-        size_t firstBoundary; // index into boundaries() of the column's start
-        size_t lastBoundary;  // index into boundaries() of the column's end
-    };
-    // The output columns in order.
+    // The columns in output order.
     const std::vector<Column> &columns() const { return columns_; }
     WidthUnit unit() const { return unit_; }
 
 private:
     // Columns of `fields` in turn; failures name position `firstPosition` + i, or none for 0.
-    ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition);
+    ComposePlan(const LayoutModel &model, const std::vector<int> &fields, int firstPosition,
+                std::string_view delimiter);
 
-    // Each column as its type and the options write it, one at a time: the typed route.
-    void appendTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable) const;
+    // The steps a line takes, one route for each way the options, the unit, the types and the
+    // delimiter combine, chosen once from a table.
+    using Route = void (ComposePlan::*)(std::string_view line, std::string_view delimiter, std::string &out,
+                                        size_t &undecodable);
+    Route routeFor(std::string_view delimiter) const;
+    // The untyped routes: with `Trim`, each column trimmed; `Quoting` and `Encoding` as named.
+    enum class Quoting : uint8_t {
+        None,
+        Marked,   // a one-byte delimiter: the line's quote marks, found once, tell each column
+        ByColumn, // a longer delimiter: each column looked at, if the line holds a mark at all
+    };
+    enum class Encoding : uint8_t {
+        None,
+        ByRecord, // by characters: the record made UTF-8 once, then cut
+        ByLine,   // by bytes: the line composed in CP932, then made UTF-8 at once
+        ByColumn, // a delimiter whose bytes may join a character: each column on its own
+    };
+    template <bool Trim, Quoting quoting, Encoding encoding>
+    void composeBy(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable);
+    template <bool Trim, Quoting quoting, Encoding encoding>
+    void appendColumns(std::string_view line, std::string_view delimiter, bool quoteLine, std::string &target,
+                       size_t &undecodable);
+    // Each column as its type and then the options write it.
+    void composeTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable);
     // The columns cut and joined, each as it is: the fast path.
     void appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const;
-    // The line as `options` write it; `utf8Line`: the line is the record already made UTF-8.
-    void appendFormatted(std::string_view line, std::string_view delimiter, OutputOptions options, bool utf8Line,
-                         std::string &out, size_t &undecodable) const;
     // The record's characters as far as the columns take them, made UTF-8, with offsets_ located
     // in it. Adds to `undecodable` the characters that could not be decoded.
-    std::string_view encodeRecordUtf8(std::string_view line, size_t &undecodable) const;
-    // Each column as `options` write it; with `marked`, quoted as the line's quote marks say.
-    void appendColumns(std::string_view line, std::string_view delimiter, const OutputOptions &options, bool marked,
-                       bool utf8Line, std::string &target, size_t &undecodable) const;
-    void locateBoundaries(std::string_view line) const; // fills offsets_
-    // The column's piece of `line`, once its boundaries are located.
+    std::string_view encodeRecordUtf8(std::string_view line, size_t &undecodable);
+    // Where the ascending unit positions `units[0..count)` lie in `line`, in bytes.
+    void locate(std::string_view line, const long long *units, size_t count, size_t *offsets) const;
+    // The column's piece of `line`, once its boundaries are located in offsets_.
     std::string_view pieceOf(std::string_view line, const Column &column) const
     {
         const size_t begin = offsets_[column.firstBoundary];
         return line.substr(begin, offsets_[column.lastBoundary] - begin);
     }
 
+    // A typed column's value: its piece written by its type into `room` (as large as its step
+    // says), or the piece itself where the type leaves it as cut. Adds the warning it draws.
+    using ValueStep = std::string_view (*)(std::string_view column, const FieldType &type, char *room,
+                                           Warnings &warnings);
+    struct TypedStep {
+        ValueStep value;
+        FieldType type;
+        size_t timesPiece, extra; // the room its value takes: timesPiece * the piece's size + extra
+        // Whether a piece beginning with a byte may be written by `value`; else it is written as
+        // cut, drawing `whenCut`: text is never looked at, and most text in a typed field is told
+        // at its first byte.
+        const std::array<FirstByte, 256> *firstBytes;
+        Warnings whenCut;
+    };
+    static TypedStep typedStep(const FieldType &type);
+
     WidthUnit unit_;
     OutputOptions options_;
+    std::string delimiter_;
+    Route route_ = nullptr;
     std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
     std::vector<Column> columns_;
     std::optional<CoreError> failure_;
-    std::vector<FieldType> types_; // of each column, when any is typed; else empty
-    mutable Warnings valueWarnings_ = 0;
-    mutable std::string typedValue_;                             // the column in hand as its type writes it
-    mutable std::string typedValues_;                            // composeValues' typed columns, one after another
-    mutable std::vector<std::pair<size_t, size_t>> typedRanges_; // each column's in typedValues_
-    mutable std::vector<size_t> offsets_;                        // byte offset of each boundary in the line in hand
-    mutable std::string scratch_;                                // the CP932 line before it is made UTF-8
-    mutable std::string utf8Record_;                             // the record made UTF-8, by characters
-    mutable std::vector<uint32_t> characterOffsets_;             // where each character begins in utf8Record_
-    mutable QuoteMarks quoteMarks_;                              // of the line in hand
+    std::vector<TypedStep> steps_; // of each column, when any is typed; else empty
+    struct {
+        size_t timesPiece = 1, extra = 0;
+    } typedRoom_; // the most any step takes
+
+    // Reused from record to record.
+    Warnings valueWarnings_ = 0;
+    std::string typedValue_;                             // the column in hand as its type writes it
+    std::string typedValues_;                            // composeValues' typed columns, one after another
+    std::vector<std::pair<size_t, size_t>> typedRanges_; // each column's in typedValues_
+    std::vector<size_t> offsets_;                        // byte offset of each boundary in the line in hand
+    std::string scratch_;                                // the CP932 line before it is made UTF-8
+    std::string utf8Record_;                             // the record made UTF-8, by characters
+    std::vector<uint32_t> characterOffsets_;             // where each character begins in utf8Record_
+    QuoteMarks quoteMarks_;                              // of the line in hand
 };

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -65,10 +66,36 @@ int zonedDigit(char c, bool &negative)
 
 } // namespace
 
-bool appendNumber(std::string_view field, int decimals, std::string &out)
+namespace {
+
+// Whether a trimmed field may be a number by its first byte: text shows it is none at once.
+bool mayStartNumber(std::string_view text)
+{
+    const FirstByte first = numberFirstByte(static_cast<unsigned char>(text.front()));
+    return first == FirstByte::Maybe || (first == FirstByte::WhenAlone && text.size() == 1);
+}
+
+// `digits` less their leading zeros, but one zero for all zeros; none stay none.
+std::string_view significant(std::string_view digits)
+{
+    const size_t first = digits.find_first_not_of('0');
+    if (first != std::string_view::npos) return digits.substr(first);
+    return digits.empty() ? digits : digits.substr(digits.size() - 1);
+}
+
+char *writeDigits(char *to, std::string_view digits)
+{
+    std::memcpy(to, digits.data(), digits.size());
+    return to + digits.size();
+}
+
+} // namespace
+
+size_t writeNumber(std::string_view field, int decimals, char *to)
 {
     std::string_view text = trimBlanks(field);
-    if (text.empty()) return true;
+    if (text.empty()) return 0;
+    if (!mayStartNumber(text)) return NotItsType;
     char sign = 0;
     size_t width = 0;
     // A leading sign, then blanks; or blanks, then a trailing sign.
@@ -83,14 +110,14 @@ bool appendNumber(std::string_view field, int decimals, std::string &out)
             text = trimBlanks(text.substr(0, at));
         }
     }
-    if (text.empty()) return false;
+    if (text.empty()) return NotItsType;
 
     char digits[64];
     size_t count = 0, pointAfter = SIZE_MAX; // digits before the explicit point, if any
     for (size_t at = 0; at < text.size(); at += width) {
         const int digit = digitAt(text, at, width);
         if (digit >= 0) {
-            if (count == sizeof digits) return false;
+            if (count == sizeof digits) return NotItsType;
             digits[count++] = char('0' + digit);
             continue;
         }
@@ -100,42 +127,44 @@ bool appendNumber(std::string_view field, int decimals, std::string &out)
         }
         bool negative = false;
         const int zoned = at + 1 == text.size() && !sign ? zonedDigit(text[at], negative) : -1;
-        if (zoned < 0 || count == sizeof digits) return false;
+        if (zoned < 0 || count == sizeof digits) return NotItsType;
         digits[count++] = char('0' + zoned);
         sign = negative ? '-' : '+';
         width = 1;
     }
-    if (count == 0) return false;
+    if (count == 0) return NotItsType;
 
-    // Where the point goes among the digits: as written, or d digits from the right.
-    size_t integerDigits = count;
-    size_t fraction = 0;
-    std::string padded;
-    std::string_view all(digits, count);
+    // Where the point goes among the digits: as written, or d digits from the right (after
+    // zeros that make up for missing digits).
+    const std::string_view all(digits, count);
+    char *const start = to;
+    if (sign == '-' && all.find_first_not_of('0') != std::string_view::npos) *to++ = '-';
     if (pointAfter != SIZE_MAX) {
-        integerDigits = pointAfter;
-        fraction = count - pointAfter;
+        to = writeDigits(to, significant(all.substr(0, pointAfter)));
+        *to++ = '.';
+        to = writeDigits(to, all.substr(pointAfter));
+    } else if (decimals > 0 && count <= size_t(decimals)) {
+        *to++ = '0';
+        *to++ = '.';
+        std::memset(to, '0', size_t(decimals) - count);
+        to = writeDigits(to + (size_t(decimals) - count), all);
     } else if (decimals > 0) {
-        if (count < size_t(decimals) + 1) {
-            padded.assign(size_t(decimals) + 1 - count, '0');
-            padded.append(all);
-            all = padded;
-        }
-        fraction = size_t(decimals);
-        integerDigits = all.size() - fraction;
+        to = writeDigits(to, significant(all.substr(0, count - size_t(decimals))));
+        *to++ = '.';
+        to = writeDigits(to, all.substr(count - size_t(decimals)));
+    } else {
+        to = writeDigits(to, significant(all));
     }
-    const bool zero = all.find_first_not_of('0') == std::string_view::npos;
-    if (sign == '-' && !zero) out.push_back('-');
-    std::string_view integer = all.substr(0, integerDigits);
-    const size_t firstSignificant = integer.find_first_not_of('0');
-    if (firstSignificant != std::string_view::npos) integer.remove_prefix(firstSignificant);
-    else if (!integer.empty()) integer = integer.substr(integer.size() - 1); // "0"
-    out.append(integer);
-    if (pointAfter != SIZE_MAX || fraction > 0) {
-        out.push_back('.');
-        out.append(all.substr(integerDigits));
-    }
-    return true;
+    return size_t(to - start);
+}
+
+bool appendNumber(std::string_view field, int decimals, std::string &out)
+{
+    const size_t at = out.size();
+    out.resize(at + numberRoom(field.size(), decimals));
+    const size_t length = writeNumber(field, decimals, out.data() + at);
+    out.resize(length == NotItsType ? at : at + length);
+    return length != NotItsType;
 }
 
 namespace {
@@ -167,21 +196,20 @@ int digitsAt(std::string_view text, size_t at, size_t count)
     return value;
 }
 
-void appendPadded(int value, int digits, std::string &out)
+char *writePadded(int value, int digits, char *to)
 {
-    char text[4];
-    for (int i = digits - 1; i >= 0; --i, value /= 10) text[i] = char('0' + value % 10);
-    out.append(text, size_t(digits));
+    for (int i = digits - 1; i >= 0; --i, value /= 10) to[i] = char('0' + value % 10);
+    return to + digits;
 }
 
 } // namespace
 
-bool appendDate(std::string_view field, DateFormat format, std::string &out)
+size_t writeDate(std::string_view field, DateFormat format, char *to)
 {
     const std::string_view text = trimBlanks(field);
-    if (text.find_first_not_of('0') == std::string_view::npos) return true; // zeros or blanks
+    if (text.find_first_not_of('0') == std::string_view::npos) return 0; // zeros or blanks
     const std::string_view name = DateFormatNames[size_t(format)];
-    if (text.size() != name.size()) return false;
+    if (text.size() != name.size()) return NotItsType;
     int year = 0, era = -1;
     size_t at = 0;
     switch (format) {
@@ -198,9 +226,9 @@ bool appendDate(std::string_view field, DateFormat format, std::string &out)
     case DateFormat::GYYMMDD:
     case DateFormat::EYYMMDD:
         era = format == DateFormat::GYYMMDD ? digitsAt(text, 0, 1) - 1 : int(EraLetters.find(text[0]));
-        if (era < 0 || era >= int(Eras.size())) return false;
+        if (era < 0 || era >= int(Eras.size())) return NotItsType;
         year = digitsAt(text, 1, 2);
-        if (year < 1) return false;
+        if (year < 1) return NotItsType;
         year += Eras[size_t(era)].year - 1;
         at = 3;
         break;
@@ -208,18 +236,28 @@ bool appendDate(std::string_view field, DateFormat format, std::string &out)
     const int month = digitsAt(text, at, 2);
     const bool withDay = format != DateFormat::YYYYMM;
     const int day = withDay ? digitsAt(text, at + 2, 2) : 1;
-    if (year < 1 || month < 1 || month > 12 || day < 1 || day > daysIn(year, month)) return false;
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > daysIn(year, month)) return NotItsType;
     if (era >= 0) {
         const Era &start = Eras[size_t(era)];
-        if (year * 10000 + month * 100 + day < start.year * 10000 + start.month * 100 + start.day) return false;
+        if (year * 10000 + month * 100 + day < start.year * 10000 + start.month * 100 + start.day) return NotItsType;
     }
-    appendPadded(year, 4, out);
-    out.push_back('-');
-    appendPadded(month, 2, out);
+    char *const start = to;
+    to = writePadded(year, 4, to);
+    *to++ = '-';
+    to = writePadded(month, 2, to);
     if (withDay) {
-        out.push_back('-');
-        appendPadded(day, 2, out);
+        *to++ = '-';
+        to = writePadded(day, 2, to);
     }
+    return size_t(to - start);
+}
+
+bool appendDate(std::string_view field, DateFormat format, std::string &out)
+{
+    char written[DateRoom];
+    const size_t length = writeDate(field, format, written);
+    if (length == NotItsType) return false;
+    out.append(written, length);
     return true;
 }
 
@@ -252,21 +290,23 @@ uint16_t marked(unsigned char kana, unsigned char mark)
     return 0;
 }
 
-void appendCharacter(uint16_t code, std::string &out)
+char *writeCharacter(uint16_t code, char *to)
 {
-    out.push_back(char(code >> 8));
-    out.push_back(char(code & 0xFF));
+    to[0] = char(code >> 8);
+    to[1] = char(code & 0xFF);
+    return to + 2;
 }
 
 } // namespace
 
-void appendFullWidthKana(std::string_view field, std::string &out)
+char *writeFullWidthKana(std::string_view field, char *to)
 {
     for (size_t at = 0; at < field.size();) {
         const auto c = static_cast<unsigned char>(field[at]);
         if (c < FirstHalfWidthKana || c > LastHalfWidthKana) {
             const size_t length = cp932::charLengthAt(field, at);
-            out.append(field.substr(at, length));
+            std::memcpy(to, field.data() + at, length);
+            to += length;
             at += length;
             continue;
         }
@@ -274,13 +314,21 @@ void appendFullWidthKana(std::string_view field, std::string &out)
             const auto next = static_cast<unsigned char>(field[at + 1]);
             if (next == VoicedMark || next == SemiVoicedMark) {
                 if (const uint16_t code = marked(c, next)) {
-                    appendCharacter(code, out);
+                    to = writeCharacter(code, to);
                     at += 2;
                     continue;
                 }
             }
         }
-        appendCharacter(FullWidthKana[c - FirstHalfWidthKana], out);
+        to = writeCharacter(FullWidthKana[c - FirstHalfWidthKana], to);
         ++at;
     }
+    return to;
+}
+
+void appendFullWidthKana(std::string_view field, std::string &out)
+{
+    const size_t at = out.size();
+    out.resize(at + kanaRoom(field.size()));
+    out.resize(size_t(writeFullWidthKana(field, out.data() + at) - out.data()));
 }

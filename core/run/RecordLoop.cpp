@@ -33,7 +33,7 @@ struct Target {
 
     void prepare(const LayoutModel &layout, std::string_view delimiterText, bool checkRecords)
     {
-        plan.emplace(layout);
+        plan.emplace(layout, delimiterText);
         selection.emplace(layout);
         if (checkRecords) checks.emplace(layout, plan->boundaries());
         else checks.reset();
@@ -57,8 +57,8 @@ struct Target {
             return true;
         bool appended = true;
         if (!workbook) {
-            appended = writer.appendComposed(
-                recordNumber, [&](std::string &out) { return plan->compose(record, delimiter, out, undecodable); });
+            appended = writer.appendComposed(recordNumber,
+                                             [&](std::string &out) { return plan->compose(record, out, undecodable); });
         } else {
             plan->composeValues(record, values);
             if (values.empty()) appended = false;

@@ -27,7 +27,7 @@ std::string compose(const LayoutModel &model, const std::string &line, std::stri
 
 CoreError failureOf(const LayoutModel &model)
 {
-    const ComposePlan plan(model);
+    ComposePlan plan(model);
     std::string out;
     try {
         plan.compose("ABCDEFGHIJ", ",", out);
@@ -134,7 +134,7 @@ TEST(Compose, TheFailureComesOnlyFromPositionsVisited)
 TEST(Compose, EachPreparationReadsTheModelAfresh)
 {
     LayoutModel model = startupWithOutput({2});
-    const ComposePlan before(model);
+    ComposePlan before(model);
     model.FieldTable[0].Width = "1";
     std::string old, fresh;
     before.compose("ABCDEFGHIJ", ",", old);
@@ -195,8 +195,8 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
 
         std::string fast;
         size_t fastUndecodable = 0, plainUndecodable = 0;
-        const ComposePlan plan(model);
-        plan.compose(record, delimiter, fast, fastUndecodable);
+        ComposePlan plan(model, delimiter);
+        plan.compose(record, fast, fastUndecodable);
         const std::optional<std::string> plain = composePlainly(model, record, delimiter, plainUndecodable);
         ASSERT_EQ(fast, plain.value_or("")) << testing::PrintToString(record) << " options " << options;
         ASSERT_EQ(fastUndecodable, plainUndecodable) << testing::PrintToString(record);
@@ -226,6 +226,43 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
             ASSERT_EQ(warnings, checks.check(record, recordBytes))
                 << simdPathName(path) << testing::PrintToString(record);
         }
+    }
+}
+
+// Typed columns without output options, written straight into the line: a value its type
+// reads, one told at its first byte to be none (written as cut, with its warning), one told
+// later, and an empty one.
+TEST(Compose, TypedColumnsIntoTheLine)
+{
+    const Warnings badNumber = warningBit(Warning::BadNumber), badDate = warningBit(Warning::BadDate);
+    struct Row {
+        FieldType type;
+        std::string field; // of 8 characters, or none: the record is empty
+        std::string written;
+        Warnings warnings = 0;
+    };
+    const std::vector<Row> rows{
+        {{FieldKind::Number, 2}, "00012345", "123.45"},
+        {{FieldKind::Number, 1}, "A       ", "0.1"},
+        {{FieldKind::Number}, " -0012  ", "-12"},
+        {{FieldKind::Number}, "x1      ", "x1      ", badNumber},
+        {{FieldKind::Number}, "1x      ", "1x      ", badNumber},
+        {{FieldKind::Number}, "", ""},
+        {{FieldKind::Date}, "20240401", "2024-04-01"},
+        {{FieldKind::Date}, "\x88\x9f       ", "\x88\x9f       ", badDate},
+        {{FieldKind::Date}, "2024040x", "2024040x", badDate},
+        {{FieldKind::Kana}, "a\xB6\xDE     ", "a\x83\x4B     "},
+    };
+    for (const Row &row : rows) {
+        LayoutModel model = startupWithOutput({1, 2, 1});
+        model.FieldTable[0].Width = "8";
+        model.Types[1] = row.type;
+        ComposePlan plan(model);
+        std::string out;
+        const std::string second = row.field.empty() ? "" : "xyz";
+        ASSERT_TRUE(plan.compose(row.field + second, ",", out));
+        EXPECT_EQ(out, row.written + "," + second + "," + row.written) << row.field;
+        EXPECT_EQ(plan.valueWarnings(), row.warnings) << row.field;
     }
 }
 
@@ -260,7 +297,7 @@ TEST(Compose, ValuesByTheirTypes)
         model.FieldTable[0].Width = "8";
         model.Types[1] = row.type;
         model.Output.trim = row.trim;
-        const ComposePlan plan(model);
+        ComposePlan plan(model);
         std::vector<ColumnValue> values;
         plan.composeValues(row.field, values);
         ASSERT_EQ(values.size(), 1u);

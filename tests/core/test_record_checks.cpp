@@ -102,7 +102,7 @@ TEST(TypedColumns, AreWrittenByTheirTypeThenTheOutputOptions)
     layout.Output = {.trim = true, .quote = true, .utf8 = true};
     layout.Header = true;
     layout.FieldTable[0].Name = " a,b";
-    const ComposePlan plan(layout);
+    ComposePlan plan(layout);
     std::string out;
     ASSERT_TRUE(plan.compose("012345\xB6\xDE,\xB2"
                              "20240401",
