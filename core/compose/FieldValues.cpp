@@ -68,13 +68,6 @@ int zonedDigit(char c, bool &negative)
 
 namespace {
 
-// Whether a trimmed field may be a number by its first byte: text shows it is none at once.
-bool mayStartNumber(std::string_view text)
-{
-    const FirstByte first = numberFirstByte(static_cast<unsigned char>(text.front()));
-    return first == FirstByte::Maybe || (first == FirstByte::WhenAlone && text.size() == 1);
-}
-
 // `digits` less their leading zeros, but one zero for all zeros; none stay none.
 std::string_view significant(std::string_view digits)
 {
@@ -95,7 +88,6 @@ size_t writeNumber(std::string_view field, int decimals, char *to)
 {
     std::string_view text = trimBlanks(field);
     if (text.empty()) return 0;
-    if (!mayStartNumber(text)) return NotItsType;
     char sign = 0;
     size_t width = 0;
     // A leading sign, then blanks; or blanks, then a trailing sign.
