@@ -90,6 +90,11 @@ public:
     const std::vector<long long> &boundaries() const { return boundaries_; }
     // The columns in output order.
     const std::vector<Column> &columns() const { return columns_; }
+    // Column `column`'s value: its piece `piece` as its type writes it into `room`, or the piece
+    // itself where the type leaves it as cut (always for text); adds the warning it draws.
+    std::string_view typedValue(size_t column, std::string_view piece, char *room, Warnings &warnings) const;
+    // The room typedValue may take for a piece of `size` bytes.
+    size_t typedRoom(size_t size) const { return typedRoom_.timesPiece * size + typedRoom_.extra; }
     WidthUnit unit() const { return unit_; }
 
 private:

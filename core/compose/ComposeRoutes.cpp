@@ -225,6 +225,17 @@ void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter,
     }
 }
 
+std::string_view ComposePlan::typedValue(size_t column, std::string_view piece, char *room, Warnings &warnings) const
+{
+    if (steps_.empty() || piece.empty()) return piece;
+    const TypedStep &step = steps_[column];
+    if (!mayBeValue(piece, *step.firstBytes)) {
+        warnings |= step.whenCut;
+        return piece;
+    }
+    return step.value(piece, step.type, room, warnings);
+}
+
 void ComposePlan::composeTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable)
 {
     locate(line, boundaries_.data(), boundaries_.size(), offsets_.data());

@@ -18,7 +18,8 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
                                             const OutputOptions &options, std::string_view delimiter, FastKernel kernel)
 {
     const std::vector<long long> &boundaries = plan.boundaries();
-    if (!kernel || plan.failure() || !plan.hasColumns() || plan.typed() || options.utf8 || delimiter.size() != 1 ||
+    if (!kernel || plan.failure() || !plan.hasColumns() || options.utf8 ||
+        (plan.typed() && plan.typedRoom(FastShape::MaxBytes) > FastShape::MaxTypedRoom) || delimiter.size() != 1 ||
         boundaries.size() > FastShape::MaxBytes || plan.columns().size() > FastShape::MaxBytes)
         return std::nullopt;
     FastShape shape;
@@ -34,6 +35,7 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     shape.delimiter = delimiter.front();
     shape.trim = options.trim;
     shape.quote = options.quote;
+    if (plan.typed()) shape.typedPlan = &plan;
     if (checks) {
         shape.checked = true;
         shape.byLength = checks->byLength();

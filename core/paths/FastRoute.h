@@ -2,8 +2,8 @@
 // The usual record's whole way in one pass: its characters' starts found once from masks of its
 // bytes, the column boundaries located from them, the checks of its shape taken from the same
 // masks, and the columns copied by wide moves. It serves layouts whose columns are written as they
-// are cut, trimmed or quoted (no field type, no UTF-8, a one-byte delimiter, at most 64 columns and
-// 64 boundaries) and
+// are cut, trimmed, quoted or typed (no UTF-8, a one-byte delimiter, at most 64 columns and 64
+// boundaries) and
 // records of at most 64 bytes as the reader keeps them; the plan and the checks serve the rest,
 // with the same result. The processor's vector path picks the kernel (AVX-512 with VBMI2, or AVX2
 // with BMI2); without one of them the route is not taken at all.
@@ -30,6 +30,9 @@ struct FastShape {
     char delimiter = ',';
     bool trim = false;  // blanks taken off both ends of each column, as OutputFormat's trimBlanks does
     bool quote = false; // a column holding the delimiter, '"', CR or LF goes in double quotes
+    // With typed columns: the plan that writes their values (it outlives the route).
+    const ComposePlan *typedPlan = nullptr;
+    static constexpr size_t MaxTypedRoom = 256; // a value of a piece of 64 bytes fits in it
     // The checks of the record's shape; none when `checked` is false.
     bool checked = false;
     bool byLength = false;

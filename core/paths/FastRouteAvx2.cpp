@@ -83,7 +83,7 @@ bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBy
                               masks.inRecord;
         }
     appendColumns(
-        shape, record.data(), columnBegins, columnLengths, quoteMarks,
+        shape, record.data(), columnBegins, columnLengths, quoteMarks, warnings,
         [&block](char *to, size_t begin, size_t) {
             std::memcpy(to, block + begin, 32);
             std::memcpy(to + 32, block + begin + 32, 32);

@@ -76,7 +76,7 @@ bool avx512Kernel(const FastShape &shape, std::string_view record, size_t record
     }
     const char *const from = record.data();
     appendColumns(
-        shape, record.data(), columnBegins, columnLengths, quoteMarks,
+        shape, record.data(), columnBegins, columnLengths, quoteMarks, warnings,
         [from](char *to, size_t begin, size_t length) {
             _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(_bzhi_u64(~uint64_t(0), unsigned(length)), from + begin));
         },

@@ -60,40 +60,47 @@ struct QuoteBytes {
     uint64_t quotes = 0; // '"', doubled inside quotes
 };
 
-// Appends the columns of `record`, column i `lengths[i]` bytes from byte `begins[i]` on, trimmed
-// and quoted as the shape says, joined by the delimiter. `copyColumn(to, begin, length)` may write
-// up to 64 bytes at `to`: the line is given room for the longest it can be, then cut to what it
-// took.
+// Appends the columns of `record`, column i `lengths[i]` bytes from byte `begins[i]` on, typed,
+// trimmed and quoted as the shape says, joined by the delimiter; adds the values' warnings to
+// `warnings`. `copyColumn(to, begin, length)` may write up to 64 bytes at `to`: the line is given
+// room for the longest it can be, then cut to what it took.
 template <class CopyColumn> void appendColumns(const FastShape &shape, const char *record, const uint8_t *begins,
-                                               const uint8_t *lengths, const QuoteBytes &marks, CopyColumn copyColumn,
-                                               std::string &out)
+                                               const uint8_t *lengths, const QuoteBytes &marks, Warnings &warnings,
+                                               CopyColumn copyColumn, std::string &out)
 {
     const size_t count = shape.columnCount, at = out.size();
     // A quoted column gains its two quotes and a second '"' for each of its own.
-    out.resize(at + count * (FastShape::MaxBytes + 3) + size_t(std::popcount(marks.quotes)));
+    const size_t columnRoom = shape.typedPlan ? FastShape::MaxTypedRoom : FastShape::MaxBytes;
+    out.resize(at + count * (columnRoom + 3) + size_t(std::popcount(marks.quotes)));
     char *const start = out.data() + at;
     char *to = start;
     const char delimiter = shape.delimiter;
+    char typedRoom[FastShape::MaxTypedRoom];
     for (size_t i = 0; i < count; ++i) {
-        size_t begin = begins[i], length = lengths[i];
+        const size_t begin = begins[i], length = lengths[i];
+        std::string_view column(record + begin, length);
         // What calls for quotes is no blank: it stays in the trimmed column.
-        const bool quoted = length > 0 && _bzhi_u64(marks.any >> begin, unsigned(length)) != 0;
-        if (shape.trim) {
-            const std::string_view column = trimBlanks(std::string_view(record + begin, length));
-            begin = size_t(column.data() - record);
-            length = column.size();
-        }
-        if (quoted) *to++ = '"';
-        if (quoted && length > 0 && _bzhi_u64(marks.quotes >> begin, unsigned(length)) != 0) {
-            for (size_t byte = begin; byte < begin + length; ++byte) {
-                *to++ = record[byte];
-                if (record[byte] == '"') *to++ = '"';
+        bool quoted = length > 0 && _bzhi_u64(marks.any >> begin, unsigned(length)) != 0;
+        bool inRecord = true; // else a value written in typedRoom
+        if (shape.typedPlan) {
+            const std::string_view value = shape.typedPlan->typedValue(i, column, typedRoom, warnings);
+            if (value.data() != column.data()) {
+                inRecord = false;
+                quoted = shape.quote && needsQuotes(value, std::string_view(&delimiter, 1));
+                column = value;
             }
-        } else {
-            copyColumn(to, begin, length);
-            to += length;
         }
-        if (quoted) *to++ = '"';
+        if (shape.trim) column = trimBlanks(column);
+        if (quoted && std::memchr(column.data(), '"', column.size())) {
+            size_t undecodable = 0; // none without UTF-8
+            to = writeColumn(column, OutputOptions{.quote = true}, std::string_view(&delimiter, 1), to, undecodable);
+        } else {
+            if (quoted) *to++ = '"';
+            if (inRecord) copyColumn(to, size_t(column.data() - record), column.size());
+            else std::memcpy(to, column.data(), column.size());
+            to += column.size();
+            if (quoted) *to++ = '"';
+        }
         *to++ = delimiter; // the last one is cut off below
     }
     out.resize(at + size_t(to - start) - 1);

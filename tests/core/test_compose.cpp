@@ -166,8 +166,8 @@ TEST(Compose, StartsPastThe16BitRange)
 // matter to CP932.
 TEST(Compose, WritesWhatThePlainTwinWrites)
 {
-    const unsigned char alphabet[] = {'A',  ' ',  ',',  '"',  '\r', '\t', 0x81, 0x40, 0x88, 0x9F, 0xB6, 0xDE,
-                                      0xE0, 0xEF, 0xFC, 0x80, 0xA0, 0xFD, 0x7F, 0x5C, '\n', 0xF0, 0xF9};
+    const unsigned char alphabet[] = {'A',  ' ',  ',',  '"',  '\r', '\t', 0x81, 0x40, 0x88, 0x9F, 0xB6, 0xDE, 0xE0,
+                                      0xEF, 0xFC, 0x80, 0xA0, 0xFD, 0x7F, 0x5C, '\n', 0xF0, 0xF9, '0',  '7',  '-'};
     uint32_t state = 2024;
     const auto next = [&state](uint32_t bound) {
         state = state * 1664525u + 1013904223u;
@@ -203,18 +203,25 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
         ASSERT_EQ(fast, plain.value_or("")) << testing::PrintToString(record) << " options " << options;
         ASSERT_EQ(fastUndecodable, plainUndecodable) << testing::PrintToString(record);
 
-        // The record loop's fast route (columns cut, trimmed, quoted; a one-byte delimiter) on each
-        // vector path the processor has, with the checks' warnings; it declines records past 64
-        // bytes, leaving the line alone.
+        // The record loop's fast route (columns cut, typed, trimmed, quoted; a one-byte delimiter)
+        // on each vector path the processor has, against the plain twin or, typed, the plan, with
+        // the checks' warnings; it declines records past 64 bytes, leaving the line alone.
         model.Output = {.trim = model.Output.trim, .quote = model.Output.quote};
         model.RecordLength = next(4) == 0 ? int32_t(record.size()) : 0;
+        if (next(2))
+            for (int16_t field = 1; field <= fields; ++field)
+                model.Types[field] = std::vector<FieldType>{
+                    {}, {FieldKind::Number, uint8_t(next(3))}, {FieldKind::Date}, {FieldKind::Kana}}[next(4)];
         const std::string oneByte = delimiter.substr(0, 1);
-        const ComposePlan plainPlan(model);
-        const std::optional<std::string> expected = composePlainly(model, record, oneByte, plainUndecodable);
-        const RecordChecks checks(model, plainPlan.boundaries());
+        ComposePlan typedPlan(model, oneByte);
+        std::string expected;
+        typedPlan.compose(record, expected, plainUndecodable);
+        if (model.Types.empty()) expected = composePlainly(model, record, oneByte, plainUndecodable).value_or("");
+        const ComposePlan routedPlan(model, oneByte);
+        const RecordChecks checks(model, routedPlan.boundaries());
         for (const SimdPath path : {SimdPath::Avx2, SimdPath::Avx512}) {
             const std::optional<FastRoute> route =
-                FastRoute::prepare(plainPlan, &checks, model.Output, oneByte, fastKernelFor(path));
+                FastRoute::prepare(routedPlan, &checks, model.Output, oneByte, fastKernelFor(path));
             if (!route) continue;
             std::string routed = "kept";
             Warnings warnings = 0;
@@ -224,8 +231,8 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
                 ASSERT_EQ(routed, "kept");
                 continue;
             }
-            ASSERT_EQ(routed, "kept" + expected.value_or("")) << simdPathName(path) << testing::PrintToString(record);
-            ASSERT_EQ(warnings, checks.check(record, recordBytes))
+            ASSERT_EQ(routed, "kept" + expected) << simdPathName(path) << testing::PrintToString(record);
+            ASSERT_EQ(warnings, checks.check(record, recordBytes) | typedPlan.valueWarnings())
                 << simdPathName(path) << testing::PrintToString(record);
         }
     }
