@@ -35,7 +35,10 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     shape.delimiter = delimiter.front();
     shape.trim = options.trim;
     shape.quote = options.quote;
-    if (plan.typed()) shape.typedPlan = &plan;
+    if (plan.typed()) {
+        shape.typedPlan = &plan;
+        shape.columnRoom = std::max(FastShape::MaxBytes, plan.typedRoom(FastShape::MaxBytes));
+    }
     if (checks) {
         shape.checked = true;
         shape.byLength = checks->byLength();

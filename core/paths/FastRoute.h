@@ -33,6 +33,7 @@ struct FastShape {
     // With typed columns: the plan that writes their values (it outlives the route).
     const ComposePlan *typedPlan = nullptr;
     static constexpr size_t MaxTypedRoom = 256; // a value of a piece of 64 bytes fits in it
+    size_t columnRoom = MaxBytes;               // the most a column's piece or value takes
     // The checks of the record's shape; none when `checked` is false.
     bool checked = false;
     bool byLength = false;

@@ -70,8 +70,7 @@ template <class CopyColumn> void appendColumns(const FastShape &shape, const cha
 {
     const size_t count = shape.columnCount, at = out.size();
     // A quoted column gains its two quotes and a second '"' for each of its own.
-    const size_t columnRoom = shape.typedPlan ? FastShape::MaxTypedRoom : FastShape::MaxBytes;
-    out.resize(at + count * (columnRoom + 3) + size_t(std::popcount(marks.quotes)));
+    out.resize(at + count * (shape.columnRoom + 3) + size_t(std::popcount(marks.quotes)));
     char *const start = out.data() + at;
     char *to = start;
     const char delimiter = shape.delimiter;
