@@ -24,8 +24,8 @@ constexpr unsigned long long BytesBetweenClockChecks = 1 << 20;
 
 // One layout's share of the pass, prepared again after each pause.
 struct Target {
-    Target(const std::string &outputPath, PipeOpen pipeOpen, const std::string &inputPath)
-        : writer(outputPath, pipeOpen)
+    Target(const std::string &outputPath, PipeOpen pipeOpen, const std::string &inputPath, bool firstPart)
+        : writer(outputPath, pipeOpen), startsSource(firstPart)
     {
         if (isWorkbookPath(outputPath)) workbook.emplace(outputPath, sheetNameOf(inputPath));
     }
@@ -39,7 +39,7 @@ struct Target {
         delimiter = delimiterText;
         // A workbook stays where it was begun: the window ends a run before its output changes.
         if (workbook) return workbook->setHeader(headerNames(layout));
-        writer.startFilesWith(outputFileStart(layout, delimiter));
+        writer.startFilesWith(startsSource ? outputFileStart(layout, delimiter) : std::string());
         if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
     }
 
@@ -70,6 +70,7 @@ struct Target {
     }
 
     OutputWriter writer; // unused for a workbook
+    bool startsSource;   // the byte-order mark and header go only before the source's first part
     std::optional<WorkbookWriter> workbook;
     std::vector<ColumnValue> values; // of the workbook's row in hand
     int32_t lastRowRecord = 0;
@@ -188,11 +189,15 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     RunResult result;
     LineReader reader(inputPath, environment.pipeOpen);
     reader.setRecordLength(environment.layout(0).RecordLength);
+    if (!environment.part.whole()) {
+        const ByteRange bytes = sourcePartBytes(inputPath, environment.layout(0).RecordLength, environment.part);
+        reader.readPart(bytes.from, bytes.to);
+    }
     if (environment.whileWaiting) reader.keepReadingWhile(environment.whileWaiting);
     std::vector<std::unique_ptr<Target>> targets;
     for (size_t index = 0; index < environment.targets(); ++index) {
-        targets.push_back(
-            std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen, inputPath));
+        targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen, inputPath,
+                                                   environment.part.first()));
         targets.back()->prepare(environment.layout(index), environment.delimiter(index), environment.checkRecords);
     }
     keepWhatTheLayoutsReach(reader, targets, !environment.rejectPath.empty());
