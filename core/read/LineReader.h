@@ -74,10 +74,10 @@ private:
     bool handOut(std::string_view &line, size_t from, size_t to, size_t next);
     bool fill();                        // reads more bytes behind the unread ones; false at the end of the file
     bool onlyEndOfFileMarkLeft() const; // once the end of the file has been read
-    bool atFileEnd() const { return atEnd_ && !(capped_ && partEnd_); }
     void waitForData() const;           // until a read will not block, or the stop
     void checkPipeHadWriter() const;
     void skipUnkeptBytes(size_t &scannedBytes); // of the line in hand, scanned and without a line end
+    bool atFileEnd() const { return atEnd_ && !(capped_ && partEnd_); }
 
     std::string path_;
     int fd_ = -1;

@@ -196,8 +196,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     if (environment.whileWaiting) reader.keepReadingWhile(environment.whileWaiting);
     std::vector<std::unique_ptr<Target>> targets;
     for (size_t index = 0; index < environment.targets(); ++index) {
-        targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen, inputPath,
-                                                   environment.part.first()));
+        targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen,
+                                                   inputPath, environment.part.first()));
         targets.back()->prepare(environment.layout(index), environment.delimiter(index), environment.checkRecords);
     }
     keepWhatTheLayoutsReach(reader, targets, !environment.rejectPath.empty());

@@ -397,13 +397,13 @@ TEST_P(SourceParts, JoinedAreOneRun)
 INSTANTIATE_TEST_SUITE_P(
     Rows, SourceParts,
     testing::Values(PartsRow{"aa\nbbb\ncccc\nd\neeeee\n", 0, 3}, PartsRow{"aa\r\nbbb\r\ncccc\r\nd\r\n", 0, 4},
-                    PartsRow{"a\rbb\rccc\rdddd\r", 0, 3},
-                    PartsRow{"abcd\r\nef\r\n", 0, 2},                          // CR LF split at the share
-                    PartsRow{std::string(30, 'x') + "\nab\n", 0, 4},            // a line longer than a share
-                    PartsRow{"ab\r\ncd\r\n\x1A", 0, 3}, PartsRow{"ab\r\ncd\r\n\x1A", 2, 3}, // the end-of-file mark
-                    PartsRow{"ab\n\x1A" "cdef", 4, 2}, PartsRow{"a\x1A\nb\n", 0, 2}, // a mark at a part's end is data
-                    PartsRow{"abc\r\ndef\nghi\rjk\r\n", 3, 3},                  // line ends after records
-                    PartsRow{"x\n\ny\n\nz\n\n", 3, 4},                          // line ends inside records
+                    PartsRow{"a\rbb\rccc\rdddd\r", 0, 3}, PartsRow{"abcd\r\nef\r\n", 0, 2}, // CR LF split at the share
+                    PartsRow{std::string(30, 'x') + "\nab\n", 0, 4}, // a line longer than a share
+                    PartsRow{"ab\r\ncd\r\n\x1A", 0, 3},              // the end-of-file mark
+                    PartsRow{"ab\r\ncd\r\n\x1A", 2, 3}, PartsRow{"a\x1A\nb\n", 0, 2},
+                    PartsRow{"ab\n\x1Aghij", 4, 2},            // a mark at a part's end is data
+                    PartsRow{"abc\r\ndef\nghi\rjk\r\n", 3, 3}, // line ends after records
+                    PartsRow{"x\n\ny\n\nz\n\n", 3, 4},         // line ends inside records
                     PartsRow{"abcdefghij", 3, 3}, PartsRow{"abcdef", 3, 5}, PartsRow{"a\nb\n", 0, 7}));
 
 TEST(SourceParts, AStreamCannotBeSplit)
