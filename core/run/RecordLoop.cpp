@@ -302,7 +302,9 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                 target->workbook->finish();
                 target->counts.sheets = target->workbook->sheets();
             } else {
-                target->writer.create(); // an output without lines is an empty file
+                // An output without lines is an empty file, but for the first of several parts: its
+                // start (a header line, say) may head the lines of the parts after it.
+                target->writer.create(target->startsSource && !environment.part.whole() && recordsRead > 0);
             }
         }
         if (rejects) rejects->flush();

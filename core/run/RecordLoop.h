@@ -56,8 +56,9 @@ public:
     // stay on). Only the benchmark turns this off, to weigh what the checks cost.
     bool checkRecords = true;
     // Only this part of a regular file is converted (see SourceParts), its records counted from 1;
-    // the byte-order mark and the header line go only into the first part's outputs, so that the
-    // parts' outputs joined in order are the whole file's. For outputs of lines, not workbooks.
+    // the byte-order mark and the header line go only into the first part's outputs, even without
+    // a line when it holds a record, so that the parts' outputs joined in order are the whole
+    // file's (but where the layout converts no record at all). For lines, not workbooks.
     SourcePart part;
 };
 

@@ -367,6 +367,7 @@ struct PartsRow {
     std::string bytes;
     int32_t recordLength;
     int parts;
+    std::string selected = {}; // the first field of the records converted, if not all
 };
 
 class SourceParts : public testing::TestWithParam<PartsRow> {};
@@ -381,6 +382,7 @@ TEST_P(SourceParts, JoinedAreOneRun)
     env.model.FieldTable[1].Width = "40";
     env.model.Header = true;
     env.model.Output = {.utf8 = true, .bom = true};
+    if (!GetParam().selected.empty()) env.model.Selection = RecordSelection{1, GetParam().selected};
     const int32_t whole = runConversion(source, env).count();
     std::string joined;
     int32_t counted = 0;
@@ -404,7 +406,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PartsRow{"ab\n\x1Aghij", 4, 2},            // a mark at a part's end is data
                     PartsRow{"abc\r\ndef\nghi\rjk\r\n", 3, 3}, // line ends after records
                     PartsRow{"x\n\ny\n\nz\n\n", 3, 4},         // line ends inside records
-                    PartsRow{"abcdefghij", 3, 3}, PartsRow{"abcdef", 3, 5}, PartsRow{"a\nb\n", 0, 7}));
+                    PartsRow{"abcdefghij", 3, 3}, PartsRow{"abcdef", 3, 5}, PartsRow{"a\nb\n", 0, 7},
+                    PartsRow{"Haa\nDbb\nDcc\nTdd\n", 0, 2, "Tdd"})); // the first part converts none
 
 TEST(SourceParts, AStreamCannotBeSplit)
 {
