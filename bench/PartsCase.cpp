@@ -34,8 +34,12 @@ void runPartsCase(const BenchCase &benchCase, const std::string &folder, int run
                 "side by side, on %u processors\n",
                 benchCase.title.c_str(), benchCase.source.records, processors);
     // The second part in the background; the line fails when either does.
-    const std::string sideBySide = "(" + batchLine(" --part 2/2", definition, source, part2) + ") & second=$!; " +
-                                   batchLine(" --part 1/2", definition, source, part1) + " && wait $second";
+    // Appended piece by piece: GCC 12 takes "(" + a temporary for an overlapping copy (-Wrestrict).
+    const std::string sideBySide = std::string("(")
+                                       .append(batchLine(" --part 2/2", definition, source, part2))
+                                       .append(") & second=$!; ")
+                                       .append(batchLine(" --part 1/2", definition, source, part1))
+                                       .append(" && wait $second");
     std::vector<Contender> contenders{
         {"kenaris-batch, one run", whole, [&] { runShell(batchLine("", definition, source, whole)); }},
         {"kenaris-batch --part 1/2 and 2/2 side by side", part1, [&] { runShell(sideBySide); },
@@ -49,7 +53,7 @@ void runPartsCase(const BenchCase &benchCase, const std::string &folder, int run
     const double speedup = contenders[0].best.seconds / contenders[1].best.seconds;
     std::printf("  parts: %.2fx faster than one run; joined, byte-identical to it: yes\n", speedup);
     for (const std::string &file : {definition, whole, part1, part2, joined}) std::filesystem::remove(file);
-    goals.push_back({benchCase.title + ": 2 parts side by side vs one run, UTF-8",
+    goals.push_back({"2 parts side by side, UTF-8: speed vs one run",
                      processors >= 2 ? formatted("%.2fx faster", speedup) : "not measured (one processor)",
                      formatted(">= %.1fx faster, idle", SpeedupGoal),
                      processors >= 2 ? std::optional<bool>(speedup >= SpeedupGoal) : std::nullopt});
