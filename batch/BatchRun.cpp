@@ -58,6 +58,14 @@ void endInterrupting()
 
 void say(const std::string &message) { std::fputs(forTerminal(message + "\n").c_str(), stderr); }
 
+// A part's counts and record numbers are its own: its reports and messages begin by saying so.
+std::string partNote(const BatchJob &job)
+{
+    if (job.part.whole()) return {};
+    return "パート " + std::to_string(job.part.index) + "/" + std::to_string(job.part.count) +
+           " (件数と何件目かは、このパートの中で数えています)\n";
+}
+
 // After a run that did not convert every record: workbook outputs were dropped.
 void sayWorkbooksDropped(const BatchJob &job)
 {
@@ -68,7 +76,7 @@ void sayWorkbooksDropped(const BatchJob &job)
 
 int interrupted(const BatchJob &job, int32_t recordsConverted)
 {
-    say("中断しました。" + std::to_string(recordsConverted) + " 件目までのレコードを変換済みです。");
+    say(partNote(job) + "中断しました。" + std::to_string(recordsConverted) + " 件目までのレコードを変換済みです。");
     sayWorkbooksDropped(job);
     return 128 + int(stopSignal);
 }
@@ -185,7 +193,7 @@ int failed(const BatchJob &job, const CoreError &error, const std::vector<size_t
                 .append("行 ")
                 .append(job.layouts[index].outputPath);
     }
-    say(message);
+    say(partNote(job) + message);
     sayWorkbooksDropped(job);
     return ExitFailed;
 }
@@ -193,8 +201,9 @@ int failed(const BatchJob &job, const CoreError &error, const std::vector<size_t
 // The window's closing report for one layout; one line " N件 OUTPUT" per output for several.
 std::string report(const BatchJob &job, const std::vector<LayoutModel> &models, const RunResult &result)
 {
-    if (models.size() == 1) return runReport(result.targets.front(), models.front().Selection.has_value()) + "\n";
-    std::string lines;
+    if (models.size() == 1)
+        return partNote(job) + runReport(result.targets.front(), models.front().Selection.has_value()) + "\n";
+    std::string lines = partNote(job);
     for (size_t index = 0; index < models.size(); ++index) {
         // Appended piece by piece: GCC 12 takes " " + a temporary for an overlapping copy (-Wrestrict).
         lines.append(" ").append(std::to_string(result.targets[index].converted)).append("件 ");
@@ -214,6 +223,7 @@ int convert(const BatchJob &job, const std::vector<LayoutModel> &models)
     BatchEnvironment environment(models, job.tab);
     environment.rejectPath = job.rejectPath;
     environment.strict = job.strict;
+    environment.part = job.part;
     std::vector<std::string> definitionPaths;
     for (const BatchLayout &layout : job.layouts) definitionPaths.push_back(layout.definitionPath);
     RunResult result;

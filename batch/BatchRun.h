@@ -4,6 +4,8 @@
 // Messages go to standard error in Japanese (UTF-8); the report goes to standard output, or to
 // standard error when an output is standard output ("-").
 
+#include "read/SourceParts.h"
+
 #include <string>
 #include <vector>
 
@@ -24,6 +26,7 @@ struct BatchJob {
     bool tab = false;
     std::string rejectPath; // --reject: where the records that drew a warning go
     bool strict = false;    // --strict: the first warning ends the run
+    SourcePart part;        // --part: the part of the source converted
 };
 
 // Returns an ExitCode, or 128 plus the signal's number when SIGINT or SIGTERM stopped the run

@@ -48,6 +48,8 @@ std::string gawkCommand(const BenchCase &benchCase)
            shellWord("FIELDWIDTHS=" + joined(benchCase.source.widths, " ")) + " " + shellWord(gawkProgram(benchCase));
 }
 
+} // namespace
+
 LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath, const OutputOptions &options,
                       const FieldTypes &types)
 {
@@ -67,8 +69,6 @@ LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath,
     model.Types = types;
     return model;
 }
-
-} // namespace
 
 BenchCase startupLayoutCase(long long records)
 {

@@ -34,6 +34,10 @@ std::vector<TargetCounts> convertInOnePass(const std::vector<LayoutModel> &layou
 void convertEveryRecord(const BenchCase &benchCase, const std::string &sourcePath, const std::string &outputPath,
                         const OutputOptions &options = {}, const FieldTypes &types = {}, bool checkRecords = true);
 
+// The case's layout, writing `outputPath` with `options` and `types`.
+LayoutModel layoutFor(const BenchCase &benchCase, const std::string &outputPath, const OutputOptions &options = {},
+                      const FieldTypes &types = {});
+
 // The output columns for the report: "7,1,2" or, when long, their number.
 std::string describeOutputOrder(const BenchCase &benchCase);
 

@@ -1,8 +1,8 @@
 // kenaris-bench: times the conversion core against gawk, cp and a plain copy through user space
 // on generated CP932 sources, checks that its output is byte for byte the peer's, measures its
 // peak memory, and times the output options against the plain run, checking each output against
-// an independent pipeline, the typed fields against the untyped run, and workbook output against
-// the lines and Python's xlsxwriter.
+// an independent pipeline, two parts side by side against one run, the typed fields against the
+// untyped run, and workbook output against the lines and Python's xlsxwriter.
 
 #include "BenchCase.h"
 #include "BenchMain.h"
@@ -10,6 +10,7 @@
 #include "LayoutTableCase.h"
 #include "MemoryCase.h"
 #include "OptionsCase.h"
+#include "PartsCase.h"
 #include "TypesCase.h"
 #include "WorkbookCase.h"
 #include "RecordCase.h"
@@ -69,6 +70,7 @@ int runBenchmark(const Options &options, const std::string &folder)
                                     [](const BenchCase &benchCase, const std::string &source,
                                        const std::string &output) { convertEveryRecord(benchCase, source, output); }));
     runOptionsCase(startup, folder, runs, goals);
+    runPartsCase(startup, folder, runs, goals);
     runTypesCase(startup, folder, runs, goals);
     runChecksCase(startup, folder, runs, goals);
     runWorkbookCase(startup, folder, runs, goals);

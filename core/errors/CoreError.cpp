@@ -60,6 +60,8 @@ const char *CoreError::what() const noexcept
         return "read took too long";
     case Kind::RecordWarning:
         return "record drew a warning";
+    case Kind::PartOfStream:
+        return "a part of a source that is not a regular file";
     }
     return "conversion error";
 }
@@ -130,6 +132,8 @@ CoreError CoreError::outputReadOnly(std::string outputPath)
 }
 
 CoreError CoreError::emptyPipe(std::string path) { return aboutFile(Kind::EmptyPipe, std::move(path)); }
+
+CoreError CoreError::partOfStream(std::string path) { return aboutFile(Kind::PartOfStream, std::move(path)); }
 
 CoreError CoreError::readStopped(std::string path) { return aboutFile(Kind::ReadStopped, std::move(path)); }
 

@@ -44,6 +44,7 @@ public:
         ReadStopped,        // a read was stopped before it ended by the user
         ReadTimedOut,       // a read was stopped after the time it may take
         RecordWarning,      // a record drew a warning while warnings end the run
+        PartOfStream,       // a part was asked of a source that is not a regular file
     };
 
     // Why a line of a definition file cannot be read.
@@ -88,6 +89,7 @@ public:
     // withDefinitionLine adds where.
     static CoreError malformedLine(std::string lineText, LineFault fault);
     static CoreError recordWarning(Warning warning);
+    static CoreError partOfStream(std::string path);
 
     // Facts only a caller higher up knows, added as the error passes through it: the output
     // position whose field failed, the selection's field, the record in hand, the line's place.

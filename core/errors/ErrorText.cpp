@@ -118,6 +118,10 @@ std::string describeError(const CoreError &error)
     case Kind::RecordWarning:
         return "このレコードは" + quoted(std::string(warningName(error.warning()))) +
                "に当たるため、警告で止める指定 (--strict) により変換を中止しました。このレコードは出力していません。";
+    case Kind::PartOfStream:
+        return "変換元の" + fileNamed(error.path(), "標準入力") +
+               "は通常のファイルではない (パイプや端末) ため、パートに分けられません。通常のファイルに保存してから、"
+               "そのファイルを指定して変換してください。";
     case Kind::NoOutputColumns:
         return "出力データの先頭が空き (-1) のため、書き出す項目がありません。出力データを指定してください。";
     case Kind::ReadStopped:

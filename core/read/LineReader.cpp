@@ -77,6 +77,14 @@ LineReader::~LineReader()
     if (fd_ >= 0 && ownsFd_) ::close(fd_);
 }
 
+void LineReader::readPart(unsigned long long from, unsigned long long to)
+{
+    if (::lseek(fd_, off_t(from), SEEK_SET) < 0) throw CoreError::fileError(CoreError::Kind::FileRead, path_, errno);
+    bytesRead_ = from;
+    readCap_ = to;
+    partEnd_ = true;
+}
+
 bool LineReader::fill()
 {
     if (atEnd_) return false;
@@ -142,7 +150,7 @@ void LineReader::skipUnkeptBytes(size_t &scannedBytes)
 bool LineReader::onlyEndOfFileMarkLeft() const
 {
     // A line whose bytes past the kept start were read past is data, whatever its first byte.
-    return atEnd_ && skippedInLine_ == 0 && end_ - begin_ == 1 && buffer_[begin_] == EndOfFileMark;
+    return atFileEnd() && skippedInLine_ == 0 && end_ - begin_ == 1 && buffer_[begin_] == EndOfFileMark;
 }
 
 void LineReader::checkPipeHadWriter() const
@@ -176,7 +184,7 @@ bool LineReader::nextLine(std::string_view &line)
             const char *base2 = buffer_.data();
             size_t lineEnd = end_;
             if (base2[end_ - 1] == '\r') --lineEnd;
-            else if (base2[end_ - 1] == EndOfFileMark && skippedInLine_ == 0) --lineEnd;
+            else if (base2[end_ - 1] == EndOfFileMark && skippedInLine_ == 0 && atFileEnd()) --lineEnd;
             return handOut(line, begin_, lineEnd, end_);
         }
         scanned = begin_ + scannedBytes; // fill() moved the unread bytes to the front
@@ -207,10 +215,10 @@ bool LineReader::nextRecord(std::string_view &record)
     // What is left at the end of the file, less an end-of-file mark after a line end.
     size_t body = end_ - begin_;
     const auto endsIn = [&](char byte) { return body > 0 && base[begin_ + body - 1] == byte; };
-    if (atEnd_ && endsIn(EndOfFileMark) && body >= 2 &&
+    if (atFileEnd() && endsIn(EndOfFileMark) && body >= 2 &&
         (base[begin_ + body - 2] == '\n' || base[begin_ + body - 2] == '\r'))
         --body;
-    if (atEnd_ && body < recordLength_) {
+    if (atFileEnd() && body < recordLength_) {
         // The last record, shorter than the others: it ends before its line end.
         if (endsIn('\n')) --body;
         if (endsIn('\r')) --body;

@@ -49,6 +49,10 @@ public:
     void readAtMost(unsigned long long bytes) { readCap_ = bytes; }
     // Whether the end met was readAtMost's.
     bool capped() const { return capped_; }
+    // Reads only bytes [from, to) of a regular file, both record starts as a read from the file's
+    // start finds them (see SourceParts), before the first record. Unlike readAtMost's, an end
+    // short of the file's is no end of the file: the end-of-file mark's rules do not apply there.
+    void readPart(unsigned long long from, unsigned long long to);
 
     // Asks `goOn` before each read of a pipe or a device and, while it has nothing to read, every
     // tenth of a second: false stops the reads with CoreError (ReadStopped). A caller on a window's
@@ -73,6 +77,7 @@ private:
     void waitForData() const;           // until a read will not block, or the stop
     void checkPipeHadWriter() const;
     void skipUnkeptBytes(size_t &scannedBytes); // of the line in hand, scanned and without a line end
+    bool atFileEnd() const { return atEnd_ && !(capped_ && partEnd_); }
 
     std::string path_;
     int fd_ = -1;
@@ -93,6 +98,7 @@ private:
     std::function<bool()> goOn_;
     unsigned long long readCap_ = ~0ull;
     bool capped_ = false;
+    bool partEnd_ = false; // the cap is readPart's end, not an end of the file
     unsigned long long consumed_ = 0;
     unsigned long long bytesRead_ = 0;  // from the file so far
     unsigned long long sizeAtOpen_ = 0; // of a regular file; 0 also when the system does not tell (as in /proc)

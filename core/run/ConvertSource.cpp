@@ -4,6 +4,7 @@
 #include "compose/ComposePlan.h"
 #include "write/FileChecks.h"
 #include "compose/RecordSelection.h"
+#include "read/SourceParts.h"
 
 namespace {
 
@@ -26,6 +27,7 @@ RunResult convertSource(const std::string &inputPath, RunEnvironment &environmen
                         const std::vector<std::string> &definitionPaths)
 {
     checkSourceReadable(inputPath);
+    if (!environment.part.whole()) checkSplittable(inputPath);
     std::vector<std::string> outputPaths;
     for (size_t target = 0; target < environment.targets(); ++target)
         outputPaths.push_back(environment.layout(target).OutputPath);
@@ -45,7 +47,8 @@ bool isRefusal(const CoreError &error)
 {
     using Kind = CoreError::Kind;
     if (error.kind() == Kind::SameFile || error.kind() == Kind::OutputIsDefinition ||
-        error.kind() == Kind::SameOutput || error.kind() == Kind::OutputInUse || error.kind() == Kind::OutputReadOnly)
+        error.kind() == Kind::SameOutput || error.kind() == Kind::OutputInUse || error.kind() == Kind::OutputReadOnly ||
+        error.kind() == Kind::PartOfStream)
         return true;
     return error.target() > 0 && error.record() == 0; // a layout no record could be converted with
 }

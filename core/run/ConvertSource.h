@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
-// Checks that the source can be read (CoreError FileOpen, record 0), refuses an output that is
-// the source, a definition file of the run, another output, read-only, or held by another run
-// (SameFile, OutputIsDefinition, SameOutput, OutputReadOnly, OutputInUse; see isRefusal),
+// Checks that the source can be read (CoreError FileOpen, record 0) and, for a part, split
+// (PartOfStream), refuses an output that is the source, a definition file of the run, another
+// output, read-only, or held by another run (SameFile, OutputIsDefinition, SameOutput,
+// OutputReadOnly, OutputInUse; see isRefusal),
 // refuses a layout no record could be converted with (the CoreError every record would meet,
 // or NoOutputColumns, with the target), empties the old outputs (FileDelete) and holds them,
 // then converts the source with runConversion.

@@ -25,8 +25,8 @@ constexpr unsigned long long BytesBetweenClockChecks = 1 << 20;
 
 // One layout's share of the pass, prepared again after each pause.
 struct Target {
-    Target(const std::string &outputPath, PipeOpen pipeOpen, const std::string &inputPath)
-        : writer(outputPath, pipeOpen)
+    Target(const std::string &outputPath, PipeOpen pipeOpen, const std::string &inputPath, bool firstPart)
+        : writer(outputPath, pipeOpen), startsSource(firstPart)
     {
         if (isWorkbookPath(outputPath)) workbook.emplace(outputPath, sheetNameOf(inputPath));
     }
@@ -42,7 +42,7 @@ struct Target {
         if (!workbook) fast = FastRoute::prepare(*plan, checks ? &*checks : nullptr, layout.Output, delimiter);
         // A workbook stays where it was begun: the window ends a run before its output changes.
         if (workbook) return workbook->setHeader(headerNames(layout));
-        writer.startFilesWith(outputFileStart(layout, delimiter));
+        writer.startFilesWith(startsSource ? outputFileStart(layout, delimiter) : std::string());
         if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
     }
 
@@ -83,6 +83,7 @@ struct Target {
     }
 
     OutputWriter writer; // unused for a workbook
+    bool startsSource;   // the byte-order mark and header go only before the source's first part
     std::optional<WorkbookWriter> workbook;
     std::vector<ColumnValue> values; // of the workbook's row in hand
     int32_t lastRowRecord = 0;
@@ -202,11 +203,15 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     RunResult result;
     LineReader reader(inputPath, environment.pipeOpen);
     reader.setRecordLength(environment.layout(0).RecordLength);
+    if (!environment.part.whole()) {
+        const ByteRange bytes = sourcePartBytes(inputPath, environment.layout(0).RecordLength, environment.part);
+        reader.readPart(bytes.from, bytes.to);
+    }
     if (environment.whileWaiting) reader.keepReadingWhile(environment.whileWaiting);
     std::vector<std::unique_ptr<Target>> targets;
     for (size_t index = 0; index < environment.targets(); ++index) {
-        targets.push_back(
-            std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen, inputPath));
+        targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen,
+                                                   inputPath, environment.part.first()));
         targets.back()->prepare(environment.layout(index), environment.delimiter(index), environment.checkRecords);
     }
     keepWhatTheLayoutsReach(reader, targets, !environment.rejectPath.empty());
@@ -312,7 +317,9 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                 target->workbook->finish();
                 target->counts.sheets = target->workbook->sheets();
             } else {
-                target->writer.create(); // an output without lines is an empty file
+                // An output without lines is an empty file, but for the first of several parts: its
+                // start (a header line, say) may head the lines of the parts after it.
+                target->writer.create(target->startsSource && !environment.part.whole() && recordsRead > 0);
             }
         }
         if (rejects) rejects->flush();

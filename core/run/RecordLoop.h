@@ -6,6 +6,7 @@
 // first layout's when the run starts.
 
 #include "read/LineReader.h"
+#include "read/SourceParts.h"
 #include "compose/RecordChecks.h"
 #include "layout/mdlGlobal.h"
 
@@ -54,6 +55,11 @@ public:
     // Whether records are checked against their layouts' shape (the value checks of typed fields
     // stay on). Only the benchmark turns this off, to weigh what the checks cost.
     bool checkRecords = true;
+    // Only this part of a regular file is converted (see SourceParts), its records counted from 1;
+    // the byte-order mark and the header line go only into the first part's outputs, even without
+    // a line when it holds a record, so that the parts' outputs joined in order are the whole
+    // file's (but where the layout converts no record at all). For lines, not workbooks.
+    SourcePart part;
 };
 
 struct TargetCounts {

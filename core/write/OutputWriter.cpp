@@ -27,8 +27,12 @@ OutputWriter::~OutputWriter()
 
 void OutputWriter::flush()
 {
-    if (buffer_.empty()) return;
-    flushedLastLine_.assign(lastLine()); // the buffer holds lines, the last of them kept
+    if (!buffer_.empty()) writeBuffer();
+}
+
+void OutputWriter::writeBuffer()
+{
+    if (!lineEnds_.empty()) flushedLastLine_.assign(lastLine()); // the buffer holds lines, the last of them kept
     const bool opening = fd_ < 0;
     if (opening) open();
     struct stat before {};
@@ -56,8 +60,10 @@ void OutputWriter::flush()
         if (sized && keep < written) (void)!::ftruncate(fd_, before.st_size + off_t(keep));
         linesWritten_ += wholeLines;
         CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
-        error.withRecord(recordOfLine(wholeLines));
-        noteFailedLine(wholeLines, linesFrom);
+        if (wholeLines < lineEnds_.size()) { // else only the file's start was lost
+            error.withRecord(recordOfLine(wholeLines));
+            noteFailedLine(wholeLines, linesFrom);
+        }
         clearBuffer();
         throw error;
     }

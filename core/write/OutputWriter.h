@@ -67,10 +67,13 @@ public:
     // first record whose line did not reach the file; lines that could not be written whole are
     // removed from the file again where the system allows it.
     void flush();
-    // Makes the file, empty, when no line has reached it. Throws CoreError (FileOpen).
-    void create()
+    // Makes the file when no line has reached it: empty, or with `started` holding what files start
+    // with (see startFilesWith). Throws CoreError (FileOpen, FileWrite).
+    void create(bool started = false)
     {
-        if (fd_ < 0) open();
+        if (fd_ >= 0) return;
+        if (started && !fileStart_.empty()) writeBuffer();
+        else open();
     }
     // Flushes, then sends later lines to `path`.
     void redirect(std::string path);
@@ -80,6 +83,7 @@ public:
 
 private:
     static constexpr size_t FlushThreshold = 1 << 20;
+    void writeBuffer(); // opening the file first if need be
     void open();
     void close();
     void clearBuffer();

@@ -260,15 +260,23 @@ TEST(Batch, WrongArgumentsShowUsage)
                                                          {"a.def", "in.txt"},
                                                          {"a.def", "in.txt", "out.csv", "more"},
                                                          {"--comma", "a.def", "in.txt", "out.csv"},
-                                                         {"a.def", "", "out.csv"}};
+                                                         {"a.def", "", "out.csv"},
+                                                         {"--part", "0/2", "a.def", "in.txt", "out.csv"},
+                                                         {"--part", "3/2", "a.def", "in.txt", "out.csv"},
+                                                         {"--part", "1/1001", "a.def", "in.txt", "out.csv"},
+                                                         {"a.def", "in.txt", "out.csv", "--part"},
+                                                         {"--part", "1/2", "a.def", "-", "out.csv"},
+                                                         {"--part", "1/2", "a.def", "in.txt", "out.xlsx"}};
     for (const auto &arguments : calls) {
         const BatchOutcome outcome = runBatch(dir, arguments);
         EXPECT_EQ(outcome.exitCode, 2) << arguments.size();
         EXPECT_TRUE(contains(outcome.err,
-                             "使い方: kenaris-batch [--tab] [--reject 除外ファイル] [--strict] 定義ファイル "
-                             "変換元ファイル 出力ファイル"))
+                             "使い方: kenaris-batch [--tab] [--reject 除外ファイル] [--strict] [--part 番号/パート数]"))
             << outcome.err;
         EXPECT_EQ(outcome.out, "");
+        if (std::find(arguments.begin(), arguments.end(), "--part") != arguments.end()) {
+            EXPECT_FALSE(contains(outcome.err, "不明なオプション")) << outcome.err;
+        }
     }
     const BatchOutcome help = runBatch(dir, {"--help"});
     EXPECT_EQ(help.exitCode, 0);

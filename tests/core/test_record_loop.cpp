@@ -2,6 +2,7 @@
 #include "errors/ErrorText.h"
 #include "write/FileChecks.h"
 #include "FileSizeLimit.h"
+#include "run/ConvertSource.h"
 #include "run/RecordLoop.h"
 #include "run/RunReport.h"
 #include "TempDir.h"
@@ -359,6 +360,66 @@ TEST(RecordLoop, ASelectionFieldFailsLikeAnOutputColumn)
             EXPECT_NE(message.find("1 件目"), std::string::npos) << message;
             EXPECT_NE(message.find(text), std::string::npos) << message;
         }
+    }
+}
+
+struct PartsRow {
+    std::string bytes;
+    int32_t recordLength;
+    int parts;
+    std::string selected = {}; // the first field of the records converted, if not all
+};
+
+class SourceParts : public testing::TestWithParam<PartsRow> {};
+
+// The parts' outputs joined in order are one run's, the mark and header line included once.
+TEST_P(SourceParts, JoinedAreOneRun)
+{
+    TempDir dir;
+    const std::string source = dir.write("in.txt", GetParam().bytes);
+    TestEnvironment env(dir.file("whole.csv"), {1, 2});
+    env.model.RecordLength = GetParam().recordLength;
+    env.model.FieldTable[1].Width = "40";
+    env.model.Header = true;
+    env.model.Output = {.utf8 = true, .bom = true};
+    if (!GetParam().selected.empty()) env.model.Selection = RecordSelection{1, GetParam().selected};
+    const int32_t whole = runConversion(source, env).count();
+    std::string joined;
+    int32_t counted = 0;
+    for (int part = 1; part <= GetParam().parts; ++part) {
+        env.model.OutputPath = dir.file("part" + std::to_string(part) + ".csv");
+        env.part = {part, GetParam().parts};
+        counted += runConversion(source, env).count();
+        joined += TempDir::read(env.model.OutputPath);
+    }
+    EXPECT_EQ(joined, TempDir::read(dir.file("whole.csv")));
+    EXPECT_EQ(counted, whole);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SourceParts,
+    testing::Values(PartsRow{"aa\nbbb\ncccc\nd\neeeee\n", 0, 3}, PartsRow{"aa\r\nbbb\r\ncccc\r\nd\r\n", 0, 4},
+                    PartsRow{"a\rbb\rccc\rdddd\r", 0, 3}, PartsRow{"abcd\r\nef\r\n", 0, 2}, // CR LF split at the share
+                    PartsRow{std::string(30, 'x') + "\nab\n", 0, 4}, // a line longer than a share
+                    PartsRow{"ab\r\ncd\r\n\x1A", 0, 3},              // the end-of-file mark
+                    PartsRow{"ab\r\ncd\r\n\x1A", 2, 3}, PartsRow{"a\x1A\nb\n", 0, 2},
+                    PartsRow{"ab\n\x1Aghij", 4, 2},            // a mark at a part's end is data
+                    PartsRow{"abc\r\ndef\nghi\rjk\r\n", 3, 3}, // line ends after records
+                    PartsRow{"x\n\ny\n\nz\n\n", 3, 4},         // line ends inside records
+                    PartsRow{"abcdefghij", 3, 3}, PartsRow{"abcdef", 3, 5}, PartsRow{"a\nb\n", 0, 7},
+                    PartsRow{"Haa\nDbb\nDcc\nTdd\n", 0, 2, "Tdd"})); // the first part converts none
+
+TEST(SourceParts, AStreamCannotBeSplit)
+{
+    TempDir dir;
+    TestEnvironment env(dir.file("out.csv"), {1});
+    env.part = {1, 2};
+    try {
+        convertSource("/dev/null", env);
+        FAIL() << "no error";
+    } catch (const CoreError &error) {
+        EXPECT_EQ(error.kind(), CoreError::Kind::PartOfStream);
+        EXPECT_TRUE(isRefusal(error));
     }
 }
 

@@ -22,6 +22,9 @@ while IFS='|' read -r line expected; do
   [ "$offered" = "$expected" ] || { echo "FAIL: '$line' offers '$offered', not '$expected'"; status=1; }
 done <<'ROWS'
 kenaris-batch --t|--tab
+kenaris-batch --p|--part
+kenaris-batch --part |
+kenaris-batch --part 2/8 --reject out.txt |layout.def sub
 kenaris-batch |layout.def sub
 kenaris-batch --tab |layout.def sub
 kenaris-batch layout.def |data.txt layout.def sub
