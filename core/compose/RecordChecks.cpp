@@ -27,12 +27,13 @@ RecordChecks::RecordChecks(const LayoutModel &layout, const std::vector<long lon
 {
     try {
         long long total = 0;
-        for (int field = 1; field <= layout.fieldsInTable(); ++field) {
+        bool usable = true; // a negative width leaves no total, but the boundaries stand
+        for (int field = 1; field <= layout.fieldsInTable() && usable; ++field) {
             const int16_t width = fieldWidth(layout, field);
-            if (width < 0) return;
+            usable = width >= 0;
             total += width;
         }
-        total_ = total;
+        if (usable) total_ = total;
     } catch (const CoreError &) {
         // A width the conversion itself refuses: the run fails on it, no length to compare.
     }

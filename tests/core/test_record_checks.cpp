@@ -48,7 +48,16 @@ const Warnings LineEnd = warningBit(Warning::LineEndInside), UserDefined = warni
 INSTANTIATE_TEST_SUITE_P(Rows, Checks,
                          testing::Values(CheckRow{"line_end_inside_by_length", layoutOf({"3"}, Bytes, 3), "A\r\n",
                                                   LineEnd},
-                                         CheckRow{"by_length_no_total", layoutOf({"3"}, Bytes, 3), "AB", 0}),
+                                         CheckRow{"by_length_no_total", layoutOf({"3"}, Bytes, 3), "AB", 0},
+                                         // A negative width outside the output leaves no total,
+                                         // but the columns' boundaries are still checked.
+                                         CheckRow{"split_beside_a_negative_width",
+                                                  [] {
+                                                      LayoutModel layout = layoutOf({"2", "-1"}, Bytes);
+                                                      layout.OutputLayout->pop_back();
+                                                      return layout;
+                                                  }(),
+                                                  "y\xEC\xEC", warningBit(Warning::SplitCharacter)}),
                          [](const testing::TestParamInfo<CheckRow> &row) { return std::string(row.param.what); });
 
 // The plain twin of the checks of a record's characters: character by character from the first
