@@ -69,8 +69,9 @@ template <class CopyColumn> void appendColumns(const FastShape &shape, const cha
                                                CopyColumn copyColumn, std::string &out)
 {
     const size_t count = shape.columnCount, at = out.size();
-    // A quoted column gains its two quotes and a second '"' for each of its own.
-    out.resize(at + count * (shape.columnRoom + 3) + size_t(std::popcount(marks.quotes)));
+    // A quoted column gains its two quotes and a second '"' for each of its own (columns may
+    // repeat or overlap: each may hold every '"' of the record).
+    out.resize(at + count * (shape.columnRoom + 3 + size_t(std::popcount(marks.quotes))));
     char *const start = out.data() + at;
     char *to = start;
     const char delimiter = shape.delimiter;
