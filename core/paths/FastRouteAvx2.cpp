@@ -23,18 +23,24 @@ inline __m256i bytesBetween(__m256i bytes, uint8_t low, uint8_t high)
 inline uint64_t bitsOf(__m256i test) { return uint32_t(_mm256_movemask_epi8(test)); }
 
 // The masks of the 32 bytes at `at` of `block`, placed at bit `at`.
-inline void addMasks(const char *block, size_t at, bool checked, ByteMasks &masks)
+inline void addMasks(const FastShape &shape, const char *block, size_t at, ByteMasks &masks)
 {
     const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i *>(block + at));
     masks.lead |= bitsOf(_mm256_or_si256(bytesBetween(bytes, 0x81, 0x9F), bytesBetween(bytes, 0xE0, 0xFC))) << at;
     masks.trail |=
         bitsOf(_mm256_andnot_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(0x7F)), bytesBetween(bytes, 0x40, 0xFC)))
         << at;
-    if (!checked) return;
-    masks.lineEnds |= bitsOf(_mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')),
-                                             _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n'))))
-                      << at;
-    masks.userDefined |= bitsOf(bytesBetween(bytes, 0xF0, 0xF9)) << at;
+    if (!shape.checked && !shape.quote) return;
+    const __m256i lineEnds = _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')),
+                                             _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')));
+    masks.lineEnds |= bitsOf(lineEnds) << at;
+    if (shape.checked) masks.userDefined |= bitsOf(bytesBetween(bytes, 0xF0, 0xF9)) << at;
+    if (!shape.quote) return;
+    const __m256i quotes = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('"'));
+    masks.quotes |= bitsOf(quotes) << at;
+    masks.quoteMarks |= bitsOf(_mm256_or_si256(_mm256_or_si256(quotes, lineEnds),
+                                               _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(shape.delimiter))))
+                        << at;
 }
 
 } // namespace
@@ -48,9 +54,11 @@ bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBy
     std::memcpy(block, record.data(), size);
     ByteMasks masks{};
     masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(size));
-    addMasks(block, 0, shape.checked, masks);
-    addMasks(block, 32, shape.checked, masks);
-    // Bytes past the record are zeros: neither lead, trail, line end nor user-defined.
+    addMasks(shape, block, 0, masks);
+    addMasks(shape, block, 32, masks);
+    // Bytes past the record are zeros: neither lead, trail, line end, user-defined nor a quote
+    // mark (a delimiter 0 is cut off by inRecord).
+    masks.quoteMarks &= masks.inRecord;
     const uint64_t starts = characterStarts(masks);
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     uint8_t offsets[64];
@@ -69,21 +77,8 @@ bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBy
         columnBegins[i] = offsets[shape.columnFirst[i]];
         columnLengths[i] = uint8_t(offsets[shape.columnLast[i]] - columnBegins[i]);
     }
-    QuoteBytes quoteMarks;
-    if (shape.quote)
-        for (size_t at = 0; at < FastShape::MaxBytes; at += 32) {
-            const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i *>(block + at));
-            const __m256i quotes = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('"'));
-            const __m256i ends = _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')),
-                                                 _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')));
-            quoteMarks.quotes |= (bitsOf(quotes) << at) & masks.inRecord;
-            quoteMarks.any |= (bitsOf(_mm256_or_si256(_mm256_or_si256(quotes, ends),
-                                                      _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(shape.delimiter))))
-                               << at) &
-                              masks.inRecord;
-        }
     appendColumns(
-        shape, record.data(), columnBegins, columnLengths, quoteMarks, warnings,
+        shape, record.data(), columnBegins, columnLengths, masks, warnings,
         [&block](char *to, size_t begin, size_t) {
             std::memcpy(to, block + begin, 32);
             std::memcpy(to + 32, block + begin + 32, 32);

@@ -36,11 +36,17 @@ bool avx512Kernel(const FastShape &shape, std::string_view record, size_t record
     masks.trail =
         bytesBetween(bytes, 0x40, 0xFC) & ~_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(0x7F)) & masks.inRecord;
     const uint64_t starts = characterStarts(masks);
-    warnings = 0;
-    if (shape.checked) {
+    if (shape.checked || shape.quote)
         masks.lineEnds = (_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r')) |
                           _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n'))) &
                          masks.inRecord;
+    if (shape.quote) {
+        masks.quotes = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('"')) & masks.inRecord;
+        masks.quoteMarks = (_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(shape.delimiter)) & masks.inRecord) |
+                           masks.quotes | masks.lineEnds;
+    }
+    warnings = 0;
+    if (shape.checked) {
         masks.userDefined = bytesBetween(bytes, 0xF0, 0xF9) & masks.inRecord;
         warnings = shapeWarnings(shape, masks, starts, size, recordBytes);
     }
@@ -66,17 +72,9 @@ bool avx512Kernel(const FastShape &shape, std::string_view record, size_t record
     alignas(64) uint8_t columnBegins[64], columnLengths[64];
     _mm512_store_si512(columnBegins, begins);
     _mm512_store_si512(columnLengths, lengths);
-    QuoteBytes quoteMarks;
-    if (shape.quote) {
-        quoteMarks.quotes = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('"')) & masks.inRecord;
-        quoteMarks.any = (_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(shape.delimiter)) |
-                          _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r')) |
-                          _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n')) | quoteMarks.quotes) &
-                         masks.inRecord;
-    }
     const char *const from = record.data();
     appendColumns(
-        shape, record.data(), columnBegins, columnLengths, quoteMarks, warnings,
+        shape, record.data(), columnBegins, columnLengths, masks, warnings,
         [from](char *to, size_t begin, size_t length) {
             _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(_bzhi_u64(~uint64_t(0), unsigned(length)), from + begin));
         },

@@ -17,8 +17,10 @@ struct ByteMasks {
     uint64_t inRecord;
     uint64_t lead;        // may begin a double-byte character
     uint64_t trail;       // may end one
-    uint64_t lineEnds;    // CR or LF
-    uint64_t userDefined; // 0xF0..0xF9
+    uint64_t lineEnds;    // CR or LF (with checks or quotes)
+    uint64_t userDefined; // 0xF0..0xF9 (with checks)
+    uint64_t quotes;      // '"', doubled inside quotes (with quotes)
+    uint64_t quoteMarks;  // what calls for quotes: the delimiter, '"', CR or LF (with quotes)
 };
 
 // Bit i set where a character starts at byte i. A lead byte followed by a trail byte begins a
@@ -55,17 +57,12 @@ Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t 
 }
 
 // The bytes of the record that call for quotes.
-struct QuoteBytes {
-    uint64_t any = 0;    // the delimiter, '"', CR or LF
-    uint64_t quotes = 0; // '"', doubled inside quotes
-};
-
 // Appends the columns of `record`, column i `lengths[i]` bytes from byte `begins[i]` on, typed,
 // trimmed and quoted as the shape says, joined by the delimiter; adds the values' warnings to
 // `warnings`. `copyColumn(to, begin, length)` may write up to 64 bytes at `to`: the line is given
 // room for the longest it can be, then cut to what it took.
 template <class CopyColumn> void appendColumns(const FastShape &shape, const char *record, const uint8_t *begins,
-                                               const uint8_t *lengths, const QuoteBytes &marks, Warnings &warnings,
+                                               const uint8_t *lengths, const ByteMasks &marks, Warnings &warnings,
                                                CopyColumn copyColumn, std::string &out)
 {
     const size_t count = shape.columnCount, at = out.size();
@@ -80,7 +77,7 @@ template <class CopyColumn> void appendColumns(const FastShape &shape, const cha
         const size_t begin = begins[i], length = lengths[i];
         std::string_view column(record + begin, length);
         // What calls for quotes is no blank: it stays in the trimmed column.
-        bool quoted = length > 0 && _bzhi_u64(marks.any >> begin, unsigned(length)) != 0;
+        bool quoted = length > 0 && _bzhi_u64(marks.quoteMarks >> begin, unsigned(length)) != 0;
         bool inRecord = true; // else a value written in typedRoom
         if (shape.typedPlan) {
             const std::string_view value = shape.typedPlan->typedValue(i, column, typedRoom, warnings);
