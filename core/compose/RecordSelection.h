@@ -22,6 +22,8 @@ public:
         return field_->firstColumn(record) == text_;
     }
 
+    bool selectsEvery() const { return !field_; }
+
     // The failure every record meets, if any.
     const std::optional<CoreError> &failure() const { return failure_; }
     // How many bytes of a record the selection's field can reach.

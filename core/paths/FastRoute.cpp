@@ -4,21 +4,21 @@
 
 #include <algorithm>
 
-FastKernel fastKernelFor(SimdPath path)
+FastKernels fastKernelsFor(SimdPath path)
 {
-    if (path > simdPath()) return nullptr;
+    if (path > simdPath()) return {};
 #if defined(__x86_64__) && defined(__GNUC__)
-    if (path == SimdPath::Avx512) return avx512Kernel;
-    if (path == SimdPath::Avx2) return avx2Kernel;
+    if (path == SimdPath::Avx512) return {avx512Record, avx512Lines};
+    if (path == SimdPath::Avx2) return {avx2Record, avx2Lines};
 #endif
-    return nullptr;
+    return {};
 }
 
 std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const RecordChecks *checks,
-                                            const OutputOptions &options, std::string_view delimiter, FastKernel kernel)
+                                            const OutputOptions &options, std::string_view delimiter, FastKernels kernels)
 {
     const std::vector<long long> &boundaries = plan.boundaries();
-    if (!kernel || plan.failure() || !plan.hasColumns() || options.utf8 ||
+    if (!kernels.record || plan.failure() || !plan.hasColumns() || options.utf8 ||
         (plan.typed() && plan.typedRoom(FastShape::MaxBytes) > FastShape::MaxTypedRoom) || delimiter.size() != 1 ||
         boundaries.size() > FastShape::MaxBytes || plan.columns().size() > FastShape::MaxBytes)
         return std::nullopt;
@@ -48,5 +48,5 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
                 if (boundary > 0 && boundary < (long long)FastShape::MaxBytes)
                     shape.splitBoundaries |= uint64_t(1) << boundary;
     }
-    return FastRoute(std::move(shape), kernel);
+    return FastRoute(std::move(shape), kernels);
 }

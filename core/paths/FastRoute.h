@@ -11,11 +11,13 @@
 #include "compose/ComposePlan.h"
 #include "compose/RecordChecks.h"
 #include "paths/SimdPath.h"
+#include "read/LineSpans.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the kernels need of a layout, prepared once. Boundaries past byte or character 64 are
 // stored as 64: a record of at most 64 bytes ends before them either way.
@@ -41,14 +43,21 @@ struct FastShape {
     uint64_t splitBoundaries = 0; // bytes counted: bit b for a boundary at byte b (1..63)
 };
 
-// Composes `record` (its whole length `recordBytes`) onto `out` and sets `warnings` to what its
-// shape draws; false, leaving both alone, when the record is longer than the kernel takes.
-using FastKernel = bool (*)(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                            Warnings &warnings);
+// The kernels of a vector path. `record` composes `record` (its whole length `recordBytes`) onto
+// `out` and sets `warnings` to what its shape draws; false, leaving both alone, when the record is
+// longer than the kernel takes. `lines` composes every line of `lines` (none longer than the kernel
+// takes) onto `out`, each followed by CR LF, and notes where each ends in `out` (past its CR LF) in
+// `ends` and what its shape draws in `warnings`, using `scratch` as it likes.
+struct FastKernels {
+    bool (*record)(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
+                   Warnings &warnings) = nullptr;
+    void (*lines)(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
+                  size_t *ends, Warnings *warnings) = nullptr;
+};
 
-// The kernel of vector path `path`, or none for paths without one (plain, SSE2) or a processor
+// The kernels of vector path `path`, or none for paths without them (plain, SSE2) or a processor
 // that lacks the path.
-FastKernel fastKernelFor(SimdPath path);
+FastKernels fastKernelsFor(SimdPath path);
 
 class FastRoute {
 public:
@@ -56,15 +65,21 @@ public:
     // when the layout or the processor is not one it serves.
     static std::optional<FastRoute> prepare(const ComposePlan &plan, const RecordChecks *checks,
                                             const OutputOptions &options, std::string_view delimiter,
-                                            FastKernel kernel = fastKernelFor(simdPath()));
+                                            FastKernels kernels = fastKernelsFor(simdPath()));
 
     bool append(std::string_view record, size_t recordBytes, std::string &out, Warnings &warnings) const
     {
-        return kernel_(shape_, record, recordBytes, out, warnings);
+        return kernels_.record(shape_, record, recordBytes, out, warnings);
+    }
+    // Every line of `lines`, none longer than FastShape::MaxBytes as kept (see FastKernels).
+    void appendLines(const LineSpans &lines, std::string &out, size_t *ends, Warnings *warnings)
+    {
+        kernels_.lines(shape_, lines, scratch_, out, ends, warnings);
     }
 
 private:
-    FastRoute(FastShape shape, FastKernel kernel) : shape_(std::move(shape)), kernel_(kernel) {}
+    FastRoute(FastShape shape, FastKernels kernels) : shape_(std::move(shape)), kernels_(kernels) {}
     FastShape shape_;
-    FastKernel kernel_;
+    FastKernels kernels_;
+    std::vector<char> scratch_; // the lines in making
 };

@@ -43,13 +43,9 @@ inline void addMasks(const FastShape &shape, const char *block, size_t at, ByteM
                         << at;
 }
 
-} // namespace
-
-bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                Warnings &warnings)
+char *composeLine(const FastShape &shape, std::string_view record, size_t recordBytes, char *to, Warnings &warnings)
 {
     const size_t size = record.size();
-    if (size > FastShape::MaxBytes) return false;
     alignas(64) char block[2 * FastShape::MaxBytes] = {};
     std::memcpy(block, record.data(), size);
     ByteMasks masks{};
@@ -77,14 +73,27 @@ bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBy
         columnBegins[i] = offsets[shape.columnFirst[i]];
         columnLengths[i] = uint8_t(offsets[shape.columnLast[i]] - columnBegins[i]);
     }
-    appendColumns(
+    return writeColumns(
         shape, record.data(), columnBegins, columnLengths, masks, warnings,
         [&block](char *to, size_t begin, size_t) {
             std::memcpy(to, block + begin, 32);
             std::memcpy(to + 32, block + begin + 32, 32);
         },
-        out);
-    return true;
+        to);
+}
+
+} // namespace
+
+bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
+                  Warnings &warnings)
+{
+    return appendRecord<composeLine>(shape, record, recordBytes, out, warnings);
+}
+
+void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
+                 size_t *ends, Warnings *warnings)
+{
+    appendLines<composeLine>(shape, lines, scratch, out, ends, warnings);
 }
 
 #if defined(__clang__)

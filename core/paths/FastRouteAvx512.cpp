@@ -22,13 +22,9 @@ uint64_t bytesBetween(__m512i bytes, uint8_t low, uint8_t high)
                                   _mm512_set1_epi8(char(high - low)));
 }
 
-} // namespace
-
-bool avx512Kernel(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                  Warnings &warnings)
+char *composeLine(const FastShape &shape, std::string_view record, size_t recordBytes, char *to, Warnings &warnings)
 {
     const size_t size = record.size();
-    if (size > FastShape::MaxBytes) return false;
     ByteMasks masks{};
     masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(size));
     const __m512i bytes = _mm512_maskz_loadu_epi8(masks.inRecord, record.data());
@@ -73,13 +69,29 @@ bool avx512Kernel(const FastShape &shape, std::string_view record, size_t record
     _mm512_store_si512(columnBegins, begins);
     _mm512_store_si512(columnLengths, lengths);
     const char *const from = record.data();
-    appendColumns(
+    return writeColumns(
         shape, record.data(), columnBegins, columnLengths, masks, warnings,
         [from](char *to, size_t begin, size_t length) {
-            _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(_bzhi_u64(~uint64_t(0), unsigned(length)), from + begin));
+            const __mmask64 taken = _bzhi_u64(~uint64_t(0), unsigned(length));
+            // Most pieces are short: the narrower move is the cheaper one.
+            if (length <= 32) _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), _mm256_maskz_loadu_epi8(__mmask32(taken), from + begin));
+            else _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(taken, from + begin));
         },
-        out);
-    return true;
+        to);
+}
+
+} // namespace
+
+bool avx512Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
+                  Warnings &warnings)
+{
+    return appendRecord<composeLine>(shape, record, recordBytes, out, warnings);
+}
+
+void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
+                 size_t *ends, Warnings *warnings)
+{
+    appendLines<composeLine>(shape, lines, scratch, out, ends, warnings);
 }
 
 #if defined(__clang__)

@@ -15,8 +15,12 @@
 #endif
 
 #if defined(__x86_64__) && defined(__GNUC__)
-bool avx512Kernel(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
+bool avx512Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
                   Warnings &warnings);
-bool avx2Kernel(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
+void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
+                 size_t *ends, Warnings *warnings);
+bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
                 Warnings &warnings);
+void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
+                 size_t *ends, Warnings *warnings);
 #endif

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -56,22 +57,24 @@ Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t 
     return found;
 }
 
-// The bytes of the record that call for quotes.
-// Appends the columns of `record`, column i `lengths[i]` bytes from byte `begins[i]` on, typed,
-// trimmed and quoted as the shape says, joined by the delimiter; adds the values' warnings to
-// `warnings`. `copyColumn(to, begin, length)` may write up to 64 bytes at `to`: the line is given
-// room for the longest it can be, then cut to what it took.
-template <class CopyColumn> void appendColumns(const FastShape &shape, const char *record, const uint8_t *begins,
+// Writes the columns of `record` from `to` on, column i `lengths[i]` bytes from byte `begins[i]`
+// on, typed, trimmed and quoted as the shape says, joined by the delimiter; returns the end of
+// the line and adds the values' warnings to `warnings`. `copyColumn(to, begin, length)` may write
+// up to 64 bytes at `to`: there must be room for lineRoom and WideMoveRoom bytes.
+template <class CopyColumn> char *writeColumns(const FastShape &shape, const char *record, const uint8_t *begins,
                                                const uint8_t *lengths, const ByteMasks &marks, Warnings &warnings,
-                                               CopyColumn copyColumn, std::string &out)
+                                               CopyColumn copyColumn, char *to)
 {
-    const size_t count = shape.columnCount, at = out.size();
-    // A quoted column gains its two quotes and a second '"' for each of its own (columns may
-    // repeat or overlap: each may hold every '"' of the record).
-    out.resize(at + count * (shape.columnRoom + 3 + size_t(std::popcount(marks.quotes))));
-    char *const start = out.data() + at;
-    char *to = start;
     const char delimiter = shape.delimiter;
+    const size_t count = shape.columnCount;
+    if (!shape.typedPlan && !shape.trim && !shape.quote) { // the usual line: pieces as cut
+        for (size_t i = 0; i < count; ++i) {
+            copyColumn(to, begins[i], lengths[i]);
+            to += lengths[i];
+            *to++ = delimiter;
+        }
+        return to - 1;
+    }
     char typedRoom[FastShape::MaxTypedRoom];
     for (size_t i = 0; i < count; ++i) {
         const size_t begin = begins[i], length = lengths[i];
@@ -98,9 +101,55 @@ template <class CopyColumn> void appendColumns(const FastShape &shape, const cha
             to += column.size();
             if (quoted) *to++ = '"';
         }
-        *to++ = delimiter; // the last one is cut off below
+        *to++ = delimiter;
     }
-    out.resize(at + size_t(to - start) - 1);
+    return to - 1; // without the last delimiter
+}
+
+// The most the line of a record of `size` bytes can take: each column its piece (or value), two
+// quotes, a second '"' for each of the record's (columns may repeat: each may hold every one) and
+// a delimiter; and a line end.
+inline size_t lineRoom(const FastShape &shape, size_t size)
+{
+    const size_t column = shape.typedPlan ? shape.columnRoom : std::min(shape.columnRoom, size);
+    return shape.columnCount * (column + 3 + (shape.quote ? size : 0)) + 2;
+}
+// Room past the last line for the last column's wide move.
+constexpr size_t WideMoveRoom = 64;
+
+// A kernel's two entries around its `composeLine(shape, record, recordBytes, to, warnings)`, which
+// writes the line of a record of at most 64 bytes from `to` on, returns its end and sets
+// `warnings`.
+template <auto composeLine>
+bool appendRecord(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
+                  Warnings &warnings)
+{
+    if (record.size() > FastShape::MaxBytes) return false;
+    const size_t at = out.size();
+    out.resize(at + lineRoom(shape, record.size()) + WideMoveRoom);
+    const char *const end = composeLine(shape, record, recordBytes, out.data() + at, warnings);
+    out.resize(size_t(end - out.data()));
+    return true;
+}
+
+// The lines are written in `scratch`, then appended: a string is only made longer by filling.
+template <auto composeLine>
+void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
+                 size_t *ends, Warnings *warnings)
+{
+    size_t room = WideMoveRoom;
+    for (size_t i = 0; i < lines.count; ++i) room += lineRoom(shape, lines.kept[i]);
+    if (scratch.size() < room) scratch.resize(room);
+    char *const start = scratch.data();
+    char *to = start;
+    const size_t at = out.size();
+    for (size_t i = 0; i < lines.count; ++i) {
+        to = composeLine(shape, lines.line(i), lines.bytes[i], to, warnings[i]);
+        *to++ = '\r';
+        *to++ = '\n';
+        ends[i] = at + size_t(to - start);
+    }
+    out.append(start, size_t(to - start));
 }
 
 } // namespace

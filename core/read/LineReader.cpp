@@ -191,6 +191,35 @@ bool LineReader::nextLine(std::string_view &line)
     }
 }
 
+size_t LineReader::nextLines(LineSpans &lines, size_t mostKept)
+{
+    lines.base = buffer_.data();
+    lines.count = 0;
+    if (recordLength_) return 0;
+    const char *const base = buffer_.data();
+    size_t from = begin_;
+    while (lines.count < LineSpans::Most) {
+        const char *stop = findLineEnd(base + from, base + end_);
+        if (stop == base + end_ || (*stop == '\r' && stop + 1 == base + end_ && !atEnd_)) break;
+        const size_t bytes = size_t(stop - base) - from;
+        const size_t kept = keep_ > 0 && bytes > keep_ ? keep_ : bytes;
+        if (kept > mostKept) break;
+        size_t next = from + bytes + 1;
+        if (*stop == '\r' && next < end_ && base[next] == '\n') ++next;
+        lines.begins[lines.count] = from;
+        lines.kept[lines.count] = kept;
+        lines.bytes[lines.count++] = bytes;
+        consumed_ += next - from;
+        from = next;
+    }
+    if (lines.count > 0) {
+        lastLineBytes_ = lines.bytes[lines.count - 1];
+        lastLineCut_ = lines.kept[lines.count - 1] < lastLineBytes_;
+        begin_ = from;
+    }
+    return lines.count;
+}
+
 bool LineReader::handOut(std::string_view &line, size_t from, size_t to, size_t next)
 {
     lastLineCut_ = skippedInLine_ > 0 || (keep_ > 0 && to - from > keep_);

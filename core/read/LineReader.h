@@ -10,6 +10,8 @@
 // read, and a file that ends before that size was cut short under the reader.
 // The name "-" reads standard input.
 
+#include "read/LineSpans.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -63,6 +65,11 @@ public:
     // file. Throws CoreError (FileRead, FileShrank when the file became shorter than what was
     // read, EmptyPipe, ReadStopped).
     bool next(std::string_view &line) { return recordLength_ ? nextRecord(line) : nextLine(line); }
+    // By lines: the next lines as next() would hand them out one by one, as many as were read
+    // whole (at most LineSpans::Most), up to the first whose kept bytes pass `mostKept`; valid
+    // until a later call. Reads nothing: none when the next line is not whole in what was read
+    // (next() takes it), and always none for records of a length.
+    size_t nextLines(LineSpans &lines, size_t mostKept);
 
     // Bytes consumed so far, line ends included.
     unsigned long long consumed() const { return consumed_; }

@@ -8,6 +8,7 @@
 #include "write/OutputWriter.h"
 #include "compose/RecordSelection.h"
 #include "paths/FastRoute.h"
+#include "read/LineSpans.h"
 #include "write/WorkbookWriter.h"
 
 #include <algorithm>
@@ -44,6 +45,23 @@ struct Target {
         if (workbook) return workbook->setHeader(headerNames(layout));
         writer.startFilesWith(startsSource ? outputFileStart(layout, delimiter) : std::string());
         if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
+    }
+
+    // Whether the records the fast route takes may come many at a time: every one selected, and
+    // lines rather than rows.
+    bool takesLines() const { return fast && selection->selectsEvery(); }
+
+    // Adds the lines of `lines`, none longer than the fast route takes, from record `firstRecord`
+    // on, noting what each draws in `warnings`.
+    void appendLines(const LineSpans &lines, int32_t firstRecord, Warnings *warnings)
+    {
+        writer.appendLines(firstRecord, lines.count, [&](std::string &out, size_t *ends) {
+            fast->appendLines(lines, out, ends, warnings);
+        });
+        counts.converted += int32_t(lines.count);
+        anyOutput = true;
+        for (size_t i = 0; i < lines.count; ++i)
+            if (warnings[i]) countWarnings(warnings[i], firstRecord + int32_t(i));
     }
 
     // Adds the record's line or row and sets `warnings` to what the record draws (`recordBytes`
@@ -250,45 +268,69 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         }
     };
 
+    // One layout writing lines of every record, none kept aside: the lines the reader has whole
+    // go to the fast route many at a time.
+    const bool manyAtATime = targets.size() == 1 && !environment.strict && !rejects;
+    LineSpans lines;
+    Warnings lineWarnings[LineSpans::Most];
+    const auto nextLines = [&]() -> size_t {
+        if (!manyAtATime || !first.takesLines() ||
+            recordsRead > std::numeric_limits<int32_t>::max() - int32_t(LineSpans::Most))
+            return 0;
+        return reader.nextLines(lines, FastShape::MaxBytes);
+    };
+
     try {
-        while (readRecord()) {
-            // Each layout converts at most the records read, so this count bounds theirs too.
-            if (recordsRead == std::numeric_limits<int32_t>::max()) throw CoreError::countOverflow();
-            ++recordsRead;
-            Warnings recordWarnings = 0;
-            if (environment.strict) {
-                // Every layout's line is composed before any is written: a warning leaves none.
+        for (;;) {
+            int32_t recordsTaken = 1;
+            if (const size_t count = nextLines()) {
+                recordsTaken = int32_t(count);
+                record = lines.line(count - 1);
+                recordValid = true;
+                const int32_t firstRecord = recordsRead + 1;
+                recordsRead += recordsTaken;
+                first.appendLines(lines, firstRecord, lineWarnings);
+            } else {
+                if (!readRecord()) break;
+                // Each layout converts at most the records read, so this count bounds theirs too.
+                if (recordsRead == std::numeric_limits<int32_t>::max()) throw CoreError::countOverflow();
+                ++recordsRead;
+                Warnings recordWarnings = 0;
+                if (environment.strict) {
+                    // Every layout's line is composed before any is written: a warning leaves none.
+                    for (const std::unique_ptr<Target> &target : targets) {
+                        if (!target->selection->selects(record)) continue;
+                        strictLine.clear();
+                        size_t undecodable = 0;
+                        target->plan->compose(record, target->delimiter, strictLine, undecodable);
+                        const Warnings warnings = target->warningsOf(record, reader.lastLineBytes());
+                        if (!warnings) continue;
+                        if (rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
+                        throw CoreError::recordWarning(firstWarning(warnings));
+                    }
+                }
                 for (const std::unique_ptr<Target> &target : targets) {
-                    if (!target->selection->selects(record)) continue;
-                    strictLine.clear();
+                    if (!target->selection->selects(record)) {
+                        ++target->counts.notSelected;
+                        continue;
+                    }
                     size_t undecodable = 0;
-                    target->plan->compose(record, target->delimiter, strictLine, undecodable);
-                    const Warnings warnings = target->warningsOf(record, reader.lastLineBytes());
-                    if (!warnings) continue;
-                    if (rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
-                    throw CoreError::recordWarning(firstWarning(warnings));
+                    Warnings warnings = 0;
+                    if (target->append(record, reader.lastLineBytes(), recordsRead, undecodable, warnings))
+                        target->anyOutput = true;
+                    ++target->counts.converted;
+                    if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
+                    if (warnings) {
+                        target->countWarnings(warnings, recordsRead);
+                        recordWarnings |= warnings;
+                    }
                 }
+                if (recordWarnings && rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
             }
-            for (const std::unique_ptr<Target> &target : targets) {
-                if (!target->selection->selects(record)) {
-                    ++target->counts.notSelected;
-                    continue;
-                }
-                size_t undecodable = 0;
-                Warnings warnings = 0;
-                if (target->append(record, reader.lastLineBytes(), recordsRead, undecodable, warnings))
-                    target->anyOutput = true;
-                ++target->counts.converted;
-                if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
-                if (warnings) {
-                    target->countWarnings(warnings, recordsRead);
-                    recordWarnings |= warnings;
-                }
-            }
-            if (recordWarnings && rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
             pausedAfterLast = false;
 
-            if (++recordsSinceCheck < RecordsBetweenClockChecks &&
+            recordsSinceCheck += recordsTaken;
+            if (recordsSinceCheck < RecordsBetweenClockChecks &&
                 reader.consumed() - bytesAtCheck < BytesBetweenClockChecks)
                 continue;
             recordsSinceCheck = 0;

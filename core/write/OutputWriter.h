@@ -52,6 +52,25 @@ public:
         return true;
     }
 
+    // Lets `compose(std::string &out, size_t *ends)` append the lines of `count` source records
+    // from `firstRecord` on straight to the buffer, each ending in CR LF, noting in ends[i] where
+    // line i ends in `out`, past its CR LF. When it throws, nothing is added.
+    template <class Compose> void appendLines(int32_t firstRecord, size_t count, Compose &&compose)
+    {
+        const size_t start = buffer_.size(), linesBefore = lineEnds_.size();
+        lineEnds_.resize(linesBefore + count);
+        try {
+            compose(buffer_, lineEnds_.data() + linesBefore);
+        } catch (...) {
+            buffer_.resize(start);
+            lineEnds_.resize(linesBefore);
+            throw;
+        }
+        if (start == 0 || firstRecord != lastRecord_ + 1) runs_.push_back({linesBefore, firstRecord});
+        lastRecord_ = firstRecord + int32_t(count) - 1;
+        if (buffer_.size() >= FlushThreshold) flush();
+    }
+
     // The last line added (without CR LF), also after it was flushed; valid until the next add.
     std::string_view lastLine() const
     {
