@@ -43,7 +43,10 @@ inline void addMasks(const FastShape &shape, const char *block, size_t at, ByteM
                         << at;
 }
 
-char *composeLine(const FastShape &shape, std::string_view record, size_t recordBytes, char *to, Warnings &warnings)
+// Each column's start and length in the record, in output order, and what calls for quotes.
+template <bool>
+void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes, LocatedColumns &located,
+                   Warnings &warnings)
 {
     const size_t size = record.size();
     alignas(64) char block[2 * FastShape::MaxBytes] = {};
@@ -54,7 +57,8 @@ char *composeLine(const FastShape &shape, std::string_view record, size_t record
     addMasks(shape, block, 32, masks);
     // Bytes past the record are zeros: neither lead, trail, line end, user-defined nor a quote
     // mark (a delimiter 0 is cut off by inRecord).
-    masks.quoteMarks &= masks.inRecord;
+    located.quotes = masks.quotes;
+    located.quoteMarks = masks.quoteMarks & masks.inRecord;
     const uint64_t starts = characterStarts(masks);
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     uint8_t offsets[64];
@@ -68,32 +72,33 @@ char *composeLine(const FastShape &shape, std::string_view record, size_t record
     } else {
         for (size_t i = 0; i < shape.boundaryCount; ++i) offsets[i] = std::min(shape.boundaries[i], uint8_t(size));
     }
-    uint8_t columnBegins[64], columnLengths[64];
     for (size_t i = 0; i < shape.columnCount; ++i) {
-        columnBegins[i] = offsets[shape.columnFirst[i]];
-        columnLengths[i] = uint8_t(offsets[shape.columnLast[i]] - columnBegins[i]);
+        located.begins[i] = offsets[shape.columnFirst[i]];
+        located.lengths[i] = uint8_t(offsets[shape.columnLast[i]] - located.begins[i]);
     }
-    return writeColumns(
-        shape, record.data(), columnBegins, columnLengths, masks, warnings,
-        [&block](char *to, size_t begin, size_t) {
-            std::memcpy(to, block + begin, 32);
-            std::memcpy(to + 32, block + begin + 32, 32);
-        },
-        to);
+}
+
+// Padded: two moves of 32 bytes; else the piece's own bytes.
+template <bool Padded> void copyColumn(char *to, const char *from, size_t length)
+{
+    if (!Padded) return (void)std::memcpy(to, from, length);
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(to + 32),
+                        _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + 32)));
 }
 
 } // namespace
 
 bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                  Warnings &warnings)
+                Warnings &warnings)
 {
-    return appendRecord<composeLine>(shape, record, recordBytes, out, warnings);
+    return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings);
 }
 
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                 size_t *ends, Warnings *warnings)
+               size_t *ends, Warnings *warnings)
 {
-    appendLines<composeLine>(shape, lines, scratch, out, ends, warnings);
+    appendLines<locateColumns<true>, copyColumn<true>>(shape, lines, scratch, out, ends, warnings);
 }
 
 #if defined(__clang__)

@@ -22,12 +22,16 @@ uint64_t bytesBetween(__m512i bytes, uint8_t low, uint8_t high)
                                   _mm512_set1_epi8(char(high - low)));
 }
 
-char *composeLine(const FastShape &shape, std::string_view record, size_t recordBytes, char *to, Warnings &warnings)
+// Each column's start and length in the record, in output order, and what calls for quotes.
+template <bool Padded>
+void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes, LocatedColumns &located,
+                   Warnings &warnings)
 {
     const size_t size = record.size();
     ByteMasks masks{};
     masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(size));
-    const __m512i bytes = _mm512_maskz_loadu_epi8(masks.inRecord, record.data());
+    const __m512i bytes =
+        Padded ? _mm512_loadu_si512(record.data()) : _mm512_maskz_loadu_epi8(masks.inRecord, record.data());
     masks.lead = (bytesBetween(bytes, 0x81, 0x9F) | bytesBetween(bytes, 0xE0, 0xFC)) & masks.inRecord;
     masks.trail =
         bytesBetween(bytes, 0x40, 0xFC) & ~_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(0x7F)) & masks.inRecord;
@@ -41,6 +45,8 @@ char *composeLine(const FastShape &shape, std::string_view record, size_t record
         masks.quoteMarks = (_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(shape.delimiter)) & masks.inRecord) |
                            masks.quotes | masks.lineEnds;
     }
+    located.quotes = masks.quotes;
+    located.quoteMarks = masks.quoteMarks;
     warnings = 0;
     if (shape.checked) {
         masks.userDefined = bytesBetween(bytes, 0xF0, 0xF9) & masks.inRecord;
@@ -61,23 +67,20 @@ char *composeLine(const FastShape &shape, std::string_view record, size_t record
     } else {
         offsets = _mm512_min_epu8(boundaries, sizes);
     }
-    // Each column's start and length, in output order.
-    const __m512i begins = _mm512_maskz_permutexvar_epi8(~__mmask64(0), _mm512_load_si512(shape.columnFirst), offsets);
-    const __m512i lengths = _mm512_sub_epi8(
-        _mm512_maskz_permutexvar_epi8(~__mmask64(0), _mm512_load_si512(shape.columnLast), offsets), begins);
-    alignas(64) uint8_t columnBegins[64], columnLengths[64];
-    _mm512_store_si512(columnBegins, begins);
-    _mm512_store_si512(columnLengths, lengths);
-    const char *const from = record.data();
-    return writeColumns(
-        shape, record.data(), columnBegins, columnLengths, masks, warnings,
-        [from](char *to, size_t begin, size_t length) {
-            const __mmask64 taken = _bzhi_u64(~uint64_t(0), unsigned(length));
-            // Most pieces are short: the narrower move is the cheaper one.
-            if (length <= 32) _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), _mm256_maskz_loadu_epi8(__mmask32(taken), from + begin));
-            else _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(taken, from + begin));
-        },
-        to);
+    const __m512i begins = _mm512_permutexvar_epi8(_mm512_load_si512(shape.columnFirst), offsets);
+    const __m512i ends = _mm512_permutexvar_epi8(_mm512_load_si512(shape.columnLast), offsets);
+    _mm512_store_si512(located.begins, begins);
+    _mm512_store_si512(located.lengths, _mm512_sub_epi8(ends, begins));
+}
+
+// One load and one store; most pieces are short, and the narrower move is the cheaper one.
+template <bool Padded> void copyColumn(char *to, const char *from, size_t length)
+{
+    const __mmask64 taken = Padded ? ~__mmask64(0) : _bzhi_u64(~uint64_t(0), unsigned(length));
+    if (length <= 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), _mm256_maskz_loadu_epi8(__mmask32(taken), from));
+    else
+        _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(taken, from));
 }
 
 } // namespace
@@ -85,13 +88,13 @@ char *composeLine(const FastShape &shape, std::string_view record, size_t record
 bool avx512Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
                   Warnings &warnings)
 {
-    return appendRecord<composeLine>(shape, record, recordBytes, out, warnings);
+    return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings);
 }
 
 void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                  size_t *ends, Warnings *warnings)
 {
-    appendLines<composeLine>(shape, lines, scratch, out, ends, warnings);
+    appendLines<locateColumns<true>, copyColumn<true>>(shape, lines, scratch, out, ends, warnings);
 }
 
 #if defined(__clang__)

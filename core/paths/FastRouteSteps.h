@@ -57,19 +57,27 @@ Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t 
     return found;
 }
 
-// Writes the columns of `record` from `to` on, column i `lengths[i]` bytes from byte `begins[i]`
-// on, typed, trimmed and quoted as the shape says, joined by the delimiter; returns the end of
-// the line and adds the values' warnings to `warnings`. `copyColumn(to, begin, length)` may write
-// up to 64 bytes at `to`: there must be room for lineRoom and WideMoveRoom bytes.
-template <class CopyColumn> char *writeColumns(const FastShape &shape, const char *record, const uint8_t *begins,
-                                               const uint8_t *lengths, const ByteMasks &marks, Warnings &warnings,
-                                               CopyColumn copyColumn, char *to)
+// Where a line's columns lie in its record, in output order, and what in it calls for quotes.
+struct LocatedColumns {
+    alignas(64) uint8_t begins[64];
+    alignas(64) uint8_t lengths[64];
+    uint64_t quotes;     // as ByteMasks has them
+    uint64_t quoteMarks;
+};
+
+// Writes the columns of `record` from `to` on, typed, trimmed and quoted as the shape says,
+// joined by the delimiter; returns the end of the line and adds the values' warnings to
+// `warnings`. `copyColumn(to, from, length)` may write up to 64 bytes at `to`: there must be room
+// for lineRoom and WideMoveRoom bytes.
+template <class CopyColumn> char *writeColumns(const FastShape &shape, const char *record, const LocatedColumns &located,
+                                               Warnings &warnings, CopyColumn copyColumn, char *to)
 {
+    const uint8_t *const begins = located.begins, *const lengths = located.lengths;
     const char delimiter = shape.delimiter;
     const size_t count = shape.columnCount;
     if (!shape.typedPlan && !shape.trim && !shape.quote) { // the usual line: pieces as cut
         for (size_t i = 0; i < count; ++i) {
-            copyColumn(to, begins[i], lengths[i]);
+            copyColumn(to, record + begins[i], lengths[i]);
             to += lengths[i];
             *to++ = delimiter;
         }
@@ -80,7 +88,7 @@ template <class CopyColumn> char *writeColumns(const FastShape &shape, const cha
         const size_t begin = begins[i], length = lengths[i];
         std::string_view column(record + begin, length);
         // What calls for quotes is no blank: it stays in the trimmed column.
-        bool quoted = length > 0 && _bzhi_u64(marks.quoteMarks >> begin, unsigned(length)) != 0;
+        bool quoted = length > 0 && _bzhi_u64(located.quoteMarks >> begin, unsigned(length)) != 0;
         bool inRecord = true; // else a value written in typedRoom
         if (shape.typedPlan) {
             const std::string_view value = shape.typedPlan->typedValue(i, column, typedRoom, warnings);
@@ -96,7 +104,7 @@ template <class CopyColumn> char *writeColumns(const FastShape &shape, const cha
             to = writeColumn(column, OutputOptions{.quote = true}, std::string_view(&delimiter, 1), to, undecodable);
         } else {
             if (quoted) *to++ = '"';
-            if (inRecord) copyColumn(to, size_t(column.data() - record), column.size());
+            if (inRecord) copyColumn(to, column.data(), column.size());
             else std::memcpy(to, column.data(), column.size());
             to += column.size();
             if (quoted) *to++ = '"';
@@ -117,23 +125,31 @@ inline size_t lineRoom(const FastShape &shape, size_t size)
 // Room past the last line for the last column's wide move.
 constexpr size_t WideMoveRoom = 64;
 
-// A kernel's two entries around its `composeLine(shape, record, recordBytes, to, warnings)`, which
-// writes the line of a record of at most 64 bytes from `to` on, returns its end and sets
-// `warnings`.
-template <auto composeLine>
+// A kernel's two entries around its `locateColumns<Padded>(shape, record, recordBytes, located,
+// warnings)`, which finds the columns of a record of at most 64 bytes and sets `warnings` to what
+// its shape draws, and its `copyColumn<Padded>`. Padded: the 64 bytes from any byte of the record
+// on may be read (see LineReader), though only the record's count.
+template <auto copyColumn>
+constexpr auto copyBy = [](char *to, const char *from, size_t length) { copyColumn(to, from, length); };
+
+template <auto locateColumns, auto copyColumn>
 bool appendRecord(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
                   Warnings &warnings)
 {
     if (record.size() > FastShape::MaxBytes) return false;
+    LocatedColumns located;
+    locateColumns(shape, record, recordBytes, located, warnings);
     const size_t at = out.size();
     out.resize(at + lineRoom(shape, record.size()) + WideMoveRoom);
-    const char *const end = composeLine(shape, record, recordBytes, out.data() + at, warnings);
+    const char *const end = writeColumns(shape, record.data(), located, warnings, copyBy<copyColumn>, out.data() + at);
     out.resize(size_t(end - out.data()));
     return true;
 }
 
-// The lines are written in `scratch`, then appended: a string is only made longer by filling.
-template <auto composeLine>
+// The lines are located a group at a time, then written: no line's locating waits for the line
+// before it to be written. They are written in `scratch`, then appended, as a string is only made
+// longer by filling.
+template <auto locateColumns, auto copyColumn>
 void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                  size_t *ends, Warnings *warnings)
 {
@@ -143,11 +159,19 @@ void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<cha
     char *const start = scratch.data();
     char *to = start;
     const size_t at = out.size();
-    for (size_t i = 0; i < lines.count; ++i) {
-        to = composeLine(shape, lines.line(i), lines.bytes[i], to, warnings[i]);
-        *to++ = '\r';
-        *to++ = '\n';
-        ends[i] = at + size_t(to - start);
+    constexpr size_t Group = 32;
+    LocatedColumns located[Group];
+    for (size_t first = 0; first < lines.count; first += Group) {
+        const size_t last = std::min(first + Group, lines.count);
+        for (size_t i = first; i < last; ++i)
+            locateColumns(shape, lines.line(i), lines.bytes[i], located[i - first], warnings[i]);
+        for (size_t i = first; i < last; ++i) {
+            to = writeColumns(shape, lines.base + lines.begins[i], located[i - first], warnings[i],
+                              copyBy<copyColumn>, to);
+            *to++ = '\r';
+            *to++ = '\n';
+            ends[i] = at + size_t(to - start);
+        }
     }
     out.append(start, size_t(to - start));
 }

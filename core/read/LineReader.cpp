@@ -51,7 +51,7 @@ const char *findLineEnd(const char *from, const char *to)
 }
 } // namespace
 
-LineReader::LineReader(const std::string &path, PipeOpen pipeOpen) : path_(path), buffer_(ChunkSize)
+LineReader::LineReader(const std::string &path, PipeOpen pipeOpen) : path_(path), buffer_(ChunkSize + LineSpans::ReadablePast)
 {
     if (isStandardStream(path)) {
         fd_ = STDIN_FILENO;
@@ -93,14 +93,17 @@ bool LineReader::fill()
         // stays where it is until the call after it has returned, even when that call finds
         // only the end of the file.
         const size_t unread = end_ - begin_;
-        if (spare_.size() < unread + ChunkSize) spare_.resize(unread + ChunkSize);
+        if (spare_.size() < unread + ChunkSize + LineSpans::ReadablePast)
+            spare_.resize(unread + ChunkSize + LineSpans::ReadablePast);
         std::memcpy(spare_.data(), buffer_.data() + begin_, unread);
         buffer_.swap(spare_);
         end_ = unread;
         begin_ = 0;
     }
-    if (buffer_.size() - end_ < ChunkSize / 2) buffer_.resize(buffer_.size() * 2); // a long line
-    size_t room = buffer_.size() - end_;
+    // Bytes past the room for reading are there only to be read past a line's end.
+    const size_t capacity = buffer_.size() - LineSpans::ReadablePast;
+    if (capacity - end_ < ChunkSize / 2) buffer_.resize(capacity * 2 + LineSpans::ReadablePast); // a long line
+    size_t room = buffer_.size() - LineSpans::ReadablePast - end_;
     if (sizeAtOpen_ > 0) room = size_t(std::min<unsigned long long>(room, sizeAtOpen_ - bytesRead_));
     if (bytesRead_ >= readCap_ && (sizeAtOpen_ == 0 || bytesRead_ < sizeAtOpen_)) {
         capped_ = atEnd_ = true;

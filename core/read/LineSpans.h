@@ -6,6 +6,9 @@
 
 struct LineSpans {
     static constexpr size_t Most = 256;
+    // Bytes from any byte of a line on that may be read (past its end, they mean nothing), so that
+    // a line is read in wide loads.
+    static constexpr size_t ReadablePast = 64;
     const char *base = nullptr;
     size_t count = 0;
     size_t begins[Most]; // of each line, from base
