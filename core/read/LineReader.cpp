@@ -2,6 +2,7 @@
 
 #include "errors/CoreError.h"
 #include "run/RunInterrupt.h"
+#include "paths/LineListing.h"
 #include "paths/SimdPath.h"
 #include "read/StandardStream.h"
 
@@ -199,26 +200,13 @@ size_t LineReader::nextLines(LineSpans &lines, size_t mostKept)
     lines.base = buffer_.data();
     lines.count = 0;
     if (recordLength_) return 0;
-    const char *const base = buffer_.data();
-    size_t from = begin_;
-    while (lines.count < LineSpans::Most) {
-        const char *stop = findLineEnd(base + from, base + end_);
-        if (stop == base + end_ || (*stop == '\r' && stop + 1 == base + end_ && !atEnd_)) break;
-        const size_t bytes = size_t(stop - base) - from;
-        const size_t kept = keep_ > 0 && bytes > keep_ ? keep_ : bytes;
-        if (kept > mostKept) break;
-        size_t next = from + bytes + 1;
-        if (*stop == '\r' && next < end_ && base[next] == '\n') ++next;
-        lines.begins[lines.count] = from;
-        lines.kept[lines.count] = kept;
-        lines.bytes[lines.count++] = bytes;
-        consumed_ += next - from;
-        from = next;
-    }
+    static const LineLister listLines = lineListerFor(simdPath());
+    const size_t next = listLines(buffer_.data(), begin_, end_, atEnd_, keep_, mostKept, lines);
     if (lines.count > 0) {
         lastLineBytes_ = lines.bytes[lines.count - 1];
         lastLineCut_ = lines.kept[lines.count - 1] < lastLineBytes_;
-        begin_ = from;
+        consumed_ += next - begin_;
+        begin_ = next;
     }
     return lines.count;
 }

@@ -101,7 +101,7 @@ public:
     const std::string &path() const { return path_; }
 
 private:
-    static constexpr size_t FlushThreshold = 1 << 20;
+    static constexpr size_t FlushThreshold = 1 << 17;
     void writeBuffer(); // opening the file first if need be
     void open();
     void close();

@@ -1,0 +1,57 @@
+#include "paths/LineListing.h"
+
+#include "paths/LineListingSteps.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#if defined(__x86_64__) && defined(__GNUC__)
+size_t listLinesAvx2(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t mostKept,
+                     LineSpans &lines);
+size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t mostKept,
+                       LineSpans &lines);
+#endif
+
+namespace {
+
+uint64_t plainLineEndBits(const char *at, uint64_t &carriageReturns)
+{
+    uint64_t bits = 0;
+    carriageReturns = 0;
+    for (unsigned i = 0; i < 64; ++i) {
+        if (at[i] == '\r') carriageReturns |= uint64_t(1) << i;
+        if (at[i] == '\r' || at[i] == '\n') bits |= uint64_t(1) << i;
+    }
+    return bits;
+}
+
+#if defined(__SSE2__)
+uint64_t sse2LineEndBits(const char *at, uint64_t &carriageReturns)
+{
+    uint64_t bits = 0;
+    carriageReturns = 0;
+    for (unsigned i = 0; i < 64; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(at + i));
+        const __m128i cr = _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\r'));
+        carriageReturns |= uint64_t(unsigned(_mm_movemask_epi8(cr))) << i;
+        bits |= uint64_t(unsigned(_mm_movemask_epi8(_mm_or_si128(cr, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))))))
+                << i;
+    }
+    return bits;
+}
+#endif
+
+} // namespace
+
+LineLister lineListerFor(SimdPath path)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (path == SimdPath::Avx512) return listLinesAvx512;
+    if (path == SimdPath::Avx2) return listLinesAvx2;
+#endif
+#if defined(__SSE2__)
+    if (path != SimdPath::Plain) return listLines<sse2LineEndBits>;
+#endif
+    return listLines<plainLineEndBits>;
+}
