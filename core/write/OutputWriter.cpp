@@ -12,7 +12,7 @@
 
 OutputWriter::OutputWriter(std::string path, PipeOpen pipeOpen) : path_(std::move(path)), pipeOpen_(pipeOpen)
 {
-    buffer_.reserve(1 << 16);
+    filling_.bytes.reserve(FlushThreshold + (1 << 16));
 }
 
 OutputWriter::~OutputWriter()
@@ -27,25 +27,45 @@ OutputWriter::~OutputWriter()
 
 void OutputWriter::flush()
 {
-    if (!buffer_.empty()) writeBuffer();
+    handOff();
+    finishWrites();
 }
 
-void OutputWriter::writeBuffer()
+void OutputWriter::handOff()
 {
-    if (!lineEnds_.empty()) flushedLastLine_.assign(lastLine()); // the buffer holds lines, the last of them kept
+    if (filling_.bytes.empty()) return;
+    finishWrites();
+    if (!filling_.ends.empty()) flushedLastLine_.assign(lastLine()); // the buffer holds lines, the last of them kept
+    std::swap(filling_, writing_);
+    if (writesBehind_) writeBehind_.start([this] { write(writing_); });
+    else write(writing_);
+}
+
+void OutputWriter::finishWrites()
+{
+    try {
+        writeBehind_.wait();
+    } catch (const CoreError &) {
+        filling_.clear(); // lines after one that did not reach the file
+        throw;
+    }
+}
+
+void OutputWriter::write(Lines &lines)
+{
     const bool opening = fd_ < 0;
-    if (opening) open();
+    if (opening) open(lines);
     struct stat before {};
     // Standard output may be shared with other writers: what they wrote is not cut off.
     const bool sized = !toStandardOutput_ && ::fstat(fd_, &before) == 0 && S_ISREG(before.st_mode);
     size_t linesFrom = 0; // where the first line starts in the buffer
     if (opening && !fileStart_.empty() && (!sized || before.st_size == 0)) {
-        buffer_.insert(0, fileStart_);
+        lines.bytes.insert(0, fileStart_);
         linesFrom = fileStart_.size();
     }
     size_t written = 0;
-    while (written < buffer_.size()) {
-        const ssize_t put = ::write(fd_, buffer_.data() + written, buffer_.size() - written);
+    while (written < lines.bytes.size()) {
+        const ssize_t put = ::write(fd_, lines.bytes.data() + written, lines.bytes.size() - written);
         if (put > 0) {
             written += size_t(put);
             continue;
@@ -54,45 +74,47 @@ void OutputWriter::writeBuffer()
         const int failure = put < 0 ? errno : ENOSPC;
         // Cut a half-written line off again, so that the file holds whole lines only.
         const size_t wholeLines =
-            size_t(std::upper_bound(lineEnds_.begin(), lineEnds_.end(), written - std::min(written, linesFrom)) -
-                   lineEnds_.begin());
-        const size_t keep = wholeLines ? linesFrom + lineEnds_[wholeLines - 1] : 0;
+            size_t(std::upper_bound(lines.ends.begin(), lines.ends.end(), written - std::min(written, linesFrom)) -
+                   lines.ends.begin());
+        const size_t keep = wholeLines ? linesFrom + lines.ends[wholeLines - 1] : 0;
         if (sized && keep < written) (void)!::ftruncate(fd_, before.st_size + off_t(keep));
         linesWritten_ += wholeLines;
         CoreError error = CoreError::fileError(CoreError::Kind::FileWrite, path_, failure);
-        if (wholeLines < lineEnds_.size()) { // else only the file's start was lost
-            error.withRecord(recordOfLine(wholeLines));
-            noteFailedLine(wholeLines, linesFrom);
+        if (wholeLines < lines.ends.size()) { // else only the file's start was lost
+            error.withRecord(lines.recordOf(wholeLines));
+            noteFailedLine(lines, wholeLines, linesFrom);
         }
-        clearBuffer();
+        lines.clear();
         throw error;
     }
-    linesWritten_ += lineEnds_.size();
-    clearBuffer();
+    linesWritten_ += lines.ends.size();
+    lines.clear();
+    // A regular file never keeps a write waiting long: the next ones may go on behind.
+    writesBehind_ = sized;
 }
 
-void OutputWriter::noteFailedLine(size_t line, size_t linesFrom)
+void OutputWriter::noteFailedLine(const Lines &lines, size_t line, size_t linesFrom)
 {
-    const size_t begin = line ? lineEnds_[line - 1] : 0;
-    failedLine_.assign(buffer_, linesFrom + begin, lineEnds_[line] - 2 - begin);
+    const size_t begin = line ? lines.ends[line - 1] : 0;
+    failedLine_.assign(lines.bytes, linesFrom + begin, lines.ends[line] - 2 - begin);
 }
 
-void OutputWriter::clearBuffer()
+void OutputWriter::Lines::clear()
 {
-    buffer_.clear();
-    runs_.clear();
-    lineEnds_.clear();
+    bytes.clear();
+    runs.clear();
+    ends.clear();
 }
 
-int32_t OutputWriter::recordOfLine(size_t line) const
+int32_t OutputWriter::Lines::recordOf(size_t line) const
 {
-    const auto after = std::upper_bound(runs_.begin(), runs_.end(), line,
+    const auto after = std::upper_bound(runs.begin(), runs.end(), line,
                                         [](size_t wanted, const Run &run) { return wanted < run.firstLine; });
     const Run &run = *(after - 1);
     return run.firstRecord + int32_t(line - run.firstLine);
 }
 
-void OutputWriter::open()
+void OutputWriter::open(Lines &lines)
 {
     toStandardOutput_ = isStandardOutput(path_);
     if (toStandardOutput_) {
@@ -103,9 +125,9 @@ void OutputWriter::open()
     fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | noWait, 0666);
     if (fd_ < 0) {
         CoreError error = CoreError::fileError(CoreError::Kind::FileOpen, path_, errno);
-        if (!runs_.empty()) error.withRecord(recordOfLine(0));
-        if (!lineEnds_.empty()) noteFailedLine(0, 0);
-        clearBuffer();
+        if (!lines.runs.empty()) error.withRecord(lines.recordOf(0));
+        if (!lines.ends.empty()) noteFailedLine(lines, 0, 0);
+        lines.clear();
         throw error;
     }
     if (noWait) ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
@@ -122,4 +144,5 @@ void OutputWriter::close()
 {
     if (fd_ >= 0 && !toStandardOutput_) ::close(fd_);
     fd_ = -1;
+    writesBehind_ = false;
 }

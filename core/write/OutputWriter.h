@@ -1,9 +1,12 @@
 #pragma once
 // Appends lines, each ending in CR LF, to a file through a buffer. The file is created when the
 // first line is flushed; only whole lines reach the file. The name "-", or any name of the file
-// standard output is, writes standard output.
+// standard output is, writes standard output. A full buffer of a regular file is written on a
+// thread of its own while the next lines are added; a failure of that write is thrown by the
+// call that next writes, flushes or redirects, and the lines added after it are dropped.
 
 #include "read/LineReader.h"
+#include "write/WriteBehind.h"
 
 #include <cstdint>
 #include <string>
@@ -32,23 +35,23 @@ public:
     // buffer, saving a copy on every record. When it returns false, or throws, nothing is added.
     template <class Compose> bool appendComposed(int32_t record, Compose &&compose)
     {
-        const size_t start = buffer_.size();
+        const size_t start = filling_.bytes.size();
         bool composed = false;
         try {
-            composed = compose(buffer_);
+            composed = compose(filling_.bytes);
         } catch (...) {
-            buffer_.resize(start);
+            filling_.bytes.resize(start);
             throw;
         }
         if (!composed) {
-            buffer_.resize(start);
+            filling_.bytes.resize(start);
             return false;
         }
-        if (start == 0 || record != lastRecord_ + 1) runs_.push_back({lineEnds_.size(), record});
+        if (start == 0 || record != lastRecord_ + 1) filling_.runs.push_back({filling_.ends.size(), record});
         lastRecord_ = record;
-        buffer_.append("\r\n", 2);
-        lineEnds_.push_back(buffer_.size());
-        if (buffer_.size() >= FlushThreshold) flush();
+        filling_.bytes.append("\r\n", 2);
+        filling_.ends.push_back(filling_.bytes.size());
+        if (filling_.bytes.size() >= FlushThreshold) handOff();
         return true;
     }
 
@@ -57,31 +60,31 @@ public:
     // line i ends in `out`, past its CR LF. When it throws, nothing is added.
     template <class Compose> void appendLines(int32_t firstRecord, size_t count, Compose &&compose)
     {
-        const size_t start = buffer_.size(), linesBefore = lineEnds_.size();
-        lineEnds_.resize(linesBefore + count);
+        const size_t start = filling_.bytes.size(), linesBefore = filling_.ends.size();
+        filling_.ends.resize(linesBefore + count);
         try {
-            compose(buffer_, lineEnds_.data() + linesBefore);
+            compose(filling_.bytes, filling_.ends.data() + linesBefore);
         } catch (...) {
-            buffer_.resize(start);
-            lineEnds_.resize(linesBefore);
+            filling_.bytes.resize(start);
+            filling_.ends.resize(linesBefore);
             throw;
         }
-        if (start == 0 || firstRecord != lastRecord_ + 1) runs_.push_back({linesBefore, firstRecord});
+        if (start == 0 || firstRecord != lastRecord_ + 1) filling_.runs.push_back({linesBefore, firstRecord});
         lastRecord_ = firstRecord + int32_t(count) - 1;
-        if (buffer_.size() >= FlushThreshold) flush();
+        if (filling_.bytes.size() >= FlushThreshold) handOff();
     }
 
     // The last line added (without CR LF), also after it was flushed; valid until the next add.
     std::string_view lastLine() const
     {
-        if (lineEnds_.empty()) return flushedLastLine_;
-        const size_t begin = lineEnds_.size() > 1 ? lineEnds_[lineEnds_.size() - 2] : 0;
-        return std::string_view(buffer_).substr(begin, lineEnds_.back() - 2 - begin);
+        if (filling_.ends.empty()) return flushedLastLine_;
+        const size_t begin = filling_.ends.size() > 1 ? filling_.ends[filling_.ends.size() - 2] : 0;
+        return std::string_view(filling_.bytes).substr(begin, filling_.ends.back() - 2 - begin);
     }
     // After a failed flush or open: the line of the record the failure names.
     const std::string &failedLine() const { return failedLine_; }
     // The lines that reached the files so far.
-    size_t linesWritten() const { return linesWritten_; }
+    size_t linesWritten() const { return linesWritten_; } // after flush()
     // Writes every buffered line to the file. Throws CoreError (FileOpen, FileWrite) naming the
     // first record whose line did not reach the file; lines that could not be written whole are
     // removed from the file again where the system allows it.
@@ -91,8 +94,8 @@ public:
     void create(bool started = false)
     {
         if (fd_ >= 0) return;
-        if (started && !fileStart_.empty()) writeBuffer();
-        else open();
+        if (started && !fileStart_.empty()) write(filling_);
+        else open(filling_);
     }
     // Flushes, then sends later lines to `path`.
     void redirect(std::string path);
@@ -102,11 +105,6 @@ public:
 
 private:
     static constexpr size_t FlushThreshold = 1 << 17;
-    void writeBuffer(); // opening the file first if need be
-    void open();
-    void close();
-    void clearBuffer();
-    int32_t recordOfLine(size_t line) const; // of a buffered line
 
     // Buffered lines from `firstLine` on come from consecutive records from `firstRecord` on
     // (records a selection skipped leave gaps between such runs).
@@ -114,20 +112,35 @@ private:
         size_t firstLine;
         int32_t firstRecord;
     };
+    struct Lines {
+        std::string bytes;
+        std::vector<Run> runs;
+        // Where each line ends, past its CR LF: a line may hold CR and LF of its own (a record
+        // read by length, a quoted column), so its end is noted rather than looked for.
+        std::vector<size_t> ends;
+        void clear();
+        int32_t recordOf(size_t line) const;
+    };
+
+    // Sends the lines added to the file: written behind when the file is an open regular one.
+    void handOff();
+    void finishWrites(); // of lines handed off
+    void write(Lines &lines); // opening the file first if need be; empties `lines`
+    void open(Lines &lines); // whose first line names a failure
+    void close();
+    void noteFailedLine(const Lines &lines, size_t line, size_t linesFrom); // its bytes from `linesFrom`
 
     std::string path_;
     std::string fileStart_;
     PipeOpen pipeOpen_;
     int fd_ = -1;
     bool toStandardOutput_ = false;
-    std::string buffer_;
-    std::vector<Run> runs_;
-    // Where each buffered line ends, past its CR LF: a line may hold CR and LF of its own (a
-    // record read by length, a quoted column), so its end is noted rather than looked for.
-    std::vector<size_t> lineEnds_;
+    bool writesBehind_ = false; // to an open regular file
+    Lines filling_;             // lines added
+    Lines writing_;             // lines handed off, written behind
     size_t linesWritten_ = 0;
     int32_t lastRecord_ = 0;
     std::string flushedLastLine_; // the last line once the buffer has been flushed
     std::string failedLine_;
-    void noteFailedLine(size_t line, size_t linesFrom); // buffered line `line`, its bytes from `linesFrom`
+    WriteBehind writeBehind_; // last: stopped before the lines it writes go
 };
