@@ -67,8 +67,9 @@ void locateColumns(const FastShape &shape, std::string_view record, size_t recor
     } else {
         offsets = _mm512_min_epu8(boundaries, sizes);
     }
-    const __m512i begins = _mm512_permutexvar_epi8(_mm512_load_si512(shape.columnFirst), offsets);
-    const __m512i ends = _mm512_permutexvar_epi8(_mm512_load_si512(shape.columnLast), offsets);
+    // (The zero-masking forms: GCC 12 takes the plain ones' pass-through operand for unset.)
+    const __m512i begins = _mm512_maskz_permutexvar_epi8(~__mmask64(0), _mm512_load_si512(shape.columnFirst), offsets);
+    const __m512i ends = _mm512_maskz_permutexvar_epi8(~__mmask64(0), _mm512_load_si512(shape.columnLast), offsets);
     _mm512_store_si512(located.begins, begins);
     _mm512_store_si512(located.lengths, _mm512_sub_epi8(ends, begins));
 }

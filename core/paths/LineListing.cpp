@@ -7,9 +7,9 @@
 #endif
 
 #if defined(__x86_64__) && defined(__GNUC__)
-size_t listLinesAvx2(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t mostKept,
+size_t listLinesAvx2(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
                      LineSpans &lines);
-size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t mostKept,
+size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
                        LineSpans &lines);
 #endif
 

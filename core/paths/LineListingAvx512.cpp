@@ -22,10 +22,10 @@ uint64_t lineEndBits(const char *at, uint64_t &carriageReturns)
 
 } // namespace
 
-size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t mostKept,
+size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
                        LineSpans &lines)
 {
-    return listLines<lineEndBits>(base, from, end, atEnd, keep, mostKept, lines);
+    return listLines<lineEndBits>(base, from, end, atEnd, keep, most, mostKept, lines);
 }
 
 #if defined(__clang__)

@@ -14,7 +14,7 @@ namespace {
 // The bytes are looked at 64 at a time wherever the lines fall, so that finding a line's end
 // never waits for the line before it. A CR LF ends a line at its CR.
 template <auto lineEndBits>
-size_t listLines(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t mostKept,
+size_t listLines(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
                  LineSpans &lines)
 {
     size_t count = 0, lineStart = from;
@@ -40,7 +40,7 @@ size_t listLines(const char *base, size_t from, size_t end, bool atEnd, size_t k
             lines.kept[count] = kept;
             lines.bytes[count] = bytes;
             lineStart = next;
-            if (++count == LineSpans::Most) break;
+            if (++count == most) break;
         }
         if (lineEnds) break; // stopped before a line it does not take
     }

@@ -195,13 +195,13 @@ bool LineReader::nextLine(std::string_view &line)
     }
 }
 
-size_t LineReader::nextLines(LineSpans &lines, size_t mostKept)
+size_t LineReader::nextLines(LineSpans &lines, size_t most, size_t mostKept)
 {
     lines.base = buffer_.data();
     lines.count = 0;
     if (recordLength_) return 0;
     static const LineLister listLines = lineListerFor(simdPath());
-    const size_t next = listLines(buffer_.data(), begin_, end_, atEnd_, keep_, mostKept, lines);
+    const size_t next = listLines(buffer_.data(), begin_, end_, atEnd_, keep_, most, mostKept, lines);
     if (lines.count > 0) {
         lastLineBytes_ = lines.bytes[lines.count - 1];
         lastLineCut_ = lines.kept[lines.count - 1] < lastLineBytes_;

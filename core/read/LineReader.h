@@ -66,11 +66,11 @@ public:
     // read, EmptyPipe, ReadStopped).
     bool next(std::string_view &line) { return recordLength_ ? nextRecord(line) : nextLine(line); }
     // By lines: the next lines as next() would hand them out one by one, as many as were read
-    // whole (at most LineSpans::Most), up to the first longer than 64 bytes or whose kept bytes
+    // whole (at most `most`, up to LineSpans::Most), up to the first longer than 64 bytes or whose kept bytes
     // pass `mostKept`; valid until a later call. Reads nothing: none when the next line is not
     // such a line whole in what was read (next() takes it), and always none for records of a
     // length. The bytes LineSpans::ReadablePast each line's start may be read.
-    size_t nextLines(LineSpans &lines, size_t mostKept);
+    size_t nextLines(LineSpans &lines, size_t most, size_t mostKept);
 
     // Bytes consumed so far, line ends included.
     unsigned long long consumed() const { return consumed_; }

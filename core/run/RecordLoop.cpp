@@ -277,7 +277,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         if (!manyAtATime || !first.takesLines() ||
             recordsRead > std::numeric_limits<int32_t>::max() - int32_t(LineSpans::Most))
             return 0;
-        return reader.nextLines(lines, FastShape::MaxBytes);
+        // Up to the next look at the clock, as one by one.
+        return reader.nextLines(lines, size_t(RecordsBetweenClockChecks - recordsSinceCheck), FastShape::MaxBytes);
     };
 
     try {

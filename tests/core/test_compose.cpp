@@ -220,20 +220,33 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
         const ComposePlan routedPlan(model, oneByte);
         const RecordChecks checks(model, routedPlan.boundaries());
         for (const SimdPath path : {SimdPath::Avx2, SimdPath::Avx512}) {
-            const std::optional<FastRoute> route =
-                FastRoute::prepare(routedPlan, &checks, model.Output, oneByte, fastKernelFor(path));
+            std::optional<FastRoute> route =
+                FastRoute::prepare(routedPlan, &checks, model.Output, oneByte, fastKernelsFor(path));
             if (!route) continue;
             std::string routed = "kept";
             Warnings warnings = 0;
             const size_t recordBytes = record.size() + next(2);
+            const Warnings expectedWarnings = checks.check(record, recordBytes) | typedPlan.valueWarnings();
             if (!route->append(record, recordBytes, routed, warnings)) {
                 ASSERT_GT(record.size(), 64u);
                 ASSERT_EQ(routed, "kept");
                 continue;
             }
             ASSERT_EQ(routed, "kept" + expected) << simdPathName(path) << testing::PrintToString(record);
-            ASSERT_EQ(warnings, checks.check(record, recordBytes) | typedPlan.valueWarnings())
-                << simdPathName(path) << testing::PrintToString(record);
+            ASSERT_EQ(warnings, expectedWarnings) << simdPathName(path) << testing::PrintToString(record);
+            // The same record as a line read, with bytes past it that mean nothing.
+            std::string read = record + std::string(LineSpans::ReadablePast, '\x82');
+            LineSpans lines;
+            lines.base = read.data();
+            lines.count = 1;
+            lines.begins[0] = 0;
+            lines.kept[0] = record.size();
+            lines.bytes[0] = recordBytes;
+            size_t end = 0;
+            route->appendLines(lines, routed, &end, &warnings);
+            ASSERT_EQ(routed, "kept" + expected + expected + "\r\n") << simdPathName(path);
+            ASSERT_EQ(end, routed.size());
+            ASSERT_EQ(warnings, expectedWarnings) << simdPathName(path);
         }
     }
 }

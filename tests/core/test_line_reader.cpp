@@ -1,4 +1,5 @@
 #include "errors/CoreError.h"
+#include "paths/LineListing.h"
 #include "read/LineReader.h"
 #include "TempDir.h"
 
@@ -130,6 +131,67 @@ TEST(LineReader, KeepsTheStartOfLongLinesAndReadsPastTheRest)
         }
         EXPECT_FALSE(reader.next(line)) << length;
         EXPECT_EQ(reader.consumed(), bytes.size()) << length;
+    }
+}
+
+// Lines taken many at a time are the lines next() hands out, on every vector path's listing:
+// random short lines of CR, LF and CR LF, some past 64 bytes, a CR LF split by the reads' chunks.
+TEST(LineReader, LinesManyAtATimeAreTheLinesOneByOne)
+{
+    uint64_t seed = 7;
+    const auto next = [&seed](uint64_t bound) {
+        seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+        return (seed >> 33) % bound;
+    };
+    for (int round = 0; round < 6; ++round) {
+        std::string bytes;
+        while (bytes.size() < 150000) {
+            bytes.append(next(8) ? next(40) : next(100), char('a' + next(3)));
+            bytes += std::vector<std::string>{"\r\n", "\n", "\r", "\r\n"}[next(4)];
+        }
+        bytes.resize(bytes.size() - next(2));
+        bytes.replace((1 << 16) - 1, 2, "\r\n"); // split by the first read
+        const size_t keep = std::vector<size_t>{0, 7, 40}[round % 3], mostKept = round < 3 ? 64 : 20;
+        TempDir dir;
+        const std::string source = dir.write("in.txt", bytes);
+        LineReader oneByOne(source), manyAtATime(source);
+        oneByOne.keepAtMost(keep);
+        manyAtATime.keepAtMost(keep);
+        std::string_view line;
+        LineSpans lines;
+        size_t taken = 0;
+        for (;;) {
+            if (manyAtATime.nextLines(lines, 1 + next(LineSpans::Most), mostKept) == 0) {
+                const bool more = manyAtATime.next(line);
+                ASSERT_EQ(oneByOne.next(line), more);
+                if (!more) break;
+                continue;
+            }
+            for (size_t i = 0; i < lines.count; ++i, ++taken) {
+                ASSERT_TRUE(oneByOne.next(line));
+                ASSERT_EQ(lines.line(i), line) << round << " line " << i;
+                ASSERT_LE(lines.kept[i], mostKept);
+                ASSERT_EQ(lines.bytes[i], oneByOne.lastLineBytes());
+            }
+            ASSERT_EQ(manyAtATime.lastLineCut(), oneByOne.lastLineCut());
+            ASSERT_EQ(manyAtATime.consumed(), oneByOne.consumed());
+        }
+        EXPECT_GT(taken, 1000u);
+        // Each path's listing against the plain one, on the bytes as read and at every end.
+        LineSpans plain, vector;
+        bytes.append(LineSpans::ReadablePast, '\r');
+        for (const SimdPath path : {SimdPath::Sse2, SimdPath::Avx2, SimdPath::Avx512}) {
+            if (path > simdPath()) continue;
+            for (size_t from = 0, end = 1000 + next(1000); from < end; from += 1 + next(5)) {
+                const bool atEnd = next(2);
+                const size_t most = 1 + next(LineSpans::Most);
+                const size_t plainEnd =
+                    lineListerFor(SimdPath::Plain)(bytes.data(), from, end, atEnd, keep, most, mostKept, plain);
+                ASSERT_EQ(lineListerFor(path)(bytes.data(), from, end, atEnd, keep, most, mostKept, vector), plainEnd);
+                ASSERT_EQ(vector.count, plain.count);
+                for (size_t i = 0; i < plain.count; ++i) ASSERT_EQ(vector.line(i), plain.line(i)) << simdPathName(path);
+            }
+        }
     }
 }
 
