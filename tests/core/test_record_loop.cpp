@@ -168,35 +168,40 @@ TEST(RecordLoop, AFailureNamesTheRecordAndKeepsTheLinesBeforeIt)
 // lost and reports the lines kept.
 TEST(RecordLoop, AFailedWriteKeepsWholeLinesThatHoldLineEnds)
 {
-    TempDir dir;
-    TestEnvironment env(dir.file("out.csv"), {2, 1});
-    env.model.RecordLength = 8;
-    env.model.Output.quote = true;
-    std::string source, expected;
-    for (int i = 0; i < 3000; ++i) {
-        source += i % 3 ? "wxyz1234" : "a\r\nb1234";
-        expected += i % 3 ? "z12,wxy\r\n" : "b12,\"a\r\n\"\r\n";
-    }
-    const std::string sourcePath = dir.write("in.txt", source);
+    // Without pauses, which flush, the buffer fills: the failing write is one written behind.
+    for (const bool pauses : {true, false}) {
+        TempDir dir;
+        TestEnvironment env(dir.file("out.csv"), {2, 1});
+        env.model.RecordLength = 8;
+        env.model.Output.quote = true;
+        if (!pauses) env.pauseInterval = std::chrono::hours(1);
+        std::string source, expected;
+        for (int i = 0; i < (pauses ? 3000 : 60000); ++i) {
+            source += i % 3 ? "wxyz1234" : "a\r\nb1234";
+            expected += i % 3 ? "z12,wxy\r\n" : "b12,\"a\r\n\"\r\n";
+        }
+        const std::string sourcePath = dir.write("in.txt", source);
 
-    std::optional<CoreError> failure;
-    try {
-        const FileSizeLimit limit(20000);
-        runConversion(sourcePath, env);
-    } catch (const CoreError &error) {
-        failure = error;
-    }
+        std::optional<CoreError> failure;
+        try {
+            const FileSizeLimit limit(pauses ? 20000 : 300000);
+            runConversion(sourcePath, env);
+        } catch (const CoreError &error) {
+            failure = error;
+        }
 
-    ASSERT_TRUE(failure.has_value());
-    EXPECT_EQ(failure->kind(), CoreError::Kind::FileWrite);
-    const std::string written = TempDir::read(dir.file("out.csv"));
-    EXPECT_TRUE(written == expected.substr(0, written.size())) << "the lines as they come";
-    EXPECT_TRUE(written.ends_with("wxy\r\n") || written.ends_with("\"\r\n")) << "a whole line last";
-    // Each line ends in its last LF; the quoted ones hold one more.
-    const auto lines =
-        int32_t(std::count(written.begin(), written.end(), '\n') - std::count(written.begin(), written.end(), '"') / 2);
-    EXPECT_EQ(failure->record(), lines + 1);
-    EXPECT_EQ(env.countAtFailure, lines);
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->kind(), CoreError::Kind::FileWrite);
+        const std::string written = TempDir::read(dir.file("out.csv"));
+        EXPECT_GT(written.size(), pauses ? 10000u : 200000u);
+        EXPECT_TRUE(written == expected.substr(0, written.size())) << "the lines as they come";
+        EXPECT_TRUE(written.ends_with("wxy\r\n") || written.ends_with("\"\r\n")) << "a whole line last";
+        // Each line ends in its last LF; the quoted ones hold one more.
+        const auto lines = int32_t(std::count(written.begin(), written.end(), '\n') -
+                                   std::count(written.begin(), written.end(), '"') / 2);
+        EXPECT_EQ(failure->record(), lines + 1);
+        EXPECT_EQ(env.countAtFailure, lines);
+    }
 }
 
 TEST(RecordLoop, FileFailures)
