@@ -26,8 +26,9 @@ constexpr unsigned long long BytesBetweenClockChecks = 1 << 20;
 
 // One layout's share of the pass, prepared again after each pause.
 struct Target {
-    Target(const std::string &outputPath, PipeOpen pipeOpen, const std::string &inputPath, bool firstPart)
-        : writer(outputPath, pipeOpen), startsSource(firstPart)
+    // A part of a source runs beside the other parts: it keeps to one thread.
+    Target(const std::string &outputPath, PipeOpen pipeOpen, const std::string &inputPath, const SourcePart &part)
+        : writer(outputPath, pipeOpen, part.whole()), startsSource(part.first())
     {
         if (isWorkbookPath(outputPath)) workbook.emplace(outputPath, sheetNameOf(inputPath));
     }
@@ -229,7 +230,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     std::vector<std::unique_ptr<Target>> targets;
     for (size_t index = 0; index < environment.targets(); ++index) {
         targets.push_back(std::make_unique<Target>(environment.layout(index).OutputPath, environment.pipeOpen,
-                                                   inputPath, environment.part.first()));
+                                                   inputPath, environment.part));
         targets.back()->prepare(environment.layout(index), environment.delimiter(index), environment.checkRecords);
     }
     keepWhatTheLayoutsReach(reader, targets, !environment.rejectPath.empty());

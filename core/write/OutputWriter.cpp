@@ -10,7 +10,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-OutputWriter::OutputWriter(std::string path, PipeOpen pipeOpen) : path_(std::move(path)), pipeOpen_(pipeOpen)
+OutputWriter::OutputWriter(std::string path, PipeOpen pipeOpen, bool writeBehind)
+    : path_(std::move(path)), pipeOpen_(pipeOpen), mayWriteBehind_(writeBehind)
 {
     filling_.bytes.reserve(FlushThreshold + (1 << 16));
 }
@@ -90,7 +91,7 @@ void OutputWriter::write(Lines &lines)
     linesWritten_ += lines.ends.size();
     lines.clear();
     // A regular file never keeps a write waiting long: the next ones may go on behind.
-    writesBehind_ = sized;
+    writesBehind_ = sized && mayWriteBehind_;
 }
 
 void OutputWriter::noteFailedLine(const Lines &lines, size_t line, size_t linesFrom)

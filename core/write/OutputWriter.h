@@ -16,8 +16,9 @@
 class OutputWriter {
 public:
     // Opening a named pipe waits for its reader only with PipeOpen::Wait; without, a pipe nobody
-    // reads fails at once.
-    explicit OutputWriter(std::string path, PipeOpen pipeOpen = PipeOpen::NoWait);
+    // reads fails at once. Without `writeBehind` every write is made by the caller's thread (for a
+    // run that shares the processors with others like it).
+    explicit OutputWriter(std::string path, PipeOpen pipeOpen = PipeOpen::NoWait, bool writeBehind = true);
     ~OutputWriter(); // flushes what it can; never throws
     OutputWriter(const OutputWriter &) = delete;
     OutputWriter &operator=(const OutputWriter &) = delete;
@@ -104,7 +105,7 @@ public:
     const std::string &path() const { return path_; }
 
 private:
-    static constexpr size_t FlushThreshold = 1 << 17;
+    static constexpr size_t FlushThreshold = 1 << 18;
 
     // Buffered lines from `firstLine` on come from consecutive records from `firstRecord` on
     // (records a selection skipped leave gaps between such runs).
@@ -135,6 +136,7 @@ private:
     PipeOpen pipeOpen_;
     int fd_ = -1;
     bool toStandardOutput_ = false;
+    bool mayWriteBehind_;
     bool writesBehind_ = false; // to an open regular file
     Lines filling_;             // lines added
     Lines writing_;             // lines handed off, written behind
