@@ -15,7 +15,8 @@ FastKernels fastKernelsFor(SimdPath path)
 }
 
 std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const RecordChecks *checks,
-                                            const OutputOptions &options, std::string_view delimiter, FastKernels kernels)
+                                            const OutputOptions &options, std::string_view delimiter,
+                                            FastKernels kernels)
 {
     const std::vector<long long> &boundaries = plan.boundaries();
     if (!kernels.record || plan.failure() || !plan.hasColumns() || options.utf8 ||

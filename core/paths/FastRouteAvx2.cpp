@@ -44,9 +44,8 @@ inline void addMasks(const FastShape &shape, const char *block, size_t at, ByteM
 }
 
 // Each column's start and length in the record, in output order, and what calls for quotes.
-template <bool>
-void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes, LocatedColumns &located,
-                   Warnings &warnings)
+template <bool> void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes,
+                                   LocatedColumns &located, Warnings &warnings)
 {
     const size_t size = record.size();
     alignas(64) char block[2 * FastShape::MaxBytes] = {};

@@ -23,9 +23,8 @@ uint64_t bytesBetween(__m512i bytes, uint8_t low, uint8_t high)
 }
 
 // Each column's start and length in the record, in output order, and what calls for quotes.
-template <bool Padded>
-void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes, LocatedColumns &located,
-                   Warnings &warnings)
+template <bool Padded> void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes,
+                                          LocatedColumns &located, Warnings &warnings)
 {
     const size_t size = record.size();
     ByteMasks masks{};
@@ -80,8 +79,7 @@ template <bool Padded> void copyColumn(char *to, const char *from, size_t length
     const __mmask64 taken = Padded ? ~__mmask64(0) : _bzhi_u64(~uint64_t(0), unsigned(length));
     if (length <= 32)
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), _mm256_maskz_loadu_epi8(__mmask32(taken), from));
-    else
-        _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(taken, from));
+    else _mm512_storeu_si512(to, _mm512_maskz_loadu_epi8(taken, from));
 }
 
 } // namespace

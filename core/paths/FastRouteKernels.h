@@ -22,5 +22,5 @@ void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<cha
 bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
                 Warnings &warnings);
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                 size_t *ends, Warnings *warnings);
+               size_t *ends, Warnings *warnings);
 #endif

@@ -61,21 +61,28 @@ Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t 
 struct LocatedColumns {
     alignas(64) uint8_t begins[64];
     alignas(64) uint8_t lengths[64];
-    uint64_t quotes;     // as ByteMasks has them
+    uint64_t quotes; // as ByteMasks has them
     uint64_t quoteMarks;
 };
 
-// Writes the columns of `record` from `to` on, typed, trimmed and quoted as the shape says,
-// joined by the delimiter; returns the end of the line and adds the values' warnings to
+// The options a line's columns are written with, as the template arguments of the steps below:
+// each set is compiled without the tests of the others.
+struct ColumnOptions {
+    bool typed, trim, quote;
+};
+
+// Writes the columns of `record` from `to` on, typed, trimmed and quoted as `options` say (the
+// shape's), joined by the delimiter; returns the end of the line and adds the values' warnings to
 // `warnings`. `copyColumn(to, from, length)` may write up to 64 bytes at `to`: there must be room
 // for lineRoom and WideMoveRoom bytes.
-template <class CopyColumn> char *writeColumns(const FastShape &shape, const char *record, const LocatedColumns &located,
-                                               Warnings &warnings, CopyColumn copyColumn, char *to)
+template <ColumnOptions options, class CopyColumn> char *writeColumns(const FastShape &shape, const char *record,
+                                                                      const LocatedColumns &located, Warnings &warnings,
+                                                                      CopyColumn copyColumn, char *to)
 {
     const uint8_t *const begins = located.begins, *const lengths = located.lengths;
     const char delimiter = shape.delimiter;
     const size_t count = shape.columnCount;
-    if (!shape.typedPlan && !shape.trim && !shape.quote) { // the usual line: pieces as cut
+    if constexpr (!options.typed && !options.trim && !options.quote) { // the usual line: pieces as cut
         for (size_t i = 0; i < count; ++i) {
             copyColumn(to, record + begins[i], lengths[i]);
             to += lengths[i];
@@ -83,22 +90,22 @@ template <class CopyColumn> char *writeColumns(const FastShape &shape, const cha
         }
         return to - 1;
     }
-    char typedRoom[FastShape::MaxTypedRoom];
+    [[maybe_unused]] char typedRoom[FastShape::MaxTypedRoom];
     for (size_t i = 0; i < count; ++i) {
         const size_t begin = begins[i], length = lengths[i];
         std::string_view column(record + begin, length);
         // What calls for quotes is no blank: it stays in the trimmed column.
-        bool quoted = length > 0 && _bzhi_u64(located.quoteMarks >> begin, unsigned(length)) != 0;
+        bool quoted = options.quote && length > 0 && _bzhi_u64(located.quoteMarks >> begin, unsigned(length)) != 0;
         bool inRecord = true; // else a value written in typedRoom
-        if (shape.typedPlan) {
+        if constexpr (options.typed) {
             const std::string_view value = shape.typedPlan->typedValue(i, column, typedRoom, warnings);
             if (value.data() != column.data()) {
                 inRecord = false;
-                quoted = shape.quote && needsQuotes(value, std::string_view(&delimiter, 1));
+                quoted = options.quote && needsQuotes(value, std::string_view(&delimiter, 1));
                 column = value;
             }
         }
-        if (shape.trim) column = trimBlanks(column);
+        if constexpr (options.trim) column = trimBlanks(column);
         if (quoted && std::memchr(column.data(), '"', column.size())) {
             size_t undecodable = 0; // none without UTF-8
             to = writeColumn(column, OutputOptions{.quote = true}, std::string_view(&delimiter, 1), to, undecodable);
@@ -132,16 +139,41 @@ constexpr size_t WideMoveRoom = 64;
 template <auto copyColumn>
 constexpr auto copyBy = [](char *to, const char *from, size_t length) { copyColumn(to, from, length); };
 
-template <auto locateColumns, auto copyColumn>
-bool appendRecord(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                  Warnings &warnings)
+// Calls `step.template operator()<options>()` with the shape's options as a template argument.
+template <class Step> auto withColumnOptions(const FastShape &shape, Step step)
+{
+    switch ((shape.typedPlan ? 4 : 0) + (shape.trim ? 2 : 0) + (shape.quote ? 1 : 0)) {
+    case 0:
+        return step.template operator()<ColumnOptions{false, false, false}>();
+    case 1:
+        return step.template operator()<ColumnOptions{false, false, true}>();
+    case 2:
+        return step.template operator()<ColumnOptions{false, true, false}>();
+    case 3:
+        return step.template operator()<ColumnOptions{false, true, true}>();
+    case 4:
+        return step.template operator()<ColumnOptions{true, false, false}>();
+    case 5:
+        return step.template operator()<ColumnOptions{true, false, true}>();
+    case 6:
+        return step.template operator()<ColumnOptions{true, true, false}>();
+    default:
+        return step.template operator()<ColumnOptions{true, true, true}>();
+    }
+}
+
+template <auto locateColumns, auto copyColumn> bool appendRecord(const FastShape &shape, std::string_view record,
+                                                                 size_t recordBytes, std::string &out,
+                                                                 Warnings &warnings)
 {
     if (record.size() > FastShape::MaxBytes) return false;
     LocatedColumns located;
     locateColumns(shape, record, recordBytes, located, warnings);
     const size_t at = out.size();
     out.resize(at + lineRoom(shape, record.size()) + WideMoveRoom);
-    const char *const end = writeColumns(shape, record.data(), located, warnings, copyBy<copyColumn>, out.data() + at);
+    const char *const end = withColumnOptions(shape, [&]<ColumnOptions options>() {
+        return writeColumns<options>(shape, record.data(), located, warnings, copyBy<copyColumn>, out.data() + at);
+    });
     out.resize(size_t(end - out.data()));
     return true;
 }
@@ -149,9 +181,9 @@ bool appendRecord(const FastShape &shape, std::string_view record, size_t record
 // The lines are located a group at a time, then written: no line's locating waits for the line
 // before it to be written. They are written in `scratch`, then appended, as a string is only made
 // longer by filling.
-template <auto locateColumns, auto copyColumn>
-void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                 size_t *ends, Warnings *warnings)
+template <auto locateColumns, auto copyColumn> void appendLines(const FastShape &shape, const LineSpans &lines,
+                                                                std::vector<char> &scratch, std::string &out,
+                                                                size_t *ends, Warnings *warnings)
 {
     size_t room = WideMoveRoom;
     for (size_t i = 0; i < lines.count; ++i) room += lineRoom(shape, lines.kept[i]);
@@ -159,20 +191,22 @@ void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<cha
     char *const start = scratch.data();
     char *to = start;
     const size_t at = out.size();
-    constexpr size_t Group = 32;
-    LocatedColumns located[Group];
-    for (size_t first = 0; first < lines.count; first += Group) {
-        const size_t last = std::min(first + Group, lines.count);
-        for (size_t i = first; i < last; ++i)
-            locateColumns(shape, lines.line(i), lines.bytes[i], located[i - first], warnings[i]);
-        for (size_t i = first; i < last; ++i) {
-            to = writeColumns(shape, lines.base + lines.begins[i], located[i - first], warnings[i],
-                              copyBy<copyColumn>, to);
-            *to++ = '\r';
-            *to++ = '\n';
-            ends[i] = at + size_t(to - start);
+    withColumnOptions(shape, [&]<ColumnOptions options>() {
+        constexpr size_t Group = 32;
+        LocatedColumns located[Group];
+        for (size_t first = 0; first < lines.count; first += Group) {
+            const size_t last = std::min(first + Group, lines.count);
+            for (size_t i = first; i < last; ++i)
+                locateColumns(shape, lines.line(i), lines.bytes[i], located[i - first], warnings[i]);
+            for (size_t i = first; i < last; ++i) {
+                to = writeColumns<options>(shape, lines.base + lines.begins[i], located[i - first], warnings[i],
+                                           copyBy<copyColumn>, to);
+                *to++ = '\r';
+                *to++ = '\n';
+                ends[i] = at + size_t(to - start);
+            }
         }
-    }
+    });
     out.append(start, size_t(to - start));
 }
 

@@ -12,8 +12,8 @@
 // `mostKept`, at most `most` (1..LineSpans::Most); stops before the first it does not take. Returns where the
 // lines taken end, past the last one's line end. LineSpans::ReadablePast bytes past `end` must be
 // readable.
-using LineLister = size_t (*)(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
-                              LineSpans &lines);
+using LineLister = size_t (*)(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most,
+                              size_t mostKept, LineSpans &lines);
 
 // The lister of vector path `path` (every path has one).
 LineLister lineListerFor(SimdPath path);

@@ -21,7 +21,8 @@ uint64_t lineEndBits(const char *at, uint64_t &carriageReturns)
         const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + i));
         const __m256i cr = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r'));
         carriageReturns |= uint64_t(uint32_t(_mm256_movemask_epi8(cr))) << i;
-        bits |= uint64_t(uint32_t(_mm256_movemask_epi8(_mm256_or_si256(cr, _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n'))))))
+        bits |= uint64_t(uint32_t(
+                    _mm256_movemask_epi8(_mm256_or_si256(cr, _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n'))))))
                 << i;
     }
     return bits;

@@ -1,7 +1,7 @@
 #pragma once
 // The line listing every vector path shares, around its `lineEndBits(at, carriageReturns)`: bit
-// i set where byte i of the 64 bytes at `at` is CR or LF (in carriageReturns: where it is CR). Inlined into each path's lister, compiled for its
-// instructions.
+// i set where byte i of the 64 bytes at `at` is CR or LF (in carriageReturns: where it is CR). Inlined into each path's
+// lister, compiled for its instructions.
 
 #include "paths/LineListing.h"
 
@@ -13,9 +13,8 @@ namespace {
 
 // The bytes are looked at 64 at a time wherever the lines fall, so that finding a line's end
 // never waits for the line before it. A CR LF ends a line at its CR.
-template <auto lineEndBits>
-size_t listLines(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
-                 LineSpans &lines)
+template <auto lineEndBits> size_t listLines(const char *base, size_t from, size_t end, bool atEnd, size_t keep,
+                                             size_t most, size_t mostKept, LineSpans &lines)
 {
     size_t count = 0, lineStart = from;
     uint64_t carriageReturnBefore = 0; // bit 0: the byte before the block is CR

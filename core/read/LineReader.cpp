@@ -52,7 +52,8 @@ const char *findLineEnd(const char *from, const char *to)
 }
 } // namespace
 
-LineReader::LineReader(const std::string &path, PipeOpen pipeOpen) : path_(path), buffer_(ChunkSize + LineSpans::ReadablePast)
+LineReader::LineReader(const std::string &path, PipeOpen pipeOpen)
+    : path_(path), buffer_(ChunkSize + LineSpans::ReadablePast)
 {
     if (isStandardStream(path)) {
         fd_ = STDIN_FILENO;

@@ -56,9 +56,8 @@ struct Target {
     // on, noting what each draws in `warnings`.
     void appendLines(const LineSpans &lines, int32_t firstRecord, Warnings *warnings)
     {
-        writer.appendLines(firstRecord, lines.count, [&](std::string &out, size_t *ends) {
-            fast->appendLines(lines, out, ends, warnings);
-        });
+        writer.appendLines(firstRecord, lines.count,
+                           [&](std::string &out, size_t *ends) { fast->appendLines(lines, out, ends, warnings); });
         counts.converted += int32_t(lines.count);
         anyOutput = true;
         for (size_t i = 0; i < lines.count; ++i)
@@ -327,7 +326,8 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                         recordWarnings |= warnings;
                     }
                 }
-                if (recordWarnings && rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
+                if (recordWarnings && rejects)
+                    rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
             }
             pausedAfterLast = false;
 

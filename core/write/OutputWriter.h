@@ -125,9 +125,9 @@ private:
 
     // Sends the lines added to the file: written behind when the file is an open regular one.
     void handOff();
-    void finishWrites(); // of lines handed off
+    void finishWrites();      // of lines handed off
     void write(Lines &lines); // opening the file first if need be; empties `lines`
-    void open(Lines &lines); // whose first line names a failure
+    void open(Lines &lines);  // whose first line names a failure
     void close();
     void noteFailedLine(const Lines &lines, size_t line, size_t linesFrom); // its bytes from `linesFrom`
 
