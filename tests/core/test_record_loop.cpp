@@ -5,10 +5,12 @@
 #include "run/ConvertSource.h"
 #include "run/RecordLoop.h"
 #include "run/RunReport.h"
+#include "write/OutputWriter.h"
 #include "TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <sys/stat.h>
@@ -202,6 +204,55 @@ TEST(RecordLoop, AFailedWriteKeepsWholeLinesThatHoldLineEnds)
         EXPECT_EQ(failure->record(), lines + 1);
         EXPECT_EQ(env.countAtFailure, lines);
     }
+}
+
+// Lines are taken many at a time, or one by one when longer: warnings name their first record
+// either way.
+TEST(RecordLoop, WarningsNameTheirRecordsAmongLinesTakenManyAtATime)
+{
+    struct Row {
+        std::vector<int> userDefined; // records starting with a user-defined character
+        int longLine;                 // a record of 80 bytes
+        int32_t first;
+    };
+    for (const Row &row : {Row{{300, 301, 700}, 301, 300}, Row{{301, 700}, 301, 301}, Row{{700, 900}, 5, 700}}) {
+        std::string source;
+        for (int record = 1; record <= 1000; ++record) {
+            const bool marked = std::count(row.userDefined.begin(), row.userDefined.end(), record) > 0;
+            source += (marked ? "\xF0\x40" : "ab") + std::string(record == row.longLine ? 78 : 7, 'x') + "\r\n";
+        }
+        TempDir dir;
+        TestEnvironment env(dir.file("out.csv"), {1});
+        const TargetCounts counts = runConversion(dir.write("in.txt", source), env).targets.front();
+        EXPECT_EQ(counts.converted, 1000);
+        const WarningCount &userDefined = counts.warnings[size_t(Warning::UserDefined)];
+        EXPECT_EQ(userDefined.records, int32_t(row.userDefined.size())) << row.first;
+        EXPECT_EQ(userDefined.firstRecord, row.first);
+    }
+}
+
+// A write that failed behind the lines being added: no line added after it reaches the file,
+// even once the file could take it.
+TEST(RecordLoop, NoLineFollowsAWriteThatFailedBehind)
+{
+    TempDir dir;
+    const std::string path = dir.file("out.csv"), line(1000, 'x');
+    OutputWriter writer(path);
+    std::optional<CoreError> failure;
+    {
+        const FileSizeLimit limit(600000);
+        try {
+            for (int32_t record = 1; record <= 2000; ++record) writer.appendLine(line, record);
+        } catch (const CoreError &error) {
+            failure = error;
+        }
+    }
+    writer.flush();
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->kind(), CoreError::Kind::FileWrite);
+    const std::string written = TempDir::read(path);
+    EXPECT_EQ(written.size(), size_t(failure->record() - 1) * (line.size() + 2));
+    EXPECT_EQ(writer.linesWritten(), size_t(failure->record() - 1));
 }
 
 TEST(RecordLoop, FileFailures)
