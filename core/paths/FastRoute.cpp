@@ -4,12 +4,27 @@
 
 #include <algorithm>
 
+namespace {
+
+void addChecks(FastShape &shape, const RecordChecks &checks, const ComposePlan &plan)
+{
+    shape.checked = true;
+    shape.byLength = checks.byLength();
+    shape.total = checks.total();
+    if (!shape.characters)
+        for (const long long boundary : plan.boundaries())
+            if (boundary > 0 && boundary < (long long)FastShape::MaxBytes)
+                shape.splitBoundaries |= uint64_t(1) << boundary;
+}
+
+} // namespace
+
 FastKernels fastKernelsFor(SimdPath path)
 {
     if (path > simdPath()) return {};
 #if defined(__x86_64__) && defined(__GNUC__)
-    if (path == SimdPath::Avx512) return {avx512Record, avx512Lines};
-    if (path == SimdPath::Avx2) return {avx2Record, avx2Lines};
+    if (path == SimdPath::Avx512) return {avx512Record, avx512Lines, avx512Check};
+    if (path == SimdPath::Avx2) return {avx2Record, avx2Lines, avx2Check};
 #endif
     return {};
 }
@@ -40,14 +55,15 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
         shape.typedPlan = &plan;
         shape.columnRoom = std::max(FastShape::MaxBytes, plan.typedRoom(FastShape::MaxBytes));
     }
-    if (checks) {
-        shape.checked = true;
-        shape.byLength = checks->byLength();
-        shape.total = checks->total();
-        if (!shape.characters)
-            for (const long long boundary : boundaries)
-                if (boundary > 0 && boundary < (long long)FastShape::MaxBytes)
-                    shape.splitBoundaries |= uint64_t(1) << boundary;
-    }
+    if (checks) addChecks(shape, *checks, plan);
     return FastRoute(std::move(shape), kernels);
+}
+
+std::optional<FastChecks> FastChecks::prepare(const ComposePlan &plan, const RecordChecks &checks, FastKernels kernels)
+{
+    if (!kernels.check) return std::nullopt;
+    FastShape shape;
+    shape.characters = plan.unit() == WidthUnit::Characters;
+    addChecks(shape, checks, plan);
+    return FastChecks(std::move(shape), kernels.check);
 }

@@ -53,6 +53,8 @@ struct FastKernels {
                    Warnings &warnings) = nullptr;
     void (*lines)(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                   size_t *ends, Warnings *warnings) = nullptr;
+    // What the shape of a record of at most 64 bytes draws.
+    Warnings (*check)(const FastShape &shape, std::string_view record, size_t recordBytes) = nullptr;
 };
 
 // The kernels of vector path `path`, or none for paths without them (plain, SSE2) or a processor
@@ -82,4 +84,25 @@ private:
     FastShape shape_;
     FastKernels kernels_;
     std::vector<char> scratch_; // the lines in making
+};
+
+// The checks of a record's shape (see RecordChecks::check) from the same masks, for a layout
+// whose lines the route does not compose (UTF-8 output, say): records of at most 64 bytes.
+class FastChecks {
+public:
+    // None when the processor has no kernel.
+    static std::optional<FastChecks> prepare(const ComposePlan &plan, const RecordChecks &checks,
+                                             FastKernels kernels = fastKernelsFor(simdPath()));
+
+    // The warnings of `record` (its whole length `recordBytes`); nullopt past 64 bytes.
+    std::optional<Warnings> check(std::string_view record, size_t recordBytes) const
+    {
+        if (record.size() > FastShape::MaxBytes) return std::nullopt;
+        return check_(shape_, record, recordBytes);
+    }
+
+private:
+    FastChecks(FastShape shape, decltype(FastKernels::check) kernel) : shape_(std::move(shape)), check_(kernel) {}
+    FastShape shape_;
+    decltype(FastKernels::check) check_;
 };

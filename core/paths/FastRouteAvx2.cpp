@@ -43,21 +43,29 @@ inline void addMasks(const FastShape &shape, const char *block, size_t at, ByteM
                         << at;
 }
 
+// The masks of a record of at most 64 bytes, as far as the shape needs them.
+ByteMasks masksOf(const FastShape &shape, std::string_view record)
+{
+    alignas(64) char block[2 * FastShape::MaxBytes] = {};
+    std::memcpy(block, record.data(), record.size());
+    ByteMasks masks{};
+    masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(record.size()));
+    addMasks(shape, block, 0, masks);
+    addMasks(shape, block, 32, masks);
+    // Bytes past the record are zeros: neither lead, trail, line end, user-defined nor a quote
+    // mark (a delimiter 0 is cut off by inRecord).
+    masks.quoteMarks &= masks.inRecord;
+    return masks;
+}
+
 // Each column's start and length in the record, in output order, and what calls for quotes.
 template <bool> void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes,
                                    LocatedColumns &located, Warnings &warnings)
 {
     const size_t size = record.size();
-    alignas(64) char block[2 * FastShape::MaxBytes] = {};
-    std::memcpy(block, record.data(), size);
-    ByteMasks masks{};
-    masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(size));
-    addMasks(shape, block, 0, masks);
-    addMasks(shape, block, 32, masks);
-    // Bytes past the record are zeros: neither lead, trail, line end, user-defined nor a quote
-    // mark (a delimiter 0 is cut off by inRecord).
+    const ByteMasks masks = masksOf(shape, record);
     located.quotes = masks.quotes;
-    located.quoteMarks = masks.quoteMarks & masks.inRecord;
+    located.quoteMarks = masks.quoteMarks;
     const uint64_t starts = characterStarts(masks);
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     uint8_t offsets[64];
@@ -92,6 +100,11 @@ bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBy
                 Warnings &warnings)
 {
     return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings);
+}
+
+Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recordBytes)
+{
+    return checkShape<masksOf>(shape, record, recordBytes);
 }
 
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,

@@ -22,35 +22,39 @@ uint64_t bytesBetween(__m512i bytes, uint8_t low, uint8_t high)
                                   _mm512_set1_epi8(char(high - low)));
 }
 
-// Each column's start and length in the record, in output order, and what calls for quotes.
-template <bool Padded> void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes,
-                                          LocatedColumns &located, Warnings &warnings)
+// The masks of a record of at most 64 bytes, as far as the shape needs them.
+template <bool Padded> ByteMasks masksOf(const FastShape &shape, std::string_view record)
 {
-    const size_t size = record.size();
     ByteMasks masks{};
-    masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(size));
+    masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(record.size()));
     const __m512i bytes =
         Padded ? _mm512_loadu_si512(record.data()) : _mm512_maskz_loadu_epi8(masks.inRecord, record.data());
     masks.lead = (bytesBetween(bytes, 0x81, 0x9F) | bytesBetween(bytes, 0xE0, 0xFC)) & masks.inRecord;
     masks.trail =
         bytesBetween(bytes, 0x40, 0xFC) & ~_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(0x7F)) & masks.inRecord;
-    const uint64_t starts = characterStarts(masks);
     if (shape.checked || shape.quote)
         masks.lineEnds = (_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r')) |
                           _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n'))) &
                          masks.inRecord;
+    if (shape.checked) masks.userDefined = bytesBetween(bytes, 0xF0, 0xF9) & masks.inRecord;
     if (shape.quote) {
         masks.quotes = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('"')) & masks.inRecord;
         masks.quoteMarks = (_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(shape.delimiter)) & masks.inRecord) |
                            masks.quotes | masks.lineEnds;
     }
+    return masks;
+}
+
+// Each column's start and length in the record, in output order, and what calls for quotes.
+template <bool Padded> void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes,
+                                          LocatedColumns &located, Warnings &warnings)
+{
+    const size_t size = record.size();
+    const ByteMasks masks = masksOf<Padded>(shape, record);
+    const uint64_t starts = characterStarts(masks);
     located.quotes = masks.quotes;
     located.quoteMarks = masks.quoteMarks;
-    warnings = 0;
-    if (shape.checked) {
-        masks.userDefined = bytesBetween(bytes, 0xF0, 0xF9) & masks.inRecord;
-        warnings = shapeWarnings(shape, masks, starts, size, recordBytes);
-    }
+    warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     const __m512i boundaries = _mm512_load_si512(shape.boundaries);
     const __m512i sizes = _mm512_set1_epi8(char(size));
     __m512i offsets;
@@ -88,6 +92,11 @@ bool avx512Record(const FastShape &shape, std::string_view record, size_t record
                   Warnings &warnings)
 {
     return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings);
+}
+
+Warnings avx512Check(const FastShape &shape, std::string_view record, size_t recordBytes)
+{
+    return checkShape<masksOf<false>>(shape, record, recordBytes);
 }
 
 void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,

@@ -19,8 +19,10 @@ bool avx512Record(const FastShape &shape, std::string_view record, size_t record
                   Warnings &warnings);
 void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                  size_t *ends, Warnings *warnings);
+Warnings avx512Check(const FastShape &shape, std::string_view record, size_t recordBytes);
 bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
                 Warnings &warnings);
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                size_t *ends, Warnings *warnings);
+Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recordBytes);
 #endif

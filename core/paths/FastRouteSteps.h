@@ -139,6 +139,13 @@ constexpr size_t WideMoveRoom = 64;
 template <auto copyColumn>
 constexpr auto copyBy = [](char *to, const char *from, size_t length) { copyColumn(to, from, length); };
 
+// The warnings of a record's shape alone, from its `masksOf(shape, record)`.
+template <auto masksOf> Warnings checkShape(const FastShape &shape, std::string_view record, size_t recordBytes)
+{
+    const ByteMasks masks = masksOf(shape, record);
+    return shapeWarnings(shape, masks, characterStarts(masks), record.size(), recordBytes);
+}
+
 // Calls `step.template operator()<options>()` with the shape's options as a template argument.
 template <class Step> auto withColumnOptions(const FastShape &shape, Step step)
 {

@@ -41,7 +41,9 @@ struct Target {
         else checks.reset();
         delimiter = delimiterText;
         fast.reset();
+        fastChecks.reset();
         if (!workbook) fast = FastRoute::prepare(*plan, checks ? &*checks : nullptr, layout.Output, delimiter);
+        if (checks && !fast) fastChecks = FastChecks::prepare(*plan, *checks);
         // A workbook stays where it was begun: the window ends a run before its output changes.
         if (workbook) return workbook->setHeader(headerNames(layout));
         writer.startFilesWith(startsSource ? outputFileStart(layout, delimiter) : std::string());
@@ -110,7 +112,8 @@ struct Target {
     std::optional<ComposePlan> plan;
     std::optional<SelectionPlan> selection;
     std::optional<RecordChecks> checks;
-    std::optional<FastRoute> fast; // for the records it serves
+    std::optional<FastRoute> fast;        // for the records it serves
+    std::optional<FastChecks> fastChecks; // else, for the checks of those records
     std::string delimiter;
     TargetCounts counts;
     bool anyOutput = false;
@@ -123,7 +126,12 @@ struct Target {
     // What the record just composed draws: its shape's warnings and its values'.
     Warnings warningsOf(std::string_view record, size_t recordBytes) const
     {
-        return (checks ? checks->check(record, recordBytes) : 0) | plan->valueWarnings();
+        Warnings shape = 0;
+        if (checks) {
+            const std::optional<Warnings> checked = fastChecks ? fastChecks->check(record, recordBytes) : std::nullopt;
+            shape = checked ? *checked : checks->check(record, recordBytes);
+        }
+        return shape | plan->valueWarnings();
     }
 
     void countUndecodable(size_t characters, int32_t record)
