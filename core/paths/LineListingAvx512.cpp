@@ -1,6 +1,9 @@
 // Line listing for AVX-512 (BW): one compare of 64 bytes for each line's end.
 #include "paths/LineListing.h"
 
+#include <bit>
+#include <cstdint>
+
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #if defined(__clang__)

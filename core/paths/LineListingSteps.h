@@ -5,7 +5,6 @@
 
 #include "paths/LineListing.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 
