@@ -17,6 +17,28 @@ void addChecks(FastShape &shape, const RecordChecks &checks, const ComposePlan &
                 shape.splitBoundaries |= uint64_t(1) << boundary;
 }
 
+// The line of a record long enough for every column, as picks of its bytes, when it is short
+// enough.
+void addFixedLine(FastShape &shape, const ComposePlan &plan)
+{
+    const std::vector<long long> &boundaries = plan.boundaries();
+    size_t length = 0;
+    long long reach = 0;
+    uint8_t line[2 * FastShape::MaxBytes];
+    for (const ComposePlan::Column &column : plan.columns()) {
+        const bool first = &column == plan.columns().data();
+        const long long from = boundaries[column.firstBoundary], to = boundaries[column.lastBoundary];
+        reach = std::max(reach, to);
+        const size_t needed = length + (first ? 0 : 1) + size_t(to - from);
+        if (reach > (long long)FastShape::MaxBytes || needed > sizeof line) return;
+        if (!first) line[length++] = FastShape::MaxBytes; // the delimiter
+        for (long long at = from; at < to; ++at) line[length++] = uint8_t(at);
+    }
+    shape.fixedFrom = uint8_t(reach);
+    shape.fixedLength = uint8_t(length);
+    std::copy(line, line + length, shape.fixedLine);
+}
+
 } // namespace
 
 FastKernels fastKernelsFor(SimdPath path)
@@ -55,6 +77,7 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
         shape.typedPlan = &plan;
         shape.columnRoom = std::max(FastShape::MaxBytes, plan.typedRoom(FastShape::MaxBytes));
     }
+    if (!shape.characters && !shape.typedPlan && !shape.trim && !shape.quote) addFixedLine(shape, plan);
     if (checks) addChecks(shape, *checks, plan);
     return FastRoute(std::move(shape), kernels);
 }

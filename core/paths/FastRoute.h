@@ -32,6 +32,11 @@ struct FastShape {
     char delimiter = ',';
     bool trim = false;  // blanks taken off both ends of each column, as OutputFormat's trimBlanks does
     bool quote = false; // a column holding the delimiter, '"', CR or LF goes in double quotes
+    // Bytes counted and columns as cut: in a record of at least `fixedFrom` bytes the columns lie at
+    // fixed places, and its line (`fixedLength` bytes, at most 128; 0: none such) is the record's
+    // bytes picked by `fixedLine` (64 and up: the delimiter).
+    uint8_t fixedFrom = 0, fixedLength = 0;
+    alignas(64) uint8_t fixedLine[128] = {};
     // With typed columns: the plan that writes their values (it outlives the route).
     const ComposePlan *typedPlan = nullptr;
     static constexpr size_t MaxTypedRoom = 256; // a value of a piece of 64 bytes fits in it

@@ -66,6 +66,7 @@ template <bool> void locateColumns(const FastShape &shape, std::string_view reco
     const ByteMasks masks = masksOf(shape, record);
     located.quotes = masks.quotes;
     located.quoteMarks = masks.quoteMarks;
+    located.fixed = false;
     const uint64_t starts = characterStarts(masks);
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     uint8_t offsets[64];

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -63,6 +64,7 @@ struct LocatedColumns {
     alignas(64) uint8_t lengths[64];
     uint64_t quotes; // as ByteMasks has them
     uint64_t quoteMarks;
+    bool fixed; // at the shape's fixed places (begins and lengths left unset)
 };
 
 // The options a line's columns are written with, as the template arguments of the steps below:
@@ -188,9 +190,11 @@ template <auto locateColumns, auto copyColumn> bool appendRecord(const FastShape
 // The lines are located a group at a time, then written: no line's locating waits for the line
 // before it to be written. They are written in `scratch`, then appended, as a string is only made
 // longer by filling.
-template <auto locateColumns, auto copyColumn> void appendLines(const FastShape &shape, const LineSpans &lines,
-                                                                std::vector<char> &scratch, std::string &out,
-                                                                size_t *ends, Warnings *warnings)
+// A kernel with `writeFixedLine(shape, record, to)` (returning the line's end) writes so the
+// lines its locating finds `fixed`.
+template <auto locateColumns, auto copyColumn, auto writeFixedLine = nullptr>
+void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
+                 size_t *ends, Warnings *warnings)
 {
     size_t room = WideMoveRoom;
     for (size_t i = 0; i < lines.count; ++i) room += lineRoom(shape, lines.kept[i]);
@@ -199,6 +203,11 @@ template <auto locateColumns, auto copyColumn> void appendLines(const FastShape 
     char *to = start;
     const size_t at = out.size();
     withColumnOptions(shape, [&]<ColumnOptions options>() {
+        const auto writeLine = [&shape](const char *record, const LocatedColumns &where, Warnings &found, char *into) {
+            if constexpr (!std::is_null_pointer_v<decltype(writeFixedLine)>)
+                if (where.fixed) return writeFixedLine(shape, record, into);
+            return writeColumns<options>(shape, record, where, found, copyBy<copyColumn>, into);
+        };
         constexpr size_t Group = 32;
         LocatedColumns located[Group];
         for (size_t first = 0; first < lines.count; first += Group) {
@@ -206,8 +215,7 @@ template <auto locateColumns, auto copyColumn> void appendLines(const FastShape 
             for (size_t i = first; i < last; ++i)
                 locateColumns(shape, lines.line(i), lines.bytes[i], located[i - first], warnings[i]);
             for (size_t i = first; i < last; ++i) {
-                to = writeColumns<options>(shape, lines.base + lines.begins[i], located[i - first], warnings[i],
-                                           copyBy<copyColumn>, to);
+                to = writeLine(lines.base + lines.begins[i], located[i - first], warnings[i], to);
                 *to++ = '\r';
                 *to++ = '\n';
                 ends[i] = at + size_t(to - start);
