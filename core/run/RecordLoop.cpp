@@ -50,16 +50,26 @@ struct Target {
         if (layout.OutputPath != writer.path()) writer.redirect(layout.OutputPath);
     }
 
-    // Whether the records the fast route takes may come many at a time: every one selected, and
-    // lines rather than rows.
-    bool takesLines() const { return fast && selection->selectsEvery(); }
+    // Whether lines may come many at a time: every record selected, lines rather than rows, and a
+    // plan that composes them.
+    bool takesLines() const { return !workbook && selection->selectsEvery() && plan->hasColumns() && !plan->failure(); }
 
-    // Adds the lines of `lines`, none longer than the fast route takes, from record `firstRecord`
+    // Adds the lines of `lines` (none longer than the fast route takes) from record `firstRecord`
     // on, noting what each draws in `warnings`.
     void appendLines(const LineSpans &lines, int32_t firstRecord, Warnings *warnings)
     {
-        writer.appendLines(firstRecord, lines.count,
-                           [&](std::string &out, size_t *ends) { fast->appendLines(lines, out, ends, warnings); });
+        writer.appendLines(firstRecord, lines.count, [&](std::string &out, size_t *ends) {
+            if (fast) return fast->appendLines(lines, out, ends, warnings);
+            for (size_t i = 0; i < lines.count; ++i) {
+                const std::string_view record = lines.line(i);
+                size_t undecodable = 0;
+                plan->compose(record, out, undecodable);
+                out.append("\r\n", 2);
+                ends[i] = out.size();
+                warnings[i] = warningsOf(record, lines.bytes[i]);
+                if (undecodable > 0) countUndecodable(undecodable, firstRecord + int32_t(i));
+            }
+        });
         counts.converted += int32_t(lines.count);
         anyOutput = true;
         for (size_t i = 0; i < lines.count; ++i)
@@ -277,7 +287,7 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
     };
 
     // One layout writing lines of every record, none kept aside: the lines the reader has whole
-    // go to the fast route many at a time.
+    // are composed many at a time, by the fast route where it serves the layout.
     const bool manyAtATime = targets.size() == 1 && !environment.strict && !rejects;
     LineSpans lines;
     Warnings lineWarnings[LineSpans::Most];

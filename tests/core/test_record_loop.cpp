@@ -206,28 +206,33 @@ TEST(RecordLoop, AFailedWriteKeepsWholeLinesThatHoldLineEnds)
     }
 }
 
-// Lines are taken many at a time, or one by one when longer: warnings name their first record
-// either way.
+// Lines are taken many at a time, or one by one when longer, by the fast route or (UTF-8) not:
+// warnings and undecodable characters name their first record either way.
 TEST(RecordLoop, WarningsNameTheirRecordsAmongLinesTakenManyAtATime)
 {
     struct Row {
-        std::vector<int> userDefined; // records starting with a user-defined character
-        int longLine;                 // a record of 80 bytes
+        std::vector<int> marked; // records starting with a user-defined character and a lone 0x80
+        int longLine;            // a record of 80 bytes
         int32_t first;
     };
-    for (const Row &row : {Row{{300, 301, 700}, 301, 300}, Row{{301, 700}, 301, 301}, Row{{700, 900}, 5, 700}}) {
-        std::string source;
-        for (int record = 1; record <= 1000; ++record) {
-            const bool marked = std::count(row.userDefined.begin(), row.userDefined.end(), record) > 0;
-            source += (marked ? "\xF0\x40" : "ab") + std::string(record == row.longLine ? 78 : 7, 'x') + "\r\n";
+    for (const bool utf8 : {false, true}) {
+        for (const Row &row : {Row{{300, 301, 700}, 301, 300}, Row{{301, 700}, 301, 301}, Row{{700, 900}, 5, 700}}) {
+            std::string source;
+            for (int record = 1; record <= 1000; ++record) {
+                const bool marked = std::count(row.marked.begin(), row.marked.end(), record) > 0;
+                source +=
+                    (marked ? "\xF0\x40\x80" : "abc") + std::string(record == row.longLine ? 77 : 7, 'x') + "\r\n";
+            }
+            TempDir dir;
+            TestEnvironment env(dir.file("out.csv"), {1});
+            env.model.Output.utf8 = utf8;
+            const TargetCounts counts = runConversion(dir.write("in.txt", source), env).targets.front();
+            EXPECT_EQ(counts.converted, 1000);
+            const WarningCount &userDefined = counts.warnings[size_t(Warning::UserDefined)];
+            EXPECT_EQ(userDefined.records, int32_t(row.marked.size())) << row.first;
+            EXPECT_EQ(userDefined.firstRecord, row.first);
+            EXPECT_EQ(counts.firstUndecodableRecord, utf8 ? row.first : 0);
         }
-        TempDir dir;
-        TestEnvironment env(dir.file("out.csv"), {1});
-        const TargetCounts counts = runConversion(dir.write("in.txt", source), env).targets.front();
-        EXPECT_EQ(counts.converted, 1000);
-        const WarningCount &userDefined = counts.warnings[size_t(Warning::UserDefined)];
-        EXPECT_EQ(userDefined.records, int32_t(row.userDefined.size())) << row.first;
-        EXPECT_EQ(userDefined.firstRecord, row.first);
     }
 }
 
