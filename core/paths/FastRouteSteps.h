@@ -108,14 +108,26 @@ template <ColumnOptions options, class CopyColumn> char *writeColumns(const Fast
             }
         }
         if constexpr (options.trim) column = trimBlanks(column);
-        if (quoted && std::memchr(column.data(), '"', column.size())) {
+        // The '"' of a piece of the record are known from its masks; a value's are looked for.
+        uint64_t quotesInPiece = 0;
+        if (quoted && inRecord)
+            quotesInPiece = _bzhi_u64(located.quotes >> (column.data() - record), unsigned(column.size()));
+        if (quoted && !inRecord && std::memchr(column.data(), '"', column.size())) {
             size_t undecodable = 0; // none without UTF-8
             to = writeColumn(column, OutputOptions{.quote = true}, std::string_view(&delimiter, 1), to, undecodable);
         } else {
             if (quoted) *to++ = '"';
-            if (inRecord) copyColumn(to, column.data(), column.size());
+            size_t done = 0; // each '"' written twice
+            for (; quotesInPiece; quotesInPiece &= quotesInPiece - 1) {
+                const size_t through = size_t(std::countr_zero(quotesInPiece)) + 1;
+                std::memcpy(to, column.data() + done, through - done);
+                to += through - done;
+                *to++ = '"';
+                done = through;
+            }
+            if (inRecord) copyColumn(to, column.data() + done, column.size() - done);
             else std::memcpy(to, column.data(), column.size());
-            to += column.size();
+            to += column.size() - done;
             if (quoted) *to++ = '"';
         }
         *to++ = delimiter;
