@@ -195,6 +195,41 @@ TEST(LineReader, LinesManyAtATimeAreTheLinesOneByOne)
     }
 }
 
+// Where a listing of lines stops: each row lists "|"-separated lines from the bytes read.
+TEST(LineReader, ListingStopsBeforeALineItDoesNotTake)
+{
+    struct Row {
+        std::string bytes;
+        bool atEnd;
+        size_t keep, most, mostKept;
+        std::string listed; // the lines taken, each followed by "|"
+        size_t end;         // where the lines taken end
+    };
+    const std::string line64(64, 'a'), line65(65, 'b');
+    const std::vector<Row> rows{
+        {"ab\r\ncd\ne\rf", false, 0, 256, 64, "ab|cd|e|", 9},
+        {"ab\r", false, 0, 256, 64, "", 0},           // LF may follow in the next read
+        {"ab\r", true, 0, 256, 64, "ab|", 3},         // the file ends there
+        {"a\n\rb\r\n", true, 0, 256, 64, "a||b|", 6}, // LF CR: two line ends
+        {line64 + "\nz\n", true, 0, 256, 64, line64 + "|z|", 67},
+        {line65 + "\nz\n", true, 0, 256, 64, "", 0},       // longer than 64 bytes
+        {"abcdefgh\nz\n", true, 3, 256, 64, "abc|z|", 11}, // kept bytes only
+        {"abcdefgh\nz\n", true, 0, 256, 5, "", 0},         // more kept than asked for
+        {"a\nb\nc\n", true, 0, 2, 64, "a|b|", 4},
+        {std::string(63, 'c') + "\r\nd\r\n", true, 0, 256, 64, std::string(63, 'c') + "|d|", 68}, // CR LF across blocks
+    };
+    for (const Row &row : rows) {
+        std::string bytes = row.bytes + std::string(LineSpans::ReadablePast, '\n');
+        LineSpans lines;
+        const size_t end = lineListerFor(SimdPath::Plain)(bytes.data(), 0, row.bytes.size(), row.atEnd, row.keep,
+                                                          row.most, row.mostKept, lines);
+        std::string listed;
+        for (size_t i = 0; i < lines.count; ++i) listed += std::string(lines.line(i)) + "|";
+        EXPECT_EQ(listed, row.listed) << testing::PrintToString(row.bytes);
+        EXPECT_EQ(end, row.end) << testing::PrintToString(row.bytes);
+    }
+}
+
 // A last line without a line end that starts with 0x1A is data when more of it was read past.
 TEST(LineReader, AKeptEndOfFileMarkWithBytesReadPastIsData)
 {
