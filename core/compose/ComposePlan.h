@@ -92,7 +92,16 @@ public:
     const std::vector<Column> &columns() const { return columns_; }
     // Column `column`'s value: its piece `piece` as its type writes it into `room`, or the piece
     // itself where the type leaves it as cut (always for text); adds the warning it draws.
-    std::string_view typedValue(size_t column, std::string_view piece, char *room, Warnings &warnings) const;
+    std::string_view typedValue(size_t column, std::string_view piece, char *room, Warnings &warnings) const
+    {
+        if (steps_.empty() || piece.empty()) return piece;
+        const TypedStep &step = steps_[column];
+        if (!mayBeValue(piece, *step.firstBytes)) {
+            warnings |= step.whenCut;
+            return piece;
+        }
+        return step.value(piece, step.type, room, warnings);
+    }
     // The room typedValue may take for a piece of `size` bytes.
     size_t typedRoom(size_t size) const { return typedRoom_.timesPiece * size + typedRoom_.extra; }
     WidthUnit unit() const { return unit_; }
@@ -155,6 +164,13 @@ private:
         Warnings whenCut;
     };
     static TypedStep typedStep(const FieldType &type);
+    // Whether `piece` (not empty) may be a value by what its first byte tells.
+    static bool mayBeValue(std::string_view piece, const std::array<FirstByte, 256> &tells)
+    {
+        const FirstByte first = tells[static_cast<unsigned char>(piece.front())];
+        const bool alone = piece.size() == 1 || piece[1] == ' ' || piece[1] == '\x81';
+        return first == FirstByte::Maybe || (first == FirstByte::WhenAlone && alone);
+    }
 
     WidthUnit unit_;
     OutputOptions options_;

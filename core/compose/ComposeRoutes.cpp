@@ -66,14 +66,6 @@ template <typename Tell> constexpr std::array<FirstByte, 256> firstBytes(Tell te
     return table;
 }
 
-// Whether `column` (not empty) may be a value by what its first byte tells.
-bool mayBeValue(std::string_view column, const std::array<FirstByte, 256> &tells)
-{
-    const FirstByte first = tells[static_cast<unsigned char>(column.front())];
-    const bool alone = column.size() == 1 || column[1] == ' ' || column[1] == '\x81';
-    return first == FirstByte::Maybe || (first == FirstByte::WhenAlone && alone);
-}
-
 } // namespace
 
 ComposePlan::TypedStep ComposePlan::typedStep(const FieldType &type)
@@ -223,17 +215,6 @@ void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter,
         const size_t begin = offsets[columns[i].firstBoundary];
         to = copyPiece(to, end, line, line.substr(begin, offsets[columns[i].lastBoundary] - begin));
     }
-}
-
-std::string_view ComposePlan::typedValue(size_t column, std::string_view piece, char *room, Warnings &warnings) const
-{
-    if (steps_.empty() || piece.empty()) return piece;
-    const TypedStep &step = steps_[column];
-    if (!mayBeValue(piece, *step.firstBytes)) {
-        warnings |= step.whenCut;
-        return piece;
-    }
-    return step.value(piece, step.type, room, warnings);
 }
 
 void ComposePlan::composeTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable)
