@@ -1,5 +1,6 @@
-// The fast route's kernel for AVX2 with BMI2: the record is copied into a block of 64 bytes and
-// classified 32 at a time; the n-th character's start is found by a bit deposit.
+// The fast route's kernels for AVX2 with BMI2: the record is copied into a block of 64 bytes and
+// classified 32 at a time; the n-th character's start is found by a bit deposit. Lines are listed
+// by two compares of 32 bytes for each line's end.
 #include "paths/FastRouteKernels.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -11,6 +12,7 @@
 #pragma GCC target("avx2,bmi,bmi2,popcnt")
 #endif
 #include "paths/FastRouteSteps.h"
+#include "paths/LineListingSteps.h"
 
 namespace {
 
@@ -112,6 +114,32 @@ void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char>
                size_t *ends, Warnings *warnings)
 {
     appendLines<locateColumns<true>, copyColumn<true>>(shape, lines, scratch, out, ends, warnings);
+}
+
+// The line ends of 64 bytes at a time, for the line listing.
+namespace {
+
+uint64_t lineEndBits(const char *at, uint64_t &carriageReturns)
+{
+    uint64_t bits = 0;
+    carriageReturns = 0;
+    for (unsigned i = 0; i < 64; i += 32) {
+        const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(at + i));
+        const __m256i cr = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r'));
+        carriageReturns |= uint64_t(uint32_t(_mm256_movemask_epi8(cr))) << i;
+        bits |= uint64_t(uint32_t(
+                    _mm256_movemask_epi8(_mm256_or_si256(cr, _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n'))))))
+                << i;
+    }
+    return bits;
+}
+
+} // namespace
+
+size_t listLinesAvx2(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
+                     LineSpans &lines)
+{
+    return listLines<lineEndBits>(base, from, end, atEnd, keep, most, mostKept, lines);
 }
 
 #if defined(__clang__)

@@ -1,6 +1,6 @@
-// The fast route's kernel for AVX-512 (BW, VBMI, VBMI2) with BMI2: the record is one masked
+// The fast route's kernels for AVX-512 (BW, VBMI, VBMI2) with BMI2: the record is one masked
 // load; character starts become byte offsets by one compress and one permute; each column is one
-// masked load and one store.
+// masked load and one store. Lines are listed by one compare of 64 bytes for each line's end.
 #include "paths/FastRouteKernels.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -13,6 +13,7 @@
 #pragma GCC target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")
 #endif
 #include "paths/FastRouteSteps.h"
+#include "paths/LineListingSteps.h"
 
 namespace {
 
@@ -117,6 +118,24 @@ void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<cha
                  size_t *ends, Warnings *warnings)
 {
     appendLines<locateColumns<true>, copyColumn<true>, writeFixedLine>(shape, lines, scratch, out, ends, warnings);
+}
+
+// The line ends of 64 bytes at a time, for the line listing.
+namespace {
+
+uint64_t lineEndBits(const char *at, uint64_t &carriageReturns)
+{
+    const __m512i bytes = _mm512_loadu_si512(at);
+    carriageReturns = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\r'));
+    return carriageReturns | _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n'));
+}
+
+} // namespace
+
+size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
+                       LineSpans &lines)
+{
+    return listLines<lineEndBits>(base, from, end, atEnd, keep, most, mostKept, lines);
 }
 
 #if defined(__clang__)

@@ -1,8 +1,9 @@
 #pragma once
-// The fast route's kernels, one for each vector path that has one (x86-64 only).
+// The fast route's kernels and line listings, one for each vector path that has them (x86-64 only).
 
 #include "compose/OutputFormat.h"
 #include "paths/FastRoute.h"
+#include "paths/LineListing.h"
 
 #include <algorithm>
 #include <bit>
@@ -25,4 +26,8 @@ bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBy
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                size_t *ends, Warnings *warnings);
 Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recordBytes);
+size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
+                       LineSpans &lines);
+size_t listLinesAvx2(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
+                     LineSpans &lines);
 #endif

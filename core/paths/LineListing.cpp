@@ -1,16 +1,10 @@
 #include "paths/LineListing.h"
 
+#include "paths/FastRouteKernels.h"
 #include "paths/LineListingSteps.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
-
-#if defined(__x86_64__) && defined(__GNUC__)
-size_t listLinesAvx2(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
-                     LineSpans &lines);
-size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
-                       LineSpans &lines);
 #endif
 
 namespace {

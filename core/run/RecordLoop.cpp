@@ -299,6 +299,44 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
         return reader.nextLines(lines, size_t(RecordsBetweenClockChecks - recordsSinceCheck), FastShape::MaxBytes);
     };
 
+    // The record just read, one by one: each layout's line or row, its counts, a rejected copy.
+    const auto convertRecordInHand = [&] {
+        // Each layout converts at most the records read, so this count bounds theirs too.
+        if (recordsRead == std::numeric_limits<int32_t>::max()) throw CoreError::countOverflow();
+        ++recordsRead;
+        Warnings recordWarnings = 0;
+        if (environment.strict) {
+            // Every layout's line is composed before any is written: a warning leaves none.
+            for (const std::unique_ptr<Target> &target : targets) {
+                if (!target->selection->selects(record)) continue;
+                strictLine.clear();
+                size_t undecodable = 0;
+                target->plan->compose(record, target->delimiter, strictLine, undecodable);
+                const Warnings warnings = target->warningsOf(record, reader.lastLineBytes());
+                if (!warnings) continue;
+                if (rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
+                throw CoreError::recordWarning(firstWarning(warnings));
+            }
+        }
+        for (const std::unique_ptr<Target> &target : targets) {
+            if (!target->selection->selects(record)) {
+                ++target->counts.notSelected;
+                continue;
+            }
+            size_t undecodable = 0;
+            Warnings warnings = 0;
+            if (target->append(record, reader.lastLineBytes(), recordsRead, undecodable, warnings))
+                target->anyOutput = true;
+            ++target->counts.converted;
+            if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
+            if (warnings) {
+                target->countWarnings(warnings, recordsRead);
+                recordWarnings |= warnings;
+            }
+        }
+        if (recordWarnings && rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
+    };
+
     try {
         for (;;) {
             int32_t recordsTaken = 1;
@@ -309,43 +347,10 @@ RunResult runConversion(const std::string &inputPath, RunEnvironment &environmen
                 const int32_t firstRecord = recordsRead + 1;
                 recordsRead += recordsTaken;
                 first.appendLines(lines, firstRecord, lineWarnings);
+            } else if (readRecord()) {
+                convertRecordInHand();
             } else {
-                if (!readRecord()) break;
-                // Each layout converts at most the records read, so this count bounds theirs too.
-                if (recordsRead == std::numeric_limits<int32_t>::max()) throw CoreError::countOverflow();
-                ++recordsRead;
-                Warnings recordWarnings = 0;
-                if (environment.strict) {
-                    // Every layout's line is composed before any is written: a warning leaves none.
-                    for (const std::unique_ptr<Target> &target : targets) {
-                        if (!target->selection->selects(record)) continue;
-                        strictLine.clear();
-                        size_t undecodable = 0;
-                        target->plan->compose(record, target->delimiter, strictLine, undecodable);
-                        const Warnings warnings = target->warningsOf(record, reader.lastLineBytes());
-                        if (!warnings) continue;
-                        if (rejects) rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
-                        throw CoreError::recordWarning(firstWarning(warnings));
-                    }
-                }
-                for (const std::unique_ptr<Target> &target : targets) {
-                    if (!target->selection->selects(record)) {
-                        ++target->counts.notSelected;
-                        continue;
-                    }
-                    size_t undecodable = 0;
-                    Warnings warnings = 0;
-                    if (target->append(record, reader.lastLineBytes(), recordsRead, undecodable, warnings))
-                        target->anyOutput = true;
-                    ++target->counts.converted;
-                    if (undecodable > 0) target->countUndecodable(undecodable, recordsRead);
-                    if (warnings) {
-                        target->countWarnings(warnings, recordsRead);
-                        recordWarnings |= warnings;
-                    }
-                }
-                if (recordWarnings && rejects)
-                    rejects->append(recordAsRead(record, reader.consumed() - consumedBefore));
+                break;
             }
             pausedAfterLast = false;
 
