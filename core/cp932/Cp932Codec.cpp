@@ -18,12 +18,7 @@ constexpr char32_t Replacement = 0xFFFD;
 constexpr unsigned char FirstKana = 0xA1, LastKana = 0xDF;
 constexpr char32_t FirstKanaCode = 0xFF61;
 
-// The UTF-8 of one character (code points up to U+FFFF: every character of the table is one) in
-// the first three bytes of a word; the fourth byte holds its length (bits 6-7) and whether it
-// stands for a character that could not be decoded (bit 5).
-constexpr bool LittleEndian = std::endian::native == std::endian::little;
-constexpr unsigned TagShift = LittleEndian ? 24 : 0;
-constexpr uint32_t MarkBit = uint32_t(0x20) << TagShift;
+constexpr bool LittleEndian = Utf8Cell::LittleEndian;
 
 constexpr uint32_t cellOf(char32_t code)
 {
@@ -46,8 +41,6 @@ constexpr uint32_t cellOf(char32_t code)
                         : uint32_t(bytes[0]) << 24 | bytes[1] << 16 | bytes[2] << 8 | bytes[3];
 }
 
-constexpr size_t lengthOf(uint32_t cell) { return LittleEndian ? cell >> 30 : (cell >> 6) & 3; }
-
 // Two bytes as one word, in the machine's order: the index of the cells below.
 inline uint16_t twoBytesAt(const char *at)
 {
@@ -56,11 +49,9 @@ inline uint16_t twoBytesAt(const char *at)
     return two;
 }
 
-// The cell of the character that starts with byte `first` when `second` follows it: the pair's
-// character for a lead byte and a trail byte, else the first byte's own (U+FFFD for a lead byte
-// without its trail byte). Indexed by the two bytes read as one word, so that a character's cell
-// is one read away from its bytes. Made once.
-const std::vector<uint32_t> &cellsByTwoBytes()
+} // namespace
+
+const uint32_t *Utf8Cell::byTwoBytes()
 {
     static const std::vector<uint32_t> cells = [] {
         std::array<uint32_t, 256> single{};
@@ -86,8 +77,10 @@ const std::vector<uint32_t> &cellsByTwoBytes()
             }
         return made;
     }();
-    return cells;
+    return cells.data();
 }
+
+namespace {
 
 // For each code point up to U+FFFF its double-byte form (lead << 8 | trail), 0 for none.
 const std::vector<uint16_t> &doubleByteForms()
@@ -117,7 +110,7 @@ const std::vector<uint16_t> &doubleByteForms()
 template <bool Indexed> class Utf8Writer {
 public:
     explicit Utf8Writer(char *to, uint32_t *offsets = nullptr)
-        : cells_(cellsByTwoBytes().data()), start_(to), to_(to), firstOffset_(offsets), offsets_(offsets)
+        : cells_(Utf8Cell::byTwoBytes()), start_(to), to_(to), firstOffset_(offsets), offsets_(offsets)
     {
     }
 
@@ -149,7 +142,8 @@ public:
     {
         if constexpr (Indexed) *offsets_ = uint32_t(to_ - start_);
         // Rare, so counted here rather than for each character.
-        if (allCells_ & MarkBit) undecodable += countReplacements(std::string_view(start_, size_t(to_ - start_)));
+        if (Utf8Cell::marked(allCells_))
+            undecodable += countReplacements(std::string_view(start_, size_t(to_ - start_)));
         return to_;
     }
 
@@ -158,7 +152,7 @@ private:
     {
         if constexpr (Indexed) *offsets_++ = uint32_t(to_ - start_);
         std::memcpy(to_, &cell, 4); // the fourth byte lands in the spare room and is written over
-        to_ += lengthOf(cell);
+        to_ += Utf8Cell::length(cell);
         allCells_ |= cell;
     }
 

@@ -2,6 +2,7 @@
 // Code page 932 to and from Unicode by the program's one table. Bytes are grouped into
 // characters by the character rule of Cp932.h, so what is shown is what is cut.
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -23,6 +24,21 @@ char *writeUtf8(std::string_view bytes, char *to, size_t &undecodable);
 // the last one. `to` must have room for 3 * n + 1 bytes and `offsets` for n + 1 entries, where n
 // is the smaller of bytes.size() and `wanted` + 63. Returns the number of characters written.
 size_t writeUtf8Indexed(std::string_view bytes, size_t wanted, char *to, uint32_t *offsets, size_t &undecodable);
+
+// The UTF-8 of one character (code points up to U+FFFF: every character of the table is one) in
+// the first three bytes of a word; the fourth byte holds its length (bits 6-7) and whether it
+// stands for a character that could not be decoded (bit 5).
+struct Utf8Cell {
+    static constexpr bool LittleEndian = std::endian::native == std::endian::little;
+    static constexpr uint32_t MarkBit = uint32_t(0x20) << (LittleEndian ? 24 : 0);
+    static constexpr size_t length(uint32_t cell) { return LittleEndian ? cell >> 30 : (cell >> 6) & 3; }
+    static constexpr bool marked(uint32_t cell) { return cell & MarkBit; }
+    // The cell of the character that starts with byte `first` when `second` follows it, at the
+    // two bytes read as one word (in the machine's order): the pair's character for a lead byte
+    // and a trail byte, else the first byte's own (U+FFFD for a lead byte without its trail
+    // byte). A character's cell is one read away from its bytes. Made once.
+    static const uint32_t *byTwoBytes();
+};
 
 // How many U+FFFD the UTF-8 text holds: no CP932 character is decoded to it, so in what the
 // functions above wrote, each one stands for a character that could not be decoded.

@@ -1,5 +1,7 @@
 #include "paths/FastRoute.h"
 
+#include "compose/OutputFormat.h"
+#include "cp932/Cp932Codec.h"
 #include "paths/FastRouteKernels.h"
 
 #include <algorithm>
@@ -56,7 +58,9 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
                                             FastKernels kernels)
 {
     const std::vector<long long> &boundaries = plan.boundaries();
-    if (!kernels.record || plan.failure() || !plan.hasColumns() || options.utf8 ||
+    // Made UTF-8, a column is its own characters only where the delimiter is no byte of one.
+    const bool utf8Served = !plan.typed() && outsideCharacters(delimiter);
+    if (!kernels.record || plan.failure() || !plan.hasColumns() || (options.utf8 && !utf8Served) ||
         (plan.typed() && plan.typedRoom(FastShape::MaxBytes) > FastShape::MaxTypedRoom) || delimiter.size() != 1 ||
         boundaries.size() > FastShape::MaxBytes || plan.columns().size() > FastShape::MaxBytes)
         return std::nullopt;
@@ -73,11 +77,13 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     shape.delimiter = delimiter.front();
     shape.trim = options.trim;
     shape.quote = options.quote;
+    if (options.utf8) shape.utf8Cells = cp932::Utf8Cell::byTwoBytes();
     if (plan.typed()) {
         shape.typedPlan = &plan;
         shape.columnRoom = std::max(FastShape::MaxBytes, plan.typedRoom(FastShape::MaxBytes));
     }
-    if (!shape.characters && !shape.typedPlan && !shape.trim && !shape.quote) addFixedLine(shape, plan);
+    if (!shape.characters && !shape.typedPlan && !shape.trim && !shape.quote && !shape.utf8Cells)
+        addFixedLine(shape, plan);
     if (checks) addChecks(shape, *checks, plan);
     return FastRoute(std::move(shape), kernels);
 }

@@ -1,10 +1,11 @@
 #pragma once
 // The usual record's whole way in one pass: its characters' starts found once from masks of its
 // bytes, the column boundaries located from them, the checks of its shape taken from the same
-// masks, and the columns copied by wide moves. It serves layouts whose columns are written as they
-// are cut, trimmed, quoted or typed (no UTF-8, a one-byte delimiter, at most 64 columns and 64
-// boundaries) and
-// records of at most 64 bytes as the reader keeps them; the plan and the checks serve the rest,
+// masks, and the columns copied by wide moves, or made UTF-8 a character at a time from the same
+// starts. It serves layouts whose columns are written as they are cut, trimmed, quoted, typed
+// (not with UTF-8) or made UTF-8 (a one-byte delimiter that is no byte of a double-byte
+// character, at most 64 columns and 64 boundaries) and records of at most 64 bytes as the reader
+// keeps them; the plan and the checks serve the rest,
 // with the same result. The processor's vector path picks the kernel (AVX-512 with VBMI2, or AVX2
 // with BMI2); without one of them the route is not taken at all.
 
@@ -32,6 +33,8 @@ struct FastShape {
     char delimiter = ',';
     bool trim = false;  // blanks taken off both ends of each column, as OutputFormat's trimBlanks does
     bool quote = false; // a column holding the delimiter, '"', CR or LF goes in double quotes
+    // Columns made UTF-8 by the cells of cp932::Utf8Cell.
+    const uint32_t *utf8Cells = nullptr;
     // Bytes counted and columns as cut: in a record of at least `fixedFrom` bytes the columns lie at
     // fixed places, and its line (`fixedLength` bytes, at most 128; 0: none such) is the record's
     // bytes picked by `fixedLine` (64 and up: the delimiter).
@@ -49,15 +52,17 @@ struct FastShape {
 };
 
 // The kernels of a vector path. `record` composes `record` (its whole length `recordBytes`) onto
-// `out` and sets `warnings` to what its shape draws; false, leaving both alone, when the record is
-// longer than the kernel takes. `lines` composes every line of `lines` (none longer than the kernel
-// takes) onto `out`, each followed by CR LF, and notes where each ends in `out` (past its CR LF) in
-// `ends` and what its shape draws in `warnings`, using `scratch` as it likes.
+// `out`, sets `warnings` to what its shape draws and adds to `undecodable` the characters UTF-8
+// output could not decode; false, leaving all alone, when the record is longer than the kernel
+// takes. `lines` composes every line of `lines` (none longer than the kernel takes) onto `out`,
+// each followed by CR LF, and notes for each where it ends in `out` (past its CR LF) in `ends`,
+// what its shape draws in `warnings` and its undecodable characters in `undecodable`, using
+// `scratch` as it likes.
 struct FastKernels {
     bool (*record)(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                   Warnings &warnings) = nullptr;
+                   Warnings &warnings, size_t &undecodable) = nullptr;
     void (*lines)(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                  size_t *ends, Warnings *warnings) = nullptr;
+                  size_t *ends, Warnings *warnings, size_t *undecodable) = nullptr;
     // What the shape of a record of at most 64 bytes draws.
     Warnings (*check)(const FastShape &shape, std::string_view record, size_t recordBytes) = nullptr;
 };
@@ -74,14 +79,15 @@ public:
                                             const OutputOptions &options, std::string_view delimiter,
                                             FastKernels kernels = fastKernelsFor(simdPath()));
 
-    bool append(std::string_view record, size_t recordBytes, std::string &out, Warnings &warnings) const
+    bool append(std::string_view record, size_t recordBytes, std::string &out, Warnings &warnings,
+                size_t &undecodable) const
     {
-        return kernels_.record(shape_, record, recordBytes, out, warnings);
+        return kernels_.record(shape_, record, recordBytes, out, warnings, undecodable);
     }
     // Every line of `lines`, none longer than FastShape::MaxBytes as kept (see FastKernels).
-    void appendLines(const LineSpans &lines, std::string &out, size_t *ends, Warnings *warnings)
+    void appendLines(const LineSpans &lines, std::string &out, size_t *ends, Warnings *warnings, size_t *undecodable)
     {
-        kernels_.lines(shape_, lines, scratch_, out, ends, warnings);
+        kernels_.lines(shape_, lines, scratch_, out, ends, warnings, undecodable);
     }
 
 private:

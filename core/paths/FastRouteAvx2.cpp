@@ -68,8 +68,11 @@ template <bool> void locateColumns(const FastShape &shape, std::string_view reco
     const ByteMasks masks = masksOf(shape, record);
     located.quotes = masks.quotes;
     located.quoteMarks = masks.quoteMarks;
+    located.lead = masks.lead;
+    located.trail = masks.trail;
     located.fixed = false;
     const uint64_t starts = characterStarts(masks);
+    located.starts = starts;
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     uint8_t offsets[64];
     if (shape.characters) {
@@ -100,9 +103,10 @@ template <bool Padded> void copyColumn(char *to, const char *from, size_t length
 } // namespace
 
 bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                Warnings &warnings)
+                Warnings &warnings, size_t &undecodable)
 {
-    return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings);
+    return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings,
+                                                                 undecodable);
 }
 
 Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recordBytes)
@@ -111,9 +115,9 @@ Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recor
 }
 
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-               size_t *ends, Warnings *warnings)
+               size_t *ends, Warnings *warnings, size_t *undecodable)
 {
-    appendLines<locateColumns<true>, copyColumn<true>>(shape, lines, scratch, out, ends, warnings);
+    appendLines<locateColumns<true>, copyColumn<true>>(shape, lines, scratch, out, ends, warnings, undecodable);
 }
 
 // The line ends of 64 bytes at a time, for the line listing.

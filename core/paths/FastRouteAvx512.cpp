@@ -53,8 +53,11 @@ template <bool Padded> void locateColumns(const FastShape &shape, std::string_vi
     const size_t size = record.size();
     const ByteMasks masks = masksOf<Padded>(shape, record);
     const uint64_t starts = characterStarts(masks);
+    located.starts = starts;
     located.quotes = masks.quotes;
     located.quoteMarks = masks.quoteMarks;
+    located.lead = masks.lead;
+    located.trail = masks.trail;
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     located.fixed = Padded && shape.fixedLength > 0 && size >= shape.fixedFrom;
     if (located.fixed) return;
@@ -104,9 +107,10 @@ char *writeFixedLine(const FastShape &shape, const char *record, char *to)
 } // namespace
 
 bool avx512Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                  Warnings &warnings)
+                  Warnings &warnings, size_t &undecodable)
 {
-    return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings);
+    return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings,
+                                                                 undecodable);
 }
 
 Warnings avx512Check(const FastShape &shape, std::string_view record, size_t recordBytes)
@@ -115,9 +119,10 @@ Warnings avx512Check(const FastShape &shape, std::string_view record, size_t rec
 }
 
 void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                 size_t *ends, Warnings *warnings)
+                 size_t *ends, Warnings *warnings, size_t *undecodable)
 {
-    appendLines<locateColumns<true>, copyColumn<true>, writeFixedLine>(shape, lines, scratch, out, ends, warnings);
+    appendLines<locateColumns<true>, copyColumn<true>, writeFixedLine>(shape, lines, scratch, out, ends, warnings,
+                                                                       undecodable);
 }
 
 // The line ends of 64 bytes at a time, for the line listing.

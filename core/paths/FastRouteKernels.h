@@ -17,14 +17,14 @@
 
 #if defined(__x86_64__) && defined(__GNUC__)
 bool avx512Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                  Warnings &warnings);
+                  Warnings &warnings, size_t &undecodable);
 void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                 size_t *ends, Warnings *warnings);
+                 size_t *ends, Warnings *warnings, size_t *undecodable);
 Warnings avx512Check(const FastShape &shape, std::string_view record, size_t recordBytes);
 bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                Warnings &warnings);
+                Warnings &warnings, size_t &undecodable);
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-               size_t *ends, Warnings *warnings);
+               size_t *ends, Warnings *warnings, size_t *undecodable);
 Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recordBytes);
 size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
                        LineSpans &lines);

@@ -3,6 +3,7 @@
 // start, what the record's shape draws, and the columns' copies. Inlined into each kernel, they
 // are compiled for its instructions.
 
+#include "cp932/Cp932Codec.h"
 #include "paths/FastRoute.h"
 
 #include <bit>
@@ -10,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -64,27 +66,70 @@ struct LocatedColumns {
     alignas(64) uint8_t lengths[64];
     uint64_t quotes; // as ByteMasks has them
     uint64_t quoteMarks;
-    bool fixed; // at the shape's fixed places (begins and lengths left unset)
+    uint64_t lead, trail; // as ByteMasks has them (for UTF-8)
+    uint64_t starts;      // of the record's characters (for UTF-8)
+    bool fixed;           // at the shape's fixed places (begins and lengths left unset)
 };
 
 // The options a line's columns are written with, as the template arguments of the steps below:
 // each set is compiled without the tests of the others.
 struct ColumnOptions {
-    bool typed, trim, quote;
+    bool typed, trim, quote, utf8;
 };
 
-// Writes the columns of `record` from `to` on, typed, trimmed and quoted as `options` say (the
-// shape's), joined by the delimiter; returns the end of the line and adds the values' warnings to
-// `warnings`. `copyColumn(to, from, length)` may write up to 64 bytes at `to`: there must be room
-// for lineRoom and WideMoveRoom bytes.
-template <ColumnOptions options, class CopyColumn> char *writeColumns(const FastShape &shape, const char *record,
-                                                                      const LocatedColumns &located, Warnings &warnings,
-                                                                      CopyColumn copyColumn, char *to)
+// The UTF-8 of the record's `length` bytes from `from` on, a character at a time by its cell. By
+// characters a piece is whole characters of the record, which start where the record's do; by
+// bytes it may begin inside one and is read as a text of its own, as the line made UTF-8 whole
+// reads it (the delimiter and quotes before it are no bytes of a character). The byte after the
+// piece must be readable. Sets `undecodable` when a character could not be decoded.
+inline char *writeUtf8Piece(const FastShape &shape, const LocatedColumns &located, const char *record, size_t from,
+                            size_t length, char *to, bool &undecodable)
+{
+    if (length == 0) return to;
+    const uint64_t inPiece = _bzhi_u64(~uint64_t(0), unsigned(length));
+    const uint64_t lead = located.lead >> from & inPiece, trail = located.trail >> from & inPiece;
+    uint64_t starts = shape.characters ? located.starts >> from & inPiece
+                                       : characterStarts(ByteMasks{.inRecord = inPiece,
+                                                                   .lead = lead,
+                                                                   .trail = trail,
+                                                                   .lineEnds = 0,
+                                                                   .userDefined = 0,
+                                                                   .quotes = 0,
+                                                                   .quoteMarks = 0});
+    // Only a pair is looked up with its second byte: the cells of the others are the first 256,
+    // which stay in the nearest cache. A lead byte without its trail byte in the piece is one of
+    // them (U+FFFD).
+    const uint64_t pairs = starts & lead & trail >> 1;
+    const char *const piece = record + from;
+    const uint32_t *const cells = shape.utf8Cells;
+    uint32_t allCells = 0;
+    for (; starts; starts &= starts - 1) {
+        const unsigned at = unsigned(std::countr_zero(starts));
+        uint16_t two;
+        std::memcpy(&two, piece + at, 2);
+        two &= pairs & (starts & -starts) ? 0xFFFF : 0x00FF; // x86-64: the first byte is the low one
+        const uint32_t cell = cells[two];
+        std::memcpy(to, &cell, 4); // the fourth byte lands in the room and is written over
+        to += cp932::Utf8Cell::length(cell);
+        allCells |= cell;
+    }
+    undecodable |= cp932::Utf8Cell::marked(allCells);
+    return to;
+}
+
+// Writes the columns of `record` from `to` on, typed, trimmed, quoted and made UTF-8 as `options`
+// say (the shape's), joined by the delimiter; returns the end of the line, adds the values'
+// warnings to `warnings` and sets `undecodable` when UTF-8 could not decode a character.
+// `copyColumn(to, from, length)` may write up to 64 bytes at `to`: there must be room for lineRoom
+// and WideMoveRoom bytes.
+template <ColumnOptions options, class CopyColumn>
+char *writeColumns(const FastShape &shape, const char *record, const LocatedColumns &located, Warnings &warnings,
+                   bool &undecodable, CopyColumn copyColumn, char *to)
 {
     const uint8_t *const begins = located.begins, *const lengths = located.lengths;
     const char delimiter = shape.delimiter;
     const size_t count = shape.columnCount;
-    if constexpr (!options.typed && !options.trim && !options.quote) { // the usual line: pieces as cut
+    if constexpr (!options.typed && !options.trim && !options.quote && !options.utf8) { // pieces as cut
         for (size_t i = 0; i < count; ++i) {
             copyColumn(to, record + begins[i], lengths[i]);
             to += lengths[i];
@@ -108,13 +153,26 @@ template <ColumnOptions options, class CopyColumn> char *writeColumns(const Fast
             }
         }
         if constexpr (options.trim) column = trimBlanks(column);
+        if constexpr (options.utf8) {
+            if (quoted) { // rare: written as the plan writes it
+                size_t replaced = 0;
+                to = writeColumn(column, OutputOptions{.quote = true, .utf8 = true}, std::string_view(&delimiter, 1),
+                                 to, replaced);
+                undecodable |= replaced > 0;
+            } else {
+                to = writeUtf8Piece(shape, located, record, size_t(column.data() - record), column.size(), to,
+                                    undecodable);
+            }
+            *to++ = delimiter;
+            continue;
+        }
         // The '"' of a piece of the record are known from its masks; a value's are looked for.
         uint64_t quotesInPiece = 0;
         if (quoted && inRecord)
             quotesInPiece = _bzhi_u64(located.quotes >> (column.data() - record), unsigned(column.size()));
         if (quoted && !inRecord && std::memchr(column.data(), '"', column.size())) {
-            size_t undecodable = 0; // none without UTF-8
-            to = writeColumn(column, OutputOptions{.quote = true}, std::string_view(&delimiter, 1), to, undecodable);
+            size_t none = 0; // without UTF-8
+            to = writeColumn(column, OutputOptions{.quote = true}, std::string_view(&delimiter, 1), to, none);
         } else {
             if (quoted) *to++ = '"';
             size_t done = 0; // each '"' written twice
@@ -137,10 +195,12 @@ template <ColumnOptions options, class CopyColumn> char *writeColumns(const Fast
 
 // The most the line of a record of `size` bytes can take: each column its piece (or value), two
 // quotes, a second '"' for each of the record's (columns may repeat: each may hold every one) and
-// a delimiter; and a line end.
+// a delimiter; made UTF-8, three bytes for each byte of the piece, or two for a '"'; and a line
+// end.
 inline size_t lineRoom(const FastShape &shape, size_t size)
 {
     const size_t column = shape.typedPlan ? shape.columnRoom : std::min(shape.columnRoom, size);
+    if (shape.utf8Cells) return shape.columnCount * (3 * column + 3) + 2;
     return shape.columnCount * (column + 3 + (shape.quote ? size : 0)) + 2;
 }
 // Room past the last line for the last column's wide move.
@@ -163,39 +223,45 @@ template <auto masksOf> Warnings checkShape(const FastShape &shape, std::string_
 // Calls `step.template operator()<options>()` with the shape's options as a template argument.
 template <class Step> auto withColumnOptions(const FastShape &shape, Step step)
 {
-    switch ((shape.typedPlan ? 4 : 0) + (shape.trim ? 2 : 0) + (shape.quote ? 1 : 0)) {
-    case 0:
-        return step.template operator()<ColumnOptions{false, false, false}>();
-    case 1:
-        return step.template operator()<ColumnOptions{false, false, true}>();
-    case 2:
-        return step.template operator()<ColumnOptions{false, true, false}>();
-    case 3:
-        return step.template operator()<ColumnOptions{false, true, true}>();
-    case 4:
-        return step.template operator()<ColumnOptions{true, false, false}>();
-    case 5:
-        return step.template operator()<ColumnOptions{true, false, true}>();
-    case 6:
-        return step.template operator()<ColumnOptions{true, true, false}>();
-    default:
-        return step.template operator()<ColumnOptions{true, true, true}>();
+    const size_t chosen =
+        (shape.typedPlan ? 8 : 0) + (shape.utf8Cells ? 4 : 0) + (shape.trim ? 2 : 0) + (shape.quote ? 1 : 0);
+    constexpr auto optionsAt = [](size_t index) {
+        return ColumnOptions{bool(index & 8), bool(index & 2), bool(index & 1), bool(index & 4)};
+    };
+    using Result = decltype(step.template operator()<ColumnOptions{}>());
+    return [&]<size_t... index>(std::index_sequence<index...>)
+    {
+        if constexpr (std::is_void_v<Result>) {
+            (void)((chosen == index && (step.template operator()<optionsAt(index)>(), true)) || ...);
+        } else {
+            Result result{};
+            (void)((chosen == index && (result = step.template operator()<optionsAt(index)>(), true)) || ...);
+            return result;
+        }
     }
+    (std::make_index_sequence<16>());
 }
 
 template <auto locateColumns, auto copyColumn> bool appendRecord(const FastShape &shape, std::string_view record,
                                                                  size_t recordBytes, std::string &out,
-                                                                 Warnings &warnings)
+                                                                 Warnings &warnings, size_t &undecodable)
 {
     if (record.size() > FastShape::MaxBytes) return false;
+    // Made UTF-8, a character is read with the byte after it.
+    alignas(64) char readable[FastShape::MaxBytes + 1] = {};
+    if (shape.utf8Cells)
+        record = {static_cast<const char *>(std::memcpy(readable, record.data(), record.size())), record.size()};
     LocatedColumns located;
     locateColumns(shape, record, recordBytes, located, warnings);
     const size_t at = out.size();
     out.resize(at + lineRoom(shape, record.size()) + WideMoveRoom);
+    bool undecodableSeen = false;
     const char *const end = withColumnOptions(shape, [&]<ColumnOptions options>() {
-        return writeColumns<options>(shape, record.data(), located, warnings, copyBy<copyColumn>, out.data() + at);
+        return writeColumns<options>(shape, record.data(), located, warnings, undecodableSeen, copyBy<copyColumn>,
+                                     out.data() + at);
     });
     out.resize(size_t(end - out.data()));
+    if (undecodableSeen) undecodable += cp932::countReplacements(std::string_view(out).substr(at));
     return true;
 }
 
@@ -206,7 +272,7 @@ template <auto locateColumns, auto copyColumn> bool appendRecord(const FastShape
 // lines its locating finds `fixed`.
 template <auto locateColumns, auto copyColumn, auto writeFixedLine = nullptr>
 void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                 size_t *ends, Warnings *warnings)
+                 size_t *ends, Warnings *warnings, size_t *undecodable)
 {
     size_t room = WideMoveRoom;
     for (size_t i = 0; i < lines.count; ++i) room += lineRoom(shape, lines.kept[i]);
@@ -215,10 +281,11 @@ void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<cha
     char *to = start;
     const size_t at = out.size();
     withColumnOptions(shape, [&]<ColumnOptions options>() {
-        const auto writeLine = [&shape](const char *record, const LocatedColumns &where, Warnings &found, char *into) {
+        const auto writeLine = [&shape](const char *record, const LocatedColumns &where, Warnings &found,
+                                        bool &undecodableSeen, char *into) {
             if constexpr (!std::is_null_pointer_v<decltype(writeFixedLine)>)
                 if (where.fixed) return writeFixedLine(shape, record, into);
-            return writeColumns<options>(shape, record, where, found, copyBy<copyColumn>, into);
+            return writeColumns<options>(shape, record, where, found, undecodableSeen, copyBy<copyColumn>, into);
         };
         constexpr size_t Group = 32;
         LocatedColumns located[Group];
@@ -227,7 +294,10 @@ void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<cha
             for (size_t i = first; i < last; ++i)
                 locateColumns(shape, lines.line(i), lines.bytes[i], located[i - first], warnings[i]);
             for (size_t i = first; i < last; ++i) {
-                to = writeLine(lines.base + lines.begins[i], located[i - first], warnings[i], to);
+                bool undecodableSeen = false;
+                char *const lineStart = to;
+                to = writeLine(lines.base + lines.begins[i], located[i - first], warnings[i], undecodableSeen, to);
+                undecodable[i] = undecodableSeen ? cp932::countReplacements({lineStart, size_t(to - lineStart)}) : 0;
                 *to++ = '\r';
                 *to++ = '\n';
                 ends[i] = at + size_t(to - start);

@@ -58,22 +58,24 @@ struct Target {
     // on, noting what each draws in `warnings`.
     void appendLines(const LineSpans &lines, int32_t firstRecord, Warnings *warnings)
     {
+        size_t undecodable[LineSpans::Most];
         writer.appendLines(firstRecord, lines.count, [&](std::string &out, size_t *ends) {
-            if (fast) return fast->appendLines(lines, out, ends, warnings);
+            if (fast) return fast->appendLines(lines, out, ends, warnings, undecodable);
             for (size_t i = 0; i < lines.count; ++i) {
                 const std::string_view record = lines.line(i);
-                size_t undecodable = 0;
-                plan->compose(record, out, undecodable);
+                undecodable[i] = 0;
+                plan->compose(record, out, undecodable[i]);
                 out.append("\r\n", 2);
                 ends[i] = out.size();
                 warnings[i] = warningsOf(record, lines.bytes[i]);
-                if (undecodable > 0) countUndecodable(undecodable, firstRecord + int32_t(i));
             }
         });
         counts.converted += int32_t(lines.count);
         anyOutput = true;
-        for (size_t i = 0; i < lines.count; ++i)
+        for (size_t i = 0; i < lines.count; ++i) {
             if (warnings[i]) countWarnings(warnings[i], firstRecord + int32_t(i));
+            if (undecodable[i]) countUndecodable(undecodable[i], firstRecord + int32_t(i));
+        }
     }
 
     // Adds the record's line or row and sets `warnings` to what the record draws (`recordBytes`
@@ -82,7 +84,7 @@ struct Target {
                 Warnings &warnings)
     {
         if (fast && writer.appendComposed(recordNumber, [&](std::string &out) {
-                return fast->append(record, recordBytes, out, warnings);
+                return fast->append(record, recordBytes, out, warnings, undecodable);
             }))
             return true;
         bool appended = true;

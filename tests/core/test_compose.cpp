@@ -203,10 +203,10 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
         ASSERT_EQ(fast, plain.value_or("")) << testing::PrintToString(record) << " options " << options;
         ASSERT_EQ(fastUndecodable, plainUndecodable) << testing::PrintToString(record);
 
-        // The record loop's fast route (columns cut, typed, trimmed, quoted; a one-byte delimiter)
-        // on each vector path the processor has, against the plain twin or, typed, the plan, with
-        // the checks' warnings; it declines records past 64 bytes, leaving the line alone.
-        model.Output = {.trim = model.Output.trim, .quote = model.Output.quote};
+        // The record loop's fast route (columns cut, typed, trimmed, quoted or made UTF-8; a
+        // one-byte delimiter) on each vector path the processor has, against the plain twin or,
+        // typed, the plan, with the checks' warnings; it declines records past 64 bytes, leaving
+        // the line alone.
         model.RecordLength = next(4) == 0 ? int32_t(record.size()) : 0;
         if (next(2))
             for (int16_t field = 1; field <= fields; ++field)
@@ -215,8 +215,12 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
         const std::string oneByte = delimiter.substr(0, 1);
         ComposePlan typedPlan(model, oneByte);
         std::string expected;
+        plainUndecodable = 0;
         typedPlan.compose(record, expected, plainUndecodable);
-        if (model.Types.empty()) expected = composePlainly(model, record, oneByte, plainUndecodable).value_or("");
+        if (model.Types.empty()) {
+            plainUndecodable = 0;
+            expected = composePlainly(model, record, oneByte, plainUndecodable).value_or("");
+        }
         const ComposePlan routedPlan(model, oneByte);
         const RecordChecks checks(model, routedPlan.boundaries());
         for (const SimdPath path : {SimdPath::Avx2, SimdPath::Avx512}) {
@@ -232,14 +236,16 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
             if (!route) continue;
             std::string routed = "kept";
             Warnings warnings = 0;
+            size_t undecodable = 0;
             const Warnings expectedWarnings = shapeWarnings | typedPlan.valueWarnings();
-            if (!route->append(record, recordBytes, routed, warnings)) {
+            if (!route->append(record, recordBytes, routed, warnings, undecodable)) {
                 ASSERT_GT(record.size(), 64u);
                 ASSERT_EQ(routed, "kept");
                 continue;
             }
             ASSERT_EQ(routed, "kept" + expected) << simdPathName(path) << testing::PrintToString(record);
             ASSERT_EQ(warnings, expectedWarnings) << simdPathName(path) << testing::PrintToString(record);
+            ASSERT_EQ(undecodable, plainUndecodable) << simdPathName(path);
             // The same record as a line read, with bytes past it that mean nothing.
             std::string read = record + std::string(LineSpans::ReadablePast, '\x82');
             LineSpans lines;
@@ -249,10 +255,11 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
             lines.kept[0] = record.size();
             lines.bytes[0] = recordBytes;
             size_t end = 0;
-            route->appendLines(lines, routed, &end, &warnings);
+            route->appendLines(lines, routed, &end, &warnings, &undecodable);
             ASSERT_EQ(routed, "kept" + expected + expected + "\r\n") << simdPathName(path);
             ASSERT_EQ(end, routed.size());
             ASSERT_EQ(warnings, expectedWarnings) << simdPathName(path);
+            ASSERT_EQ(undecodable, plainUndecodable) << simdPathName(path);
         }
     }
 }

@@ -158,10 +158,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             for (const std::string &line : route ? records : std::vector<std::string>()) {
                 std::string routed;
                 Warnings warnings = 0;
-                size_t ignored = 0;
-                if (route->append(line, line.size(), routed, warnings) &&
-                    (routed != composePlainly(model, line, delimiterText, ignored).value_or("") ||
-                     warnings != checks.check(line, line.size())))
+                size_t routedUndecodable = 0, plainUndecodable = 0;
+                if (route->append(line, line.size(), routed, warnings, routedUndecodable) &&
+                    (routed != composePlainly(model, line, delimiterText, plainUndecodable).value_or("") ||
+                     routedUndecodable != plainUndecodable || warnings != checks.check(line, line.size())))
                     std::abort();
             }
         }
