@@ -29,6 +29,8 @@ struct ColumnValue {
 };
 
 class ComposePlan {
+    struct TypedStep;
+
 public:
     // A column: where it starts and ends, as indices into boundaries().
     struct Column {
@@ -90,18 +92,20 @@ public:
     const std::vector<long long> &boundaries() const { return boundaries_; }
     // The columns in output order.
     const std::vector<Column> &columns() const { return columns_; }
-    // Column `column`'s value: its piece `piece` as its type writes it into `room`, or the piece
-    // itself where the type leaves it as cut (always for text); adds the warning it draws.
-    std::string_view typedValue(size_t column, std::string_view piece, char *room, Warnings &warnings) const
-    {
-        if (steps_.empty() || piece.empty()) return piece;
-        const TypedStep &step = steps_[column];
-        if (!mayBeValue(piece, *step.firstBytes)) {
-            warnings |= step.whenCut;
-            return piece;
-        }
-        return step.value(piece, step.type, room, warnings);
-    }
+    // The values of a typed plan's columns, its steps read once for many lines.
+    class TypedValues {
+    public:
+        // Column `column`'s value: its piece `piece` as its type writes it into `room`, or the
+        // piece itself where the type leaves it as cut (always for text); adds the warning it
+        // draws.
+        std::string_view operator()(size_t column, std::string_view piece, char *room, Warnings &warnings) const;
+
+    private:
+        friend class ComposePlan;
+        explicit TypedValues(const TypedStep *steps) : steps_(steps) {}
+        const TypedStep *steps_;
+    };
+    TypedValues typedValues() const { return TypedValues(steps_.data()); }
     // The room typedValue may take for a piece of `size` bytes.
     size_t typedRoom(size_t size) const { return typedRoom_.timesPiece * size + typedRoom_.extra; }
     WidthUnit unit() const { return unit_; }
@@ -195,3 +199,15 @@ private:
     std::vector<uint32_t> characterOffsets_;             // where each character begins in utf8Record_
     QuoteMarks quoteMarks_;                              // of the line in hand
 };
+
+inline std::string_view ComposePlan::TypedValues::operator()(size_t column, std::string_view piece, char *room,
+                                                             Warnings &warnings) const
+{
+    if (piece.empty()) return piece;
+    const TypedStep &step = steps_[column];
+    if (!mayBeValue(piece, *step.firstBytes)) {
+        warnings |= step.whenCut;
+        return piece;
+    }
+    return step.value(piece, step.type, room, warnings);
+}

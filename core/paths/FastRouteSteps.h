@@ -138,6 +138,10 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
         return to - 1;
     }
     [[maybe_unused]] char typedRoom[FastShape::MaxTypedRoom];
+    [[maybe_unused]] const auto typedValue = [&shape] {
+        if constexpr (options.typed) return shape.typedPlan->typedValues();
+        else return nullptr;
+    }();
     for (size_t i = 0; i < count; ++i) {
         const size_t begin = begins[i], length = lengths[i];
         std::string_view column(record + begin, length);
@@ -145,7 +149,7 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
         bool quoted = options.quote && length > 0 && _bzhi_u64(located.quoteMarks >> begin, unsigned(length)) != 0;
         bool inRecord = true; // else a value written in typedRoom
         if constexpr (options.typed) {
-            const std::string_view value = shape.typedPlan->typedValue(i, column, typedRoom, warnings);
+            const std::string_view value = typedValue(i, column, typedRoom, warnings);
             if (value.data() != column.data()) {
                 inRecord = false;
                 quoted = options.quote && needsQuotes(value, std::string_view(&delimiter, 1));
