@@ -13,10 +13,14 @@ void addChecks(FastShape &shape, const RecordChecks &checks, const ComposePlan &
     shape.checked = true;
     shape.byLength = checks.byLength();
     shape.total = checks.total();
-    if (!shape.characters)
-        for (const long long boundary : plan.boundaries())
-            if (boundary > 0 && boundary < (long long)FastShape::MaxBytes)
-                shape.splitBoundaries |= uint64_t(1) << boundary;
+    if (shape.characters) return;
+    for (const long long boundary : plan.boundaries()) {
+        if (boundary <= 0) continue;
+        const size_t block = size_t(boundary) / FastShape::MaxBytes;
+        if (shape.splitBoundaryBlocks.size() <= block) shape.splitBoundaryBlocks.resize(block + 1);
+        shape.splitBoundaryBlocks[block] |= uint64_t(1) << (boundary % FastShape::MaxBytes);
+    }
+    if (!shape.splitBoundaryBlocks.empty()) shape.splitBoundaries = shape.splitBoundaryBlocks.front();
 }
 
 // The line of a record long enough for every column, as picks of its bytes, when it is short

@@ -49,6 +49,9 @@ struct FastShape {
     bool byLength = false;
     long long total = -1;         // the layout's total in its unit, or -1 when unknown
     uint64_t splitBoundaries = 0; // bytes counted: bit b for a boundary at byte b (1..63)
+    // The same for every boundary: bit b of element k for a boundary at byte 64 k + b (for the
+    // checks of longer records).
+    std::vector<uint64_t> splitBoundaryBlocks;
 };
 
 // The kernels of a vector path. `record` composes `record` (its whole length `recordBytes`) onto
@@ -63,7 +66,7 @@ struct FastKernels {
                    Warnings &warnings, size_t &undecodable) = nullptr;
     void (*lines)(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                   size_t *ends, Warnings *warnings, size_t *undecodable) = nullptr;
-    // What the shape of a record of at most 64 bytes draws.
+    // What the shape of a record draws.
     Warnings (*check)(const FastShape &shape, std::string_view record, size_t recordBytes) = nullptr;
 };
 
@@ -97,20 +100,17 @@ private:
     std::vector<char> scratch_; // the lines in making
 };
 
-// The checks of a record's shape (see RecordChecks::check) from the same masks, for a layout
-// whose lines the route does not compose (UTF-8 output, say): records of at most 64 bytes.
+// The checks of a record's shape (see RecordChecks::check) from the same masks, 64 bytes at a
+// time, for the records the route does not compose (longer ones, or all of a layout it does not
+// serve).
 class FastChecks {
 public:
     // None when the processor has no kernel.
     static std::optional<FastChecks> prepare(const ComposePlan &plan, const RecordChecks &checks,
                                              FastKernels kernels = fastKernelsFor(simdPath()));
 
-    // The warnings of `record` (its whole length `recordBytes`); nullopt past 64 bytes.
-    std::optional<Warnings> check(std::string_view record, size_t recordBytes) const
-    {
-        if (record.size() > FastShape::MaxBytes) return std::nullopt;
-        return check_(shape_, record, recordBytes);
-    }
+    // The warnings of `record` (its whole length `recordBytes`).
+    Warnings check(std::string_view record, size_t recordBytes) const { return check_(shape_, record, recordBytes); }
 
 private:
     FastChecks(FastShape shape, decltype(FastKernels::check) kernel) : shape_(std::move(shape)), check_(kernel) {}

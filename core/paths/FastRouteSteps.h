@@ -3,6 +3,7 @@
 // start, what the record's shape draws, and the columns' copies. Inlined into each kernel, they
 // are compiled for its instructions.
 
+#include "cp932/Cp932.h"
 #include "cp932/Cp932Codec.h"
 #include "paths/FastRoute.h"
 
@@ -27,37 +28,71 @@ struct ByteMasks {
     uint64_t quoteMarks;  // what calls for quotes: the delimiter, '"', CR or LF (with quotes)
 };
 
-// Bit i set where a character starts at byte i. A lead byte followed by a trail byte begins a
-// pair; in a run of such bytes the first starts a character and every other one after it does:
-// the runs that start at even bytes are found by the carry of adding their first bits.
-uint64_t characterStarts(const ByteMasks &masks)
+// Bit i set where a character starts at byte i of a block of a record. A lead byte followed by a
+// trail byte begins a pair; in a run of such bytes the first starts a character and every other
+// one after it does: the runs that start at even bytes are found by the carry of adding their
+// first bits. `trailAfter`: the byte after the block (in the record) may end a pair. `secondByte`:
+// bit 0 set when the block's first byte ends the pair the block before began, then whether the
+// next block's does.
+uint64_t characterStarts(const ByteMasks &masks, bool trailAfter, uint64_t &secondByte)
 {
     constexpr uint64_t evenBytes = 0x5555555555555555ULL;
-    const uint64_t pairs = masks.lead & (masks.trail >> 1);
+    const uint64_t pairs = masks.lead & (masks.trail >> 1 | uint64_t(trailAfter) << 63) & ~secondByte;
     const uint64_t runFirsts = pairs & ~(pairs << 1);
     const uint64_t evenRuns = pairs & ~(pairs + (runFirsts & evenBytes));
     const uint64_t doubleStarts = (evenRuns & evenBytes) | (pairs & ~evenRuns & ~evenBytes);
-    return ~(doubleStarts << 1) & masks.inRecord;
+    const uint64_t secondBytes = doubleStarts << 1 | secondByte;
+    secondByte = doubleStarts >> 63;
+    return ~secondBytes & masks.inRecord;
 }
 
-// The warnings of the record's shape (see RecordChecks::check) from its masks and starts.
-Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts, size_t size, size_t recordBytes)
+// The same for a record of at most 64 bytes.
+uint64_t characterStarts(const ByteMasks &masks)
+{
+    uint64_t secondByte = 0;
+    return characterStarts(masks, false, secondByte);
+}
+
+// What the checks of a record's shape look at, gathered from its blocks' masks and starts.
+struct ShapeScan {
+    bool lineEnd = false, splitBoundary = false, userDefined = false;
+    long long characters = 0;
+
+    void add(const ByteMasks &masks, uint64_t starts, uint64_t splitBoundaries)
+    {
+        lineEnd |= masks.lineEnds != 0;
+        splitBoundary |= (splitBoundaries & masks.inRecord & ~starts) != 0;
+        userDefined |= (masks.userDefined & starts) != 0;
+        characters += std::popcount(starts);
+    }
+};
+
+// The warnings of the record's shape (see RecordChecks::check) from what its scan found.
+Warnings shapeWarnings(const FastShape &shape, const ShapeScan &scan, size_t size, size_t recordBytes)
 {
     Warnings found = 0;
     bool countCharacters = false;
     const auto total = shape.total;
     if (shape.byLength) {
-        if (masks.lineEnds) found |= warningBit(Warning::LineEndInside);
+        if (scan.lineEnd) found |= warningBit(Warning::LineEndInside);
     } else if (total >= 0) {
         const bool possible = shape.characters ? (long long)size >= total && (long long)size <= 2 * total
                                                : (long long)recordBytes == total;
         if (!possible) found |= warningBit(Warning::LengthMismatch);
         countCharacters = possible && shape.characters;
     }
-    if (countCharacters && std::popcount(starts) != total) found |= warningBit(Warning::LengthMismatch);
-    if (shape.splitBoundaries & masks.inRecord & ~starts) found |= warningBit(Warning::SplitCharacter);
-    if (masks.userDefined & starts) found |= warningBit(Warning::UserDefined);
+    if (countCharacters && scan.characters != total) found |= warningBit(Warning::LengthMismatch);
+    if (scan.splitBoundary) found |= warningBit(Warning::SplitCharacter);
+    if (scan.userDefined) found |= warningBit(Warning::UserDefined);
     return found;
+}
+
+// The same for a record of at most 64 bytes, from its masks and starts.
+Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts, size_t size, size_t recordBytes)
+{
+    ShapeScan scan;
+    scan.add(masks, starts, shape.splitBoundaries);
+    return shapeWarnings(shape, scan, size, recordBytes);
 }
 
 // Where a line's columns lie in its record, in output order, and what in it calls for quotes.
@@ -217,11 +252,25 @@ constexpr size_t WideMoveRoom = 64;
 template <auto copyColumn>
 constexpr auto copyBy = [](char *to, const char *from, size_t length) { copyColumn(to, from, length); };
 
-// The warnings of a record's shape alone, from its `masksOf(shape, record)`.
+// The warnings of a record's shape alone, from the `masksOf(shape, block)` of its blocks of 64
+// bytes.
 template <auto masksOf> Warnings checkShape(const FastShape &shape, std::string_view record, size_t recordBytes)
 {
-    const ByteMasks masks = masksOf(shape, record);
-    return shapeWarnings(shape, masks, characterStarts(masks), record.size(), recordBytes);
+    if (record.size() <= FastShape::MaxBytes) {
+        const ByteMasks masks = masksOf(shape, record);
+        return shapeWarnings(shape, masks, characterStarts(masks), record.size(), recordBytes);
+    }
+    ShapeScan scan;
+    uint64_t secondByte = 0;
+    for (size_t base = 0, block = 0; base < record.size(); base += FastShape::MaxBytes, ++block) {
+        const ByteMasks masks = masksOf(shape, record.substr(base, FastShape::MaxBytes));
+        const size_t after = base + FastShape::MaxBytes;
+        const bool trailAfter = after < record.size() && cp932::isTrailByte(uint8_t(record[after]));
+        const uint64_t splitBoundaries =
+            block < shape.splitBoundaryBlocks.size() ? shape.splitBoundaryBlocks[block] : 0;
+        scan.add(masks, characterStarts(masks, trailAfter, secondByte), splitBoundaries);
+    }
+    return shapeWarnings(shape, scan, record.size(), recordBytes);
 }
 
 // Calls `step.template operator()<options>()` with the shape's options as a template argument.

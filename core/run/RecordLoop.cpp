@@ -43,7 +43,7 @@ struct Target {
         fast.reset();
         fastChecks.reset();
         if (!workbook) fast = FastRoute::prepare(*plan, checks ? &*checks : nullptr, layout.Output, delimiter);
-        if (checks && !fast) fastChecks = FastChecks::prepare(*plan, *checks);
+        if (checks) fastChecks = FastChecks::prepare(*plan, *checks);
         // A workbook stays where it was begun: the window ends a run before its output changes.
         if (workbook) return workbook->setHeader(headerNames(layout));
         writer.startFilesWith(startsSource ? outputFileStart(layout, delimiter) : std::string());
@@ -125,7 +125,7 @@ struct Target {
     std::optional<SelectionPlan> selection;
     std::optional<RecordChecks> checks;
     std::optional<FastRoute> fast;        // for the records it serves
-    std::optional<FastChecks> fastChecks; // else, for the checks of those records
+    std::optional<FastChecks> fastChecks; // for the checks of the records it does not serve
     std::string delimiter;
     TargetCounts counts;
     bool anyOutput = false;
@@ -139,10 +139,7 @@ struct Target {
     Warnings warningsOf(std::string_view record, size_t recordBytes) const
     {
         Warnings shape = 0;
-        if (checks) {
-            const std::optional<Warnings> checked = fastChecks ? fastChecks->check(record, recordBytes) : std::nullopt;
-            shape = checked ? *checked : checks->check(record, recordBytes);
-        }
+        if (checks) shape = fastChecks ? fastChecks->check(record, recordBytes) : checks->check(record, recordBytes);
         return shape | plan->valueWarnings();
     }
 
