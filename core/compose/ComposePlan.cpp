@@ -5,6 +5,7 @@
 #include "compose/FieldValues.h"
 #include "compose/OutputFormat.h"
 #include "layout/WidthText.h"
+#include "paths/CharOffsets.h"
 
 #include <algorithm>
 
@@ -124,7 +125,8 @@ void ComposePlan::locate(std::string_view line, const long long *units, size_t c
     if (unit_ == WidthUnit::Bytes) {
         for (size_t i = 0; i < count; ++i) offsets[i] = size_t(std::min<long long>(units[i], (long long)line.size()));
     } else {
-        cp932::charOffsets(line, units, count, offsets);
+        static const CharOffsetsFinder findCharOffsets = charOffsetsFor(simdPath());
+        findCharOffsets(line, units, count, offsets);
     }
 }
 

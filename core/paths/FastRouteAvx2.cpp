@@ -114,6 +114,11 @@ Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recor
     return checkShape<masksOf>(shape, record, recordBytes);
 }
 
+void charOffsetsAvx2(std::string_view text, const long long *indices, size_t count, size_t *offsets)
+{
+    charOffsetsInBlocks<masksOf>(text, indices, count, offsets);
+}
+
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                size_t *ends, Warnings *warnings, size_t *undecodable)
 {

@@ -118,6 +118,11 @@ Warnings avx512Check(const FastShape &shape, std::string_view record, size_t rec
     return checkShape<masksOf<false>>(shape, record, recordBytes);
 }
 
+void charOffsetsAvx512(std::string_view text, const long long *indices, size_t count, size_t *offsets)
+{
+    charOffsetsInBlocks<masksOf<false>>(text, indices, count, offsets);
+}
+
 void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                  size_t *ends, Warnings *warnings, size_t *undecodable)
 {

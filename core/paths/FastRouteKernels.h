@@ -26,6 +26,8 @@ bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBy
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                size_t *ends, Warnings *warnings, size_t *undecodable);
 Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recordBytes);
+void charOffsetsAvx512(std::string_view text, const long long *indices, size_t count, size_t *offsets);
+void charOffsetsAvx2(std::string_view text, const long long *indices, size_t count, size_t *offsets);
 size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
                        LineSpans &lines);
 size_t listLinesAvx2(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,

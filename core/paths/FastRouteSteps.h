@@ -252,8 +252,20 @@ constexpr size_t WideMoveRoom = 64;
 template <auto copyColumn>
 constexpr auto copyBy = [](char *to, const char *from, size_t length) { copyColumn(to, from, length); };
 
-// The warnings of a record's shape alone, from the `masksOf(shape, block)` of its blocks of 64
-// bytes.
+// Calls `visit(block, masks, starts)` for blocks 0, 1, ... of 64 bytes of `text`, from their
+// `masksOf(shape, bytes)`, while it returns true; a pair may span two blocks.
+template <auto masksOf, class Visit> void forEachBlock(const FastShape &shape, std::string_view text, Visit visit)
+{
+    uint64_t secondByte = 0;
+    for (size_t base = 0, block = 0; base < text.size(); base += FastShape::MaxBytes, ++block) {
+        const ByteMasks masks = masksOf(shape, text.substr(base, FastShape::MaxBytes));
+        const size_t after = base + FastShape::MaxBytes;
+        const bool trailAfter = after < text.size() && cp932::isTrailByte(uint8_t(text[after]));
+        if (!visit(block, masks, characterStarts(masks, trailAfter, secondByte))) return;
+    }
+}
+
+// The warnings of a record's shape alone, from the `masksOf(shape, bytes)` of its blocks.
 template <auto masksOf> Warnings checkShape(const FastShape &shape, std::string_view record, size_t recordBytes)
 {
     if (record.size() <= FastShape::MaxBytes) {
@@ -261,16 +273,30 @@ template <auto masksOf> Warnings checkShape(const FastShape &shape, std::string_
         return shapeWarnings(shape, masks, characterStarts(masks), record.size(), recordBytes);
     }
     ShapeScan scan;
-    uint64_t secondByte = 0;
-    for (size_t base = 0, block = 0; base < record.size(); base += FastShape::MaxBytes, ++block) {
-        const ByteMasks masks = masksOf(shape, record.substr(base, FastShape::MaxBytes));
-        const size_t after = base + FastShape::MaxBytes;
-        const bool trailAfter = after < record.size() && cp932::isTrailByte(uint8_t(record[after]));
-        const uint64_t splitBoundaries =
-            block < shape.splitBoundaryBlocks.size() ? shape.splitBoundaryBlocks[block] : 0;
-        scan.add(masks, characterStarts(masks, trailAfter, secondByte), splitBoundaries);
-    }
+    forEachBlock<masksOf>(shape, record, [&](size_t block, const ByteMasks &masks, uint64_t starts) {
+        scan.add(masks, starts, block < shape.splitBoundaryBlocks.size() ? shape.splitBoundaryBlocks[block] : 0);
+        return true;
+    });
     return shapeWarnings(shape, scan, record.size(), recordBytes);
+}
+
+// As cp932::charOffsets, from the `masksOf(shape, bytes)` of the text's blocks: the n-th start of
+// a block is found by a bit deposit.
+template <auto masksOf>
+void charOffsetsInBlocks(std::string_view text, const long long *indices, size_t count, size_t *offsets)
+{
+    static const FastShape shape; // lead and trail bytes only
+    size_t next = 0;
+    long long charactersBefore = 0;
+    forEachBlock<masksOf>(shape, text, [&](size_t block, const ByteMasks &, uint64_t starts) {
+        const long long inBlock = std::popcount(starts);
+        for (; next < count && indices[next] - charactersBefore < inBlock; ++next)
+            offsets[next] = block * FastShape::MaxBytes +
+                            _tzcnt_u64(_pdep_u64(uint64_t(1) << (indices[next] - charactersBefore), starts));
+        charactersBefore += inBlock;
+        return next < count;
+    });
+    for (; next < count; ++next) offsets[next] = text.size();
 }
 
 // Calls `step.template operator()<options>()` with the shape's options as a template argument.

@@ -1,7 +1,8 @@
-// The block scan of charOffsets against the plain character walk of advanceChars, on random
-// texts around the 16- and 64-byte steps of the scan.
+// The block scans of charOffsets (portable, and each vector path's) against the plain character
+// walk of advanceChars, on random texts around the 16- and 64-byte steps of the scans.
 
 #include "cp932/Cp932.h"
+#include "paths/CharOffsets.h"
 
 #include <gtest/gtest.h>
 
@@ -46,11 +47,13 @@ TEST_P(CharOffsets, AgreeWithTheCharacterWalk)
 
         std::vector<long long> indices;
         for (long long at = random() % 3; at <= charCount(text) + 2; at += 1 + random() % 4) indices.push_back(at);
-        std::vector<size_t> offsets(indices.size());
-        cp932::charOffsets(text, indices.data(), indices.size(), offsets.data());
-        for (size_t i = 0; i < indices.size(); ++i)
-            ASSERT_EQ(offsets[i], walk(text, indices[i]))
-                << pool.name << ", text of " << length << " bytes, character " << indices[i];
+        for (const SimdPath path : {SimdPath::Plain, SimdPath::Avx2, SimdPath::Avx512}) {
+            std::vector<size_t> offsets(indices.size());
+            charOffsetsFor(path)(text, indices.data(), indices.size(), offsets.data());
+            for (size_t i = 0; i < indices.size(); ++i)
+                ASSERT_EQ(offsets[i], walk(text, indices[i])) << pool.name << ", text of " << length << " bytes, "
+                                                              << simdPathName(path) << ", character " << indices[i];
+        }
     }
 }
 
