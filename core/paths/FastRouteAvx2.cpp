@@ -32,6 +32,7 @@ inline void addMasks(const FastShape &shape, const char *block, size_t at, ByteM
     masks.trail |=
         bitsOf(_mm256_andnot_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(0x7F)), bytesBetween(bytes, 0x40, 0xFC)))
         << at;
+    if (shape.utf8Cells) masks.high |= bitsOf(bytes) << at;
     if (!shape.checked && !shape.quote) return;
     const __m256i lineEnds = _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')),
                                              _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')));
@@ -70,6 +71,7 @@ template <bool> void locateColumns(const FastShape &shape, std::string_view reco
     located.quoteMarks = masks.quoteMarks;
     located.lead = masks.lead;
     located.trail = masks.trail;
+    located.high = masks.high;
     located.fixed = false;
     const uint64_t starts = characterStarts(masks);
     located.starts = starts;

@@ -38,6 +38,7 @@ template <bool Padded> ByteMasks masksOf(const FastShape &shape, std::string_vie
                           _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('\n'))) &
                          masks.inRecord;
     if (shape.checked) masks.userDefined = bytesBetween(bytes, 0xF0, 0xF9) & masks.inRecord;
+    if (shape.utf8Cells) masks.high = _mm512_movepi8_mask(bytes) & masks.inRecord;
     if (shape.quote) {
         masks.quotes = _mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8('"')) & masks.inRecord;
         masks.quoteMarks = (_mm512_cmpeq_epi8_mask(bytes, _mm512_set1_epi8(shape.delimiter)) & masks.inRecord) |
@@ -58,6 +59,7 @@ template <bool Padded> void locateColumns(const FastShape &shape, std::string_vi
     located.quoteMarks = masks.quoteMarks;
     located.lead = masks.lead;
     located.trail = masks.trail;
+    located.high = masks.high;
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     located.fixed = Padded && shape.fixedLength > 0 && size >= shape.fixedFrom;
     if (located.fixed) return;

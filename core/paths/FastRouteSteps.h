@@ -26,6 +26,7 @@ struct ByteMasks {
     uint64_t userDefined; // 0xF0..0xF9 (with checks)
     uint64_t quotes;      // '"', doubled inside quotes (with quotes)
     uint64_t quoteMarks;  // what calls for quotes: the delimiter, '"', CR or LF (with quotes)
+    uint64_t high;        // 0x80..0xFF: no ASCII (made UTF-8)
 };
 
 // Bit i set where a character starts at byte i of a block of a record. A lead byte followed by a
@@ -101,9 +102,9 @@ struct LocatedColumns {
     alignas(64) uint8_t lengths[64];
     uint64_t quotes; // as ByteMasks has them
     uint64_t quoteMarks;
-    uint64_t lead, trail; // as ByteMasks has them (for UTF-8)
-    uint64_t starts;      // of the record's characters (for UTF-8)
-    bool fixed;           // at the shape's fixed places (begins and lengths left unset)
+    uint64_t lead, trail, high; // as ByteMasks has them (for UTF-8)
+    uint64_t starts;            // of the record's characters (for UTF-8)
+    bool fixed;                 // at the shape's fixed places (begins and lengths left unset)
 };
 
 // The options a line's columns are written with, as the template arguments of the steps below:
@@ -130,7 +131,8 @@ inline char *writeUtf8Piece(const FastShape &shape, const LocatedColumns &locate
                                                                    .lineEnds = 0,
                                                                    .userDefined = 0,
                                                                    .quotes = 0,
-                                                                   .quoteMarks = 0});
+                                                                   .quoteMarks = 0,
+                                                                   .high = 0});
     // Only a pair is looked up with its second byte: the cells of the others are the first 256,
     // which stay in the nearest cache. A lead byte without its trail byte in the piece is one of
     // them (U+FFFD).
@@ -198,6 +200,10 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
                 to = writeColumn(column, OutputOptions{.quote = true, .utf8 = true}, std::string_view(&delimiter, 1),
                                  to, replaced);
                 undecodable |= replaced > 0;
+            } else if (column.empty() ||
+                       !_bzhi_u64(located.high >> (column.data() - record), unsigned(column.size()))) {
+                copyColumn(to, column.data(), column.size()); // ASCII is its own UTF-8
+                to += column.size();
             } else {
                 to = writeUtf8Piece(shape, located, record, size_t(column.data() - record), column.size(), to,
                                     undecodable);
