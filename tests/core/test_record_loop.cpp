@@ -3,6 +3,7 @@
 #include "write/FileChecks.h"
 #include "FileSizeLimit.h"
 #include "run/ConvertSource.h"
+#include "paths/PlainCompose.h"
 #include "run/RecordLoop.h"
 #include "run/RunReport.h"
 #include "write/OutputWriter.h"
@@ -232,6 +233,37 @@ TEST(RecordLoop, WarningsNameTheirRecordsAmongLinesTakenManyAtATime)
             EXPECT_EQ(userDefined.records, int32_t(row.marked.size())) << row.first;
             EXPECT_EQ(userDefined.firstRecord, row.first);
             EXPECT_EQ(counts.firstUndecodableRecord, utf8 ? row.first : 0);
+        }
+    }
+}
+
+// UTF-8 lines taken many at a time (groups of lines, each a mix of ASCII columns, kana, pairs, and
+// bytes that are no character) are the plain twin's, and so is the count of what was not decoded.
+TEST(RecordLoop, Utf8LinesTakenManyAtATimeAreThePlainTwins)
+{
+    const std::vector<std::string> pieces{"A",    "7",    " ",        ",",        "\"",   "\xA1", "\xBF",
+                                          "\xC0", "\xDF", "\x88\x9F", "\x81\x40", "\x80", "\x81", "\xEF\xFC"};
+    uint32_t state = 7;
+    const auto next = [&state](uint32_t bound) { return ((state = state * 1664525u + 1013904223u) >> 8) % bound; };
+    std::string source;
+    for (int record = 0; record < 600; ++record) {
+        const bool ascii = record % 3 == 0; // whole columns of ASCII, copied as they are
+        for (uint32_t piece = next(30); piece > 0; --piece) source += pieces[next(ascii ? 2 : uint32_t(pieces.size()))];
+        source += "\r\n";
+    }
+    for (const WidthUnit unit : {WidthUnit::Characters, WidthUnit::Bytes}) {
+        for (const bool reshaped : {false, true}) {
+            TempDir dir;
+            TestEnvironment env(dir.file("out.csv"), {7, 1, 2, 3, 4, 5, 6});
+            env.model.Unit = unit;
+            env.model.Output = {.trim = reshaped, .quote = reshaped, .utf8 = true};
+            const TargetCounts counts = runConversion(dir.write("in.txt", source), env).targets.front();
+            std::string expected;
+            size_t undecodable = 0;
+            for (size_t at = 0, end; (end = source.find("\r\n", at)) != std::string::npos; at = end + 2)
+                expected += composePlainly(env.model, source.substr(at, end - at), ",", undecodable).value() + "\r\n";
+            EXPECT_EQ(TempDir::read(dir.file("out.csv")), expected) << int(unit) << reshaped;
+            EXPECT_EQ(counts.undecodable, (long long)undecodable) << int(unit) << reshaped;
         }
     }
 }
