@@ -185,7 +185,15 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
         // What calls for quotes is no blank: it stays in the trimmed column.
         bool quoted = options.quote && length > 0 && _bzhi_u64(located.quoteMarks >> begin, unsigned(length)) != 0;
         bool inRecord = true; // else a value written in typedRoom
-        if constexpr (options.typed) {
+        if constexpr (options.typed && !options.trim && !options.quote) {
+            // Nothing reshapes a value: it is written straight into the line.
+            const std::string_view value = typedValue(i, column, to, warnings);
+            if (value.data() == to) {
+                to += value.size();
+                *to++ = delimiter;
+                continue;
+            }
+        } else if constexpr (options.typed) {
             const std::string_view value = typedValue(i, column, typedRoom, warnings);
             if (value.data() != column.data()) {
                 inRecord = false;
