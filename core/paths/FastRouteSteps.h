@@ -175,7 +175,7 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
         return to - 1;
     }
     [[maybe_unused]] char typedRoom[FastShape::MaxTypedRoom];
-    [[maybe_unused]] const auto typedValue = [&shape] {
+    [[maybe_unused]] const auto typedValue = [&] {
         if constexpr (options.typed) return shape.typedPlan->typedValues();
         else return nullptr;
     }();
