@@ -20,7 +20,6 @@ void addChecks(FastShape &shape, const RecordChecks &checks, const ComposePlan &
         if (shape.splitBoundaryBlocks.size() <= block) shape.splitBoundaryBlocks.resize(block + 1);
         shape.splitBoundaryBlocks[block] |= uint64_t(1) << (boundary % FastShape::MaxBytes);
     }
-    if (!shape.splitBoundaryBlocks.empty()) shape.splitBoundaries = shape.splitBoundaryBlocks.front();
 }
 
 // The line of a record long enough for every column, as picks of its bytes, when it is short

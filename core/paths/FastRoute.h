@@ -47,11 +47,14 @@ struct FastShape {
     // The checks of the record's shape; none when `checked` is false.
     bool checked = false;
     bool byLength = false;
-    long long total = -1;         // the layout's total in its unit, or -1 when unknown
-    uint64_t splitBoundaries = 0; // bytes counted: bit b for a boundary at byte b (1..63)
-    // The same for every boundary: bit b of element k for a boundary at byte 64 k + b (for the
-    // checks of longer records).
+    long long total = -1; // the layout's total in its unit, or -1 when unknown
+    // Bytes counted: bit b of element k for a boundary at byte 64 k + b (not 0).
     std::vector<uint64_t> splitBoundaryBlocks;
+    // The boundaries within block `block` of a record (64 bytes from byte 64 `block` on).
+    uint64_t splitBoundariesIn(size_t block) const
+    {
+        return block < splitBoundaryBlocks.size() ? splitBoundaryBlocks[block] : 0;
+    }
 };
 
 // The kernels of a vector path. `record` composes `record` (its whole length `recordBytes`) onto

@@ -67,11 +67,7 @@ template <bool> void locateColumns(const FastShape &shape, std::string_view reco
 {
     const size_t size = record.size();
     const ByteMasks masks = masksOf(shape, record);
-    located.quotes = masks.quotes;
-    located.quoteMarks = masks.quoteMarks;
-    located.lead = masks.lead;
-    located.trail = masks.trail;
-    located.high = masks.high;
+    located.masks = masks;
     located.fixed = false;
     const uint64_t starts = characterStarts(masks);
     located.starts = starts;

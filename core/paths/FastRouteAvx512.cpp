@@ -55,11 +55,7 @@ template <bool Padded> void locateColumns(const FastShape &shape, std::string_vi
     const ByteMasks masks = masksOf<Padded>(shape, record);
     const uint64_t starts = characterStarts(masks);
     located.starts = starts;
-    located.quotes = masks.quotes;
-    located.quoteMarks = masks.quoteMarks;
-    located.lead = masks.lead;
-    located.trail = masks.trail;
-    located.high = masks.high;
+    located.masks = masks;
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     located.fixed = Padded && shape.fixedLength > 0 && size >= shape.fixedFrom;
     if (located.fixed) return;

@@ -92,19 +92,18 @@ Warnings shapeWarnings(const FastShape &shape, const ShapeScan &scan, size_t siz
 Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts, size_t size, size_t recordBytes)
 {
     ShapeScan scan;
-    scan.add(masks, starts, shape.splitBoundaries);
+    scan.add(masks, starts, shape.splitBoundariesIn(0));
     return shapeWarnings(shape, scan, size, recordBytes);
 }
 
-// Where a line's columns lie in its record, in output order, and what in it calls for quotes.
+// Where a line's columns lie in its record, in output order, with the record's masks and
+// character starts.
 struct LocatedColumns {
     alignas(64) uint8_t begins[64];
     alignas(64) uint8_t lengths[64];
-    uint64_t quotes; // as ByteMasks has them
-    uint64_t quoteMarks;
-    uint64_t lead, trail, high; // as ByteMasks has them (for UTF-8)
-    uint64_t starts;            // of the record's characters (for UTF-8)
-    bool fixed;                 // at the shape's fixed places (begins and lengths left unset)
+    ByteMasks masks;
+    uint64_t starts;
+    bool fixed; // at the shape's fixed places (begins and lengths left unset)
 };
 
 // The options a line's columns are written with, as the template arguments of the steps below:
@@ -123,20 +122,15 @@ inline char *writeUtf8Piece(const FastShape &shape, const LocatedColumns &locate
 {
     if (length == 0) return to;
     const uint64_t inPiece = _bzhi_u64(~uint64_t(0), unsigned(length));
-    const uint64_t lead = located.lead >> from & inPiece, trail = located.trail >> from & inPiece;
-    uint64_t starts = shape.characters ? located.starts >> from & inPiece
-                                       : characterStarts(ByteMasks{.inRecord = inPiece,
-                                                                   .lead = lead,
-                                                                   .trail = trail,
-                                                                   .lineEnds = 0,
-                                                                   .userDefined = 0,
-                                                                   .quotes = 0,
-                                                                   .quoteMarks = 0,
-                                                                   .high = 0});
+    ByteMasks inThePiece{};
+    inThePiece.inRecord = inPiece;
+    inThePiece.lead = located.masks.lead >> from & inPiece;
+    inThePiece.trail = located.masks.trail >> from & inPiece;
+    uint64_t starts = shape.characters ? located.starts >> from & inPiece : characterStarts(inThePiece);
     // Only a pair is looked up with its second byte: the cells of the others are the first 256,
     // which stay in the nearest cache. A lead byte without its trail byte in the piece is one of
     // them (U+FFFD).
-    const uint64_t pairs = starts & lead & trail >> 1;
+    const uint64_t pairs = starts & inThePiece.lead & inThePiece.trail >> 1;
     const char *const piece = record + from;
     const uint32_t *const cells = shape.utf8Cells;
     uint32_t allCells = 0;
@@ -183,7 +177,8 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
         const size_t begin = begins[i], length = lengths[i];
         std::string_view column(record + begin, length);
         // What calls for quotes is no blank: it stays in the trimmed column.
-        bool quoted = options.quote && length > 0 && _bzhi_u64(located.quoteMarks >> begin, unsigned(length)) != 0;
+        bool quoted =
+            options.quote && length > 0 && _bzhi_u64(located.masks.quoteMarks >> begin, unsigned(length)) != 0;
         bool inRecord = true; // else a value written in typedRoom
         if constexpr (options.typed && !options.trim && !options.quote) {
             // Nothing reshapes a value: it is written straight into the line.
@@ -209,7 +204,7 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
                                  to, replaced);
                 undecodable |= replaced > 0;
             } else if (column.empty() ||
-                       !_bzhi_u64(located.high >> (column.data() - record), unsigned(column.size()))) {
+                       !_bzhi_u64(located.masks.high >> (column.data() - record), unsigned(column.size()))) {
                 copyColumn(to, column.data(), column.size()); // ASCII is its own UTF-8
                 to += column.size();
             } else {
@@ -222,7 +217,7 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
         // The '"' of a piece of the record are known from its masks; a value's are looked for.
         uint64_t quotesInPiece = 0;
         if (quoted && inRecord)
-            quotesInPiece = _bzhi_u64(located.quotes >> (column.data() - record), unsigned(column.size()));
+            quotesInPiece = _bzhi_u64(located.masks.quotes >> (column.data() - record), unsigned(column.size()));
         if (quoted && !inRecord && std::memchr(column.data(), '"', column.size())) {
             size_t none = 0; // without UTF-8
             to = writeColumn(column, OutputOptions{.quote = true}, std::string_view(&delimiter, 1), to, none);
@@ -288,7 +283,7 @@ template <auto masksOf> Warnings checkShape(const FastShape &shape, std::string_
     }
     ShapeScan scan;
     forEachBlock<masksOf>(shape, record, [&](size_t block, const ByteMasks &masks, uint64_t starts) {
-        scan.add(masks, starts, block < shape.splitBoundaryBlocks.size() ? shape.splitBoundaryBlocks[block] : 0);
+        scan.add(masks, starts, shape.splitBoundariesIn(block));
         return true;
     });
     return shapeWarnings(shape, scan, record.size(), recordBytes);
@@ -341,9 +336,12 @@ template <auto locateColumns, auto copyColumn> bool appendRecord(const FastShape
 {
     if (record.size() > FastShape::MaxBytes) return false;
     // Made UTF-8, a character is read with the byte after it.
-    alignas(64) char readable[FastShape::MaxBytes + 1] = {};
-    if (shape.utf8Cells)
-        record = {static_cast<const char *>(std::memcpy(readable, record.data(), record.size())), record.size()};
+    alignas(64) char readable[FastShape::MaxBytes + 1];
+    if (shape.utf8Cells) {
+        std::memcpy(readable, record.data(), record.size());
+        readable[record.size()] = 0;
+        record = {readable, record.size()};
+    }
     LocatedColumns located;
     locateColumns(shape, record, recordBytes, located, warnings);
     const size_t at = out.size();
