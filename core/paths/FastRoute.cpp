@@ -71,8 +71,10 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     shape.characters = plan.unit() == WidthUnit::Characters;
     shape.boundaryCount = uint8_t(boundaries.size());
     std::fill(std::begin(shape.boundaries), std::end(shape.boundaries), uint8_t(FastShape::MaxBytes));
-    for (size_t i = 0; i < boundaries.size(); ++i)
+    for (size_t i = 0; i < boundaries.size(); ++i) {
         shape.boundaries[i] = uint8_t(std::min<long long>(boundaries[i], FastShape::MaxBytes));
+        if (boundaries[i] < (long long)FastShape::MaxBytes) shape.boundaryCharacters |= uint64_t(1) << boundaries[i];
+    }
     for (const ComposePlan::Column &column : plan.columns()) {
         shape.columnFirst[shape.columnCount] = uint8_t(column.firstBoundary);
         shape.columnLast[shape.columnCount++] = uint8_t(column.lastBoundary);

@@ -27,6 +27,7 @@ struct FastShape {
     bool characters = true;
     uint8_t boundaryCount = 0;
     alignas(64) uint8_t boundaries[64] = {};  // ascending; unused entries 64
+    uint64_t boundaryCharacters = 0;          // bit b set for each boundary b below 64
     uint8_t columnCount = 0;                  // at most 64
     alignas(64) uint8_t columnFirst[64] = {}; // boundary index of each column's start, in output order
     alignas(64) uint8_t columnLast[64] = {};  // and of its end

@@ -16,86 +16,129 @@
 
 namespace {
 
+// Where bytes lie in low..high: moved so that low is the least signed byte, one compare.
 inline __m256i bytesBetween(__m256i bytes, uint8_t low, uint8_t high)
 {
-    const __m256i shifted = _mm256_sub_epi8(bytes, _mm256_set1_epi8(char(low)));
-    return _mm256_cmpeq_epi8(_mm256_min_epu8(shifted, _mm256_set1_epi8(char(high - low))), shifted);
+    const __m256i moved = _mm256_add_epi8(bytes, _mm256_set1_epi8(char(0x80 - low)));
+    return _mm256_cmpgt_epi8(_mm256_set1_epi8(char(high - low - 0x7F)), moved);
+}
+// 0x81..0x9F and 0xE0..0xFC become 0xA1..0xDC by flipping bit 5, and nothing else does.
+inline __m256i leadBytes(__m256i bytes)
+{
+    return bytesBetween(_mm256_xor_si256(bytes, _mm256_set1_epi8(0x20)), 0xA1, 0xDC);
+}
+inline __m256i trailBytes(__m256i bytes)
+{
+    return _mm256_andnot_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(0x7F)), bytesBetween(bytes, 0x40, 0xFC));
+}
+inline __m256i lineEndBytes(__m256i bytes)
+{
+    return _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')),
+                           _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')));
 }
 
-inline uint64_t bitsOf(__m256i test) { return uint32_t(_mm256_movemask_epi8(test)); }
-
-// The masks of the 32 bytes at `at` of `block`, placed at bit `at`.
-inline void addMasks(const FastShape &shape, const char *block, size_t at, ByteMasks &masks)
+// The 64 bits of a test of a record's two halves.
+inline uint64_t bitsOf(__m256i low, __m256i high)
 {
-    const __m256i bytes = _mm256_load_si256(reinterpret_cast<const __m256i *>(block + at));
-    masks.lead |= bitsOf(_mm256_or_si256(bytesBetween(bytes, 0x81, 0x9F), bytesBetween(bytes, 0xE0, 0xFC))) << at;
-    masks.trail |=
-        bitsOf(_mm256_andnot_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(0x7F)), bytesBetween(bytes, 0x40, 0xFC)))
-        << at;
-    if (shape.utf8Cells) masks.high |= bitsOf(bytes) << at;
-    if (!shape.checked && !shape.quote) return;
-    const __m256i lineEnds = _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')),
-                                             _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')));
-    masks.lineEnds |= bitsOf(lineEnds) << at;
-    if (shape.checked) masks.userDefined |= bitsOf(bytesBetween(bytes, 0xF0, 0xF9)) << at;
-    if (!shape.quote) return;
-    const __m256i quotes = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('"'));
-    masks.quotes |= bitsOf(quotes) << at;
-    masks.quoteMarks |= bitsOf(_mm256_or_si256(_mm256_or_si256(quotes, lineEnds),
-                                               _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(shape.delimiter))))
-                        << at;
+    return uint32_t(_mm256_movemask_epi8(low)) | uint64_t(uint32_t(_mm256_movemask_epi8(high))) << 32;
 }
 
-// The masks of a record of at most 64 bytes, as far as the shape needs them.
-ByteMasks masksOf(const FastShape &shape, std::string_view record)
+// The masks of a record of at most 64 bytes, as far as the shape needs them. Padded: its 64 bytes
+// are read in place; else from a copy with zeros after it. The masks are made in registers: a
+// mask or-ed into memory half by half would be read back before its store could be forwarded.
+template <bool Padded> [[gnu::always_inline]] inline ByteMasks masksOf(const FastShape &shape, std::string_view record)
 {
-    alignas(64) char block[2 * FastShape::MaxBytes] = {};
-    std::memcpy(block, record.data(), record.size());
+    const char *bytes = record.data();
+    alignas(64) char block[Padded ? 1 : FastShape::MaxBytes];
+    if constexpr (!Padded) {
+        std::memset(block, 0, sizeof block);
+        std::memcpy(block, record.data(), record.size());
+        bytes = block;
+    }
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(bytes));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(bytes + 32));
     ByteMasks masks{};
-    masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(record.size()));
-    addMasks(shape, block, 0, masks);
-    addMasks(shape, block, 32, masks);
-    // Bytes past the record are zeros: neither lead, trail, line end, user-defined nor a quote
-    // mark (a delimiter 0 is cut off by inRecord).
-    masks.quoteMarks &= masks.inRecord;
+    const uint64_t inRecord = masks.inRecord = _bzhi_u64(~uint64_t(0), unsigned(record.size()));
+    masks.lead = bitsOf(leadBytes(low), leadBytes(high)) & inRecord;
+    masks.trail = bitsOf(trailBytes(low), trailBytes(high)) & inRecord;
+    if (shape.utf8Cells) masks.high = bitsOf(low, high) & inRecord;
+    // A line holds no line end: only records taken by length are checked for one.
+    if ((shape.checked && shape.byLength) || shape.quote)
+        masks.lineEnds = bitsOf(lineEndBytes(low), lineEndBytes(high)) & inRecord;
+    if (shape.checked)
+        masks.userDefined = bitsOf(bytesBetween(low, 0xF0, 0xF9), bytesBetween(high, 0xF0, 0xF9)) & inRecord;
+    if (shape.quote) {
+        const __m256i quote = _mm256_set1_epi8('"'), delimiter = _mm256_set1_epi8(shape.delimiter);
+        masks.quotes = bitsOf(_mm256_cmpeq_epi8(low, quote), _mm256_cmpeq_epi8(high, quote)) & inRecord;
+        masks.quoteMarks = masks.quotes | masks.lineEnds |
+                           (bitsOf(_mm256_cmpeq_epi8(low, delimiter), _mm256_cmpeq_epi8(high, delimiter)) & inRecord);
+    }
     return masks;
 }
 
+// The byte where each of the first 16 boundaries lies in a record of `size` bytes with character
+// starts `starts`, the record's end past it. By characters, one bit deposit of the boundaries'
+// characters onto the starts marks them all (they ascend, each once; none is marked past the last
+// character, nor for a boundary of 64); their bytes then come a bit at a time.
+inline __m128i boundaryOffsets(const FastShape &shape, uint64_t starts, size_t size)
+{
+    const __m128i sizes = _mm_set1_epi8(char(size));
+    if (!shape.characters)
+        return _mm_min_epu8(_mm_load_si128(reinterpret_cast<const __m128i *>(shape.boundaries)), sizes);
+    uint64_t marked = _pdep_u64(shape.boundaryCharacters, starts);
+    // Eight at a time, a byte each (64 where none is marked, cut to the size below).
+    const auto nextEight = [&marked] {
+        uint64_t bytes = 0;
+        for (unsigned i = 0; i < 8; ++i, marked = _blsr_u64(marked)) bytes |= _tzcnt_u64(marked) << (8 * i);
+        return bytes;
+    };
+    const uint64_t low = nextEight(), high = shape.boundaryCount > 8 ? nextEight() : 0;
+    return _mm_min_epu8(_mm_set_epi64x(int64_t(high), int64_t(low)), sizes);
+}
+
 // Each column's start and length in the record, in output order, and what calls for quotes.
-template <bool> void locateColumns(const FastShape &shape, std::string_view record, size_t recordBytes,
-                                   LocatedColumns &located, Warnings &warnings)
+// Inlined into the loop over lines, which keeps the masks' constants in registers.
+template <bool Padded> [[gnu::always_inline]] inline void locateColumns(const FastShape &shape, std::string_view record,
+                                                                        size_t recordBytes, LocatedColumns &located,
+                                                                        Warnings &warnings)
 {
     const size_t size = record.size();
-    const ByteMasks masks = masksOf(shape, record);
-    located.masks = masks;
-    located.fixed = false;
+    // Made in place: a copy of the masks would be read in halves before its stores could be forwarded.
+    located.masks = masksOf<Padded>(shape, record);
+    const ByteMasks &masks = located.masks;
     const uint64_t starts = characterStarts(masks);
     located.starts = starts;
+    located.fixed = false;
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
-    uint8_t offsets[64];
-    if (shape.characters) {
-        const unsigned characters = unsigned(std::popcount(starts));
-        for (size_t i = 0; i < shape.boundaryCount; ++i) {
-            const unsigned boundary = shape.boundaries[i];
-            offsets[i] =
-                boundary < characters ? uint8_t(_tzcnt_u64(_pdep_u64(uint64_t(1) << boundary, starts))) : uint8_t(size);
-        }
-    } else {
-        for (size_t i = 0; i < shape.boundaryCount; ++i) offsets[i] = std::min(shape.boundaries[i], uint8_t(size));
+    if (shape.boundaryCount <= 16 && shape.columnCount <= 16) { // each column's boundaries picked by a shuffle
+        const __m128i offsets = boundaryOffsets(shape, starts, size);
+        const __m128i begins =
+            _mm_shuffle_epi8(offsets, _mm_load_si128(reinterpret_cast<const __m128i *>(shape.columnFirst)));
+        const __m128i ends =
+            _mm_shuffle_epi8(offsets, _mm_load_si128(reinterpret_cast<const __m128i *>(shape.columnLast)));
+        _mm_store_si128(reinterpret_cast<__m128i *>(located.begins), begins);
+        _mm_store_si128(reinterpret_cast<__m128i *>(located.lengths), _mm_sub_epi8(ends, begins));
+        return;
     }
+    uint8_t offsets[FastShape::MaxBytes];
+    uint64_t marked = _pdep_u64(shape.boundaryCharacters, starts);
+    for (size_t i = 0; i < shape.boundaryCount; ++i, marked = _blsr_u64(marked))
+        offsets[i] = uint8_t(std::min<size_t>(shape.characters ? _tzcnt_u64(marked) : shape.boundaries[i], size));
     for (size_t i = 0; i < shape.columnCount; ++i) {
         located.begins[i] = offsets[shape.columnFirst[i]];
         located.lengths[i] = uint8_t(offsets[shape.columnLast[i]] - located.begins[i]);
     }
 }
 
-// Padded: two moves of 32 bytes; else the piece's own bytes.
+// Padded: one move of 32 bytes, a second for a longer piece (most are short); else the piece's
+// own bytes.
 template <bool Padded> void copyColumn(char *to, const char *from, size_t length)
 {
     if (!Padded) return (void)std::memcpy(to, from, length);
     _mm256_storeu_si256(reinterpret_cast<__m256i *>(to), _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)));
-    _mm256_storeu_si256(reinterpret_cast<__m256i *>(to + 32),
-                        _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + 32)));
+    if (length > 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(to + 32),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + 32)));
 }
 
 } // namespace
@@ -109,12 +152,12 @@ bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBy
 
 Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recordBytes)
 {
-    return checkShape<masksOf>(shape, record, recordBytes);
+    return checkShape<masksOf<false>>(shape, record, recordBytes);
 }
 
 void charOffsetsAvx2(std::string_view text, const long long *indices, size_t count, size_t *offsets)
 {
-    charOffsetsInBlocks<masksOf>(text, indices, count, offsets);
+    charOffsetsInBlocks<masksOf<false>>(text, indices, count, offsets);
 }
 
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,

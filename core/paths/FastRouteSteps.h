@@ -69,7 +69,8 @@ struct ShapeScan {
 };
 
 // The warnings of the record's shape (see RecordChecks::check) from what its scan found.
-Warnings shapeWarnings(const FastShape &shape, const ShapeScan &scan, size_t size, size_t recordBytes)
+[[gnu::always_inline]] inline Warnings shapeWarnings(const FastShape &shape, const ShapeScan &scan, size_t size,
+                                                     size_t recordBytes)
 {
     Warnings found = 0;
     bool countCharacters = false;
@@ -89,7 +90,8 @@ Warnings shapeWarnings(const FastShape &shape, const ShapeScan &scan, size_t siz
 }
 
 // The same for a record of at most 64 bytes, from its masks and starts.
-Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts, size_t size, size_t recordBytes)
+[[gnu::always_inline]] inline Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts,
+                                                     size_t size, size_t recordBytes)
 {
     ShapeScan scan;
     scan.add(masks, starts, shape.splitBoundariesIn(0));
