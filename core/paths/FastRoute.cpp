@@ -42,6 +42,12 @@ void addFixedLine(FastShape &shape, const ComposePlan &plan)
     shape.fixedFrom = uint8_t(reach);
     shape.fixedLength = uint8_t(length);
     std::copy(line, line + length, shape.fixedLine);
+    for (size_t at = 0; at < length; ++at) {
+        const uint8_t pick = line[at];
+        for (size_t lane = 0; lane < 4; ++lane)
+            shape.fixedLanePicks[at / 32][lane][at % 32] = pick / 16 == lane ? pick % 16 : 0x80;
+        if (pick == FastShape::MaxBytes) shape.fixedDelimiters[at] = shape.delimiter;
+    }
 }
 
 } // namespace

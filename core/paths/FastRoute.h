@@ -41,6 +41,11 @@ struct FastShape {
     // bytes picked by `fixedLine` (64 and up: the delimiter).
     uint8_t fixedFrom = 0, fixedLength = 0;
     alignas(64) uint8_t fixedLine[128] = {};
+    // The same picks for shuffles within lanes of 16 bytes: for each 32 bytes of the line and each
+    // 16 bytes of the record, which of those 16 each byte takes (0x80: none of them); and the
+    // delimiters where they go (else 0).
+    alignas(32) uint8_t fixedLanePicks[4][4][32] = {};
+    alignas(32) char fixedDelimiters[128] = {};
     // With typed columns: the plan that writes their values (it outlives the route).
     const ComposePlan *typedPlan = nullptr;
     static constexpr size_t MaxTypedRoom = 256; // a value of a piece of 64 bytes fits in it

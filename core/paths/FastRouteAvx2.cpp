@@ -1,6 +1,7 @@
-// The fast route's kernels for AVX2 with BMI2: the record is copied into a block of 64 bytes and
-// classified 32 at a time; the n-th character's start is found by a bit deposit. Lines are listed
-// by two compares of 32 bytes for each line's end.
+// The fast route's kernels for AVX2 with BMI2: the record is classified 32 bytes at a time; the
+// boundaries' characters are found by one bit deposit onto the character starts and each column's
+// ends picked by a shuffle; a line of fixed places is shuffled from the record's lanes of 16
+// bytes. Lines are listed by two compares of 32 bytes for each line's end.
 #include "paths/FastRouteKernels.h"
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -108,8 +109,9 @@ template <bool Padded> [[gnu::always_inline]] inline void locateColumns(const Fa
     const ByteMasks &masks = located.masks;
     const uint64_t starts = characterStarts(masks);
     located.starts = starts;
-    located.fixed = false;
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
+    located.fixed = Padded && shape.fixedLength > 0 && size >= shape.fixedFrom;
+    if (located.fixed) return;
     if (shape.boundaryCount <= 16 && shape.columnCount <= 16) { // each column's boundaries picked by a shuffle
         const __m128i offsets = boundaryOffsets(shape, starts, size);
         const __m128i begins =
@@ -141,6 +143,25 @@ template <bool Padded> void copyColumn(char *to, const char *from, size_t length
                             _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + 32)));
 }
 
+// The line of a record whose columns lie at the shape's fixed places: 32 bytes at a time, each
+// picked from the record's four lanes of 16 bytes.
+char *writeFixedLine(const FastShape &shape, const char *record, char *to)
+{
+    __m256i lanes[4];
+    for (size_t lane = 0; lane < 4; ++lane)
+        lanes[lane] =
+            _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(record + 16 * lane)));
+    for (size_t at = 0; at < shape.fixedLength; at += 32) {
+        __m256i line = _mm256_load_si256(reinterpret_cast<const __m256i *>(shape.fixedDelimiters + at));
+        for (size_t lane = 0; lane < 4; ++lane)
+            line = _mm256_or_si256(line,
+                                   _mm256_shuffle_epi8(lanes[lane], _mm256_load_si256(reinterpret_cast<const __m256i *>(
+                                                                        shape.fixedLanePicks[at / 32][lane]))));
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(to + at), line);
+    }
+    return to + shape.fixedLength;
+}
+
 } // namespace
 
 bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
@@ -163,7 +184,8 @@ void charOffsetsAvx2(std::string_view text, const long long *indices, size_t cou
 void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                size_t *ends, Warnings *warnings, size_t *undecodable)
 {
-    appendLines<locateColumns<true>, copyColumn<true>>(shape, lines, scratch, out, ends, warnings, undecodable);
+    appendLines<locateColumns<true>, copyColumn<true>, writeFixedLine>(shape, lines, scratch, out, ends, warnings,
+                                                                       undecodable);
 }
 
 // The line ends of 64 bytes at a time, for the line listing.
