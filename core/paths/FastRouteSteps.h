@@ -112,6 +112,7 @@ struct LocatedColumns {
 // each set is compiled without the tests of the others.
 struct ColumnOptions {
     bool typed, trim, quote, utf8;
+    constexpr bool operator==(const ColumnOptions &) const = default;
 };
 
 // The UTF-8 of the record's `length` bytes from `from` on, a character at a time by its cell. By
@@ -376,7 +377,8 @@ void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<cha
     withColumnOptions(shape, [&]<ColumnOptions options>() {
         const auto writeLine = [&shape](const char *record, const LocatedColumns &where, Warnings &found,
                                         bool &undecodableSeen, char *into) {
-            if constexpr (!std::is_null_pointer_v<decltype(writeFixedLine)>)
+            // Only columns as cut lie at fixed places.
+            if constexpr (!std::is_null_pointer_v<decltype(writeFixedLine)> && options == ColumnOptions{})
                 if (where.fixed) return writeFixedLine(shape, record, into);
             return writeColumns<options>(shape, record, where, found, undecodableSeen, copyBy<copyColumn>, into);
         };
