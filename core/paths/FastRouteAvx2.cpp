@@ -44,17 +44,20 @@ inline uint64_t bitsOf(__m256i low, __m256i high)
     return uint32_t(_mm256_movemask_epi8(low)) | uint64_t(uint32_t(_mm256_movemask_epi8(high))) << 32;
 }
 
-// The masks of a record of at most 64 bytes, as far as the shape needs them. Padded: its 64 bytes
-// are read in place; else from a copy with zeros after it. The masks are made in registers: a
-// mask or-ed into memory half by half would be read back before its store could be forwarded.
+// The masks of a record of at most 64 bytes, as far as the shape needs them. Padded, or 64 bytes
+// long: its 64 bytes are read in place; else from a copy with zeros after it. The masks are made in
+// registers: a mask or-ed into memory half by half would be read back before its store could be
+// forwarded.
 template <bool Padded> [[gnu::always_inline]] inline ByteMasks masksOf(const FastShape &shape, std::string_view record)
 {
     const char *bytes = record.data();
     alignas(64) char block[Padded ? 1 : FastShape::MaxBytes];
     if constexpr (!Padded) {
-        std::memset(block, 0, sizeof block);
-        std::memcpy(block, record.data(), record.size());
-        bytes = block;
+        if (record.size() < FastShape::MaxBytes) {
+            std::memset(block, 0, sizeof block);
+            std::memcpy(block, record.data(), record.size());
+            bytes = block;
+        }
     }
     const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(bytes));
     const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(bytes + 32));
