@@ -201,19 +201,26 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
         }
         if constexpr (options.trim) column = trimBlanks(column);
         if constexpr (options.utf8) {
-            if (quoted) { // rare: written as the plan writes it
-                size_t replaced = 0;
-                to = writeColumn(column, OutputOptions{.quote = true, .utf8 = true}, std::string_view(&delimiter, 1),
-                                 to, replaced);
-                undecodable |= replaced > 0;
-            } else if (column.empty() ||
-                       !_bzhi_u64(located.masks.high >> (column.data() - record), unsigned(column.size()))) {
-                copyColumn(to, column.data(), column.size()); // ASCII is its own UTF-8
-                to += column.size();
-            } else {
-                to = writeUtf8Piece(shape, located, record, size_t(column.data() - record), column.size(), to,
-                                    undecodable);
+            // Quoted, it is written in spans that each end at a '"' (a character of its own, so
+            // the next span begins a character), and each '"' is doubled.
+            const size_t columnBegin = size_t(column.data() - record);
+            uint64_t quotesLeft = quoted ? _bzhi_u64(located.masks.quotes >> columnBegin, unsigned(column.size())) : 0;
+            if (quoted) *to++ = '"';
+            for (size_t from = columnBegin, end = columnBegin + column.size();;) {
+                const size_t through = quotesLeft ? columnBegin + size_t(std::countr_zero(quotesLeft)) + 1 : end;
+                const size_t span = through - from;
+                if (span == 0 || !_bzhi_u64(located.masks.high >> from, unsigned(span))) {
+                    copyColumn(to, record + from, span); // ASCII is its own UTF-8
+                    to += span;
+                } else {
+                    to = writeUtf8Piece(shape, located, record, from, span, to, undecodable);
+                }
+                if (!quotesLeft) break;
+                *to++ = '"';
+                quotesLeft &= quotesLeft - 1;
+                from = through;
             }
+            if (quoted) *to++ = '"';
             *to++ = delimiter;
             continue;
         }
