@@ -151,6 +151,60 @@ inline char *writeUtf8Piece(const FastShape &shape, const LocatedColumns &locate
     return to;
 }
 
+// The shuffles that join the UTF-8 of four bytes, each held as a word of four bytes (its UTF-8 in
+// the first one or three): entry m for the bytes whose bit is set in m being half-width kana.
+struct KanaShuffles {
+    alignas(16) uint8_t picks[16][16];
+    constexpr KanaShuffles() : picks()
+    {
+        for (unsigned kana = 0; kana < 16; ++kana) {
+            unsigned at = 0;
+            for (unsigned byte = 0; byte < 4; ++byte)
+                for (unsigned taken = 0; taken < ((kana >> byte & 1) ? 3u : 1u); ++taken)
+                    picks[kana][at++] = uint8_t(4 * byte + taken);
+            while (at < 16) picks[kana][at++] = 0x80;
+        }
+    }
+};
+inline constexpr KanaShuffles kanaShuffles;
+
+// ASCII and half-width kana made UTF-8 16 bytes at a time: ASCII is its own UTF-8, and kana
+// 0xA1..0xDF is U+FF61..U+FF9F, EF BD A1..BF for 0xA1..0xBF and EF BE 80..9F for 0xC0..0xDF, as
+// the cells have them. Returns the end of what was written, or nullptr when a byte of the
+// `length` bytes at `from` is neither. 16 bytes from each byte of them may be read, and up to 16
+// written past the end.
+inline char *writeKanaSpan(const char *from, size_t length, char *to)
+{
+    for (size_t done = 0; done < length; done += 16) {
+        const size_t left = length - done;
+        const unsigned inSpan = left >= 16 ? 0xFFFF : (1u << left) - 1;
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from + done));
+        // 0xA1..0xDF moved to the least signed bytes, then one compare.
+        const __m128i kana = _mm_cmpgt_epi8(_mm_set1_epi8(char(0xDF - 0xA1 - 0x7F)),
+                                            _mm_add_epi8(bytes, _mm_set1_epi8(char(0x80 - 0xA1))));
+        const unsigned kanaBits = unsigned(_mm_movemask_epi8(kana)) & inSpan;
+        const unsigned asciiBits = ~unsigned(_mm_movemask_epi8(bytes)) & inSpan;
+        if ((kanaBits | asciiBits) != inSpan) return nullptr;
+        const __m128i upper = _mm_and_si128(kana, _mm_cmpgt_epi8(bytes, _mm_set1_epi8(char(0xBF)))); // 0xC0..0xDF
+        const __m128i first = _mm_blendv_epi8(bytes, _mm_set1_epi8(char(0xEF)), kana);
+        const __m128i second = _mm_sub_epi8(_mm_set1_epi8(char(0xBD)), upper);
+        const __m128i third = _mm_sub_epi8(bytes, _mm_and_si128(upper, _mm_set1_epi8(0x40)));
+        const __m128i firstSeconds[2] = {_mm_unpacklo_epi8(first, second), _mm_unpackhi_epi8(first, second)};
+        const __m128i thirds[2] = {_mm_unpacklo_epi8(third, _mm_setzero_si128()),
+                                   _mm_unpackhi_epi8(third, _mm_setzero_si128())};
+        for (size_t four = 0; four < 4 && 4 * four < left; ++four) {
+            const __m128i words = four % 2 ? _mm_unpackhi_epi16(firstSeconds[four / 2], thirds[four / 2])
+                                           : _mm_unpacklo_epi16(firstSeconds[four / 2], thirds[four / 2]);
+            const unsigned kanaOfFour = kanaBits >> (4 * four) & 15;
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(to),
+                             _mm_shuffle_epi8(words, _mm_load_si128(reinterpret_cast<const __m128i *>(
+                                                         kanaShuffles.picks[kanaOfFour]))));
+            to += std::min<size_t>(4, left - 4 * four) + 2 * size_t(std::popcount(kanaOfFour));
+        }
+    }
+    return to;
+}
+
 // Writes the columns of `record` from `to` on, typed, trimmed, quoted and made UTF-8 as `options`
 // say (the shape's), joined by the delimiter; returns the end of the line, adds the values'
 // warnings to `warnings` and sets `undecodable` when UTF-8 could not decode a character.
@@ -212,6 +266,9 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
                 if (span == 0 || !_bzhi_u64(located.masks.high >> from, unsigned(span))) {
                     copyColumn(to, record + from, span); // ASCII is its own UTF-8
                     to += span;
+                } else if (char *const kanaEnd =
+                               located.masks.lead ? nullptr : writeKanaSpan(record + from, span, to)) {
+                    to = kanaEnd;
                 } else {
                     to = writeUtf8Piece(shape, located, record, from, span, to, undecodable);
                 }
@@ -346,10 +403,10 @@ template <auto locateColumns, auto copyColumn> bool appendRecord(const FastShape
 {
     if (record.size() > FastShape::MaxBytes) return false;
     // Made UTF-8, a character is read with the byte after it.
-    alignas(64) char readable[FastShape::MaxBytes + 1];
+    alignas(64) char readable[FastShape::MaxBytes + 16];
     if (shape.utf8Cells) {
         std::memcpy(readable, record.data(), record.size());
-        readable[record.size()] = 0;
+        std::memset(readable + record.size(), 0, sizeof readable - record.size());
         record = {readable, record.size()};
     }
     LocatedColumns located;

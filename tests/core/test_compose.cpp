@@ -168,7 +168,7 @@ TEST(Compose, WritesWhatThePlainTwinWrites)
 {
     const unsigned char alphabet[] = {'A',  ' ',  ',',  '"',  '\r', '\t', 0x81, 0x40, 0x88, 0x9F,
                                       0xB6, 0xDE, 0xE0, 0xEF, 0xFC, 0x80, 0xA0, 0xFD, 0x7F, 0x5C,
-                                      '\n', 0xF0, 0xF9, '0',  '7',  '-',  0xBF, 0xC0};
+                                      '\n', 0xF0, 0xF9, '0',  '7',  '-',  0xBF, 0xC0, 0xDF};
     uint32_t state = 2024;
     const auto next = [&state](uint32_t bound) {
         state = state * 1664525u + 1013904223u;
