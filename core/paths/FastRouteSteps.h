@@ -402,7 +402,7 @@ template <auto locateColumns, auto copyColumn> bool appendRecord(const FastShape
                                                                  Warnings &warnings, size_t &undecodable)
 {
     if (record.size() > FastShape::MaxBytes) return false;
-    // Made UTF-8, a character is read with the byte after it.
+    // Made UTF-8, a character is read with the byte after it, and kana 16 bytes at a time.
     alignas(64) char readable[FastShape::MaxBytes + 16];
     if (shape.utf8Cells) {
         std::memcpy(readable, record.data(), record.size());
