@@ -80,23 +80,23 @@ template <bool Padded> [[gnu::always_inline]] inline ByteMasks masksOf(const Fas
     return masks;
 }
 
-// The byte where each of the first 16 boundaries lies in a record of `size` bytes with character
-// starts `starts`, the record's end past it. By characters, one bit deposit of the boundaries'
-// characters onto the starts marks them all (they ascend, each once; none is marked past the last
-// character, nor for a boundary of 64); their bytes then come a bit at a time.
-inline __m128i boundaryOffsets(const FastShape &shape, uint64_t starts, size_t size)
+// The bytes where boundaries `first` to `first` + 15 lie in a record of `size` bytes, the record's
+// end past it. By characters, `marked` holds the boundaries' characters deposited onto the
+// character starts, those before `first` taken off: they ascend, each once, so one deposit marks
+// them all, none past the last character nor for a boundary of 64; their bytes then come a bit at
+// a time.
+inline __m128i boundaryOffsets(const FastShape &shape, uint64_t &marked, size_t first, size_t size)
 {
     const __m128i sizes = _mm_set1_epi8(char(size));
     if (!shape.characters)
-        return _mm_min_epu8(_mm_load_si128(reinterpret_cast<const __m128i *>(shape.boundaries)), sizes);
-    uint64_t marked = _pdep_u64(shape.boundaryCharacters, starts);
+        return _mm_min_epu8(_mm_load_si128(reinterpret_cast<const __m128i *>(shape.boundaries + first)), sizes);
     // Eight at a time, a byte each (64 where none is marked, cut to the size below).
     const auto nextEight = [&marked] {
         uint64_t bytes = 0;
         for (unsigned i = 0; i < 8; ++i, marked = _blsr_u64(marked)) bytes |= _tzcnt_u64(marked) << (8 * i);
         return bytes;
     };
-    const uint64_t low = nextEight(), high = shape.boundaryCount > 8 ? nextEight() : 0;
+    const uint64_t low = nextEight(), high = shape.boundaryCount > first + 8 ? nextEight() : 0;
     return _mm_min_epu8(_mm_set_epi64x(int64_t(high), int64_t(low)), sizes);
 }
 
@@ -115,8 +115,9 @@ template <bool Padded> [[gnu::always_inline]] inline void locateColumns(const Fa
     warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
     located.fixed = Padded && shape.fixedLength > 0 && size >= shape.fixedFrom;
     if (located.fixed) return;
+    uint64_t marked = shape.characters ? _pdep_u64(shape.boundaryCharacters, starts) : 0;
     if (shape.boundaryCount <= 16 && shape.columnCount <= 16) { // each column's boundaries picked by a shuffle
-        const __m128i offsets = boundaryOffsets(shape, starts, size);
+        const __m128i offsets = boundaryOffsets(shape, marked, 0, size);
         const __m128i begins =
             _mm_shuffle_epi8(offsets, _mm_load_si128(reinterpret_cast<const __m128i *>(shape.columnFirst)));
         const __m128i ends =
@@ -125,10 +126,9 @@ template <bool Padded> [[gnu::always_inline]] inline void locateColumns(const Fa
         _mm_store_si128(reinterpret_cast<__m128i *>(located.lengths), _mm_sub_epi8(ends, begins));
         return;
     }
-    uint8_t offsets[FastShape::MaxBytes];
-    uint64_t marked = _pdep_u64(shape.boundaryCharacters, starts);
-    for (size_t i = 0; i < shape.boundaryCount; ++i, marked = _blsr_u64(marked))
-        offsets[i] = uint8_t(std::min<size_t>(shape.characters ? _tzcnt_u64(marked) : shape.boundaries[i], size));
+    alignas(16) uint8_t offsets[FastShape::MaxBytes];
+    for (size_t first = 0; first < shape.boundaryCount; first += 16)
+        _mm_store_si128(reinterpret_cast<__m128i *>(offsets + first), boundaryOffsets(shape, marked, first, size));
     for (size_t i = 0; i < shape.columnCount; ++i) {
         located.begins[i] = offsets[shape.columnFirst[i]];
         located.lengths[i] = uint8_t(offsets[shape.columnLast[i]] - located.begins[i]);

@@ -205,6 +205,22 @@ inline char *writeKanaSpan(const char *from, size_t length, char *to)
     return to;
 }
 
+// The UTF-8 of the record's `length` bytes from `from` on, by the quickest way that holds: ASCII as
+// it is, a record without a lead byte 16 bytes at a time, else a character at a time.
+template <class CopyColumn>
+[[gnu::always_inline]] inline char *writeUtf8Span(const FastShape &shape, const LocatedColumns &located,
+                                                  const char *record, size_t from, size_t length, CopyColumn copyColumn,
+                                                  char *to, bool &undecodable)
+{
+    if (length == 0 || !_bzhi_u64(located.masks.high >> from, unsigned(length))) {
+        copyColumn(to, record + from, length); // ASCII is its own UTF-8
+        return to + length;
+    }
+    if (!located.masks.lead)
+        if (char *const end = writeKanaSpan(record + from, length, to)) return end;
+    return writeUtf8Piece(shape, located, record, from, length, to, undecodable);
+}
+
 // Writes the columns of `record` from `to` on, typed, trimmed, quoted and made UTF-8 as `options`
 // say (the shape's), joined by the delimiter; returns the end of the line, adds the values'
 // warnings to `warnings` and sets `undecodable` when UTF-8 could not decode a character.
@@ -262,16 +278,7 @@ char *writeColumns(const FastShape &shape, const char *record, const LocatedColu
             if (quoted) *to++ = '"';
             for (size_t from = columnBegin, end = columnBegin + column.size();;) {
                 const size_t through = quotesLeft ? columnBegin + size_t(std::countr_zero(quotesLeft)) + 1 : end;
-                const size_t span = through - from;
-                if (span == 0 || !_bzhi_u64(located.masks.high >> from, unsigned(span))) {
-                    copyColumn(to, record + from, span); // ASCII is its own UTF-8
-                    to += span;
-                } else if (char *const kanaEnd =
-                               located.masks.lead ? nullptr : writeKanaSpan(record + from, span, to)) {
-                    to = kanaEnd;
-                } else {
-                    to = writeUtf8Piece(shape, located, record, from, span, to, undecodable);
-                }
+                to = writeUtf8Span(shape, located, record, from, through - from, copyColumn, to, undecodable);
                 if (!quotesLeft) break;
                 *to++ = '"';
                 quotesLeft &= quotesLeft - 1;
