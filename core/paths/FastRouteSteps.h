@@ -125,24 +125,28 @@ inline char *writeUtf8Piece(const FastShape &shape, const LocatedColumns &locate
 {
     if (length == 0) return to;
     const uint64_t inPiece = _bzhi_u64(~uint64_t(0), unsigned(length));
-    ByteMasks inThePiece{};
-    inThePiece.inRecord = inPiece;
-    inThePiece.lead = located.masks.lead >> from & inPiece;
-    inThePiece.trail = located.masks.trail >> from & inPiece;
-    uint64_t starts = shape.characters ? located.starts >> from & inPiece : characterStarts(inThePiece);
+    const uint64_t lead = located.masks.lead >> from & inPiece, trail = located.masks.trail >> from & inPiece;
+    uint64_t starts = located.starts >> from & inPiece;
+    if (!shape.characters) {
+        ByteMasks inThePiece{};
+        inThePiece.inRecord = inPiece;
+        inThePiece.lead = lead;
+        inThePiece.trail = trail;
+        starts = characterStarts(inThePiece);
+    }
     // Only a pair is looked up with its second byte: the cells of the others are the first 256,
     // which stay in the nearest cache. A lead byte without its trail byte in the piece is one of
     // them (U+FFFD).
-    const uint64_t pairs = starts & inThePiece.lead & inThePiece.trail >> 1;
+    const uint64_t pairs = starts & lead & trail >> 1;
     const char *const piece = record + from;
     const uint32_t *const cells = shape.utf8Cells;
     uint32_t allCells = 0;
-    for (; starts; starts &= starts - 1) {
-        const unsigned at = unsigned(std::countr_zero(starts));
+    for (; starts; starts = _blsr_u64(starts)) {
+        const unsigned at = unsigned(_tzcnt_u64(starts));
         uint16_t two;
         std::memcpy(&two, piece + at, 2);
-        two &= pairs & (starts & -starts) ? 0xFFFF : 0x00FF; // x86-64: the first byte is the low one
-        const uint32_t cell = cells[two];
+        // Eight bits of a single byte, sixteen of a pair (x86-64: the first byte is the low one).
+        const uint32_t cell = cells[_bzhi_u32(two, 8 + 8 * unsigned(pairs >> at & 1))];
         std::memcpy(to, &cell, 4); // the fourth byte lands in the room and is written over
         to += cp932::Utf8Cell::length(cell);
         allCells |= cell;
