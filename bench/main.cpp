@@ -7,6 +7,7 @@
 #include "BenchCase.h"
 #include "BenchMain.h"
 #include "BenchReport.h"
+#include "FloorCase.h"
 #include "LayoutTableCase.h"
 #include "MemoryCase.h"
 #include "OptionsCase.h"
@@ -77,6 +78,7 @@ int runBenchmark(const Options &options, const std::string &folder)
     runSpeedCase(wideRecordCase(options.wideRecords), folder, runs, UserCopyGoal, goals);
     const BenchCase bytes = byteLayoutCase(options.records);
     runSpeedCase(bytes, folder, runs, UserCopyGoal, goals);
+    runFloorCase(startup, bytes, folder, runs);
     runChecksCase(bytes, folder, runs, goals);
     runRecordCase(options.bankRecords, folder, runs, growth, goals);
     runLayoutTableCase(int(options.layoutFields), runs, goals);
