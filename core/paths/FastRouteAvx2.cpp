@@ -112,7 +112,7 @@ template <bool Padded> [[gnu::always_inline]] inline void locateColumns(const Fa
     const ByteMasks &masks = located.masks;
     const uint64_t starts = characterStarts(masks);
     located.starts = starts;
-    warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
+    warnings = shape.checked ? shapeWarnings(shape, masks, starts, recordBytes) : 0;
     located.fixed = Padded && shape.fixedLength > 0 && size >= shape.fixedFrom;
     if (located.fixed) return;
     uint64_t marked = shape.characters ? _pdep_u64(shape.boundaryCharacters, starts) : 0;

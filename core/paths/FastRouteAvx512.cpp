@@ -56,7 +56,7 @@ template <bool Padded> void locateColumns(const FastShape &shape, std::string_vi
     const uint64_t starts = characterStarts(masks);
     located.starts = starts;
     located.masks = masks;
-    warnings = shape.checked ? shapeWarnings(shape, masks, starts, size, recordBytes) : 0;
+    warnings = shape.checked ? shapeWarnings(shape, masks, starts, recordBytes) : 0;
     located.fixed = Padded && shape.fixedLength > 0 && size >= shape.fixedFrom;
     if (located.fixed) return;
     const __m512i boundaries = _mm512_load_si512(shape.boundaries);

@@ -89,13 +89,16 @@ struct ShapeScan {
     return found;
 }
 
-// The same for a record of at most 64 bytes, from its masks and starts.
+// The same for a record of at most 64 bytes, from its masks and starts, without a branch: by
+// characters its count of them is all the length check needs.
 [[gnu::always_inline]] inline Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts,
-                                                     size_t size, size_t recordBytes)
+                                                     size_t recordBytes)
 {
-    ShapeScan scan;
-    scan.add(masks, starts, shape.splitBoundariesIn(0));
-    return shapeWarnings(shape, scan, size, recordBytes);
+    const long long counted = shape.characters ? std::popcount(starts) : (long long)recordBytes;
+    return (shape.lengthChecked && counted != shape.total ? warningBit(Warning::LengthMismatch) : 0) |
+           (shape.byLength && masks.lineEnds ? warningBit(Warning::LineEndInside) : 0) |
+           (shape.firstSplitBoundaries & masks.inRecord & ~starts ? warningBit(Warning::SplitCharacter) : 0) |
+           (masks.userDefined & starts ? warningBit(Warning::UserDefined) : 0);
 }
 
 // Where a line's columns lie in its record, in output order, with the record's masks and
@@ -357,7 +360,7 @@ template <auto masksOf> Warnings checkShape(const FastShape &shape, std::string_
 {
     if (record.size() <= FastShape::MaxBytes) {
         const ByteMasks masks = masksOf(shape, record);
-        return shapeWarnings(shape, masks, characterStarts(masks), record.size(), recordBytes);
+        return shapeWarnings(shape, masks, characterStarts(masks), recordBytes);
     }
     ShapeScan scan;
     forEachBlock<masksOf>(shape, record, [&](size_t block, const ByteMasks &masks, uint64_t starts) {
