@@ -110,7 +110,8 @@ void cutBare(const BareLayout &layout, const std::string &source, const std::str
     const int input = ::open(source.c_str(), O_RDONLY);
     if (input < 0) fail("cannot open", source);
     Output out(output);
-    std::vector<char> buffer(Chunk + 128);
+    // A line is read 128 bytes from its start on, and the last read leaves up to 66 bytes of one.
+    std::vector<char> buffer(Chunk + 256);
     // What a read holds, less a line's last bytes, is lines of two bytes at least.
     const std::unique_ptr<uint32_t[]> lineEnds(new uint32_t[Chunk / 2 + 64]);
     size_t held = 0;
