@@ -35,7 +35,7 @@ struct ByteMasks {
 // first bits. `trailAfter`: the byte after the block (in the record) may end a pair. `secondByte`:
 // bit 0 set when the block's first byte ends the pair the block before began, then whether the
 // next block's does.
-uint64_t characterStarts(const ByteMasks &masks, bool trailAfter, uint64_t &secondByte)
+[[gnu::always_inline]] inline uint64_t characterStarts(const ByteMasks &masks, bool trailAfter, uint64_t &secondByte)
 {
     constexpr uint64_t evenBytes = 0x5555555555555555ULL;
     const uint64_t pairs = masks.lead & (masks.trail >> 1 | uint64_t(trailAfter) << 63) & ~secondByte;
@@ -48,7 +48,7 @@ uint64_t characterStarts(const ByteMasks &masks, bool trailAfter, uint64_t &seco
 }
 
 // The same for a record of at most 64 bytes.
-uint64_t characterStarts(const ByteMasks &masks)
+[[gnu::always_inline]] inline uint64_t characterStarts(const ByteMasks &masks)
 {
     uint64_t secondByte = 0;
     return characterStarts(masks, false, secondByte);
@@ -446,8 +446,8 @@ template <auto locateColumns, auto copyColumn, auto writeFixedLine = nullptr>
 void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
                  size_t *ends, Warnings *warnings, size_t *undecodable)
 {
-    size_t room = WideMoveRoom;
-    for (size_t i = 0; i < lines.count; ++i) room += lineRoom(shape, lines.kept[i]);
+    // No line is longer than the kernel takes.
+    const size_t room = WideMoveRoom + lines.count * lineRoom(shape, FastShape::MaxBytes);
     if (scratch.size() < room) scratch.resize(room);
     char *const start = scratch.data();
     char *to = start;
