@@ -112,8 +112,8 @@ void cutBare(const BareLayout &layout, const std::string &source, const std::str
     Output out(output);
     // A line is read 128 bytes from its start on, and the last read leaves up to 66 bytes of one.
     std::vector<char> buffer(Chunk + 256);
-    // What a read holds, less a line's last bytes, is lines of two bytes at least.
-    const std::unique_ptr<uint32_t[]> lineEnds(new uint32_t[Chunk / 2 + 64]);
+    // Every byte held may end a line (the lines are checked once listed).
+    const std::unique_ptr<uint32_t[]> lineEnds(new uint32_t[Chunk + 256]);
     size_t held = 0;
     for (;;) {
         const ssize_t got = ::read(input, buffer.data() + held, Chunk);
