@@ -175,6 +175,7 @@ void cutBare(const BareLayout &layout, const std::string &source, const std::str
             *to++ = '\n';
             out.advance(to);
         }
+        if (held - start > 66) throw std::runtime_error("the bare cutter met a line it does not cut");
         std::memmove(buffer.data(), buffer.data() + start, held - start);
         held -= start;
     }
