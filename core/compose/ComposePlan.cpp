@@ -103,7 +103,10 @@ ComposePlan::ComposePlan(const LayoutModel &model, const std::vector<int> &field
     auto indexOf = [this](long long unitPosition) {
         return size_t(std::lower_bound(boundaries_.begin(), boundaries_.end(), unitPosition) - boundaries_.begin());
     };
-    for (const Piece &piece : pieces) columns_.push_back({indexOf(piece.start0), indexOf(piece.end0)});
+    for (const Piece &piece : pieces) {
+        columns_.push_back({indexOf(piece.start0), indexOf(piece.end0)});
+        unitsSpanned_ += size_t(piece.end0 - piece.start0);
+    }
     offsets_.resize(boundaries_.size());
     // Types matter for output columns only (a plan of one field serves comparisons).
     if (firstPosition > 0 && !model.Types.empty() && columns_.size() == fields.size()) {

@@ -139,8 +139,9 @@ private:
                        size_t &undecodable);
     // Each column as its type and then the options write it.
     void composeTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable);
-    // The columns cut and joined, each as it is: the fast path.
-    void appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const;
+    // The columns cut and joined, each as it is: the fast path. `unitBytes`: the most bytes a
+    // unit of the line takes (a character two, or three made UTF-8).
+    void appendPlain(std::string_view line, std::string_view delimiter, std::string &out, size_t unitBytes) const;
     // The record's characters as far as the columns take them, made UTF-8, with offsets_ located
     // in it. Adds to `undecodable` the characters that could not be decoded.
     std::string_view encodeRecordUtf8(std::string_view line, size_t &undecodable);
@@ -182,6 +183,7 @@ private:
     Route route_ = nullptr;
     std::vector<long long> boundaries_; // 0-based unit positions, ascending, each once
     std::vector<Column> columns_;
+    size_t unitsSpanned_ = 0; // by the columns together
     std::optional<CoreError> failure_;
     std::vector<TypedStep> steps_; // of each column, when any is typed; else empty
     struct {

@@ -132,7 +132,10 @@ void ComposePlan::composeBy(std::string_view line, std::string_view delimiter, s
     if (Trim || encoding == Encoding::ByColumn || quoteLine)
         appendColumns<Trim, quoting, encoding>(line, delimiter, quoteLine, target, undecodable);
     else // nothing on this line to reshape
-        appendPlain(line, delimiter, target);
+        appendPlain(line, delimiter, target,
+                    encoding == Encoding::ByRecord   ? 3
+                    : unit_ == WidthUnit::Characters ? 2
+                                                     : 1);
     if constexpr (encoding == Encoding::ByLine) undecodable += cp932::appendUtf8(scratch_, out);
     // Only what the columns took of the record counts.
     if constexpr (encoding == Encoding::ByRecord)
@@ -197,24 +200,28 @@ std::string_view ComposePlan::encodeRecordUtf8(std::string_view line, size_t &un
     return std::string_view(utf8Record_.data(), characterOffsets[characters]);
 }
 
-void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter, std::string &out) const
+void ComposePlan::appendPlain(std::string_view line, std::string_view delimiter, std::string &out,
+                              size_t unitBytes) const
 {
-    // One resize and plain copies: appending piece by piece costs more than the cutting. The
-    // tables are read through local pointers, as the bytes written might otherwise alias them.
+    // One resize to the most the columns can take, with room for a short piece's wide copy, then
+    // to what they took; plain copies between: appending piece by piece costs more than the
+    // cutting. The tables are read through local pointers, as the bytes written might otherwise
+    // alias them.
     const size_t *const offsets = offsets_.data();
     const Column *const columns = columns_.data();
     const size_t count = columns_.size();
-    size_t length = delimiter.size() * (count - 1);
-    for (size_t i = 0; i < count; ++i) length += offsets[columns[i].lastBoundary] - offsets[columns[i].firstBoundary];
+    const size_t room = std::min(unitsSpanned_ * unitBytes, count * line.size()) + delimiter.size() * (count - 1) + 16;
     const size_t at = out.size();
-    out.resize(at + length);
+    out.resize(at + room);
     char *to = out.data() + at;
-    char *const end = to + length;
+    char *const end = to + room;
     for (size_t i = 0; i < count; ++i) {
         if (i) to = copyDelimiter(to, delimiter);
+        // The offsets lie in the line: no bounds to check.
         const size_t begin = offsets[columns[i].firstBoundary];
-        to = copyPiece(to, end, line, line.substr(begin, offsets[columns[i].lastBoundary] - begin));
+        to = copyPiece(to, end, line, {line.data() + begin, offsets[columns[i].lastBoundary] - begin});
     }
+    out.resize(size_t(to - out.data()));
 }
 
 void ComposePlan::composeTyped(std::string_view line, std::string_view delimiter, std::string &out, size_t &undecodable)
