@@ -13,7 +13,6 @@ void addChecks(FastShape &shape, const RecordChecks &checks, const ComposePlan &
     shape.checked = true;
     shape.byLength = checks.byLength();
     shape.total = checks.total();
-    shape.lengthChecked = !shape.byLength && shape.total >= 0;
     if (shape.characters) return;
     for (const long long boundary : plan.boundaries()) {
         if (boundary <= 0) continue;
@@ -21,7 +20,6 @@ void addChecks(FastShape &shape, const RecordChecks &checks, const ComposePlan &
         if (shape.splitBoundaryBlocks.size() <= block) shape.splitBoundaryBlocks.resize(block + 1);
         shape.splitBoundaryBlocks[block] |= uint64_t(1) << (boundary % FastShape::MaxBytes);
     }
-    shape.firstSplitBoundaries = shape.splitBoundariesIn(0);
 }
 
 // The line of a record long enough for every column, as picks of its bytes, when it is short

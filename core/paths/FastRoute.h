@@ -53,12 +53,9 @@ struct FastShape {
     // The checks of the record's shape; none when `checked` is false.
     bool checked = false;
     bool byLength = false;
-    long long total = -1;       // the layout's total in its unit, or -1 when unknown
-    bool lengthChecked = false; // records that are lines, of a known total
-    // Bytes counted: bit b of element k for a boundary at byte 64 k + b (not 0); the first
-    // element again.
+    long long total = -1; // the layout's total in its unit, or -1 when unknown
+    // Bytes counted: bit b of element k for a boundary at byte 64 k + b (not 0).
     std::vector<uint64_t> splitBoundaryBlocks;
-    uint64_t firstSplitBoundaries = 0;
     // The boundaries within block `block` of a record (64 bytes from byte 64 `block` on).
     uint64_t splitBoundariesIn(size_t block) const
     {

@@ -68,37 +68,26 @@ struct ShapeScan {
     }
 };
 
-// The warnings of the record's shape (see RecordChecks::check) from what its scan found.
-[[gnu::always_inline]] inline Warnings shapeWarnings(const FastShape &shape, const ShapeScan &scan, size_t size,
-                                                     size_t recordBytes)
+// The warnings of the record's shape (see RecordChecks::check) from what its scan found, without
+// a branch: by characters its count of them is all the length check needs (fewer bytes than the
+// total, or more than twice it, hold another count).
+[[gnu::always_inline]] inline Warnings shapeWarnings(const FastShape &shape, const ShapeScan &scan, size_t recordBytes)
 {
-    Warnings found = 0;
-    bool countCharacters = false;
-    const auto total = shape.total;
-    if (shape.byLength) {
-        if (scan.lineEnd) found |= warningBit(Warning::LineEndInside);
-    } else if (total >= 0) {
-        const bool possible = shape.characters ? (long long)size >= total && (long long)size <= 2 * total
-                                               : (long long)recordBytes == total;
-        if (!possible) found |= warningBit(Warning::LengthMismatch);
-        countCharacters = possible && shape.characters;
-    }
-    if (countCharacters && scan.characters != total) found |= warningBit(Warning::LengthMismatch);
-    if (scan.splitBoundary) found |= warningBit(Warning::SplitCharacter);
-    if (scan.userDefined) found |= warningBit(Warning::UserDefined);
-    return found;
+    const long long counted = shape.characters ? scan.characters : (long long)recordBytes;
+    const bool lengthChecked = !shape.byLength && shape.total >= 0;
+    return (lengthChecked && counted != shape.total ? warningBit(Warning::LengthMismatch) : 0) |
+           (shape.byLength && scan.lineEnd ? warningBit(Warning::LineEndInside) : 0) |
+           (scan.splitBoundary ? warningBit(Warning::SplitCharacter) : 0) |
+           (scan.userDefined ? warningBit(Warning::UserDefined) : 0);
 }
 
-// The same for a record of at most 64 bytes, from its masks and starts, without a branch: by
-// characters its count of them is all the length check needs.
+// The same for a record of at most 64 bytes, from its masks and starts.
 [[gnu::always_inline]] inline Warnings shapeWarnings(const FastShape &shape, const ByteMasks &masks, uint64_t starts,
                                                      size_t recordBytes)
 {
-    const long long counted = shape.characters ? std::popcount(starts) : (long long)recordBytes;
-    return (shape.lengthChecked && counted != shape.total ? warningBit(Warning::LengthMismatch) : 0) |
-           (shape.byLength && masks.lineEnds ? warningBit(Warning::LineEndInside) : 0) |
-           (shape.firstSplitBoundaries & masks.inRecord & ~starts ? warningBit(Warning::SplitCharacter) : 0) |
-           (masks.userDefined & starts ? warningBit(Warning::UserDefined) : 0);
+    ShapeScan scan;
+    scan.add(masks, starts, shape.splitBoundariesIn(0));
+    return shapeWarnings(shape, scan, recordBytes);
 }
 
 // Where a line's columns lie in its record, in output order, with the record's masks and
@@ -367,7 +356,7 @@ template <auto masksOf> Warnings checkShape(const FastShape &shape, std::string_
         scan.add(masks, starts, shape.splitBoundariesIn(block));
         return true;
     });
-    return shapeWarnings(shape, scan, record.size(), recordBytes);
+    return shapeWarnings(shape, scan, recordBytes);
 }
 
 // As cp932::charOffsets, from the `masksOf(shape, bytes)` of the text's blocks: the n-th start of
