@@ -55,9 +55,11 @@ uint64_t pairStarts(uint64_t lead)
     return (evenRuns & even) | (lead & ~evenRuns & ~even);
 }
 
+// The output in two buffers of 1 MiB: one filled while the other is written on a thread of its own.
 class Output {
 public:
-    Output(const std::string &path) : path_(path), fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666))
+    explicit Output(const std::string &path)
+        : path_(path), fd_(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666))
     {
         if (fd_ < 0) fail("cannot open", path);
         for (auto &buffer : buffers_) buffer.resize(Chunk + 4096);
