@@ -70,11 +70,26 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     // Made UTF-8, a column is its own characters only where the delimiter is no byte of one.
     const bool utf8Served = !plan.typed() && outsideCharacters(delimiter);
     if (!kernels.record || plan.failure() || !plan.hasColumns() || (options.utf8 && !utf8Served) ||
-        (plan.typed() && plan.typedRoom(FastShape::MaxBytes) > FastShape::MaxTypedRoom) || delimiter.size() != 1 ||
-        boundaries.size() > FastShape::MaxBytes || plan.columns().size() > FastShape::MaxBytes)
+        delimiter.size() != 1)
         return std::nullopt;
     FastShape shape;
+    shape.shortRecords = !(plan.typed() && plan.typedRoom(FastShape::MaxBytes) > FastShape::MaxTypedRoom) &&
+                         boundaries.size() <= FastShape::MaxBytes && plan.columns().size() <= FastShape::MaxBytes;
+    const bool longServed = !plan.typed() && !options.trim && !options.quote && !options.utf8;
+    if (!shape.shortRecords && !longServed) return std::nullopt;
     shape.characters = plan.unit() == WidthUnit::Characters;
+    shape.delimiter = delimiter.front();
+    if (longServed) {
+        shape.longBoundaries.assign(boundaries.begin(), boundaries.end());
+        for (const ComposePlan::Column &column : plan.columns()) {
+            shape.longColumnFirst.push_back(uint32_t(column.firstBoundary));
+            shape.longColumnLast.push_back(uint32_t(column.lastBoundary));
+            const long long units = boundaries[column.lastBoundary] - boundaries[column.firstBoundary];
+            shape.longBytesSpanned += size_t(units) * (shape.characters ? 2 : 1);
+        }
+    }
+    if (checks) addChecks(shape, *checks, plan);
+    if (!shape.shortRecords) return FastRoute(std::move(shape), kernels);
     shape.boundaryCount = uint8_t(boundaries.size());
     std::fill(std::begin(shape.boundaries), std::end(shape.boundaries), uint8_t(FastShape::MaxBytes));
     for (size_t i = 0; i < boundaries.size(); ++i) {
@@ -85,7 +100,6 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
         shape.columnFirst[shape.columnCount] = uint8_t(column.firstBoundary);
         shape.columnLast[shape.columnCount++] = uint8_t(column.lastBoundary);
     }
-    shape.delimiter = delimiter.front();
     shape.trim = options.trim;
     shape.quote = options.quote;
     if (options.utf8) shape.utf8Cells = cp932::Utf8Cell::byTwoBytes();
@@ -95,7 +109,6 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     }
     if (!shape.characters && !shape.typedPlan && !shape.trim && !shape.quote && !shape.utf8Cells)
         addFixedLine(shape, plan);
-    if (checks) addChecks(shape, *checks, plan);
     return FastRoute(std::move(shape), kernels);
 }
 

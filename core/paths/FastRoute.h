@@ -2,12 +2,14 @@
 // The usual record's whole way in one pass: its characters' starts found once from masks of its
 // bytes, the column boundaries located from them, the checks of its shape taken from the same
 // masks, and the columns copied by wide moves, or made UTF-8 a character at a time from the same
-// starts. It serves layouts whose columns are written as they are cut, trimmed, quoted, typed
-// (not with UTF-8) or made UTF-8 (a one-byte delimiter that is no byte of a double-byte
-// character, at most 64 columns and 64 boundaries) and records of at most 64 bytes as the reader
-// keeps them; the plan and the checks serve the rest,
-// with the same result. The processor's vector path picks the kernel (AVX-512 with VBMI2, or AVX2
-// with BMI2); without one of them the route is not taken at all.
+// starts. It serves layouts with a one-byte delimiter:
+// - records of at most 64 bytes as the reader keeps them, their columns written as they are cut,
+//   trimmed, quoted, typed (not with UTF-8) or made UTF-8 (with a delimiter that is no byte of a
+//   double-byte character), for at most 64 columns and 64 boundaries;
+// - records of any length, their columns written as they are cut: 64 bytes at a time.
+// The plan and the checks serve the rest, with the same result. The processor's vector path picks
+// the kernel (AVX-512 with VBMI2, or AVX2 with BMI2); without one of them the route is not taken
+// at all.
 
 #include "compose/ComposePlan.h"
 #include "compose/RecordChecks.h"
@@ -25,6 +27,9 @@
 struct FastShape {
     static constexpr size_t MaxBytes = 64;
     bool characters = true;
+    // Whether records of at most 64 bytes take the way of the fields below, up to `columnRoom`;
+    // else they take the way of longer records.
+    bool shortRecords = false;
     uint8_t boundaryCount = 0;
     alignas(64) uint8_t boundaries[64] = {};  // ascending; unused entries 64
     uint64_t boundaryCharacters = 0;          // bit b set for each boundary b below 64
@@ -61,20 +66,31 @@ struct FastShape {
     {
         return block < splitBoundaryBlocks.size() ? splitBoundaryBlocks[block] : 0;
     }
+    // Longer records (every record, without shortRecords), with columns as cut: every boundary,
+    // ascending, and each column's boundary indices in output order; none when not served.
+    std::vector<uint64_t> longBoundaries;
+    std::vector<uint32_t> longColumnFirst, longColumnLast;
+    size_t longBytesSpanned = 0; // the most bytes the columns together may take
+};
+
+// What a route's kernels reuse from record to record.
+struct FastScratch {
+    std::vector<char> lines;     // the lines in making
+    std::vector<size_t> offsets; // of a long record's boundaries, in bytes
 };
 
 // The kernels of a vector path. `record` composes `record` (its whole length `recordBytes`) onto
 // `out`, sets `warnings` to what its shape draws and adds to `undecodable` the characters UTF-8
-// output could not decode; false, leaving all alone, when the record is longer than the kernel
-// takes. `lines` composes every line of `lines` (none longer than the kernel takes) onto `out`,
-// each followed by CR LF, and notes for each where it ends in `out` (past its CR LF) in `ends`,
-// what its shape draws in `warnings` and its undecodable characters in `undecodable`, using
-// `scratch` as it likes.
+// output could not decode; false, leaving all alone, when the shape does not serve a record that
+// long. `lines` composes every line of `lines` (none longer than 64 bytes) onto `out`, each
+// followed by CR LF, and notes for each where it ends in `out` (past its CR LF) in `ends`, what
+// its shape draws in `warnings` and its undecodable characters in `undecodable`. Both use
+// `scratch` as they like.
 struct FastKernels {
-    bool (*record)(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                   Warnings &warnings, size_t &undecodable) = nullptr;
-    void (*lines)(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                  size_t *ends, Warnings *warnings, size_t *undecodable) = nullptr;
+    bool (*record)(const FastShape &shape, std::string_view record, size_t recordBytes, FastScratch &scratch,
+                   std::string &out, Warnings &warnings, size_t &undecodable) = nullptr;
+    void (*lines)(const FastShape &shape, const LineSpans &lines, FastScratch &scratch, std::string &out, size_t *ends,
+                  Warnings *warnings, size_t *undecodable) = nullptr;
     // What the shape of a record draws.
     Warnings (*check)(const FastShape &shape, std::string_view record, size_t recordBytes) = nullptr;
 };
@@ -91,10 +107,9 @@ public:
                                             const OutputOptions &options, std::string_view delimiter,
                                             FastKernels kernels = fastKernelsFor(simdPath()));
 
-    bool append(std::string_view record, size_t recordBytes, std::string &out, Warnings &warnings,
-                size_t &undecodable) const
+    bool append(std::string_view record, size_t recordBytes, std::string &out, Warnings &warnings, size_t &undecodable)
     {
-        return kernels_.record(shape_, record, recordBytes, out, warnings, undecodable);
+        return kernels_.record(shape_, record, recordBytes, scratch_, out, warnings, undecodable);
     }
     // Every line of `lines`, none longer than FastShape::MaxBytes as kept (see FastKernels).
     void appendLines(const LineSpans &lines, std::string &out, size_t *ends, Warnings *warnings, size_t *undecodable)
@@ -106,7 +121,7 @@ private:
     FastRoute(FastShape shape, FastKernels kernels) : shape_(std::move(shape)), kernels_(kernels) {}
     FastShape shape_;
     FastKernels kernels_;
-    std::vector<char> scratch_; // the lines in making
+    FastScratch scratch_;
 };
 
 // The checks of a record's shape (see RecordChecks::check) from the same masks, 64 bytes at a

@@ -167,11 +167,11 @@ char *writeFixedLine(const FastShape &shape, const char *record, char *to)
 
 } // namespace
 
-bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                Warnings &warnings, size_t &undecodable)
+bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, FastScratch &scratch,
+                std::string &out, Warnings &warnings, size_t &undecodable)
 {
-    return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings,
-                                                                 undecodable);
+    return appendRecord<masksOf<false>, locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, scratch,
+                                                                                 out, warnings, undecodable);
 }
 
 Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recordBytes)
@@ -184,11 +184,11 @@ void charOffsetsAvx2(std::string_view text, const long long *indices, size_t cou
     charOffsetsInBlocks<masksOf<false>>(text, indices, count, offsets);
 }
 
-void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-               size_t *ends, Warnings *warnings, size_t *undecodable)
+void avx2Lines(const FastShape &shape, const LineSpans &lines, FastScratch &scratch, std::string &out, size_t *ends,
+               Warnings *warnings, size_t *undecodable)
 {
-    appendLines<locateColumns<true>, copyColumn<true>, writeFixedLine>(shape, lines, scratch, out, ends, warnings,
-                                                                       undecodable);
+    appendLines<masksOf<true>, locateColumns<true>, copyColumn<true>, writeFixedLine>(shape, lines, scratch, out, ends,
+                                                                                      warnings, undecodable);
 }
 
 // The line ends of 64 bytes at a time, for the line listing.

@@ -104,11 +104,11 @@ char *writeFixedLine(const FastShape &shape, const char *record, char *to)
 
 } // namespace
 
-bool avx512Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                  Warnings &warnings, size_t &undecodable)
+bool avx512Record(const FastShape &shape, std::string_view record, size_t recordBytes, FastScratch &scratch,
+                  std::string &out, Warnings &warnings, size_t &undecodable)
 {
-    return appendRecord<locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, out, warnings,
-                                                                 undecodable);
+    return appendRecord<masksOf<false>, locateColumns<false>, copyColumn<false>>(shape, record, recordBytes, scratch,
+                                                                                 out, warnings, undecodable);
 }
 
 Warnings avx512Check(const FastShape &shape, std::string_view record, size_t recordBytes)
@@ -121,11 +121,11 @@ void charOffsetsAvx512(std::string_view text, const long long *indices, size_t c
     charOffsetsInBlocks<masksOf<false>>(text, indices, count, offsets);
 }
 
-void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                 size_t *ends, Warnings *warnings, size_t *undecodable)
+void avx512Lines(const FastShape &shape, const LineSpans &lines, FastScratch &scratch, std::string &out, size_t *ends,
+                 Warnings *warnings, size_t *undecodable)
 {
-    appendLines<locateColumns<true>, copyColumn<true>, writeFixedLine>(shape, lines, scratch, out, ends, warnings,
-                                                                       undecodable);
+    appendLines<masksOf<true>, locateColumns<true>, copyColumn<true>, writeFixedLine>(shape, lines, scratch, out, ends,
+                                                                                      warnings, undecodable);
 }
 
 // The line ends of 64 bytes at a time, for the line listing.

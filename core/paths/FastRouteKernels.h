@@ -16,15 +16,15 @@
 #endif
 
 #if defined(__x86_64__) && defined(__GNUC__)
-bool avx512Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                  Warnings &warnings, size_t &undecodable);
-void avx512Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                 size_t *ends, Warnings *warnings, size_t *undecodable);
+bool avx512Record(const FastShape &shape, std::string_view record, size_t recordBytes, FastScratch &scratch,
+                  std::string &out, Warnings &warnings, size_t &undecodable);
+void avx512Lines(const FastShape &shape, const LineSpans &lines, FastScratch &scratch, std::string &out, size_t *ends,
+                 Warnings *warnings, size_t *undecodable);
 Warnings avx512Check(const FastShape &shape, std::string_view record, size_t recordBytes);
-bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, std::string &out,
-                Warnings &warnings, size_t &undecodable);
-void avx2Lines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-               size_t *ends, Warnings *warnings, size_t *undecodable);
+bool avx2Record(const FastShape &shape, std::string_view record, size_t recordBytes, FastScratch &scratch,
+                std::string &out, Warnings &warnings, size_t &undecodable);
+void avx2Lines(const FastShape &shape, const LineSpans &lines, FastScratch &scratch, std::string &out, size_t *ends,
+               Warnings *warnings, size_t *undecodable);
 Warnings avx2Check(const FastShape &shape, std::string_view record, size_t recordBytes);
 void charOffsetsAvx512(std::string_view text, const long long *indices, size_t count, size_t *offsets);
 void charOffsetsAvx2(std::string_view text, const long long *indices, size_t count, size_t *offsets);

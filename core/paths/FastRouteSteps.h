@@ -400,11 +400,74 @@ template <class Step> auto withColumnOptions(const FastShape &shape, Step step)
     (std::make_index_sequence<16>());
 }
 
-template <auto locateColumns, auto copyColumn> bool appendRecord(const FastShape &shape, std::string_view record,
-                                                                 size_t recordBytes, std::string &out,
-                                                                 Warnings &warnings, size_t &undecodable)
+// `length` bytes from `from` to `to` in moves of 32 bytes where the `readable` bytes from `from`
+// on hold them all; up to 31 bytes past the copy may be written.
+[[gnu::always_inline]] inline void copyInMoves(char *to, const char *from, size_t length, size_t readable)
 {
-    if (record.size() > FastShape::MaxBytes) return false;
+    if (length <= 32 && readable >= 32) // the usual piece: one move
+        return _mm256_storeu_si256(reinterpret_cast<__m256i *>(to),
+                                   _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from)));
+    if (((length + 31) & ~size_t(31)) > readable) return (void)std::memcpy(to, from, length);
+    for (size_t done = 0; done < length; done += 32)
+        _mm256_storeu_si256(reinterpret_cast<__m256i *>(to + done),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + done)));
+}
+
+// A record of any length with columns as cut: its blocks walked once for the character starts,
+// the boundaries located on them and the checks of its shape; then each column copied. Sets
+// `warnings` to what its shape draws.
+template <auto masksOf> void appendLongRecord(const FastShape &shape, std::string_view record, size_t recordBytes,
+                                              FastScratch &scratch, std::string &out, Warnings &warnings)
+{
+    std::vector<size_t> &offsets = scratch.offsets;
+    const uint64_t *const boundaries = shape.longBoundaries.data();
+    const size_t count = shape.longBoundaries.size(), size = record.size();
+    offsets.resize(count);
+    size_t *const located = offsets.data();
+    size_t next = 0;
+    if (!shape.characters)
+        for (; next < count; ++next) located[next] = std::min<size_t>(boundaries[next], size);
+    ShapeScan scan;
+    if (shape.characters || shape.checked) {
+        uint64_t charactersBefore = 0;
+        forEachBlock<masksOf>(shape, record, [&](size_t block, const ByteMasks &masks, uint64_t starts) {
+            if (shape.checked) scan.add(masks, starts, shape.splitBoundariesIn(block));
+            // The boundaries before this block's characters are located: none lies before them.
+            const uint64_t inBlock = uint64_t(std::popcount(starts));
+            for (; next < count && boundaries[next] - charactersBefore < inBlock; ++next)
+                located[next] = block * FastShape::MaxBytes +
+                                _tzcnt_u64(_pdep_u64(uint64_t(1) << (boundaries[next] - charactersBefore), starts));
+            charactersBefore += inBlock;
+            return shape.checked || next < count;
+        });
+    }
+    for (; next < count; ++next) located[next] = size; // past the last character
+    warnings = shape.checked ? shapeWarnings(shape, scan, recordBytes) : 0;
+
+    // One resize to the most the columns can take, then to what they took.
+    const uint32_t *const first = shape.longColumnFirst.data(), *const last = shape.longColumnLast.data();
+    const size_t columns = shape.longColumnFirst.size();
+    const size_t at = out.size();
+    out.resize(at + std::min(shape.longBytesSpanned, columns * size) + columns + 32);
+    char *to = out.data() + at;
+    for (size_t i = 0; i < columns; ++i) {
+        const size_t begin = located[first[i]], piece = located[last[i]] - begin;
+        copyInMoves(to, record.data() + begin, piece, size - begin);
+        to += piece;
+        *to++ = shape.delimiter;
+    }
+    out.resize(size_t(to - 1 - out.data()));
+}
+
+template <auto masksOf, auto locateColumns, auto copyColumn>
+bool appendRecord(const FastShape &shape, std::string_view record, size_t recordBytes, FastScratch &scratch,
+                  std::string &out, Warnings &warnings, size_t &undecodable)
+{
+    if (record.size() > FastShape::MaxBytes || !shape.shortRecords) {
+        if (shape.longColumnFirst.empty()) return false;
+        appendLongRecord<masksOf>(shape, record, recordBytes, scratch, out, warnings);
+        return true;
+    }
     // Made UTF-8, a character is read with the byte after it, and kana 16 bytes at a time.
     alignas(64) char readable[FastShape::MaxBytes + 16];
     if (shape.utf8Cells) {
@@ -431,14 +494,23 @@ template <auto locateColumns, auto copyColumn> bool appendRecord(const FastShape
 // longer by filling.
 // A kernel with `writeFixedLine(shape, record, to)` (returning the line's end) writes so the
 // lines its locating finds `fixed`.
-template <auto locateColumns, auto copyColumn, auto writeFixedLine = nullptr>
-void appendLines(const FastShape &shape, const LineSpans &lines, std::vector<char> &scratch, std::string &out,
-                 size_t *ends, Warnings *warnings, size_t *undecodable)
+template <auto masksOf, auto locateColumns, auto copyColumn, auto writeFixedLine = nullptr>
+void appendLines(const FastShape &shape, const LineSpans &lines, FastScratch &scratch, std::string &out, size_t *ends,
+                 Warnings *warnings, size_t *undecodable)
 {
+    if (!shape.shortRecords) { // too many columns for the kernels of short records
+        for (size_t i = 0; i < lines.count; ++i) {
+            appendLongRecord<masksOf>(shape, lines.line(i), lines.bytes[i], scratch, out, warnings[i]);
+            out.append("\r\n", 2);
+            ends[i] = out.size();
+            undecodable[i] = 0;
+        }
+        return;
+    }
     // No line is longer than the kernel takes.
     const size_t room = WideMoveRoom + lines.count * lineRoom(shape, FastShape::MaxBytes);
-    if (scratch.size() < room) scratch.resize(room);
-    char *const start = scratch.data();
+    if (scratch.lines.size() < room) scratch.lines.resize(room);
+    char *const start = scratch.lines.data();
     char *to = start;
     const size_t at = out.size();
     withColumnOptions(shape, [&]<ColumnOptions options>() {

@@ -153,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const ComposePlan plan(model);
         const RecordChecks checks(model, plan.boundaries());
         for (const SimdPath path : {SimdPath::Avx2, SimdPath::Avx512}) {
-            const std::optional<FastRoute> route =
+            std::optional<FastRoute> route =
                 FastRoute::prepare(plan, &checks, model.Output, delimiterText, fastKernelsFor(path));
             for (const std::string &line : route ? records : std::vector<std::string>()) {
                 std::string routed;
