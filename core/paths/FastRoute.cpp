@@ -75,12 +75,18 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     FastShape shape;
     shape.shortRecords = !(plan.typed() && plan.typedRoom(FastShape::MaxBytes) > FastShape::MaxTypedRoom) &&
                          boundaries.size() <= FastShape::MaxBytes && plan.columns().size() <= FastShape::MaxBytes;
-    const bool longServed = !plan.typed() && !options.trim && !options.quote && !options.utf8;
-    if (!shape.shortRecords && !longServed) return std::nullopt;
     shape.characters = plan.unit() == WidthUnit::Characters;
+    const bool longServed = !plan.typed() && !options.trim && !options.quote && !options.utf8 &&
+                            (!shape.characters || (uint64_t)boundaries.back() < FastShape::MaxLongCharacters);
+    if (!shape.shortRecords && !longServed) return std::nullopt;
     shape.delimiter = delimiter.front();
     if (longServed) {
         shape.longBoundaries.assign(boundaries.begin(), boundaries.end());
+        if (shape.characters) {
+            shape.longBoundaryMarks.resize(size_t(boundaries.back()) / 64 + 2);
+            for (const long long boundary : boundaries)
+                shape.longBoundaryMarks[size_t(boundary) / 64] |= uint64_t(1) << (boundary % 64);
+        }
         for (const ComposePlan::Column &column : plan.columns()) {
             shape.longColumnFirst.push_back(uint32_t(column.firstBoundary));
             shape.longColumnLast.push_back(uint32_t(column.lastBoundary));

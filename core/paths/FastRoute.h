@@ -69,6 +69,10 @@ struct FastShape {
     // Longer records (every record, without shortRecords), with columns as cut: every boundary,
     // ascending, and each column's boundary indices in output order; none when not served.
     std::vector<uint64_t> longBoundaries;
+    // By characters: bit c % 64 of word c / 64 set for each boundary at character c, and a last
+    // word of none. Kept small: a layout with a boundary past MaxLongCharacters is not served.
+    static constexpr uint64_t MaxLongCharacters = 1 << 20;
+    std::vector<uint64_t> longBoundaryMarks;
     std::vector<uint32_t> longColumnFirst, longColumnLast;
     size_t longBytesSpanned = 0; // the most bytes the columns together may take
 };

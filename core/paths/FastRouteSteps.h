@@ -429,15 +429,19 @@ template <auto masksOf> void appendLongRecord(const FastShape &shape, std::strin
         for (; next < count; ++next) located[next] = std::min<size_t>(boundaries[next], size);
     ShapeScan scan;
     if (shape.characters || shape.checked) {
-        uint64_t charactersBefore = 0;
+        const uint64_t *const marks = shape.longBoundaryMarks.data();
+        const size_t markWords = shape.longBoundaryMarks.size();
+        size_t charactersBefore = 0;
         forEachBlock<masksOf>(shape, record, [&](size_t block, const ByteMasks &masks, uint64_t starts) {
             if (shape.checked) scan.add(masks, starts, shape.splitBoundariesIn(block));
-            // The boundaries before this block's characters are located: none lies before them.
-            const uint64_t inBlock = uint64_t(std::popcount(starts));
-            for (; next < count && boundaries[next] - charactersBefore < inBlock; ++next)
-                located[next] = block * FastShape::MaxBytes +
-                                _tzcnt_u64(_pdep_u64(uint64_t(1) << (boundaries[next] - charactersBefore), starts));
-            charactersBefore += inBlock;
+            // The marks of the block's characters, deposited onto their starts.
+            const size_t word = charactersBefore / 64, shift = charactersBefore % 64;
+            if (word + 1 < markWords) {
+                const uint64_t window = marks[word] >> shift | (marks[word + 1] << 1) << (63 - shift);
+                for (uint64_t marked = _pdep_u64(window, starts); marked; marked = _blsr_u64(marked))
+                    located[next++] = block * FastShape::MaxBytes + _tzcnt_u64(marked);
+            }
+            charactersBefore += size_t(std::popcount(starts));
             return shape.checked || next < count;
         });
     }
