@@ -4,8 +4,9 @@
 // boundaries by one bit deposit, one 32-byte move per column, UTF-8 a character at a time by its
 // cell; the output written behind in 1 MiB buffers. No checks, no options, no other line ends: it
 // measures how near the machine lets any converter come to a plain copy, beside the core's run.
-// Only for sources of the benchmark (CR LF lines of at most 64 bytes, valid CP932) and layouts of
-// at most 15 fields; written apart from the core, sharing none of its code but the cells.
+// Longer lines (up to 64 KiB) or more than 15 fields are walked 64 bytes at a time, one deposit a
+// block, without UTF-8. Only for sources of the benchmark (CR LF lines, valid CP932) and widths of
+// at least 1; written apart from the core, sharing none of its code but the cells.
 
 #include <string>
 #include <vector>

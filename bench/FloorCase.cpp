@@ -35,7 +35,8 @@ void compareWithFloor(const BenchCase &benchCase, bool utf8, const std::string &
 
 } // namespace
 
-void runFloorCase(const BenchCase &characters, const BenchCase &bytes, const std::string &folder, int runs)
+void runFloorCase(const BenchCase &characters, const BenchCase &bytes, const BenchCase &wide, const std::string &folder,
+                  int runs)
 {
     if (!bareCutterRuns()) {
         std::printf("\n== floor: not measured (the bare cutter needs AVX2 and BMI2)\n");
@@ -44,4 +45,5 @@ void runFloorCase(const BenchCase &characters, const BenchCase &bytes, const std
     compareWithFloor(characters, false, folder, runs);
     compareWithFloor(characters, true, folder, runs);
     compareWithFloor(bytes, false, folder, runs);
+    compareWithFloor(wide, false, folder, runs);
 }

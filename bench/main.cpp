@@ -75,10 +75,11 @@ int runBenchmark(const Options &options, const std::string &folder)
     runTypesCase(startup, folder, runs, goals);
     runChecksCase(startup, folder, runs, goals);
     runWorkbookCase(startup, folder, runs, goals);
-    runSpeedCase(wideRecordCase(options.wideRecords), folder, runs, UserCopyGoal, goals);
+    const BenchCase wide = wideRecordCase(options.wideRecords);
+    runSpeedCase(wide, folder, runs, UserCopyGoal, goals);
     const BenchCase bytes = byteLayoutCase(options.records);
     runSpeedCase(bytes, folder, runs, UserCopyGoal, goals);
-    runFloorCase(startup, bytes, folder, runs);
+    runFloorCase(startup, bytes, wide, folder, runs);
     runChecksCase(bytes, folder, runs, goals);
     runRecordCase(options.bankRecords, folder, runs, growth, goals);
     runLayoutTableCase(int(options.layoutFields), runs, goals);
