@@ -31,7 +31,7 @@ struct TestEnvironment : RunEnvironment {
     TestEnvironment(const std::string &outputPath, std::vector<int16_t> fields)
     {
         model.OutputPath = outputPath;
-        model.OutputLayout.emplace(size_t(model.FieldCount) + 1, OutputItem{-1});
+        model.OutputLayout.emplace(std::max(size_t(model.FieldCount), fields.size()) + 1, OutputItem{-1});
         for (size_t i = 0; i < fields.size(); ++i) (*model.OutputLayout)[i + 1].SourceField = fields[i];
         pauseInterval = std::chrono::milliseconds(0); // pause at every chance
     }
@@ -207,8 +207,18 @@ TEST(RecordLoop, AFailedWriteKeepsWholeLinesThatHoldLineEnds)
     }
 }
 
+// What the plain twin writes of each CR LF line of `source`, and the characters it could not decode.
+std::string plainOutput(const LayoutModel &model, const std::string &source, size_t &undecodable)
+{
+    std::string expected;
+    for (size_t at = 0, end; (end = source.find("\r\n", at)) != std::string::npos; at = end + 2)
+        expected += composePlainly(model, source.substr(at, end - at), ",", undecodable).value() + "\r\n";
+    return expected;
+}
+
 // Lines are taken many at a time, or one by one when longer, by the fast route or (UTF-8) not:
-// warnings and undecodable characters name their first record either way.
+// warnings and undecodable characters name their first record either way, and each pause shows
+// the last line written. Also with more than 64 columns, which the fast route takes at any length.
 TEST(RecordLoop, WarningsNameTheirRecordsAmongLinesTakenManyAtATime)
 {
     struct Row {
@@ -216,8 +226,9 @@ TEST(RecordLoop, WarningsNameTheirRecordsAmongLinesTakenManyAtATime)
         int longLine;            // a record of 80 bytes
         int32_t first;
     };
+    const Row rows[] = {{{300, 301, 700}, 301, 300}, {{301, 700}, 301, 301}, {{700, 900}, 5, 700}};
     for (const bool utf8 : {false, true}) {
-        for (const Row &row : {Row{{300, 301, 700}, 301, 300}, Row{{301, 700}, 301, 301}, Row{{700, 900}, 5, 700}}) {
+        for (const auto &[row, columns] : {std::pair(rows[0], 1), {rows[1], 1}, {rows[2], 1}, {rows[0], 70}}) {
             std::string source;
             for (int record = 1; record <= 1000; ++record) {
                 const bool marked = std::count(row.marked.begin(), row.marked.end(), record) > 0;
@@ -225,9 +236,17 @@ TEST(RecordLoop, WarningsNameTheirRecordsAmongLinesTakenManyAtATime)
                     (marked ? "\xF0\x40\x80" : "abc") + std::string(record == row.longLine ? 77 : 7, 'x') + "\r\n";
             }
             TempDir dir;
-            TestEnvironment env(dir.file("out.csv"), {1});
+            TestEnvironment env(dir.file("out.csv"), std::vector<int16_t>(size_t(columns), 1));
             env.model.Output.utf8 = utf8;
             const TargetCounts counts = runConversion(dir.write("in.txt", source), env).targets.front();
+            size_t undecodable = 0;
+            const std::string expected = plainOutput(env.model, source, undecodable);
+            EXPECT_EQ(TempDir::read(dir.file("out.csv")), expected);
+            std::vector<std::string_view> lines;
+            for (size_t at = 0, end; (end = expected.find("\r\n", at)) != std::string::npos; at = end + 2)
+                lines.push_back(std::string_view(expected).substr(at, end - at));
+            for (size_t i = 0; i < env.pausedAt.size(); ++i)
+                ASSERT_EQ(env.shownOutput[i], lines.at(size_t(env.pausedAt[i]) - 1)) << env.pausedAt[i];
             EXPECT_EQ(counts.converted, 1000);
             const WarningCount &userDefined = counts.warnings[size_t(Warning::UserDefined)];
             EXPECT_EQ(userDefined.records, int32_t(row.marked.size())) << row.first;
@@ -258,11 +277,9 @@ TEST(RecordLoop, Utf8LinesTakenManyAtATimeAreThePlainTwins)
             env.model.Unit = unit;
             env.model.Output = {.trim = reshaped, .quote = reshaped, .utf8 = true};
             const TargetCounts counts = runConversion(dir.write("in.txt", source), env).targets.front();
-            std::string expected;
             size_t undecodable = 0;
-            for (size_t at = 0, end; (end = source.find("\r\n", at)) != std::string::npos; at = end + 2)
-                expected += composePlainly(env.model, source.substr(at, end - at), ",", undecodable).value() + "\r\n";
-            EXPECT_EQ(TempDir::read(dir.file("out.csv")), expected) << int(unit) << reshaped;
+            EXPECT_EQ(TempDir::read(dir.file("out.csv")), plainOutput(env.model, source, undecodable))
+                << int(unit) << reshaped;
             EXPECT_EQ(counts.undecodable, (long long)undecodable) << int(unit) << reshaped;
         }
     }
