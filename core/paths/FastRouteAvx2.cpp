@@ -217,6 +217,8 @@ size_t listLinesAvx2(const char *base, size_t from, size_t end, bool atEnd, size
     return listLines<lineEndBits>(base, from, end, atEnd, keep, most, mostKept, lines);
 }
 
+const char *findLineEndAvx2(const char *from, const char *to) { return findLineEnd<lineEndBits>(from, to); }
+
 #if defined(__clang__)
 #pragma clang attribute pop
 #else

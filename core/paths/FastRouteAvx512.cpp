@@ -146,6 +146,8 @@ size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, si
     return listLines<lineEndBits>(base, from, end, atEnd, keep, most, mostKept, lines);
 }
 
+const char *findLineEndAvx512(const char *from, const char *to) { return findLineEnd<lineEndBits>(from, to); }
+
 #if defined(__clang__)
 #pragma clang attribute pop
 #else

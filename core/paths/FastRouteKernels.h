@@ -32,4 +32,6 @@ size_t listLinesAvx512(const char *base, size_t from, size_t end, bool atEnd, si
                        LineSpans &lines);
 size_t listLinesAvx2(const char *base, size_t from, size_t end, bool atEnd, size_t keep, size_t most, size_t mostKept,
                      LineSpans &lines);
+const char *findLineEndAvx512(const char *from, const char *to);
+const char *findLineEndAvx2(const char *from, const char *to);
 #endif

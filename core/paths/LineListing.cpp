@@ -36,7 +36,27 @@ uint64_t sse2LineEndBits(const char *at, uint64_t &carriageReturns)
 }
 #endif
 
+// A byte at a time: the twin the vector paths' finders are checked against.
+const char *plainFindLineEnd(const char *from, const char *to)
+{
+    for (; from != to; ++from)
+        if (*from == '\r' || *from == '\n') return from;
+    return to;
+}
+
 } // namespace
+
+LineEndFinder lineEndFinderFor(SimdPath path)
+{
+#if defined(__x86_64__) && defined(__GNUC__)
+    if (path == SimdPath::Avx512) return findLineEndAvx512;
+    if (path == SimdPath::Avx2) return findLineEndAvx2;
+#endif
+#if defined(__SSE2__)
+    if (path != SimdPath::Plain) return findLineEnd<sse2LineEndBits>;
+#endif
+    return plainFindLineEnd;
+}
 
 LineLister lineListerFor(SimdPath path)
 {

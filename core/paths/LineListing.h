@@ -17,3 +17,10 @@ using LineLister = size_t (*)(const char *base, size_t from, size_t end, bool at
 
 // The lister of vector path `path` (every path has one).
 LineLister lineListerFor(SimdPath path);
+
+// The first CR or LF in [from, to), or `to`. LineSpans::ReadablePast bytes past `to` must be
+// readable.
+using LineEndFinder = const char *(*)(const char *from, const char *to);
+
+// The finder of vector path `path` (every path has one).
+LineEndFinder lineEndFinderFor(SimdPath path);

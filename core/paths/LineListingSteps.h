@@ -1,7 +1,8 @@
 #pragma once
-// The line listing every vector path shares, around its `lineEndBits(at, carriageReturns)`: bit
-// i set where byte i of the 64 bytes at `at` is CR or LF (in carriageReturns: where it is CR). Inlined into each path's
-// lister, compiled for its instructions.
+// The line listing and line-end finding every vector path shares, around its
+// `lineEndBits(at, carriageReturns)`: bit i set where byte i of the 64 bytes at `at` is CR or LF
+// (in carriageReturns: where it is CR). Inlined into each path's lister, compiled for its
+// instructions.
 
 #include "paths/LineListing.h"
 
@@ -45,6 +46,18 @@ template <auto lineEndBits> size_t listLines(const char *base, size_t from, size
     lines.base = base;
     lines.count = count;
     return lineStart;
+}
+
+// The first CR or LF in [from, to), or `to`, 64 bytes at a time.
+template <auto lineEndBits> const char *findLineEnd(const char *from, const char *to)
+{
+    for (; from < to; from += 64) {
+        uint64_t carriageReturns = 0;
+        uint64_t found = lineEndBits(from, carriageReturns);
+        if (to - from < 64) found &= (uint64_t(1) << (to - from)) - 1;
+        if (found) return from + std::countr_zero(found);
+    }
+    return to;
 }
 
 } // namespace

@@ -7,7 +7,6 @@
 #include "read/StandardStream.h"
 
 #include <algorithm>
-#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,10 +15,6 @@
 #include <sys/stat.h>
 #include <sys/vfs.h>
 #include <unistd.h>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 constexpr size_t ChunkSize = 1 << 16;
@@ -34,22 +29,6 @@ bool isAnonymousPipe(int fd)
     return ::fstatfs(fd, &info) == 0 && info.f_type == PIPEFS_MAGIC;
 }
 
-// First CR or LF in [from, to), or `to`. Lines are short: one pass for both bytes beats two
-// calls of memchr.
-const char *findLineEnd(const char *from, const char *to)
-{
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n');
-    for (; useSse2 && to - from >= 16; from += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(from));
-        const unsigned found = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf))));
-        if (found) return from + std::countr_zero(found);
-    }
-#endif
-    for (; from != to; ++from)
-        if (*from == '\r' || *from == '\n') return from;
-    return to;
-}
 } // namespace
 
 LineReader::LineReader(const std::string &path, PipeOpen pipeOpen)
@@ -167,6 +146,7 @@ void LineReader::checkPipeHadWriter() const
 
 bool LineReader::nextLine(std::string_view &line)
 {
+    static const LineEndFinder findLineEnd = lineEndFinderFor(simdPath());
     size_t scanned = begin_; // bytes before this offset hold no terminator
     for (;;) {
         const char *base = buffer_.data();

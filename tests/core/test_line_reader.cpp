@@ -177,7 +177,8 @@ TEST(LineReader, LinesManyAtATimeAreTheLinesOneByOne)
             ASSERT_EQ(manyAtATime.consumed(), oneByOne.consumed());
         }
         EXPECT_GT(taken, 1000u);
-        // Each path's listing against the plain one, on the bytes as read and at every end.
+        // Each path's listing and line-end finder against the plain ones, on the bytes as read and
+        // at every end.
         LineSpans plain, vector;
         bytes.append(LineSpans::ReadablePast, '\r');
         for (const SimdPath path : {SimdPath::Sse2, SimdPath::Avx2, SimdPath::Avx512}) {
@@ -188,9 +189,27 @@ TEST(LineReader, LinesManyAtATimeAreTheLinesOneByOne)
                 const size_t plainEnd =
                     lineListerFor(SimdPath::Plain)(bytes.data(), from, end, atEnd, keep, most, mostKept, plain);
                 ASSERT_EQ(lineListerFor(path)(bytes.data(), from, end, atEnd, keep, most, mostKept, vector), plainEnd);
+                ASSERT_EQ(lineEndFinderFor(path)(bytes.data() + from, bytes.data() + end),
+                          lineEndFinderFor(SimdPath::Plain)(bytes.data() + from, bytes.data() + end));
                 ASSERT_EQ(vector.count, plain.count);
                 for (size_t i = 0; i < plain.count; ++i) ASSERT_EQ(vector.line(i), plain.line(i)) << simdPathName(path);
             }
+        }
+    }
+}
+
+// Each path's line-end finder looks at the bytes it is given and no further, at every length
+// around its blocks: an LF as their last byte is found, CRs past them are not.
+TEST(LineReader, FindersStopAtTheBytesGiven)
+{
+    for (const SimdPath path : {SimdPath::Plain, SimdPath::Sse2, SimdPath::Avx2, SimdPath::Avx512}) {
+        if (path > simdPath()) continue;
+        for (size_t length = 1; length < 130; ++length) {
+            std::string bytes = std::string(length, 'x') + 'x' + std::string(LineSpans::ReadablePast, '\r');
+            const char *const end = bytes.data() + length;
+            EXPECT_EQ(lineEndFinderFor(path)(bytes.data(), end), end) << simdPathName(path) << length;
+            bytes[length - 1] = '\n';
+            EXPECT_EQ(lineEndFinderFor(path)(bytes.data(), end), end - 1) << simdPathName(path) << length;
         }
     }
 }
