@@ -76,10 +76,12 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     shape.shortRecords = !(plan.typed() && plan.typedRoom(FastShape::MaxBytes) > FastShape::MaxTypedRoom) &&
                          boundaries.size() <= FastShape::MaxBytes && plan.columns().size() <= FastShape::MaxBytes;
     shape.characters = plan.unit() == WidthUnit::Characters;
-    const bool longServed = !plan.typed() && !options.trim && !options.quote && !options.utf8 &&
+    const bool longServed = !plan.typed() && !options.quote && !options.utf8 &&
                             (!shape.characters || (uint64_t)boundaries.back() < FastShape::MaxLongCharacters);
     if (!shape.shortRecords && !longServed) return std::nullopt;
     shape.delimiter = delimiter.front();
+    shape.trim = options.trim;
+    shape.quote = options.quote;
     if (longServed) {
         shape.longBoundaries.assign(boundaries.begin(), boundaries.end());
         if (shape.characters) {
@@ -106,8 +108,6 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
         shape.columnFirst[shape.columnCount] = uint8_t(column.firstBoundary);
         shape.columnLast[shape.columnCount++] = uint8_t(column.lastBoundary);
     }
-    shape.trim = options.trim;
-    shape.quote = options.quote;
     if (options.utf8) shape.utf8Cells = cp932::Utf8Cell::byTwoBytes();
     if (plan.typed()) {
         shape.typedPlan = &plan;

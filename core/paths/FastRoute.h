@@ -6,7 +6,7 @@
 // - records of at most 64 bytes as the reader keeps them, their columns written as they are cut,
 //   trimmed, quoted, typed (not with UTF-8) or made UTF-8 (with a delimiter that is no byte of a
 //   double-byte character), for at most 64 columns and 64 boundaries;
-// - records of any length, their columns written as they are cut: 64 bytes at a time.
+// - records of any length, their columns written as they are cut or trimmed: 64 bytes at a time.
 // The plan and the checks serve the rest, with the same result. The processor's vector path picks
 // the kernel (AVX-512 with VBMI2, or AVX2 with BMI2); without one of them the route is not taken
 // at all.
@@ -66,8 +66,9 @@ struct FastShape {
     {
         return block < splitBoundaryBlocks.size() ? splitBoundaryBlocks[block] : 0;
     }
-    // Longer records (every record, without shortRecords), with columns as cut: every boundary,
-    // ascending, and each column's boundary indices in output order; none when not served.
+    // Longer records (every record, without shortRecords), with columns as cut or trimmed: every
+    // boundary, ascending, and each column's boundary indices in output order; none when not
+    // served.
     std::vector<uint64_t> longBoundaries;
     // By characters: bit c % 64 of word c / 64 set for each boundary at character c, and a last
     // word of none. Kept small: a layout with a boundary past MaxLongCharacters is not served.

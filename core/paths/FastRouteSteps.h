@@ -413,11 +413,12 @@ template <class Step> auto withColumnOptions(const FastShape &shape, Step step)
                             _mm256_loadu_si256(reinterpret_cast<const __m256i *>(from + done)));
 }
 
-// A record of any length with columns as cut: its blocks walked once for the character starts,
-// the boundaries located on them and the checks of its shape; then each column copied. Sets
-// `warnings` to what its shape draws.
-template <auto masksOf> void appendLongRecord(const FastShape &shape, std::string_view record, size_t recordBytes,
-                                              FastScratch &scratch, std::string &out, Warnings &warnings)
+// A record of any length with columns as cut or trimmed (`Trim`): its blocks walked once for the
+// character starts, the boundaries located on them and the checks of its shape; then each column
+// copied. Sets `warnings` to what its shape draws.
+template <auto masksOf, bool Trim> void appendLongColumns(const FastShape &shape, std::string_view record,
+                                                          size_t recordBytes, FastScratch &scratch, std::string &out,
+                                                          Warnings &warnings)
 {
     std::vector<size_t> &offsets = scratch.offsets;
     const uint64_t *const boundaries = shape.longBoundaries.data();
@@ -455,12 +456,23 @@ template <auto masksOf> void appendLongRecord(const FastShape &shape, std::strin
     out.resize(at + std::min(shape.longBytesSpanned, columns * size) + columns + 32);
     char *to = out.data() + at;
     for (size_t i = 0; i < columns; ++i) {
-        const size_t begin = located[first[i]], piece = located[last[i]] - begin;
-        copyInMoves(to, record.data() + begin, piece, size - begin);
-        to += piece;
+        const size_t begin = located[first[i]];
+        std::string_view piece(record.data() + begin, located[last[i]] - begin);
+        if constexpr (Trim) piece = trimBlanks(piece);
+        copyInMoves(to, piece.data(), piece.size(), size - size_t(piece.data() - record.data()));
+        to += piece.size();
         *to++ = shape.delimiter;
     }
     out.resize(size_t(to - 1 - out.data()));
+}
+
+// The same, each set of options compiled on its own: a test in the loop over columns would cost
+// the columns as cut a twelfth.
+template <auto masksOf> void appendLongRecord(const FastShape &shape, std::string_view record, size_t recordBytes,
+                                              FastScratch &scratch, std::string &out, Warnings &warnings)
+{
+    if (shape.trim) appendLongColumns<masksOf, true>(shape, record, recordBytes, scratch, out, warnings);
+    else appendLongColumns<masksOf, false>(shape, record, recordBytes, scratch, out, warnings);
 }
 
 template <auto masksOf, auto locateColumns, auto copyColumn>
