@@ -90,6 +90,8 @@ public:
     bool typed() const { return !steps_.empty(); }
     // Where the columns start and end, in units from the record's start, ascending.
     const std::vector<long long> &boundaries() const { return boundaries_; }
+    // The units the columns span together.
+    size_t unitsSpanned() const { return unitsSpanned_; }
     // The columns in output order.
     const std::vector<Column> &columns() const { return columns_; }
     // The values of a typed plan's columns, its steps read once for many lines.

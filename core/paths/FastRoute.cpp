@@ -83,17 +83,11 @@ std::optional<FastRoute> FastRoute::prepare(const ComposePlan &plan, const Recor
     shape.trim = options.trim;
     shape.quote = options.quote;
     if (longServed) {
-        shape.longBoundaries.assign(boundaries.begin(), boundaries.end());
+        shape.longPlan = &plan;
         if (shape.characters) {
             shape.longBoundaryMarks.resize(size_t(boundaries.back()) / 64 + 2);
             for (const long long boundary : boundaries)
                 shape.longBoundaryMarks[size_t(boundary) / 64] |= uint64_t(1) << (boundary % 64);
-        }
-        for (const ComposePlan::Column &column : plan.columns()) {
-            shape.longColumnFirst.push_back(uint32_t(column.firstBoundary));
-            shape.longColumnLast.push_back(uint32_t(column.lastBoundary));
-            const long long units = boundaries[column.lastBoundary] - boundaries[column.firstBoundary];
-            shape.longBytesSpanned += size_t(units) * (shape.characters ? 2 : 1);
         }
     }
     if (checks) addChecks(shape, *checks, plan);

@@ -66,16 +66,14 @@ struct FastShape {
     {
         return block < splitBoundaryBlocks.size() ? splitBoundaryBlocks[block] : 0;
     }
-    // Longer records (every record, without shortRecords), with columns as cut or trimmed: every
-    // boundary, ascending, and each column's boundary indices in output order; none when not
+    // Longer records (every record, without shortRecords), with columns as cut or trimmed: the
+    // plan whose boundaries and columns they are cut by (it outlives the route); none when not
     // served.
-    std::vector<uint64_t> longBoundaries;
+    const ComposePlan *longPlan = nullptr;
     // By characters: bit c % 64 of word c / 64 set for each boundary at character c, and a last
     // word of none. Kept small: a layout with a boundary past MaxLongCharacters is not served.
     static constexpr uint64_t MaxLongCharacters = 1 << 20;
     std::vector<uint64_t> longBoundaryMarks;
-    std::vector<uint32_t> longColumnFirst, longColumnLast;
-    size_t longBytesSpanned = 0; // the most bytes the columns together may take
 };
 
 // What a route's kernels reuse from record to record.
@@ -106,8 +104,8 @@ FastKernels fastKernelsFor(SimdPath path);
 
 class FastRoute {
 public:
-    // The route for `plan` with `delimiter`, its checks `checks` (none: unchecked), or nullopt
-    // when the layout or the processor is not one it serves.
+    // The route for `plan` (which must outlive it) with `delimiter`, its checks `checks` (none:
+    // unchecked), or nullopt when the layout or the processor is not one it serves.
     static std::optional<FastRoute> prepare(const ComposePlan &plan, const RecordChecks *checks,
                                             const OutputOptions &options, std::string_view delimiter,
                                             FastKernels kernels = fastKernelsFor(simdPath()));

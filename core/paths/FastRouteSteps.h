@@ -420,14 +420,15 @@ template <auto masksOf, bool Trim> void appendLongColumns(const FastShape &shape
                                                           size_t recordBytes, FastScratch &scratch, std::string &out,
                                                           Warnings &warnings)
 {
+    const ComposePlan &plan = *shape.longPlan;
+    const long long *const boundaries = plan.boundaries().data();
+    const size_t count = plan.boundaries().size(), size = record.size();
     std::vector<size_t> &offsets = scratch.offsets;
-    const uint64_t *const boundaries = shape.longBoundaries.data();
-    const size_t count = shape.longBoundaries.size(), size = record.size();
     offsets.resize(count);
     size_t *const located = offsets.data();
     size_t next = 0;
     if (!shape.characters)
-        for (; next < count; ++next) located[next] = std::min<size_t>(boundaries[next], size);
+        for (; next < count; ++next) located[next] = std::min(size_t(boundaries[next]), size);
     ShapeScan scan;
     if (shape.characters || shape.checked) {
         const uint64_t *const marks = shape.longBoundaryMarks.data();
@@ -449,15 +450,17 @@ template <auto masksOf, bool Trim> void appendLongColumns(const FastShape &shape
     for (; next < count; ++next) located[next] = size; // past the last character
     warnings = shape.checked ? shapeWarnings(shape, scan, recordBytes) : 0;
 
-    // One resize to the most the columns can take, then to what they took.
-    const uint32_t *const first = shape.longColumnFirst.data(), *const last = shape.longColumnLast.data();
-    const size_t columns = shape.longColumnFirst.size();
-    const size_t at = out.size();
-    out.resize(at + std::min(shape.longBytesSpanned, columns * size) + columns + 32);
+    // One resize to the most the columns can take (two bytes a character), then to what they took.
+    // The columns are read through local pointers, as the bytes written might otherwise alias them.
+    const ComposePlan::Column *const columns = plan.columns().data(), *const columnsEnd =
+                                                                          columns + plan.columns().size();
+    const size_t columnCount = plan.columns().size(), at = out.size();
+    const size_t mostBytes = plan.unitsSpanned() * (shape.characters ? 2 : 1);
+    out.resize(at + std::min(mostBytes, columnCount * size) + columnCount + 32);
     char *to = out.data() + at;
-    for (size_t i = 0; i < columns; ++i) {
-        const size_t begin = located[first[i]];
-        std::string_view piece(record.data() + begin, located[last[i]] - begin);
+    for (const ComposePlan::Column *column = columns; column != columnsEnd; ++column) {
+        const size_t begin = located[column->firstBoundary];
+        std::string_view piece(record.data() + begin, located[column->lastBoundary] - begin);
         if constexpr (Trim) piece = trimBlanks(piece);
         copyInMoves(to, piece.data(), piece.size(), size - size_t(piece.data() - record.data()));
         to += piece.size();
@@ -480,7 +483,7 @@ bool appendRecord(const FastShape &shape, std::string_view record, size_t record
                   std::string &out, Warnings &warnings, size_t &undecodable)
 {
     if (record.size() > FastShape::MaxBytes || !shape.shortRecords) {
-        if (shape.longColumnFirst.empty()) return false;
+        if (!shape.longPlan) return false;
         appendLongRecord<masksOf>(shape, record, recordBytes, scratch, out, warnings);
         return true;
     }
